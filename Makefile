@@ -1,0 +1,38 @@
+# The project's commands. Each one installs what is missing, then configures and builds.
+JOBS ?= $(shell nproc)
+
+.PHONY: deps build run test asan bench fuzz format clean
+
+deps:
+	@scripts/install-deps
+
+build: deps
+	cmake --preset default
+	cmake --build --preset default -j $(JOBS)
+
+run: build
+	./build/app/quenby
+
+test: build
+	ctest --preset default -j $(JOBS)
+
+asan: deps
+	cmake --preset asan
+	cmake --build --preset asan -j $(JOBS)
+	ctest --preset asan -j $(JOBS)
+
+bench: deps
+	cmake --preset release
+	cmake --build --preset release -j $(JOBS)
+	scripts/run-bench build-release
+
+fuzz: deps
+	cmake --preset fuzz
+	cmake --build --preset fuzz -j $(JOBS)
+	scripts/run-fuzz build-fuzz
+
+format:
+	git ls-files '*.cpp' '*.h' | xargs clang-format -i
+
+clean:
+	rm -rf build build-asan build-release build-fuzz

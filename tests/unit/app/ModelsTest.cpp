@@ -1,0 +1,222 @@
+#include "Models.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <random>
+
+namespace {
+
+Task sampleTask() {
+    Task t;
+    t.id = QUuid::fromString(QStringLiteral("6f1c2a3b-4d5e-4f60-8a9b-0c1d2e3f4a5b"));
+    t.name = QStringLiteral("Write the report \u2014 \"draft\" \U0001F600");
+    t.created = Date{786543210.123456};
+    return t;
+}
+
+QJsonArray asJson(const QByteArray& bytes) {
+    QJsonParseError error{};
+    const QJsonDocument doc = QJsonDocument::fromJson(bytes, &error);
+    EXPECT_EQ(error.error, QJsonParseError::NoError) << bytes.constData();
+    return doc.array();
+}
+
+void expectSameTask(const Task& a, const Task& b) {
+    EXPECT_EQ(a.id, b.id);
+    EXPECT_EQ(a.name, b.name);
+    EXPECT_EQ(a.created, b.created);
+    EXPECT_EQ(a.isSnoozed, b.isSnoozed);
+    EXPECT_EQ(a.snoozedUntil, b.snoozedUntil);
+    EXPECT_EQ(a.isTutorial, b.isTutorial);
+    EXPECT_EQ(a.isDone, b.isDone);
+    EXPECT_EQ(a.doneDate, b.doneDate);
+}
+
+} // namespace
+
+TEST(TaskJson, OptionalDatesDecideTheKeySet) {
+    Task plain = sampleTask();
+    Task full = sampleTask();
+    full.isSnoozed = true;
+    full.snoozedUntil = Date{786546810.5};
+    full.isDone = true;
+    full.doneDate = Date{786543999.25};
+
+    const QJsonArray array = asJson(*Json::encodeTasks({plain, full}));
+    ASSERT_EQ(array.size(), 2);
+    const QJsonObject first = array[0].toObject();
+    EXPECT_EQ(first.size(), 6);
+    EXPECT_FALSE(first.contains(QStringLiteral("snoozedUntil")));
+    EXPECT_FALSE(first.contains(QStringLiteral("doneDate")));
+    EXPECT_EQ(array[1].toObject().size(), 8);
+    EXPECT_EQ(first.value(QStringLiteral("id")).toString(),
+              QStringLiteral("6F1C2A3B-4D5E-4F60-8A9B-0C1D2E3F4A5B"));
+    EXPECT_EQ(first.value(QStringLiteral("created")).toDouble(), 786543210.123456);
+    EXPECT_EQ(*Json::encodeTasks({}), QByteArray("[]"));
+}
+
+TEST(TaskJson, ReadsTheOriginalEncoderStyle) {
+    // Lower-case id, keys in another order, an unknown key, a null snooze end, whole numbers.
+    const QByteArray stored = R"([
+      {"isDone": false, "name": "Buy milk", "extra": {"a": [1, 2]}, "isTutorial": false,
+       "snoozedUntil": null, "created": 786000000, "id": "6f1c2a3b-4d5e-4f60-8a9b-0c1d2e3f4a5b",
+       "isSnoozed": false},
+      {"id":"00000000-0000-0000-0000-000000000000","name":"","created":-1.5e3,"isSnoozed":true,
+       "snoozedUntil":786003600.75,"isTutorial":true,"isDone":true,"doneDate":786000001}
+    ])";
+    const auto tasks = Json::decodeTasks(stored);
+    ASSERT_TRUE(tasks);
+    ASSERT_EQ(tasks->size(), 2u);
+    const Task& a = (*tasks)[0];
+    EXPECT_EQ(Json::uuidText(a.id), QByteArray("6F1C2A3B-4D5E-4F60-8A9B-0C1D2E3F4A5B"));
+    EXPECT_EQ(a.name, QStringLiteral("Buy milk"));
+    EXPECT_EQ(a.created, Date{786000000});
+    EXPECT_FALSE(a.snoozedUntil);
+    EXPECT_FALSE(a.doneDate);
+    const Task& b = (*tasks)[1];
+    EXPECT_TRUE(b.id.isNull());
+    EXPECT_EQ(b.created, Date{-1500});
+    EXPECT_EQ(b.snoozedUntil, Date{786003600.75});
+    EXPECT_EQ(b.doneDate, Date{786000001});
+    EXPECT_TRUE(b.isSnoozed && b.isTutorial && b.isDone);
+}
+
+TEST(TaskJson, ListDecodingIsAllOrNothing) {
+    const QByteArray good =
+        R"({"id":"6F1C2A3B-4D5E-4F60-8A9B-0C1D2E3F4A5B","name":"a","created":1,"isSnoozed":false,"isTutorial":false,"isDone":false})";
+    ASSERT_TRUE(Json::decodeTasks("[" + good + "]"));
+    const QByteArray bad[] = {
+        // a missing required key
+        R"({"id":"6F1C2A3B-4D5E-4F60-8A9B-0C1D2E3F4A5B","name":"a","created":1,"isSnoozed":false,"isDone":false})",
+        // wrong JSON types
+        R"({"id":"6F1C2A3B-4D5E-4F60-8A9B-0C1D2E3F4A5B","name":"a","created":1,"isSnoozed":"false","isTutorial":false,"isDone":false})",
+        R"({"id":"6F1C2A3B-4D5E-4F60-8A9B-0C1D2E3F4A5B","name":"a","created":"1","isSnoozed":false,"isTutorial":false,"isDone":false})",
+        R"({"id":"6F1C2A3B-4D5E-4F60-8A9B-0C1D2E3F4A5B","name":7,"created":1,"isSnoozed":false,"isTutorial":false,"isDone":false})",
+        R"({"id":"6F1C2A3B-4D5E-4F60-8A9B-0C1D2E3F4A5B","name":"a","created":1,"isSnoozed":false,"isTutorial":false,"isDone":0})",
+        R"({"id":"6F1C2A3B-4D5E-4F60-8A9B-0C1D2E3F4A5B","name":"a","created":1,"isSnoozed":false,"isTutorial":false,"isDone":false,"doneDate":"x"})",
+        // identifiers that do not parse
+        R"({"id":"{6F1C2A3B-4D5E-4F60-8A9B-0C1D2E3F4A5B}","name":"a","created":1,"isSnoozed":false,"isTutorial":false,"isDone":false})",
+        R"({"id":"6F1C2A3B4D5E-4F60-8A9B-0C1D2E3F4A5B0","name":"a","created":1,"isSnoozed":false,"isTutorial":false,"isDone":false})",
+        R"({"id":"6F1C2A3B-4D5E-4F60-8A9B-0C1D2E3F4A5G","name":"a","created":1,"isSnoozed":false,"isTutorial":false,"isDone":false})",
+        R"("not an object")",
+    };
+    for (const QByteArray& element : bad) {
+        EXPECT_FALSE(Json::decodeTasks("[" + good + "," + element + "]")) << element.constData();
+    }
+    for (const char* text : {"", "{}", "[", "[] x", "null", "[\xff]"}) {
+        EXPECT_FALSE(Json::decodeTasks(text)) << text;
+    }
+}
+
+TEST(TaskJson, TimesAndTextsRoundTripExactly) {
+    std::mt19937_64 rng(20261206);
+    std::uniform_real_distribution<double> seconds(-1e9, 2e9);
+    std::vector<Task> tasks;
+    for (int i = 0; i < 2000; ++i) {
+        Task t = sampleTask();
+        t.id = QUuid::createUuid();
+        t.created = Date{seconds(rng)};
+        if (i % 3 == 0) {
+            t.snoozedUntil = Date{seconds(rng)};
+            t.isSnoozed = true;
+        }
+        if (i % 5 == 0) {
+            // Awkward doubles: subnormals, the extremes, negative zero.
+            const double odd[] = {5e-324, 1.7976931348623157e308, -0.0, 0.1 + 0.2, 1e22};
+            t.doneDate = Date{odd[i / 5 % 5]};
+            t.isDone = true;
+        }
+        t.name = QString::number(i) + QStringLiteral(" \t\n\\\"\u0001 \u00e9\u4e2d");
+        tasks.push_back(t);
+    }
+    const auto decoded = Json::decodeTasks(*Json::encodeTasks(tasks));
+    ASSERT_TRUE(decoded);
+    ASSERT_EQ(decoded->size(), tasks.size());
+    for (size_t i = 0; i < tasks.size(); ++i) {
+        expectSameTask((*decoded)[i], tasks[i]);
+        EXPECT_EQ(std::signbit((*decoded)[i].created.secondsSinceReferenceDate),
+                  std::signbit(tasks[i].created.secondsSinceReferenceDate));
+    }
+}
+
+TEST(TaskJson, NonFiniteTimeFailsToEncode) {
+    Task t = sampleTask();
+    t.doneDate = Date{std::numeric_limits<double>::infinity()};
+    EXPECT_FALSE(Json::encodeTasks({t}));
+}
+
+TEST(SystemMessageJson, RoundTripsBeyondDoublePrecision) {
+    SystemMessage m;
+    m.id = (std::int64_t{1} << 53) + 1;
+    m.created_at = INT64_MIN;
+    m.platform = QStringList{QStringLiteral("MacOS"), QStringLiteral("Linux")};
+    m.min_version = QStringLiteral("1.2");
+    m.max_version = QString();
+    m.message = QStringLiteral("New: <b>bold</b> is shown as text");
+    m.cta_text = QStringLiteral("Read more");
+    m.cta_url = QStringLiteral("https://example.com/a?b=c&d");
+    SystemMessage snoozed = m;
+    snoozed.id = INT64_MAX;
+    snoozed.isSnoozed = true;
+    snoozed.snoozedUntil = Date{786543210.987654321};
+
+    const QByteArray bytes = *Json::encodeSystemMessages({m, snoozed});
+    const QJsonArray array = asJson(bytes);
+    EXPECT_EQ(array[0].toObject().size(), 9);
+    EXPECT_EQ(array[1].toObject().size(), 10);
+    EXPECT_TRUE(bytes.contains("9007199254740993"));
+
+    const auto back = Json::decodeSystemMessages(bytes);
+    ASSERT_TRUE(back);
+    ASSERT_EQ(back->size(), 2u);
+    for (size_t i = 0; i < 2; ++i) {
+        const SystemMessage& original = i == 0 ? m : snoozed;
+        const SystemMessage& read = (*back)[i];
+        EXPECT_EQ(read.id, original.id);
+        EXPECT_EQ(read.created_at, original.created_at);
+        EXPECT_EQ(read.platform, original.platform);
+        EXPECT_EQ(read.min_version, original.min_version);
+        EXPECT_EQ(read.max_version, original.max_version);
+        EXPECT_EQ(read.message, original.message);
+        EXPECT_EQ(read.cta_text, original.cta_text);
+        EXPECT_EQ(read.cta_url, original.cta_url);
+        EXPECT_EQ(read.isSnoozed, original.isSnoozed);
+        EXPECT_EQ(read.snoozedUntil, original.snoozedUntil);
+    }
+}
+
+TEST(SystemMessageJson, EveryKeyButTheSnoozeEndIsRequired) {
+    const char* keys[] = {"id",      "created_at", "platform", "min_version", "max_version",
+                          "message", "cta_text",   "cta_url",  "isSnoozed"};
+    SystemMessage m;
+    m.platform = QStringList{QStringLiteral("Linux")};
+    const QJsonObject full = asJson(*Json::encodeSystemMessages({m}))[0].toObject();
+    for (const char* key : keys) {
+        QJsonObject partial = full;
+        partial.remove(QLatin1String(key));
+        const QByteArray text = QJsonDocument(QJsonArray{full, partial}).toJson();
+        EXPECT_FALSE(Json::decodeSystemMessages(text)) << key;
+    }
+    const QByteArray wrongTypes[] = {
+        R"([{"id":1.5,"created_at":1,"platform":[],"min_version":"","max_version":"","message":"","cta_text":"","cta_url":"","isSnoozed":false}])",
+        R"([{"id":18446744073709551615,"created_at":1,"platform":[],"min_version":"","max_version":"","message":"","cta_text":"","cta_url":"","isSnoozed":false}])",
+        R"([{"id":1,"created_at":1,"platform":[3],"min_version":"","max_version":"","message":"","cta_text":"","cta_url":"","isSnoozed":false}])",
+        R"([{"id":1,"created_at":1,"platform":"Linux","min_version":"","max_version":"","message":"","cta_text":"","cta_url":"","isSnoozed":false}])",
+    };
+    for (const QByteArray& text : wrongTypes) {
+        EXPECT_FALSE(Json::decodeSystemMessages(text)) << text.constData();
+    }
+}
+
+TEST(IntegerListJson, KeepsSixtyFourBitValues) {
+    const std::vector<std::int64_t> ids{0, -1, INT64_MAX, INT64_MIN, (std::int64_t{1} << 53) + 1};
+    EXPECT_EQ(Json::decodeIntegers(Json::encodeIntegers(ids)), ids);
+    EXPECT_FALSE(Json::decodeIntegers("[1, 2.5]"));
+    EXPECT_FALSE(Json::decodeIntegers("[\"1\"]"));
+    EXPECT_EQ(Json::decodeIntegers("[]"), std::vector<std::int64_t>{});
+}

@@ -1,0 +1,88 @@
+#include "platform/PreferenceStore.h"
+
+#include "FileUtil.h"
+#include "TempConfigHome.h"
+
+#include <QFile>
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+TEST(PreferenceStore, LivesUnderXdgConfigHome) {
+    TempConfigHome home;
+    EXPECT_EQ(PreferenceStore::standard().directory(), home.storeDir());
+
+    qputenv("XDG_CONFIG_HOME", "relative/path");
+    EXPECT_EQ(PreferenceStore::standard().directory(), QDir::homePath() + "/.config/Quenby");
+    qunsetenv("XDG_CONFIG_HOME");
+    EXPECT_EQ(PreferenceStore::standard().directory(), QDir::homePath() + "/.config/Quenby");
+}
+
+TEST(PreferenceStore, EachKindHasItsOwnFile) {
+    TempConfigHome home;
+    const PreferenceStore store = PreferenceStore::standard();
+    EXPECT_FALSE(store.data("tasksData"));
+    EXPECT_FALSE(store.boolForKey("startupSet"));
+
+    ASSERT_TRUE(store.setData("tasksData", QByteArray("[]\0x", 4)));
+    ASSERT_TRUE(store.setIntegers("keyIndexes", {1, 2, 3}));
+    ASSERT_TRUE(store.setBool("startupSet", true));
+    EXPECT_EQ(readFile(home.storeFile("tasksData.data")), QByteArray("[]\0x", 4));
+    EXPECT_EQ(readFile(home.storeFile("keyIndexes.ints")), QByteArray("[1,2,3]"));
+    EXPECT_EQ(readFile(home.storeFile("startupSet.bool")), QByteArray("true"));
+
+    EXPECT_EQ(store.data("tasksData"), QByteArray("[]\0x", 4));
+    EXPECT_EQ(store.integers("keyIndexes"), (std::vector<std::int64_t>{1, 2, 3}));
+    EXPECT_EQ(store.boolean("startupSet"), true);
+    ASSERT_TRUE(store.setBool("startupSet", false));
+    EXPECT_EQ(store.boolean("startupSet"), false);
+}
+
+TEST(PreferenceStore, AValueOfAnotherKindReadsAsMissing) {
+    TempConfigHome home;
+    const PreferenceStore store = PreferenceStore::standard();
+    ASSERT_TRUE(store.setBool("tasksData", true));
+    EXPECT_FALSE(store.data("tasksData"));
+    EXPECT_FALSE(store.integers("tasksData"));
+
+    // Writing the key with another kind replaces the old file.
+    ASSERT_TRUE(store.setData("tasksData", "[]"));
+    EXPECT_FALSE(QFile::exists(home.storeFile("tasksData.bool")));
+    EXPECT_FALSE(store.boolean("tasksData"));
+
+    // Unparsable contents of a kind's file read as missing too.
+    ASSERT_TRUE(writeFile(home.storeFile("keyIndexes.ints"), "[\"a\", \"b\"]"));
+    EXPECT_FALSE(store.integers("keyIndexes"));
+    ASSERT_TRUE(writeFile(home.storeFile("launchOnStartup.bool"), "yes"));
+    EXPECT_FALSE(store.boolean("launchOnStartup"));
+    EXPECT_FALSE(store.boolForKey("launchOnStartup"));
+}
+
+TEST(PreferenceStore, FailedWriteKeepsThePreviousValue) {
+    TempConfigHome home;
+    const PreferenceStore store = PreferenceStore::standard();
+    ASSERT_TRUE(store.setData("tasksData", "[1]"));
+
+    // A folder in the way of the new file: the rename into place fails, even for root.
+    ASSERT_TRUE(QDir().mkpath(home.storeFile("tasksData.bool")));
+    EXPECT_FALSE(store.setBool("tasksData", true));
+    EXPECT_EQ(store.data("tasksData"), QByteArray("[1]"));
+
+    if (geteuid() != 0) {
+        QFile::setPermissions(home.storeDir(), QFile::ReadOwner | QFile::ExeOwner);
+        EXPECT_FALSE(store.setData("tasksData", "[2]"));
+        QFile::setPermissions(home.storeDir(),
+                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        EXPECT_EQ(store.data("tasksData"), QByteArray("[1]"));
+    }
+}
+
+TEST(PreferenceStore, UncreatableFolderFailsTheWrite) {
+    TempConfigHome home;
+    // A plain file where the store folder's parent should be: even root cannot create it.
+    const QString blocker = home.storeDir() + "-parent";
+    ASSERT_TRUE(writeFile(blocker, "x"));
+    const PreferenceStore store(blocker + "/Quenby");
+    EXPECT_FALSE(store.setData("tasksData", "[]"));
+    EXPECT_FALSE(store.data("tasksData"));
+}
