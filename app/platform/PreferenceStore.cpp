@@ -32,12 +32,16 @@ PreferenceStore::PreferenceStore(QString directory)
     : dir(std::move(directory)) {}
 
 PreferenceStore PreferenceStore::standard() {
-    QString base = qEnvironmentVariable("XDG_CONFIG_HOME");
+    return PreferenceStore(configHome() + QStringLiteral("/Quenby"));
+}
+
+QString PreferenceStore::configHome() {
+    const QString base = qEnvironmentVariable("XDG_CONFIG_HOME");
     // A relative value is invalid and must be ignored.
     if (base.isEmpty() || QDir::isRelativePath(base)) {
-        base = QDir::homePath() + QStringLiteral("/.config");
+        return QDir::homePath() + QStringLiteral("/.config");
     }
-    return PreferenceStore(base + QStringLiteral("/Quenby"));
+    return base;
 }
 
 QString PreferenceStore::filePath(const QString& key, Kind kind) const {
@@ -110,5 +114,6 @@ bool PreferenceStore::setIntegers(const QString& key,
 }
 
 bool PreferenceStore::setBool(const QString& key, bool value) const {
-    return write(key, Kind::Boolean, value ? QByteArrayLiteral("true") : QByteArrayLiteral("false"));
+    return write(key, Kind::Boolean,
+                 value ? QByteArrayLiteral("true") : QByteArrayLiteral("false"));
 }
