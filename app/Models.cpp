@@ -17,9 +17,7 @@ using Value = rapidjson::Value;
 constexpr unsigned parseFlags =
     rapidjson::kParseFullPrecisionFlag | rapidjson::kParseValidateEncodingFlag;
 
-std::string_view nameOf(const Value& v) {
-    return {v.GetString(), v.GetStringLength()};
-}
+std::string_view nameOf(const Value& v) { return {v.GetString(), v.GetStringLength()}; }
 
 void writeKey(Writer& w, std::string_view key) {
     w.Key(key.data(), static_cast<rapidjson::SizeType>(key.size()));
@@ -49,9 +47,7 @@ bool writeOptionalDate(Writer& w, std::string_view key, const std::optional<Date
     return writeDate(w, *d);
 }
 
-QString readString(const Value& v) {
-    return QString::fromUtf8(v.GetString(), v.GetStringLength());
-}
+QString readString(const Value& v) { return QString::fromUtf8(v.GetString(), v.GetStringLength()); }
 
 // Optional dates: a missing key or a null reads as absent.
 bool readOptionalDate(const Value& v, std::optional<Date>& out) {
@@ -242,9 +238,7 @@ constexpr int hexValue(char c) {
     return -1;
 }
 
-constexpr bool isHyphenPosition(size_t i) {
-    return i == 8 || i == 13 || i == 18 || i == 23;
-}
+constexpr bool isHyphenPosition(size_t i) { return i == 8 || i == 13 || i == 18 || i == 23; }
 
 } // namespace
 
