@@ -43,7 +43,7 @@ TEST_F(PanelTest, EachSnoozeLastsExactlyItsLengthInSeconds) {
     for (size_t i = 0; i < 4; ++i) {
         now = Date{startTime + 0.25 + static_cast<double>(i)};
         QTest::mouseClick(button(snoozes[i].first), Qt::LeftButton);
-        const Task& snoozed = DBManager::getTaskList()[i + 1];
+        const Task snoozed = DBManager::getTaskList()[i + 1];
         EXPECT_TRUE(snoozed.isSnoozed) << snoozes[i].first;
         EXPECT_EQ(snoozed.snoozedUntil, Date{now.secondsSinceReferenceDate + snoozes[i].second})
             << snoozes[i].first;
