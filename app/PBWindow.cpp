@@ -8,7 +8,10 @@
 #include <QPainterPath>
 #include <QRegion>
 #include <QScreen>
+#include <QTimer>
 #include <QVBoxLayout>
+
+#include <utility>
 
 namespace {
 
@@ -86,6 +89,28 @@ void PBWindow::restorePosition() {
 
 void PBWindow::keepOnScreen() {
     move(PanelPosition::keptOnScreen(pos(), size(), screenAreas()));
+}
+
+void PBWindow::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    positionUnchecked = true;
+}
+
+void PBWindow::paintEvent(QPaintEvent* event) {
+    QWidget::paintEvent(event);
+    if (std::exchange(positionUnchecked, false)) {
+        QTimer::singleShot(0, this, &PBWindow::syncPositionWithServer);
+    }
+}
+
+// A reparenting window manager can leave Qt believing a frameless window sits at the
+// origin of its frame. By the first paint the server knows better; moving the window to
+// where it already is sets Qt right, so dialogs centre on it and drags start from it.
+void PBWindow::syncPositionWithServer() {
+    const auto origin = X11Desktop::windowOrigin(static_cast<X11Desktop::WindowId>(winId()));
+    if (origin && QPoint(origin->first, origin->second) != pos()) {
+        move(origin->first, origin->second);
+    }
 }
 
 void PBWindow::resizeEvent(QResizeEvent* event) {

@@ -29,13 +29,17 @@ signals:
     void closeRequested();
 
 protected:
+    void showEvent(QShowEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
 private:
     void updateMask();
+    void syncPositionWithServer();
     void watchScreen(QScreen* screen);
 
     QWidget* content = nullptr;
     double cornerRadius = 0;
+    bool positionUnchecked = false;
 };

@@ -62,6 +62,7 @@ void ViewController::highlightTimer() {
 void ViewController::mousePressEvent(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton) {
         lastPanPosition = event->globalPosition();
+        pressOffset = mapTo(window(), event->position());
         pressed = true;
     }
     QWidget::mousePressEvent(event);
@@ -94,7 +95,9 @@ void ViewController::viewPanned(Pan state, QPointF translation) {
     switch (state) {
     case Pan::Began:
         panning = true;
-        panStart = panel->pos();
+        // Where the window really is, from the pointer: a reparenting window manager can
+        // leave Qt with a stale idea of a frameless window's position.
+        panStart = (lastPanPosition - pressOffset).toPoint();
         panel->setWindowOpacity(dragOpacity);
         break;
     case Pan::Changed: {
@@ -111,7 +114,7 @@ void ViewController::viewPanned(Pan state, QPointF translation) {
     case Pan::Ended:
         panning = false;
         panel->setWindowOpacity(1.0);
-        PanelPosition::save(panel->pos());
+        PanelPosition::save(panStart);
         break;
     }
 }

@@ -176,6 +176,7 @@ private:
     QRect screenArea;
     QPoint panStart;
     QPointF lastPanPosition;
+    QPointF pressOffset;
     bool pressed = false;
     bool panning = false;
     bool firstTime = true;

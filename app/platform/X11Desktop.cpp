@@ -61,6 +61,20 @@ std::vector<std::uint32_t> property32(WindowId window, std::string_view property
     return {items, items + count};
 }
 
+std::optional<std::pair<int, int>> windowOrigin(WindowId window) {
+    xcb_connection_t* c = connection();
+    const WindowId root = rootWindow();
+    if (!c || !window || !root) {
+        return std::nullopt;
+    }
+    const Reply<xcb_translate_coordinates_reply_t> reply(xcb_translate_coordinates_reply(
+        c, xcb_translate_coordinates(c, window, root, 0, 0), nullptr));
+    if (!reply) {
+        return std::nullopt;
+    }
+    return std::pair<int, int>{reply->dst_x, reply->dst_y};
+}
+
 bool hasCompositor() {
     xcb_connection_t* c = connection();
     const std::uint32_t selection = atom("_NET_WM_CM_S0");
