@@ -14,7 +14,7 @@ const QString launchOnStartupKey = QStringLiteral("launchOnStartup");
 
 QIcon applicationIcon() {
     QIcon icon;
-    for (const int size : {32, 64, 256}) {
+    for (const int size : {32, 64}) {
         icon.addFile(QStringLiteral(":/icons/quenby-%1.png").arg(size), QSize(size, size));
     }
     return icon;

@@ -1,9 +1,11 @@
 #include "MainInterface.h"
 #include "platform/Console.h"
+#include "platform/Memory.h"
 #include "platform/PreferenceStore.h"
 #include "platform/SingleInstance.h"
 
 #include <QApplication>
+#include <QTimer>
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
@@ -24,5 +26,6 @@ int main(int argc, char** argv) {
         mainInterface.viewController().activateApplication(ViewController::Activation::TakeFocus);
     });
     mainInterface.launch();
+    QTimer::singleShot(0, &releaseFreedMemory);
     return QApplication::exec();
 }

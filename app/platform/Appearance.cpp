@@ -5,6 +5,7 @@
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
+#include <QFileInfo>
 #include <QPalette>
 #include <QPointer>
 
@@ -42,6 +43,16 @@ Appearance::Scheme schemeFromPalette() {
                : Appearance::Scheme::Light;
 }
 
+// Without an address or the standard socket, connecting would make libdbus autolaunch a
+// bus (starting a daemon) only to ask about colours; there is no portal then anyway.
+bool sessionBusExists() {
+    if (!qEnvironmentVariableIsEmpty("DBUS_SESSION_BUS_ADDRESS")) {
+        return true;
+    }
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    return !runtime.isEmpty() && QFileInfo(runtime + QStringLiteral("/bus")).exists();
+}
+
 } // namespace
 
 Appearance& Appearance::shared() {
@@ -62,6 +73,9 @@ Appearance::Appearance(QObject* parent)
 }
 
 void Appearance::askPortal() {
+    if (!sessionBusExists()) {
+        return;
+    }
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (!bus.isConnected()) {
         return;
