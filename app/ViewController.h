@@ -98,6 +98,10 @@ public:
     void hideApplication();
     void activateApplication(Activation activation);
 
+    // Registers a typeface among the application's resources for this process; a missing
+    // or unusable file is reported and left to the fallback fonts.
+    void loadCustomFont(const QString& named, const QString& withExtension);
+
     // The points from a font that fits `measuredWidth` into a field `fieldWidth` wide.
     static double fittedPointSize(double measuredWidth, double fieldWidth, double pointSize);
 
@@ -123,7 +127,6 @@ protected:
 private:
     void viewDidLoad(AppDelegate* delegate);
     void viewDidAppear();
-    void loadCustomFont(const QString& named, const QString& withExtension);
     void installShortcutHandlers();
     void connectActions();
     void addTutorialTasks();

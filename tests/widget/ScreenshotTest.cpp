@@ -38,3 +38,20 @@ TEST_F(PanelTest, ScreenshotsInLightAndDark) {
     EXPECT_EQ(light.pixelColor(0, 0).alpha(), 0);
     EXPECT_EQ(dark.pixelColor(light.width() - 1, light.height() - 1).alpha(), 0);
 }
+
+TEST_F(PanelTest, ScreenshotOfTheFirstStart) {
+    start();
+    Appearance::shared().setPortalScheme(Appearance::Scheme::Light);
+    const QImage image = shoot(*window, "panel-light-first-start.png");
+    Appearance::shared().setPortalScheme(std::nullopt);
+    // "Hint:" is drawn in the hint colour somewhere on the text line.
+    const QColor hint = *NamedColors::color("hint", Appearance::Scheme::Light);
+    const QRect line(taskText()->mapTo(window.get(), QPoint()), taskText()->size());
+    bool found = false;
+    for (int x = line.left(); x <= line.right() && !found; ++x) {
+        for (int y = line.top(); y <= line.bottom() && !found; ++y) {
+            found = image.pixelColor(x, y) == hint;
+        }
+    }
+    EXPECT_TRUE(found);
+}
