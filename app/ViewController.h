@@ -18,7 +18,6 @@
 
 class AppDelegate;
 class HighlightView;
-class PBWindow;
 class QAbstractButton;
 
 namespace Ui {

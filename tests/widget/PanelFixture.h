@@ -67,6 +67,18 @@ inline std::shared_ptr<AlertSeen> answerNextAlert(const QString& choice) {
 // A panel on a temporary store, with a clock and a focus service the test controls.
 class PanelTest : public ::testing::Test {
 protected:
+    // An alert nobody answers would block the test run; fail it instead.
+    PanelTest() {
+        watchdog.setSingleShot(true);
+        QObject::connect(&watchdog, &QTimer::timeout, [] {
+            if (QWidget* modal = QApplication::activeModalWidget()) {
+                ADD_FAILURE() << "an unexpected modal window was left open";
+                modal->close();
+            }
+        });
+        watchdog.start(15000);
+    }
+
     static constexpr double startTime = 800'000'000; // early 2026
 
     Task makeTask(const QString& name, double created) const {
@@ -144,6 +156,7 @@ protected:
         QTest::keyClick(taskText(), Qt::Key_Return);
     }
 
+    QTimer watchdog;
     TempConfigHome home;
     Date now{startTime};
     std::shared_ptr<FakeFocus> focus = std::make_shared<FakeFocus>();
