@@ -110,5 +110,6 @@ bool PreferenceStore::setIntegers(const QString& key,
 }
 
 bool PreferenceStore::setBool(const QString& key, bool value) const {
-    return write(key, Kind::Boolean, value ? QByteArrayLiteral("true") : QByteArrayLiteral("false"));
+    return write(key, Kind::Boolean,
+                 value ? QByteArrayLiteral("true") : QByteArrayLiteral("false"));
 }
