@@ -3,6 +3,7 @@
 #include <simdjson.h>
 
 #include <algorithm>
+#include <array>
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -317,10 +318,14 @@ bool readMessage(dom::element element, SystemMessage& m) {
 
 template <typename T, typename ReadOne>
 std::optional<std::vector<T>> decodeArray(const QByteArray& json, ReadOne readOne) {
-    // The parser validates UTF-8 and rejects anything after the root value.
+    // The parser validates UTF-8 and rejects anything after the root value. It reads in
+    // place when the array has room for its padding after the bytes, else from a copy.
+    const bool padded = json.capacity() - json.size() >= qsizetype{simdjson::SIMDJSON_PADDING};
     dom::parser parser;
     dom::array array;
-    if (parser.parse(json.constData(), static_cast<size_t>(json.size())).get_array().get(array)) {
+    if (parser.parse(json.constData(), static_cast<size_t>(json.size()), !padded)
+            .get_array()
+            .get(array)) {
         return std::nullopt;
     }
     std::vector<T> out;
@@ -335,28 +340,30 @@ std::optional<std::vector<T>> decodeArray(const QByteArray& json, ReadOne readOn
     return out;
 }
 
-constexpr int hexValue(char c) {
-    if (c >= '0' && c <= '9') {
-        return c - '0';
+// Table lookup: the digits of random identifiers defeat branch prediction.
+constexpr std::array<signed char, 256> hexValues = [] {
+    std::array<signed char, 256> table{};
+    table.fill(-1);
+    for (int i = 0; i < 10; ++i) {
+        table[static_cast<size_t>('0' + i)] = static_cast<signed char>(i);
     }
-    if (c >= 'a' && c <= 'f') {
-        return c - 'a' + 10;
+    for (int i = 0; i < 6; ++i) {
+        table[static_cast<size_t>('a' + i)] = static_cast<signed char>(10 + i);
+        table[static_cast<size_t>('A' + i)] = static_cast<signed char>(10 + i);
     }
-    if (c >= 'A' && c <= 'F') {
-        return c - 'A' + 10;
-    }
-    return -1;
+    return table;
+}();
+
+int hexValue(char c) {
+    return hexValues[static_cast<unsigned char>(c)];
 }
 
 constexpr bool isHyphenPosition(size_t i) {
     return i == 8 || i == 13 || i == 18 || i == 23;
 }
 
-} // namespace
-
-namespace Json {
-
-QByteArray uuidText(const QUuid& id) {
+// The canonical 8-4-4-4-12 form, upper case.
+std::array<char, 36> uuidChars(const QUuid& id) {
     static constexpr char digits[] = "0123456789ABCDEF";
     const unsigned char bytes[16] = {static_cast<unsigned char>(id.data1 >> 24),
                                      static_cast<unsigned char>(id.data1 >> 16),
@@ -374,16 +381,25 @@ QByteArray uuidText(const QUuid& id) {
                                      id.data4[5],
                                      id.data4[6],
                                      id.data4[7]};
-    QByteArray out(36, '-');
-    qsizetype pos = 0;
+    std::array<char, 36> out;
+    size_t pos = 0;
     for (const unsigned char byte : bytes) {
-        if (isHyphenPosition(static_cast<size_t>(pos))) {
-            ++pos;
+        if (isHyphenPosition(pos)) {
+            out[pos++] = '-';
         }
         out[pos++] = digits[byte >> 4];
         out[pos++] = digits[byte & 0xF];
     }
     return out;
+}
+
+} // namespace
+
+namespace Json {
+
+QByteArray uuidText(const QUuid& id) {
+    const auto chars = uuidChars(id);
+    return QByteArray(chars.data(), static_cast<qsizetype>(chars.size()));
 }
 
 std::optional<QUuid> parseUuid(std::string_view text) {
@@ -419,7 +435,8 @@ std::optional<QByteArray> encodeTasks(const std::vector<Task>& tasks) {
         w.raw("{");
         w.key("id", true);
         w.raw("\"");
-        w.raw(std::string_view(uuidText(t.id).constData(), 36));
+        const auto id = uuidChars(t.id);
+        w.raw(std::string_view(id.data(), id.size()));
         w.raw("\"");
         w.key("name");
         w.string(t.name);
