@@ -82,7 +82,8 @@ std::unique_ptr<X11HotKeyService> X11HotKeyService::create() {
     if (x11 == nullptr || x11->connection() == nullptr) {
         return nullptr;
     }
-    return std::make_unique<X11HotKeyService>(x11->connection(), defaultRoot(x11->connection()));
+    return std::unique_ptr<X11HotKeyService>(
+        new X11HotKeyService(x11->connection(), defaultRoot(x11->connection())));
 }
 
 X11HotKeyService::X11HotKeyService(xcb_connection_t* xcbConnection, xcb_window_t rootWindow)

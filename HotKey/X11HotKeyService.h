@@ -25,7 +25,6 @@ public:
     // None unless the application runs on Qt's xcb platform.
     static std::unique_ptr<X11HotKeyService> create();
 
-    X11HotKeyService(xcb_connection_t* connection, xcb_window_t root);
     ~X11HotKeyService() override;
     X11HotKeyService(const X11HotKeyService&) = delete;
     X11HotKeyService& operator=(const X11HotKeyService&) = delete;
@@ -35,6 +34,8 @@ public:
     void installEventHandler(EventHandler handler) override;
 
 private:
+    X11HotKeyService(xcb_connection_t* connection, xcb_window_t root);
+
     struct Registration {
         KeyCombo combo;
         EventHotKeyID id;
