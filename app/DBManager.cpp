@@ -38,13 +38,12 @@ void keepUnreadable(const PreferenceStore& store, const QString& key, const QByt
     if (out.open(QIODevice::NewOnly) && out.write(bytes) == bytes.size() && out.flush()) {
         Console::printLine("DBManager: stored", key, "is unreadable; its bytes are kept in", path);
     } else {
-        Console::printLine("DBManager: stored", key, "is unreadable and could not be kept aside:",
-                           out.errorString());
+        Console::printLine("DBManager: stored", key,
+                           "is unreadable and could not be kept aside:", out.errorString());
     }
 }
 
-template <typename T, typename Decode>
-std::vector<T> readList(const QString& key, Decode decode) {
+template <typename T, typename Decode> std::vector<T> readList(const QString& key, Decode decode) {
     const PreferenceStore store = PreferenceStore::standard();
     const auto bytes = store.data(key);
     if (!bytes) {
@@ -74,7 +73,9 @@ bool isValidAssignment(const std::vector<std::int64_t>& indexes) {
 
 } // namespace
 
-std::vector<Task> DBManager::getTaskList() { return readList<Task>(tasksKey, Json::decodeTasks); }
+std::vector<Task> DBManager::getTaskList() {
+    return readList<Task>(tasksKey, Json::decodeTasks);
+}
 
 void DBManager::saveTaskList(const std::vector<Task>& tasks) {
     writeList(tasksKey, Json::encodeTasks(tasks));

@@ -15,7 +15,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
     }
     if (const auto messages = Json::decodeSystemMessages(bytes)) {
-        const auto again = Json::decodeSystemMessages(Json::encodeSystemMessages(*messages).value());
+        const auto again =
+            Json::decodeSystemMessages(Json::encodeSystemMessages(*messages).value());
         if (!again || again->size() != messages->size()) {
             std::abort();
         }

@@ -12,22 +12,29 @@
 namespace Console {
 
 namespace detail {
-inline void append(QByteArray& line, const QString& s) { line += s.toUtf8(); }
-inline void append(QByteArray& line, const char* s) { line += s; }
+inline void append(QByteArray& line, const QString& s) {
+    line += s.toUtf8();
+}
+inline void append(QByteArray& line, const char* s) {
+    line += s;
+}
 inline void append(QByteArray& line, std::string_view s) {
     line.append(s.data(), static_cast<qsizetype>(s.size()));
 }
-inline void append(QByteArray& line, const QByteArray& s) { line += s; }
-inline void append(QByteArray& line, bool b) { line += b ? "true" : "false"; }
+inline void append(QByteArray& line, const QByteArray& s) {
+    line += s;
+}
+inline void append(QByteArray& line, bool b) {
+    line += b ? "true" : "false";
+}
 template <typename N>
-    requires std::is_arithmetic_v<N>
+requires std::is_arithmetic_v<N>
 void append(QByteArray& line, N n) {
     line += QByteArray::number(n);
 }
 } // namespace detail
 
-template <typename... Items>
-void printLine(const Items&... items) {
+template <typename... Items> void printLine(const Items&... items) {
     QByteArray line;
     bool first = true;
     ((line += first ? "" : " ", first = false, detail::append(line, items)), ...);

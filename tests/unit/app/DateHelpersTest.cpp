@@ -12,7 +12,8 @@ namespace {
 class TimeZone {
 public:
     explicit TimeZone(const char* tz)
-        : previous(qgetenv("TZ")), hadPrevious(qEnvironmentVariableIsSet("TZ")) {
+        : previous(qgetenv("TZ"))
+        , hadPrevious(qEnvironmentVariableIsSet("TZ")) {
         qputenv("TZ", tz);
         tzset();
     }

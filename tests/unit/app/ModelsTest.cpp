@@ -220,3 +220,11 @@ TEST(IntegerListJson, KeepsSixtyFourBitValues) {
     EXPECT_FALSE(Json::decodeIntegers("[\"1\"]"));
     EXPECT_EQ(Json::decodeIntegers("[]"), std::vector<std::int64_t>{});
 }
+
+TEST(TaskJson, LoneSurrogateBecomesReplacementCharacter) {
+    Task t = sampleTask();
+    t.name = QStringLiteral("a") + QChar(0xD800) + QStringLiteral("b") + QChar(0xDC00);
+    const auto back = Json::decodeTasks(*Json::encodeTasks({t}));
+    ASSERT_TRUE(back);
+    EXPECT_EQ((*back)[0].name, QStringLiteral("a\uFFFDb\uFFFD"));
+}

@@ -1,0 +1,11 @@
+#include "DefaultHotKeyService.h"
+
+#include "RefusingHotKeyService.h"
+#include "X11HotKeyService.h"
+
+std::unique_ptr<HotKeyService> makeDefaultHotKeyService() {
+    if (std::unique_ptr<HotKeyService> x11 = X11HotKeyService::create()) {
+        return x11;
+    }
+    return std::make_unique<RefusingHotKeyService>();
+}

@@ -1,0 +1,44 @@
+#pragma once
+
+#include "KeyCombo.h"
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+
+// Status codes returned for hot-key events, with the values the registry has always used.
+using OSStatus = std::int32_t;
+inline constexpr OSStatus noErr = 0;
+inline constexpr OSStatus eventNotHandledErr = -9874;
+
+// The tag and id a registration carries; every event for it brings both back.
+struct EventHotKeyID {
+    std::uint32_t signature = 0;
+    std::uint32_t id = 0;
+};
+
+// Event kinds of a hot-key event.
+inline constexpr std::uint32_t kEventHotKeyPressed = 5;
+inline constexpr std::uint32_t kEventHotKeyReleased = 6;
+
+struct HotKeyEvent {
+    EventHotKeyID hotKeyID;
+    std::uint32_t kind = 0;
+};
+
+// What the registry needs from the desktop's global-shortcut facility: register a combination
+// under an id (getting a handle, or a refusal), unregister a handle, and deliver presses and
+// releases to one handler on the main thread.
+class HotKeyService {
+public:
+    using Handle = std::uint64_t;
+    using EventHandler = std::function<OSStatus(const HotKeyEvent&)>;
+
+    virtual ~HotKeyService() = default;
+
+    // None when refused; the service reports why on standard output.
+    virtual std::optional<Handle> registerHotKey(const KeyCombo& combo, EventHotKeyID id) = 0;
+    virtual void unregisterHotKey(Handle handle) = 0;
+    // Called for every press and release of this process's registrations from now on.
+    virtual void installEventHandler(EventHandler handler) = 0;
+};

@@ -1,0 +1,161 @@
+#include "HotKeysController.h"
+
+#include "DefaultHotKeyService.h"
+#include "Diagnostics.h"
+#include "HotKey.h"
+
+#include <QUuid>
+
+#include <limits>
+#include <map>
+#include <optional>
+#include <stdexcept>
+
+namespace {
+
+// The registry's record of one registration.
+struct HotKeyBox {
+    QUuid identifier;
+    std::weak_ptr<HotKey> hotKey;
+    std::uint32_t carbonHotKeyID = 0;
+    std::optional<HotKeyService::Handle> carbonEventHotKey; // none when refused
+};
+
+struct RegistryState {
+    std::map<std::uint32_t, HotKeyBox> hotKeys;
+    std::uint32_t hotKeysCount = 0;
+    bool eventHandlerInstalled = false;
+    std::unique_ptr<HotKeyService> service;
+};
+
+RegistryState& state() {
+    static RegistryState registry;
+    return registry;
+}
+
+HotKeyService& service() {
+    RegistryState& registry = state();
+    if (!registry.service) {
+        registry.service = makeDefaultHotKeyService();
+    }
+    return *registry.service;
+}
+
+HotKeyBox* box(const HotKey& hotKey) {
+    for (auto& [id, entry] : state().hotKeys) {
+        if (entry.identifier == hotKey.identifier()) {
+            return &entry;
+        }
+    }
+    return nullptr;
+}
+
+// The live hot key registered under `id`; a box whose hot key is gone is dropped.
+std::shared_ptr<HotKey> hotKey(std::uint32_t id) {
+    auto& table = state().hotKeys;
+    const auto found = table.find(id);
+    if (found != table.end()) {
+        if (std::shared_ptr<HotKey> live = found->second.hotKey.lock()) {
+            return live;
+        }
+        table.erase(found);
+    }
+    return nullptr;
+}
+
+// The handler goes in at the first successful registration and stays.
+void updateEventHandler() {
+    RegistryState& registry = state();
+    if (registry.hotKeysCount > 0 && !registry.eventHandlerInstalled) {
+        service().installEventHandler(&HotKeysController::handleHotKeyEvent);
+        registry.eventHandlerInstalled = true;
+    }
+}
+
+} // namespace
+
+void HotKeysController::registerHotKey(const std::shared_ptr<HotKey>& hotKey) {
+    RegistryState& registry = state();
+    if (box(*hotKey) != nullptr) {
+        return;
+    }
+    // Wrapping around would hand out ids again.
+    if (registry.hotKeysCount == std::numeric_limits<std::uint32_t>::max()) {
+        HotKeyDiagnostics::printRefusal(hotKey->keyCombo(), QStringLiteral("no ids left"));
+        return;
+    }
+    const std::uint32_t id = ++registry.hotKeysCount;
+    registry.hotKeys[id] = HotKeyBox{hotKey->identifier(), hotKey, id, std::nullopt};
+
+    const std::optional<HotKeyService::Handle> handle =
+        service().registerHotKey(hotKey->keyCombo(), EventHotKeyID{eventHotKeySignature, id});
+    if (handle) {
+        registry.hotKeys[id].carbonEventHotKey = handle;
+        updateEventHandler();
+    }
+}
+
+void HotKeysController::unregisterHotKey(const HotKey& hotKey) {
+    HotKeyBox* found = box(hotKey);
+    if (found == nullptr) {
+        return;
+    }
+    if (found->carbonEventHotKey) {
+        service().unregisterHotKey(*found->carbonEventHotKey);
+    }
+    found->hotKey.reset();
+    state().hotKeys.erase(found->carbonHotKeyID);
+}
+
+OSStatus HotKeysController::handleHotKeyEvent(const HotKeyEvent& event) {
+    if (event.hotKeyID.signature != eventHotKeySignature) {
+        return eventNotHandledErr;
+    }
+    const std::shared_ptr<HotKey> target = hotKey(event.hotKeyID.id);
+    if (!target || target->isPaused()) {
+        return eventNotHandledErr;
+    }
+    HotKey::Handler handler;
+    switch (event.kind) {
+    case kEventHotKeyPressed:
+        handler = target->keyDownHandler();
+        break;
+    case kEventHotKeyReleased:
+        handler = target->keyUpHandler();
+        break;
+    default:
+        return eventNotHandledErr;
+    }
+    if (!handler) {
+        return eventNotHandledErr;
+    }
+    // A copy: the handler may replace itself or drop its hot key while it runs.
+    handler();
+    return noErr;
+}
+
+bool HotKeysController::isLive(const HotKey& hotKey) {
+    const HotKeyBox* found = box(hotKey);
+    return found != nullptr && found->carbonEventHotKey.has_value();
+}
+
+std::uint32_t HotKeysController::hotKeysCount() {
+    return state().hotKeysCount;
+}
+
+std::vector<std::uint32_t> HotKeysController::registeredIds() {
+    std::vector<std::uint32_t> ids;
+    for (const auto& [id, entry] : state().hotKeys) {
+        ids.push_back(id);
+    }
+    return ids;
+}
+
+void HotKeysController::setService(std::unique_ptr<HotKeyService> replacement) {
+    RegistryState& registry = state();
+    if (!registry.hotKeys.empty()) {
+        throw std::logic_error("HotKeysController::setService while hot keys are registered");
+    }
+    registry.service = std::move(replacement);
+    registry.eventHandlerInstalled = false;
+}

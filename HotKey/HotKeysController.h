@@ -1,0 +1,43 @@
+#pragma once
+
+#include "HotKeyService.h"
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+class HotKey;
+
+// The process-wide registry of live hot keys. Each registration gets a fresh id (1, 2, 3 ...,
+// never reused) and a box in the table, then goes to the hot-key service; the service's events
+// come back here and run the handler of the hot key registered under the event's id.
+// Main thread only.
+class HotKeysController {
+public:
+    HotKeysController() = delete;
+
+    // "SSHk", the tag of every registration of this registry.
+    static constexpr std::uint32_t eventHotKeySignature =
+        ('S' << 24) | ('S' << 16) | ('H' << 8) | 'k';
+
+    // Nothing when the hot key is already registered. A refusal leaves the box in the table
+    // without a handle: the hot key behaves normally and never fires.
+    static void registerHotKey(const std::shared_ptr<HotKey>& hotKey);
+    // Releases the registration of the hot key, if any; the id is not reused.
+    static void unregisterHotKey(const HotKey& hotKey);
+
+    // noErr when a handler ran, eventNotHandledErr otherwise (another registry's event, a gone
+    // id, a paused hot key, no handler for the kind).
+    static OSStatus handleHotKeyEvent(const HotKeyEvent& event);
+
+    // Whether the service accepted the hot key's current registration.
+    static bool isLive(const HotKey& hotKey);
+    // The last id handed out.
+    static std::uint32_t hotKeysCount();
+    // Ids that have a box in the table, ascending.
+    static std::vector<std::uint32_t> registeredIds();
+
+    // Replaces the service (by default: X11 where the application runs on X11, else one that
+    // refuses everything). Only while no hot key is registered; throws std::logic_error otherwise.
+    static void setService(std::unique_ptr<HotKeyService> service);
+};

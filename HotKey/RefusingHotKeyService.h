@@ -1,0 +1,12 @@
+#pragma once
+
+#include "HotKeyService.h"
+
+// The service where there is no X11 connection (Wayland without XWayland, offscreen): every
+// registration is refused with one diagnostic line.
+class RefusingHotKeyService final : public HotKeyService {
+public:
+    std::optional<Handle> registerHotKey(const KeyCombo& combo, EventHotKeyID id) override;
+    void unregisterHotKey(Handle) override {}
+    void installEventHandler(EventHandler) override {}
+};

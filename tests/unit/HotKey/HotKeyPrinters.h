@@ -1,0 +1,11 @@
+#pragma once
+
+#include "KeyCombo.h"
+
+#include <ostream>
+
+// Readable combos in failure messages.
+inline void PrintTo(const KeyCombo& combo, std::ostream* os) {
+    *os << "KeyCombo(" << combo.carbonKeyCode << ", 0x" << std::hex << combo.carbonModifiers
+        << std::dec << ' ' << combo.description().toStdString() << ')';
+}
