@@ -67,7 +67,7 @@ void writeList(const QString& key, const std::optional<QByteArray>& bytes) {
 
 bool isValidAssignment(const std::vector<std::int64_t>& indexes) {
     return indexes.size() == 7 && std::all_of(indexes.begin(), indexes.end(), [](std::int64_t i) {
-               return i >= 0 && i < DBManager::assignableKeyCount;
+               return i >= 0 && i < static_cast<std::int64_t>(DBManager::assignableKeyCount);
            });
 }
 
@@ -112,4 +112,16 @@ void DBManager::saveKeys(const std::vector<std::int64_t>& keyIndexes) {
 const std::vector<std::int64_t>& DBManager::defaultKeyIndexes() {
     static const std::vector<std::int64_t> indexes{0, 3, 7, 27, 28, 22, 19};
     return indexes;
+}
+
+const std::array<Key, DBManager::assignableKeyCount>& DBManager::keys() {
+    static const auto list = [] {
+        std::array<Key, assignableKeyCount> k{};
+        for (size_t i = 0; i < k.size(); ++i) {
+            // The letters and then the digits lead the key order.
+            k[i] = allKeys()[i];
+        }
+        return k;
+    }();
+    return list;
 }

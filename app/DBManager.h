@@ -1,9 +1,11 @@
 #pragma once
 
+#include "Key.h"
 #include "Models.h"
 
 #include <QString>
 
+#include <array>
 #include <cstdint>
 #include <vector>
 
@@ -27,6 +29,8 @@ public:
     static void saveKeys(const std::vector<std::int64_t>& keyIndexes);
 
     static const std::vector<std::int64_t>& defaultKeyIndexes();
-    // The shortcut keys that can be assigned: A to Z, then 0 to 9.
-    static constexpr std::int64_t assignableKeyCount = 36;
+    // The shortcut keys that can be assigned, A to Z then 0 to 9; the stored assignment
+    // holds positions in this list.
+    static constexpr std::size_t assignableKeyCount = 36;
+    static const std::array<Key, assignableKeyCount>& keys();
 };

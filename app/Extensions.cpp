@@ -1,10 +1,18 @@
 #include "Extensions.h"
 
+#include "platform/NamedColors.h"
+
+#include <QApplication>
+#include <QTextBoundaryFinder>
+
 #include <QEvent>
 #include <QPainter>
 #include <QPainterPath>
 #include <QVariant>
 #include <QWidget>
+
+#include <algorithm>
+#include <vector>
 
 ViewLayer::ViewLayer(QWidget* view)
     : QObject(view) {
@@ -118,3 +126,58 @@ void applyDesignedStyle(QWidget* root) {
 }
 
 } // namespace ViewStyle
+
+QTextCharFormat AttributedString::formatAt(qsizetype index) const {
+    for (const QTextLayout::FormatRange& run : runs) {
+        if (index >= run.start && index < run.start + run.length) {
+            return run.format;
+        }
+    }
+    return {};
+}
+
+AttributedString getAttributedBoldText(const QString& text, const QString& emphasis) {
+    AttributedString result{text, {}};
+    const qsizetype start = text.indexOf(emphasis);
+    if (start < 0) {
+        return result;
+    }
+    // The platform's system blue and gray stand in for colours the resources lack.
+    const QColor shortcut =
+        NamedColors::color(QStringLiteral("shortcut")).value_or(QColor(0, 122, 255));
+    const QColor otherText =
+        NamedColors::color(QStringLiteral("otherText")).value_or(QColor(128, 128, 128));
+
+    // Formats per UTF-16 unit, set in two passes, the second over the first.
+    std::vector<QTextCharFormat> formats(static_cast<size_t>(text.size()));
+    QFont bold = QApplication::font();
+    bold.setPointSizeF(11);
+    bold.setBold(true);
+    for (qsizetype i = start; i < start + emphasis.size(); ++i) {
+        QTextCharFormat& f = formats[static_cast<size_t>(i)];
+        f.setFont(bold, QTextCharFormat::FontPropertiesAll);
+        f.setUnderlineStyle(QTextCharFormat::SingleUnderline);
+        f.setUnderlineColor(shortcut);
+        f.setForeground(shortcut);
+    }
+    // "From the second character" counts user-perceived characters.
+    QTextBoundaryFinder graphemes(QTextBoundaryFinder::Grapheme, text);
+    const qsizetype second = graphemes.toNextBoundary();
+    for (qsizetype i = std::max<qsizetype>(second, 0); i < text.size(); ++i) {
+        formats[static_cast<size_t>(i)].setForeground(otherText);
+    }
+
+    for (qsizetype i = 0; i < text.size();) {
+        qsizetype end = i + 1;
+        while (end < text.size() &&
+               formats[static_cast<size_t>(end)] == formats[static_cast<size_t>(i)]) {
+            ++end;
+        }
+        if (formats[static_cast<size_t>(i)] != QTextCharFormat()) {
+            result.runs.append(
+                {static_cast<int>(i), static_cast<int>(end - i), formats[static_cast<size_t>(i)]});
+        }
+        i = end;
+    }
+    return result;
+}

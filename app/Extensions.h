@@ -1,7 +1,11 @@
 #pragma once
 
 #include <QColor>
+#include <QList>
 #include <QObject>
+#include <QString>
+#include <QTextCharFormat>
+#include <QTextLayout>
 
 #include <optional>
 
@@ -60,3 +64,18 @@ void setBorderColor(QWidget* view, std::optional<QColor> color);
 void applyDesignedStyle(QWidget* root);
 
 } // namespace ViewStyle
+
+// A text with character formats over ranges of it, as a button title needs.
+struct AttributedString {
+    QString string;
+    // Ascending and non-overlapping.
+    QList<QTextLayout::FormatRange> runs;
+
+    // The format of the UTF-16 unit at `index`; an empty format where no run covers it.
+    QTextCharFormat formatAt(qsizetype index) const;
+};
+
+// `text` with its first occurrence of `emphasis` bold (11 points), underlined and in the
+// colour "shortcut"; every character after the first takes the colour "otherText". Without
+// the emphasis in the text, the text is returned unstyled.
+AttributedString getAttributedBoldText(const QString& text, const QString& emphasis);
