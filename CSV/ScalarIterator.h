@@ -1,0 +1,106 @@
+#pragma once
+
+#include "CSVError.h"
+#include "UnicodeCodecs.h"
+
+#include <algorithm>
+#include <array>
+#include <concepts>
+#include <cstdint>
+#include <initializer_list>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace csv {
+
+// Scalars that end a run taken by ScalarIterator::appendRun.
+class RunStops {
+public:
+    RunStops(std::initializer_list<char32_t> stops) {
+        for (unsigned byte = 0x80; byte < 0x100; ++byte) {
+            breaksUTF8Run_[byte] = true;
+        }
+        for (const char32_t stop : stops) {
+            if (stop < 0x80) {
+                breaksUTF8Run_[stop] = true;
+            } else {
+                nonASCII_.push_back(stop);
+            }
+        }
+    }
+
+    bool contains(char32_t scalar) const {
+        return scalar < 0x80
+                   ? breaksUTF8Run_[scalar]
+                   : std::find(nonASCII_.begin(), nonASCII_.end(), scalar) != nonASCII_.end();
+    }
+    bool hasNonASCII() const { return !nonASCII_.empty(); }
+    // True for the ASCII stops and for every byte that is not ASCII.
+    bool breaksUTF8Run(std::uint8_t byte) const { return breaksUTF8Run_[byte]; }
+
+private:
+    std::array<bool, 256> breaksUTF8Run_{};
+    std::vector<char32_t> nonASCII_;
+};
+
+// A type-erased source of Unicode scalars: what a CSV reader parses.
+class ScalarIterator {
+public:
+    virtual ~ScalarIterator() = default;
+
+    // The next scalar, or nothing at the end of the input (or after an error, reported to the
+    // error handler).
+    virtual std::optional<char32_t> next() = 0;
+
+    // Fast path for sources that decode from a buffer: appends to text the UTF-8 of the
+    // scalars already buffered, up to the first one in stops, which it consumes and returns.
+    // Returns nothing when it stops before a stop (buffer used up, or input it leaves to
+    // next()); the caller then goes on with next(). Sources without a buffer append nothing.
+    virtual std::optional<char32_t> appendRun(std::string& text, const RunStops& stops) {
+        (void)text;
+        (void)stops;
+        return std::nullopt;
+    }
+
+    // Where the source reports the error that ends it; sources that cannot fail ignore it.
+    virtual void setErrorHandler(ErrorHandler handler) { (void)handler; }
+};
+
+// Any object with next() returning an optional scalar, as a ScalarIterator.
+template <class Iterator>
+concept ScalarSequence = requires(Iterator& iterator) {
+    { iterator.next() } -> std::convertible_to<std::optional<char32_t>>;
+};
+
+// Wraps a ScalarSequence. A value that is no Unicode scalar (a surrogate, or above U+10FFFF)
+// is reported as unicodeDecoding and ends the sequence, so rows only ever hold valid text.
+template <ScalarSequence Iterator> class AnyScalarIterator final : public ScalarIterator {
+public:
+    explicit AnyScalarIterator(Iterator iterator)
+        : iterator_(std::move(iterator)) {}
+
+    std::optional<char32_t> next() override {
+        if (failed_) {
+            return std::nullopt;
+        }
+        const std::optional<char32_t> scalar = iterator_.next();
+        if (scalar && (*scalar > maxScalar || isSurrogate(*scalar))) {
+            failed_ = true;
+            if (errorHandler_) {
+                errorHandler_(CSVError(CSVError::Kind::unicodeDecoding));
+            }
+            return std::nullopt;
+        }
+        return scalar;
+    }
+
+    void setErrorHandler(ErrorHandler handler) override { errorHandler_ = std::move(handler); }
+
+private:
+    Iterator iterator_;
+    ErrorHandler errorHandler_;
+    bool failed_ = false;
+};
+
+} // namespace csv
