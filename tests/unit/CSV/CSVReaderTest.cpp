@@ -97,18 +97,6 @@ TEST(CSVReaderRows, OtherDelimiters) {
               (Rows{{"\u00E9", "\u65E5", "\u00A7"}}));
 }
 
-// A scalar source with no fast path, for the constructor that takes any iterator.
-struct ScalarList {
-    std::u32string scalars;
-    std::size_t position = 0;
-    std::optional<char32_t> next() {
-        if (position == scalars.size()) {
-            return std::nullopt;
-        }
-        return scalars[position++];
-    }
-};
-
 TEST(CSVReaderRows, IteratorInputUsesConfigurationAsGiven) {
     CSVReader::Configuration tabs = trimmed();
     tabs.delimiter = U'\t';
