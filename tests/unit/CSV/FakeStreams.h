@@ -5,8 +5,10 @@
 #include <algorithm>
 #include <cstring>
 #include <deque>
+#include <functional>
 #include <string>
 #include <system_error>
+#include <vector>
 
 namespace csv::test {
 
@@ -64,6 +66,43 @@ private:
     std::deque<Step> steps_;
     StreamStatus status_ = StreamStatus::notOpen;
     std::error_code error_;
+};
+
+// An output stream that records every write call. By default it takes everything; answer can
+// make it take less (or claim more) for a call.
+class RecordingOutputStream final : public OutputStream {
+public:
+    StreamStatus status() const override { return status_; }
+    void open() override {
+        ++openCalls;
+        if (status_ == StreamStatus::notOpen) {
+            status_ = statusAfterOpen;
+        }
+    }
+    void close() override {
+        ++closeCalls;
+        status_ = StreamStatus::closed;
+    }
+    std::ptrdiff_t write(const std::uint8_t* bytes, std::size_t length) override {
+        const std::string call(reinterpret_cast<const char*>(bytes), length);
+        calls.push_back(call);
+        const std::ptrdiff_t taken = answer ? answer(call) : static_cast<std::ptrdiff_t>(length);
+        if (taken > 0) {
+            data.append(call, 0, std::min(length, static_cast<std::size_t>(taken)));
+        }
+        return taken;
+    }
+    std::error_code error() const override { return {}; }
+
+    StreamStatus statusAfterOpen = StreamStatus::open;
+    std::function<std::ptrdiff_t(const std::string& call)> answer;
+    std::vector<std::string> calls;
+    std::string data;
+    int openCalls = 0;
+    int closeCalls = 0;
+
+private:
+    StreamStatus status_ = StreamStatus::notOpen;
 };
 
 } // namespace csv::test
