@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <stdexcept>
+#include <utility>
 
 namespace csv {
 
@@ -59,8 +60,8 @@ CSVReader::Configuration CSVReader::withoutDelimiterInWhitespaces(Configuration 
 }
 
 const Row* CSVReader::next() {
-    const std::optional<char32_t> c = nextScalar();
-    if (!c) {
+    const char32_t c = nextScalar();
+    if (c == noScalar) {
         hasCurrentRow_ = false;
         return nullptr;
     }
@@ -72,24 +73,18 @@ const Row* CSVReader::next() {
 }
 
 // FieldStart, then NextField for as long as fields end at a delimiter.
-void CSVReader::readFields(std::optional<char32_t> c) {
+void CSVReader::readFields(char32_t c) {
     for (;;) {
         if (configuration_.trimFields) {
-            while (c && isWhitespace(*c)) {
+            while (c != noScalar && isWhitespace(c)) {
                 c = nextScalar();
             }
         }
         std::string& field = beginField();
-        if (!c) {
+        if (c == noScalar) {
             return;
         }
-        bool another = false;
-        if (*c == quote) {
-            another = readQuoted(field);
-        } else {
-            back_ = c;
-            another = readUnquoted(field);
-        }
+        const bool another = c == quote ? readQuoted(field) : readUnquoted(field, c);
         if (!another) {
             return;
         }
@@ -97,57 +92,58 @@ void CSVReader::readFields(std::optional<char32_t> c) {
     }
 }
 
-bool CSVReader::readUnquoted(std::string& field) {
+// Entered with the field's first scalar, as if it had been pushed back and read again.
+bool CSVReader::readUnquoted(std::string& field, char32_t c) {
     for (;;) {
-        std::optional<char32_t> c = appendRun(field, unquotedStops_);
-        if (!c) {
-            c = nextScalar();
-        }
-        if (!c || *c == lf) {
+        if (c == noScalar || c == lf) {
             finishUnquoted(field);
             return false;
         }
-        if (*c == cr) {
+        if (c == cr) {
             afterCR();
             finishUnquoted(field);
             return false;
         }
-        if (*c == configuration_.delimiter) {
+        if (c == configuration_.delimiter) {
             finishUnquoted(field);
             return true;
         }
-        detail::appendScalar(field, *c);
+        detail::appendScalar(field, c);
+        c = appendRun(field, unquotedStops_);
+        if (c == noScalar) {
+            c = nextScalar();
+        }
     }
 }
 
 // Quoted, and QuoteSeen after each quote; the text between the quotes is never trimmed.
 bool CSVReader::readQuoted(std::string& field) {
     for (;;) {
-        std::optional<char32_t> c = appendRun(field, quotedStops_);
-        if (!c) {
+        char32_t c = appendRun(field, quotedStops_);
+        if (c == noScalar) {
             c = nextScalar();
         }
-        if (!c) {
+        if (c == noScalar) {
             return false;
         }
-        if (*c != quote) {
-            detail::appendScalar(field, *c);
+        if (c != quote) {
+            detail::appendScalar(field, c);
             continue;
         }
-        std::optional<char32_t> d = nextScalar();
+        char32_t d = nextScalar();
         if (configuration_.trimFields) {
-            while (d && isWhitespace(*d)) {
+            while (d != noScalar && isWhitespace(d)) {
                 d = nextScalar();
             }
         }
-        if (!d || *d == lf) {
+        if (d == noScalar || d == lf) {
             return false;
         }
-        if (*d == cr) {
+        if (d == cr) {
             afterCR();
             return false;
         }
-        if (*d == configuration_.delimiter) {
+        if (d == configuration_.delimiter) {
             return true;
         }
         // A doubled quote, or stray text after a closing quote: one quote, d dropped.
@@ -156,8 +152,8 @@ bool CSVReader::readQuoted(std::string& field) {
 }
 
 void CSVReader::afterCR() {
-    const std::optional<char32_t> e = nextScalar();
-    if (e && *e != lf) {
+    const char32_t e = nextScalar();
+    if (e != noScalar && e != lf) {
         back_ = e;
     }
 }
@@ -185,22 +181,20 @@ void CSVReader::finishUnquoted(std::string& field) const {
     }
 }
 
-std::optional<char32_t> CSVReader::nextScalar() {
-    if (back_) {
-        const char32_t c = *back_;
-        back_.reset();
-        return c;
+char32_t CSVReader::nextScalar() {
+    if (back_ != noScalar) {
+        return std::exchange(back_, noScalar);
     }
     // An input error ends the rows for good, even if the stream would deliver more.
     if (error_) {
-        return std::nullopt;
+        return noScalar;
     }
-    return iterator_->next();
+    return iterator_->nextScalar();
 }
 
-std::optional<char32_t> CSVReader::appendRun(std::string& field, const RunStops& stops) {
-    if (back_ || error_) {
-        return std::nullopt;
+char32_t CSVReader::appendRun(std::string& field, const RunStops& stops) {
+    if (back_ != noScalar || error_) {
+        return noScalar;
     }
     return iterator_->appendRun(field, stops);
 }

@@ -91,21 +91,22 @@ private:
     static Configuration withoutDelimiterInWhitespaces(Configuration configuration);
 
     // The parser's states; each returns true when a delimiter asks for another field.
-    void readFields(std::optional<char32_t> c);
-    bool readUnquoted(std::string& field);
+    void readFields(char32_t c);
+    bool readUnquoted(std::string& field, char32_t c);
     bool readQuoted(std::string& field);
     void afterCR();
     std::string& beginField();
     void finishUnquoted(std::string& field) const;
 
-    std::optional<char32_t> nextScalar();
-    std::optional<char32_t> appendRun(std::string& field, const RunStops& stops);
+    // Scalars are noScalar at the end of the input.
+    char32_t nextScalar();
+    char32_t appendRun(std::string& field, const RunStops& stops);
     bool isWhitespace(char32_t c) const { return configuration_.whitespaces.contains(c); }
 
     std::unique_ptr<ScalarIterator> iterator_;
     Configuration configuration_;
     std::optional<CSVError> error_;
-    std::optional<char32_t> back_;
+    char32_t back_ = noScalar;
     std::optional<Row> headerRow_;
     // Field strings are reused from row to row; fieldCount_ of them belong to the row in work.
     Row row_;

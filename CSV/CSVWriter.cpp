@@ -1,8 +1,34 @@
 #include "CSVWriter.h"
 
+#include "RunScanner.h"
 #include "Utf8Text.h"
 
 namespace csv {
+
+namespace {
+
+std::optional<char32_t> singleScalar(std::string_view text) {
+    detail::ScalarCursor scalars(text);
+    const std::optional<char32_t> first = scalars.next();
+    return scalars.next() ? std::nullopt : first;
+}
+
+RunStops quotingStops(std::string_view delimiter) {
+    if (const auto scalar = singleScalar(delimiter)) {
+        return {U'"', U'\r', U'\n', *scalar};
+    }
+    return {U'"', U'\r', U'\n'};
+}
+
+// The delimiter is written as it is, so it must be UTF-8 like the fields.
+CSVWriter::Configuration checked(CSVWriter::Configuration configuration) {
+    if (!detail::isWellFormed(configuration.delimiter)) {
+        throw CSVError(CSVError::Kind::unicodeDecoding);
+    }
+    return configuration;
+}
+
+} // namespace
 
 CSVWriter::Configuration::Configuration(std::string delimiterText, Newline lineEnd)
     : delimiter(std::move(delimiterText))
@@ -14,11 +40,10 @@ CSVWriter::CSVWriter(std::shared_ptr<OutputStream> stream, std::string delimiter
 CSVWriter::CSVWriter(std::shared_ptr<OutputStream> stream, Configuration configuration,
                      std::unique_ptr<detail::ScalarSink> writeScalars)
     : stream_(std::move(stream))
-    , configuration_(std::move(configuration))
-    , writeScalars_(std::move(writeScalars)) {
-    if (!detail::isWellFormed(configuration_.delimiter)) {
-        throw CSVError(CSVError::Kind::unicodeDecoding);
-    }
+    , configuration_(checked(std::move(configuration)))
+    , writeScalars_(std::move(writeScalars))
+    , needsQuotes_(quotingStops(configuration_.delimiter))
+    , searchDelimiter_(!singleScalar(configuration_.delimiter)) {
     if (stream_->status() == StreamStatus::notOpen) {
         stream_->open();
     }
@@ -34,7 +59,9 @@ CSVWriter::~CSVWriter() {
 }
 
 void CSVWriter::writeField(std::string_view field, bool quoted) {
-    if (!detail::isWellFormed(field)) {
+    // One pass checks the text and looks for what needs quotes; a longer delimiter is searched.
+    const detail::TextCheck check = detail::checkText(field, needsQuotes_);
+    if (!check.wellFormed) {
         throw CSVError(CSVError::Kind::unicodeDecoding);
     }
     if (isFirstRow_) {
@@ -47,11 +74,8 @@ void CSVWriter::writeField(std::string_view field, bool quoted) {
     } else {
         write(configuration_.delimiter);
     }
-    const bool needsQuotes = quoted || field.find('"') != std::string_view::npos ||
-                             field.find(configuration_.delimiter) != std::string_view::npos ||
-                             field.find('\r') != std::string_view::npos ||
-                             field.find('\n') != std::string_view::npos;
-    if (needsQuotes) {
+    if (quoted || check.hasStop ||
+        (searchDelimiter_ && field.find(configuration_.delimiter) != std::string_view::npos)) {
         writeQuoted(field);
     } else {
         write(field);

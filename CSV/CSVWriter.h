@@ -2,6 +2,7 @@
 
 #include "CSVError.h"
 #include "Endian.h"
+#include "ScalarIterator.h"
 #include "ScalarSinks.h"
 #include "Streams.h"
 #include "UnicodeCodecs.h"
@@ -76,6 +77,10 @@ private:
     std::shared_ptr<OutputStream> stream_;
     Configuration configuration_;
     std::unique_ptr<const detail::ScalarSink> writeScalars_;
+    // What makes a field need quotes: the quote, CR, LF, and the delimiter when it is one
+    // scalar; a longer delimiter is searched for.
+    RunStops needsQuotes_;
+    bool searchDelimiter_;
     bool isFirstRow_ = true;
     bool isFirstField_ = true;
 };

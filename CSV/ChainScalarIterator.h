@@ -27,12 +27,27 @@ public:
     explicit ChainScalarIterator(Input input)
         : scalars_(std::move(input)) {}
 
-    std::optional<char32_t> next() override { return scalars_.next(); }
+    char32_t nextScalar() override {
+        if constexpr (hasBufferedDecoding<Codec> && BufferedUnits<Input>) {
+            if (!scalars_.hasFailed()) {
+                Input& input = scalars_.input();
+                const std::span<const std::uint8_t> bytes = input.bufferedBytes();
+                const BufferedScalar buffered = decodeBuffered<Codec>(
+                    bytes.data(), bytes.data() + bytes.size(), input.endian());
+                if (buffered.length != 0) {
+                    input.consume(buffered.length);
+                    return buffered.scalar;
+                }
+            }
+        }
+        const std::optional<char32_t> scalar = scalars_.next();
+        return scalar ? *scalar : noScalar;
+    }
 
-    std::optional<char32_t> appendRun(std::string& text, const RunStops& stops) override {
-        if constexpr (hasRunScanner<Codec> && BufferedUnits<Input>) {
+    char32_t appendRun(std::string& text, const RunStops& stops) override {
+        if constexpr (hasBufferedDecoding<Codec> && BufferedUnits<Input>) {
             if (scalars_.hasFailed()) {
-                return std::nullopt;
+                return noScalar;
             }
             Input& input = scalars_.input();
             const RunResult result =

@@ -92,6 +92,7 @@ void FileOutputStream::open() {
         return;
     }
     buffer_.resize(bufferSize);
+    setWindow(buffer_.data(), buffer_.data() + buffer_.size());
     status_ = StreamStatus::open;
 }
 
@@ -104,6 +105,7 @@ void FileOutputStream::close() {
         return;
     }
     const bool flushed = flushBuffer();
+    setWindow(nullptr, nullptr);
     errno = 0;
     const bool closed = std::fclose(file_.release()) == 0;
     if (flushed && !closed) {
@@ -114,14 +116,14 @@ void FileOutputStream::close() {
     }
 }
 
-std::ptrdiff_t FileOutputStream::write(const std::uint8_t* bytes, std::size_t length) {
+std::ptrdiff_t FileOutputStream::writeThrough(const std::uint8_t* bytes, std::size_t length) {
     if (status_ != StreamStatus::open) {
         if (status_ != StreamStatus::error) {
             error_ = notOpenError();
         }
         return -1;
     }
-    if (length > buffer_.size() - used_ && !flushBuffer()) {
+    if (!flushBuffer()) {
         return -1;
     }
     if (length >= buffer_.size()) {
@@ -130,18 +132,18 @@ std::ptrdiff_t FileOutputStream::write(const std::uint8_t* bytes, std::size_t le
             fail();
             return -1;
         }
-    } else {
-        std::memcpy(buffer_.data() + used_, bytes, length);
-        used_ += length;
+        return static_cast<std::ptrdiff_t>(length);
     }
-    return static_cast<std::ptrdiff_t>(length);
+    return write(bytes, length);
 }
 
+// Writes what the window holds and lends the whole buffer again.
 bool FileOutputStream::flushBuffer() {
+    const auto used = static_cast<std::size_t>(windowNext() - buffer_.data());
+    setWindow(buffer_.data(), buffer_.data() + buffer_.size());
     errno = 0;
-    const bool written = std::fwrite(buffer_.data(), 1, used_, file_.get()) == used_;
-    used_ = 0;
-    if (!written || std::fflush(file_.get()) != 0) {
+    if (std::fwrite(buffer_.data(), 1, used, file_.get()) != used ||
+        std::fflush(file_.get()) != 0) {
         fail();
         return false;
     }
@@ -149,6 +151,7 @@ bool FileOutputStream::flushBuffer() {
 }
 
 void FileOutputStream::fail() {
+    setWindow(nullptr, nullptr);
     error_ = lastError();
     status_ = StreamStatus::error;
 }

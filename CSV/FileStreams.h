@@ -54,17 +54,17 @@ public:
     StreamStatus status() const override { return status_; }
     void open() override;
     void close() override;
-    std::ptrdiff_t write(const std::uint8_t* bytes, std::size_t length) override;
     std::error_code error() const override { return error_; }
 
 private:
+    // Called when the buffer (lent to write() as its window) is full, or the stream not open.
+    std::ptrdiff_t writeThrough(const std::uint8_t* bytes, std::size_t length) override;
     bool flushBuffer();
     void fail();
 
     std::filesystem::path path_;
     detail::FileHandle file_;
     std::vector<std::uint8_t> buffer_;
-    std::size_t used_ = 0;
     StreamStatus status_ = StreamStatus::notOpen;
     std::error_code error_;
 };

@@ -47,7 +47,7 @@ void MemoryOutputStream::open() {
     }
 }
 
-std::ptrdiff_t MemoryOutputStream::write(const std::uint8_t* bytes, std::size_t length) {
+std::ptrdiff_t MemoryOutputStream::writeThrough(const std::uint8_t* bytes, std::size_t length) {
     if (status_ != StreamStatus::open) {
         error_ = notOpenError();
         return -1;

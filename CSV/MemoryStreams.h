@@ -32,12 +32,13 @@ public:
     StreamStatus status() const override { return status_; }
     void open() override;
     void close() override { status_ = StreamStatus::closed; }
-    std::ptrdiff_t write(const std::uint8_t* bytes, std::size_t length) override;
     std::error_code error() const override { return error_; }
 
     const std::string& data() const { return data_; }
 
 private:
+    std::ptrdiff_t writeThrough(const std::uint8_t* bytes, std::size_t length) override;
+
     std::string data_;
     StreamStatus status_ = StreamStatus::notOpen;
     std::error_code error_;

@@ -22,10 +22,11 @@ public:
             breaksUTF8Run_[byte] = true;
         }
         for (const char32_t stop : stops) {
-            if (stop < 0x80) {
-                breaksUTF8Run_[stop] = true;
-            } else {
+            if (stop >= 0x80) {
                 nonASCII_.push_back(stop);
+            } else if (!breaksUTF8Run_[stop]) {
+                breaksUTF8Run_[stop] = true;
+                asciiStops_.push_back(static_cast<std::uint8_t>(stop));
             }
         }
     }
@@ -38,29 +39,41 @@ public:
     bool hasNonASCII() const { return !nonASCII_.empty(); }
     // True for the ASCII stops and for every byte that is not ASCII.
     bool breaksUTF8Run(std::uint8_t byte) const { return breaksUTF8Run_[byte]; }
+    const std::vector<std::uint8_t>& asciiStops() const { return asciiStops_; }
 
 private:
     std::array<bool, 256> breaksUTF8Run_{};
+    std::vector<std::uint8_t> asciiStops_;
     std::vector<char32_t> nonASCII_;
 };
 
 // A type-erased source of Unicode scalars: what a CSV reader parses.
+// The parser's hot loops pass scalars as a plain char32_t, with this value for "no scalar":
+// a std::optional comes back through memory here, and the load after it stalls.
+inline constexpr char32_t noScalar = 0xFFFFFFFF;
+
 class ScalarIterator {
 public:
     virtual ~ScalarIterator() = default;
 
     // The next scalar, or nothing at the end of the input (or after an error, reported to the
     // error handler).
-    virtual std::optional<char32_t> next() = 0;
+    std::optional<char32_t> next() {
+        const char32_t scalar = nextScalar();
+        return scalar == noScalar ? std::nullopt : std::optional(scalar);
+    }
+    // The same, with noScalar for nothing.
+    virtual char32_t nextScalar() = 0;
 
     // Fast path for sources that decode from a buffer: appends to text the UTF-8 of the
     // scalars already buffered, up to the first one in stops, which it consumes and returns.
-    // Returns nothing when it stops before a stop (buffer used up, or input it leaves to
-    // next()); the caller then goes on with next(). Sources without a buffer append nothing.
-    virtual std::optional<char32_t> appendRun(std::string& text, const RunStops& stops) {
+    // Returns noScalar when it stops before a stop (buffer used up, or input it leaves to
+    // nextScalar()); the caller then goes on with nextScalar(). Sources without a buffer append
+    // nothing.
+    virtual char32_t appendRun(std::string& text, const RunStops& stops) {
         (void)text;
         (void)stops;
-        return std::nullopt;
+        return noScalar;
     }
 
     // Where the source reports the error that ends it; sources that cannot fail ignore it.
@@ -80,19 +93,22 @@ public:
     explicit AnyScalarIterator(Iterator iterator)
         : iterator_(std::move(iterator)) {}
 
-    std::optional<char32_t> next() override {
+    char32_t nextScalar() override {
         if (failed_) {
-            return std::nullopt;
+            return noScalar;
         }
         const std::optional<char32_t> scalar = iterator_.next();
-        if (scalar && (*scalar > maxScalar || isSurrogate(*scalar))) {
+        if (!scalar) {
+            return noScalar;
+        }
+        if (*scalar > maxScalar || isSurrogate(*scalar)) {
             failed_ = true;
             if (errorHandler_) {
                 errorHandler_(CSVError(CSVError::Kind::unicodeDecoding));
             }
-            return std::nullopt;
+            return noScalar;
         }
-        return scalar;
+        return *scalar;
     }
 
     void setErrorHandler(ErrorHandler handler) override { errorHandler_ = std::move(handler); }

@@ -163,6 +163,9 @@ TEST(CSVReaderStream, BufferBoundariesChangeNothing) {
         CSVReader utf16(memory(encoded<UTF16>(text, Endian::little)), UTF16{}, Endian::little,
                         configuration);
         EXPECT_EQ(readRows(utf16), expected);
+        CSVReader utf16BE(memory(encoded<UTF16>(text, Endian::big)), UTF16{}, Endian::big,
+                          configuration);
+        EXPECT_EQ(readRows(utf16BE), expected);
         CSVReader utf32(memory(encoded<UTF32>(text, Endian::big)), UTF32{}, Endian::big,
                         configuration);
         EXPECT_EQ(readRows(utf32), expected);

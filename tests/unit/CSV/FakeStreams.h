@@ -83,15 +83,6 @@ public:
         ++closeCalls;
         status_ = StreamStatus::closed;
     }
-    std::ptrdiff_t write(const std::uint8_t* bytes, std::size_t length) override {
-        const std::string call(reinterpret_cast<const char*>(bytes), length);
-        calls.push_back(call);
-        const std::ptrdiff_t taken = answer ? answer(call) : static_cast<std::ptrdiff_t>(length);
-        if (taken > 0) {
-            data.append(call, 0, std::min(length, static_cast<std::size_t>(taken)));
-        }
-        return taken;
-    }
     std::error_code error() const override { return {}; }
 
     StreamStatus statusAfterOpen = StreamStatus::open;
@@ -102,6 +93,17 @@ public:
     int closeCalls = 0;
 
 private:
+    // No window: every write call arrives here.
+    std::ptrdiff_t writeThrough(const std::uint8_t* bytes, std::size_t length) override {
+        const std::string call(reinterpret_cast<const char*>(bytes), length);
+        calls.push_back(call);
+        const std::ptrdiff_t taken = answer ? answer(call) : static_cast<std::ptrdiff_t>(length);
+        if (taken > 0) {
+            data.append(call, 0, std::min(length, static_cast<std::size_t>(taken)));
+        }
+        return taken;
+    }
+
     StreamStatus status_ = StreamStatus::notOpen;
 };
 
