@@ -36,6 +36,7 @@ CSVReader::CSVReader(std::string text, Configuration configuration)
 CSVReader::CSVReader(std::unique_ptr<ScalarIterator> iterator, Configuration configuration)
     : iterator_(std::move(iterator))
     , configuration_(std::move(configuration))
+    , fieldStartStops_{lf, cr, configuration_.delimiter, quote}
     , unquotedStops_{lf, cr, configuration_.delimiter}
     , quotedStops_{quote} {
     // Attached before the header row is read, so that an error there is not lost.
@@ -72,27 +73,49 @@ const Row* CSVReader::next() {
     return &row_;
 }
 
-// FieldStart, then NextField for as long as fields end at a delimiter.
+// FieldStart with the row's first scalar, then NextField for as long as fields end at a
+// delimiter.
 void CSVReader::readFields(char32_t c) {
-    for (;;) {
-        if (configuration_.trimFields) {
-            while (c != noScalar && isWhitespace(c)) {
-                c = nextScalar();
-            }
-        }
-        std::string& field = beginField();
-        if (c == noScalar) {
-            return;
-        }
-        const bool another = c == quote ? readQuoted(field) : readUnquoted(field, c);
-        if (!another) {
-            return;
-        }
-        c = nextScalar();
+    for (bool another = startField(c); another;) {
+        another = nextField();
     }
 }
 
-// Entered with the field's first scalar, as if it had been pushed back and read again.
+bool CSVReader::startField(char32_t c) {
+    if (configuration_.trimFields) {
+        while (c != noScalar && isWhitespace(c)) {
+            c = nextScalar();
+        }
+    }
+    std::string& field = beginField();
+    if (c == noScalar) {
+        return false;
+    }
+    return c == quote ? readQuoted(field) : readUnquoted(field, c);
+}
+
+// Without trimming, the field's first scalar comes with the run after it where the source has
+// one: a run that is not empty did not start with a quote, so the field is unquoted.
+bool CSVReader::nextField() {
+    if (configuration_.trimFields) {
+        return startField(nextScalar());
+    }
+    std::string& field = beginField();
+    char32_t c = appendRun(field, fieldStartStops_);
+    const bool started = !field.empty();
+    if (c == noScalar) {
+        c = nextScalar();
+    }
+    if (started) {
+        return readUnquoted(field, c);
+    }
+    if (c == noScalar) {
+        return false;
+    }
+    return c == quote ? readQuoted(field) : readUnquoted(field, c);
+}
+
+// Entered with the field's next scalar, as if it had been pushed back and read again.
 bool CSVReader::readUnquoted(std::string& field, char32_t c) {
     for (;;) {
         if (c == noScalar || c == lf) {

@@ -92,6 +92,8 @@ private:
 
     // The parser's states; each returns true when a delimiter asks for another field.
     void readFields(char32_t c);
+    bool startField(char32_t c);
+    bool nextField();
     bool readUnquoted(std::string& field, char32_t c);
     bool readQuoted(std::string& field);
     void afterCR();
@@ -113,6 +115,7 @@ private:
     std::size_t fieldCount_ = 0;
     bool hasCurrentRow_ = false;
     std::vector<std::string> canonicalHeader_;
+    RunStops fieldStartStops_;
     RunStops unquotedStops_;
     RunStops quotedStops_;
 };

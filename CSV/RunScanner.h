@@ -74,23 +74,11 @@ BufferedScalar decodeBuffered(const std::uint8_t* p, const std::uint8_t* end, En
 // Skips bytes that are ASCII and no stop, eight at a time where it can.
 inline const std::uint8_t* skipOrdinaryASCII(const std::uint8_t* p, const std::uint8_t* end,
                                              const RunStops& stops) {
-    constexpr std::uint64_t ones = 0x0101010101010101u;
-    constexpr std::uint64_t highs = 0x8080808080808080u;
-    const auto& asciiStops = stops.asciiStops();
-    if (asciiStops.size() <= 4) {
-        std::uint64_t patterns[4] = {};
-        for (std::size_t i = 0; i < asciiStops.size(); ++i) {
-            patterns[i] = ones * asciiStops[i];
-        }
+    if (stops.hasWordPatterns()) {
         while (end - p >= 8) {
             std::uint64_t word = 0;
             std::memcpy(&word, p, 8);
-            // Bytes with the high bit set, and bytes equal to a stop (exact up to the first hit).
-            std::uint64_t hits = word & highs;
-            for (std::size_t i = 0; i < asciiStops.size(); ++i) {
-                const std::uint64_t x = word ^ patterns[i];
-                hits |= (x - ones) & ~x & highs;
-            }
+            const std::uint64_t hits = (word & RunStops::byteHighs) | stops.stopBytes(word);
             if (hits != 0) {
                 const int bit = std::endian::native == std::endian::little ? std::countr_zero(hits)
                                                                            : std::countl_zero(hits);
@@ -187,14 +175,17 @@ public:
         UTF8::encode(scalar,
                      [&](std::uint8_t unit) { buffer_[used_++] = static_cast<char>(unit); });
     }
-    // Four ASCII scalars, one in each 16-bit lane (least significant first).
+
+    // Four ASCII scalars, one in each 16-bit lane (least significant first), on a
+    // little-endian machine.
     void putLanes(std::uint64_t lanes) {
         if (used_ + 4 > sizeof buffer_) {
             flush();
         }
-        for (int i = 0; i < 4; ++i) {
-            buffer_[used_++] = static_cast<char>(lanes >> (16 * i));
-        }
+        const std::uint64_t pairs = (lanes | lanes >> 8) & 0x0000FFFF0000FFFFu;
+        const auto four = static_cast<std::uint32_t>(pairs | pairs >> 16);
+        std::memcpy(buffer_ + used_, &four, 4);
+        used_ += 4;
     }
     void flush() {
         text_.append(buffer_, used_);
@@ -220,18 +211,12 @@ inline std::uint64_t loadLanes(const std::uint8_t* p, Endian endian) {
 
 // How many of the four lanes come before the first one that is not ASCII or is a stop.
 inline int ordinaryASCIILanes(std::uint64_t lanes, const RunStops& stops) {
-    constexpr std::uint64_t ones = 0x0001000100010001u;
-    constexpr std::uint64_t highs = 0x8000800080008000u;
     // A lane is not ASCII when any of its bits 7-15 is set: fold them into bit 15, without a
     // carry from one lane into the next.
     constexpr std::uint64_t lows = 0x7FFF7FFF7FFF7FFFu;
     const std::uint64_t high = lanes & 0xFF80FF80FF80FF80u;
-    const std::uint64_t notASCII = (high | ((high & lows) + lows)) & highs;
-    std::uint64_t hits = notASCII;
-    for (const std::uint8_t stop : stops.asciiStops()) {
-        const std::uint64_t x = lanes ^ (ones * stop);
-        hits |= (x - ones) & ~x & highs;
-    }
+    const std::uint64_t hits =
+        ((high | ((high & lows) + lows)) & RunStops::unitHighs) | stops.stopUnits(lanes);
     return hits == 0 ? 4 : std::countr_zero(hits) / 16;
 }
 
@@ -247,7 +232,7 @@ RunResult scanWideRun(std::span<const std::uint8_t> bytes, Endian endian, const 
         std::is_same_v<Codec, UTF16> && std::endian::native == std::endian::little;
     for (;;) {
         if constexpr (lanes) {
-            if (endian != Endian::unknown && stops.asciiStops().size() <= 4) {
+            if (endian != Endian::unknown && stops.hasWordPatterns()) {
                 while (end - p >= 8) {
                     const std::uint64_t word = loadLanes(p, endian);
                     const int ordinary = ordinaryASCIILanes(word, stops);

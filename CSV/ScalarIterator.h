@@ -1,53 +1,16 @@
 #pragma once
 
 #include "CSVError.h"
+#include "RunStops.h"
 #include "UnicodeCodecs.h"
 
-#include <algorithm>
-#include <array>
 #include <concepts>
 #include <cstdint>
-#include <initializer_list>
 #include <optional>
 #include <string>
-#include <vector>
 
 namespace csv {
 
-// Scalars that end a run taken by ScalarIterator::appendRun.
-class RunStops {
-public:
-    RunStops(std::initializer_list<char32_t> stops) {
-        for (unsigned byte = 0x80; byte < 0x100; ++byte) {
-            breaksUTF8Run_[byte] = true;
-        }
-        for (const char32_t stop : stops) {
-            if (stop >= 0x80) {
-                nonASCII_.push_back(stop);
-            } else if (!breaksUTF8Run_[stop]) {
-                breaksUTF8Run_[stop] = true;
-                asciiStops_.push_back(static_cast<std::uint8_t>(stop));
-            }
-        }
-    }
-
-    bool contains(char32_t scalar) const {
-        return scalar < 0x80
-                   ? breaksUTF8Run_[scalar]
-                   : std::find(nonASCII_.begin(), nonASCII_.end(), scalar) != nonASCII_.end();
-    }
-    bool hasNonASCII() const { return !nonASCII_.empty(); }
-    // True for the ASCII stops and for every byte that is not ASCII.
-    bool breaksUTF8Run(std::uint8_t byte) const { return breaksUTF8Run_[byte]; }
-    const std::vector<std::uint8_t>& asciiStops() const { return asciiStops_; }
-
-private:
-    std::array<bool, 256> breaksUTF8Run_{};
-    std::vector<std::uint8_t> asciiStops_;
-    std::vector<char32_t> nonASCII_;
-};
-
-// A type-erased source of Unicode scalars: what a CSV reader parses.
 // The parser's hot loops pass scalars as a plain char32_t, with this value for "no scalar":
 // a std::optional comes back through memory here, and the load after it stalls.
 inline constexpr char32_t noScalar = 0xFFFFFFFF;
