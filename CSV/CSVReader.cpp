@@ -14,6 +14,8 @@ namespace {
 constexpr char32_t lf = U'\n';
 constexpr char32_t cr = U'\r';
 constexpr char32_t quote = U'"';
+// Field storage above this size is not kept for later rows.
+constexpr std::size_t largeField = 64 * 1024;
 
 } // namespace
 
@@ -69,6 +71,10 @@ const Row* CSVReader::next() {
     fieldCount_ = 0;
     readFields(c);
     row_.resize(fieldCount_);
+    // Storage is kept for the next row, but not what one exceptionally wide row needed.
+    if (row_.capacity() > 2 * row_.size() + 64) {
+        row_.shrink_to_fit();
+    }
     hasCurrentRow_ = true;
     return &row_;
 }
@@ -184,6 +190,9 @@ void CSVReader::afterCR() {
 std::string& CSVReader::beginField() {
     if (fieldCount_ == row_.size()) {
         row_.emplace_back();
+    } else if (row_[fieldCount_].capacity() > largeField) {
+        // A huge field of an earlier row gives its memory back.
+        std::string().swap(row_[fieldCount_]);
     } else {
         row_[fieldCount_].clear();
     }
