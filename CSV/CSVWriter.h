@@ -49,7 +49,8 @@ public:
         : CSVWriter(std::move(stream), Configuration(std::move(delimiter), newline),
                     std::make_unique<detail::CodecSink<Codec>>(endian)) {}
 
-    // Closes the stream if it is still open.
+    // Closes the stream if it is still open. A stream that buffers can fail to flush then:
+    // close it before, and look at its status, to know that everything was written.
     ~CSVWriter();
     CSVWriter(const CSVWriter&) = delete;
     CSVWriter& operator=(const CSVWriter&) = delete;
