@@ -176,16 +176,16 @@ public:
                      [&](std::uint8_t unit) { buffer_[used_++] = static_cast<char>(unit); });
     }
 
-    // Four ASCII scalars, one in each 16-bit lane (least significant first), on a
-    // little-endian machine.
-    void putLanes(std::uint64_t lanes) {
+    // The first `count` of four ASCII scalars, one in each 16-bit lane (least significant
+    // first), on a little-endian machine.
+    void putLanes(std::uint64_t lanes, int count = 4) {
         if (used_ + 4 > sizeof buffer_) {
             flush();
         }
         const std::uint64_t pairs = (lanes | lanes >> 8) & 0x0000FFFF0000FFFFu;
         const auto four = static_cast<std::uint32_t>(pairs | pairs >> 16);
         std::memcpy(buffer_ + used_, &four, 4);
-        used_ += 4;
+        used_ += static_cast<std::size_t>(count);
     }
     void flush() {
         text_.append(buffer_, used_);
@@ -236,15 +236,19 @@ RunResult scanWideRun(std::span<const std::uint8_t> bytes, Endian endian, const 
                 while (end - p >= 8) {
                     const std::uint64_t word = loadLanes(p, endian);
                     const int ordinary = ordinaryASCIILanes(word, stops);
-                    if (ordinary < 4) {
-                        for (int i = 0; i < ordinary; ++i) {
-                            out.put(static_cast<char32_t>(word >> (16 * i) & 0x7F));
-                        }
-                        p += 2 * ordinary;
-                        break;
+                    if (ordinary == 4) {
+                        out.putLanes(word);
+                        p += 8;
+                        continue;
                     }
-                    out.putLanes(word);
-                    p += 8;
+                    out.putLanes(word, ordinary);
+                    p += 2 * ordinary;
+                    // The lane that ended the run: an ASCII one is a stop.
+                    const auto unit = static_cast<char32_t>(word >> (16 * ordinary) & 0xFFFF);
+                    if (unit < 0x80) {
+                        return {static_cast<std::size_t>(p + 2 - begin), unit};
+                    }
+                    break;
                 }
             }
         }

@@ -59,7 +59,11 @@ TEST(FileStreams, WriteThenRead) {
         // More than the stream's buffer, to exercise its flushes.
         for (int i = 0; i < 20000; ++i) {
             writer.writeRow({std::to_string(i), "caf\u00E9"});
-            expected += (i ? "\n" : "") + std::to_string(i) + ",caf\u00E9";
+            if (i > 0) {
+                expected += '\n';
+            }
+            expected += std::to_string(i);
+            expected += ",caf\u00E9";
         }
         stream->close();
         EXPECT_EQ(stream->status(), StreamStatus::closed);
