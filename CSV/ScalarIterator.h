@@ -15,6 +15,7 @@ namespace csv {
 // a std::optional comes back through memory here, and the load after it stalls.
 inline constexpr char32_t noScalar = 0xFFFFFFFF;
 
+// Subclasses yield Unicode scalars only: no surrogates, nothing above U+10FFFF.
 class ScalarIterator {
 public:
     virtual ~ScalarIterator() = default;
