@@ -88,12 +88,15 @@ int main(int argc, char** argv) {
     std::map<int, double> total;
 
     std::printf("Panel actions: median ms per action, every save included\n");
-    std::printf("%10s %10s %10s %10s %12s\n", "tasks", "done", "snooze", "add", "stored MB");
+    std::printf("%10s %10s %10s %10s %12s %12s\n", "tasks", "done", "snooze", "add", "cpu/action",
+                "stored MB");
     for (const Sizes& s : sizes) {
         Panel panel(s.tasks);
         const double mb =
             static_cast<double>(QFileInfo(panel.store.filePath("Quenby/tasksData.data")).size()) /
             1e6;
+        // The CPU share shows how much of an action is work and how much waiting for the disk.
+        const double cpuBefore = processCpuSeconds();
         const double done =
             medianMs(s.repetitions, [&](int) { panel.vc->doneAction(panel.button("doneButton")); });
         const double snooze = medianMs(
@@ -110,7 +113,9 @@ int main(int argc, char** argv) {
             QCoreApplication::processEvents();
         }
         const double add = Goals::median(adds);
-        std::printf("%10d %10.2f %10.2f %10.2f %12.1f\n", s.tasks, done, snooze, add, mb);
+        const double cpuMs = (processCpuSeconds() - cpuBefore) * 1000 / (3.0 * s.repetitions);
+        std::printf("%10d %10.2f %10.2f %10.2f %12.2f %12.1f\n", s.tasks, done, snooze, add, cpuMs,
+                    mb);
         worst[s.tasks] = std::max({done, snooze, add});
         total[s.tasks] = done + snooze + add;
     }
