@@ -44,12 +44,16 @@ PreferenceStore::PreferenceStore(QString directory)
     : dir(std::move(directory)) {}
 
 PreferenceStore PreferenceStore::standard() {
-    QString base = qEnvironmentVariable("XDG_CONFIG_HOME");
+    return PreferenceStore(configHome() + QStringLiteral("/Quenby"));
+}
+
+QString PreferenceStore::configHome() {
+    const QString base = qEnvironmentVariable("XDG_CONFIG_HOME");
     // A relative value is invalid and must be ignored.
     if (base.isEmpty() || QDir::isRelativePath(base)) {
-        base = QDir::homePath() + QStringLiteral("/.config");
+        return QDir::homePath() + QStringLiteral("/.config");
     }
-    return PreferenceStore(base + QStringLiteral("/Quenby"));
+    return base;
 }
 
 QString PreferenceStore::filePath(const QString& key, Kind kind) const {

@@ -19,6 +19,8 @@ public:
 
     // $XDG_CONFIG_HOME/Quenby, or ~/.config/Quenby, read afresh on every call.
     static PreferenceStore standard();
+    // $XDG_CONFIG_HOME, or ~/.config when it is unset or invalid.
+    static QString configHome();
 
     const QString& directory() const { return dir; }
     QString filePath(const QString& key, Kind kind) const;

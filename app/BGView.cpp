@@ -1,0 +1,18 @@
+#include "BGView.h"
+
+#include "Extensions.h"
+#include "platform/Appearance.h"
+#include "platform/NamedColors.h"
+
+BGView::BGView(QWidget* parent)
+    : QWidget(parent) {
+    ViewLayer::ensure(this);
+    updateLayer();
+    connect(&Appearance::shared(), &Appearance::changed, this, &BGView::updateLayer);
+}
+
+void BGView::updateLayer() {
+    if (ViewLayer* layer = ViewLayer::of(this)) {
+        layer->setBackgroundColor(NamedColors::color(QStringLiteral("bg")));
+    }
+}

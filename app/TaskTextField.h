@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QLineEdit>
+
+#include <optional>
+
+// The panel's one line of text. In add mode it is an ordinary input line; otherwise it shows
+// the current item, and may draw one run of its text in a colour of its own (the "Hint:" of
+// a tutorial task). It never interprets its text as markup.
+class TaskTextField : public QLineEdit {
+    Q_OBJECT
+public:
+    struct Accent {
+        int start = 0;
+        int length = 0;
+        QColor color;
+    };
+
+    explicit TaskTextField(QWidget* parent = nullptr);
+
+    void setTextColor(const QColor& color);
+    QColor textColor() const;
+
+    // Drawn only while the field is not editable.
+    void setAccent(std::optional<Accent> accent);
+    const std::optional<Accent>& accent() const { return accentRun; }
+
+    // Whether the field takes the mouse and the keyboard focus at all. A field that does
+    // not lets presses through to the panel, which is then dragged by its text too.
+    void setSelectable(bool selectable);
+    bool isSelectable() const;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    std::optional<Accent> accentRun;
+};

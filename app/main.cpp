@@ -1,0 +1,31 @@
+#include "MainInterface.h"
+#include "platform/Console.h"
+#include "platform/Memory.h"
+#include "platform/PreferenceStore.h"
+#include "platform/SingleInstance.h"
+
+#include <QApplication>
+#include <QTimer>
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Quenby"));
+    QApplication::setDesktopFileName(QStringLiteral("quenby"));
+    // The panel is a tool window; the application lives until Quit.
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    SingleInstance instance(PreferenceStore::standard().directory());
+    if (!instance.claim()) {
+        // Touch nothing: the running panel comes forward and this launch ends.
+        Console::printLine("Quenby is already running");
+        return instance.notifyRunning() ? 0 : 1;
+    }
+
+    MainInterface mainInterface;
+    QObject::connect(&instance, &SingleInstance::activationRequested, [&mainInterface] {
+        mainInterface.viewController().activateApplication(ViewController::Activation::TakeFocus);
+    });
+    mainInterface.launch();
+    QTimer::singleShot(0, &releaseFreedMemory);
+    return QApplication::exec();
+}

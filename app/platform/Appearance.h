@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QDBusVariant>
+#include <QObject>
+
+#include <optional>
+
+// The desktop's light or dark appearance. The freedesktop settings portal's
+// "color-scheme" decides when it states a preference; otherwise the application palette
+// does (a window colour darker than the text means dark). `changed` fires on every switch.
+class Appearance : public QObject {
+    Q_OBJECT
+public:
+    enum class Scheme { Light, Dark };
+
+    // The one appearance of the process, made on first use and owned by the application.
+    static Appearance& shared();
+
+    Scheme scheme() const { return current; }
+    bool isDark() const { return current == Scheme::Dark; }
+
+    // The portal's preference; nothing when it has none or there is no portal.
+    void setPortalScheme(std::optional<Scheme> scheme);
+
+signals:
+    void changed();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    explicit Appearance(QObject* parent);
+    void askPortal();
+    void update();
+    Q_SLOT void portalSettingChanged(const QString& group, const QString& key,
+                                     const QDBusVariant& value);
+
+    std::optional<Scheme> portalScheme;
+    Scheme current = Scheme::Light;
+};

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+struct xcb_connection_t;
+
+// Small helpers over the X server connection Qt already holds. Every function answers
+// "nothing" when the application does not run on X11 (offscreen, Wayland).
+namespace X11Desktop {
+
+using WindowId = std::uint32_t;
+
+xcb_connection_t* connection();
+WindowId rootWindow();
+std::uint32_t atom(std::string_view name);
+
+// The items of a 32-bit property on a window (at most `maxItems`); empty when unset.
+std::vector<std::uint32_t> property32(WindowId window, std::string_view property,
+                                      std::uint32_t type, std::uint32_t maxItems = 1);
+
+// Where a top-level window's top-left corner really is on the root window.
+std::optional<std::pair<int, int>> windowOrigin(WindowId window);
+
+// A compositing manager owns _NET_WM_CM_S0: only then do translucent corners show through.
+bool hasCompositor();
+
+} // namespace X11Desktop

@@ -1,0 +1,166 @@
+// Start at login, the menu and its actions.
+#include "AppDelegate.h"
+#include "DBManager.h"
+#include "FileUtil.h"
+#include "MainInterface.h"
+#include "TempConfigHome.h"
+#include "platform/LoginItem.h"
+#include "platform/PanelPosition.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+const QString executable = QStringLiteral("/opt/Quenby Test/bin/quenby");
+
+QStringList menuTitles(QMenu& menu) {
+    QStringList titles;
+    for (const QAction* a : menu.actions()) {
+        titles.append(a->isSeparator() ? QStringLiteral("-") : a->text());
+    }
+    return titles;
+}
+
+class AppDelegateTest : public ::testing::Test {
+protected:
+    PreferenceStore store() const { return PreferenceStore::standard(); }
+    QByteArray entry() const { return readFile(LoginItem::entryPath()); }
+
+    TempConfigHome home;
+};
+
+} // namespace
+
+TEST_F(AppDelegateTest, FirstLaunchTurnsStartAtLoginOn) {
+    AppDelegate delegate(executable);
+    testing::internal::CaptureStdout();
+    delegate.applicationDidFinishLaunching();
+    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+              "setting launch: true\nLaunch on Startup is ON\n()\nlaunch on startup true\n");
+    EXPECT_EQ(store().boolean("startupSet"), true);
+    EXPECT_EQ(store().boolean("launchOnStartup"), true);
+    EXPECT_TRUE(delegate.launchMenuItem()->isCheckable());
+    EXPECT_TRUE(delegate.launchMenuItem()->isChecked());
+    EXPECT_EQ(
+        LoginItem::entryPath(),
+        QDir::cleanPath(home.storeDir() + "/../autostart/app.quenby.Quenby.AutoLauncher.desktop"));
+    EXPECT_TRUE(entry().contains("\nExec=\"/opt/Quenby Test/bin/quenby\"\n"));
+    EXPECT_TRUE(entry().startsWith("[Desktop Entry]\n"));
+    EXPECT_TRUE(entry().contains("\nType=Application\n"));
+
+    // Applied once: the next launch registers nothing.
+    QFile::remove(LoginItem::entryPath());
+    AppDelegate later(executable);
+    testing::internal::CaptureStdout();
+    later.applicationDidFinishLaunching();
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "launch on startup true\n");
+    EXPECT_FALSE(LoginItem::isEnabled());
+}
+
+TEST_F(AppDelegateTest, LaterLaunchKeepsTheStoredChoice) {
+    store().setBool("startupSet", true);
+    store().setBool("launchOnStartup", false);
+    AppDelegate delegate(executable);
+    delegate.applicationDidFinishLaunching();
+    EXPECT_FALSE(delegate.launchMenuItem()->isChecked());
+    EXPECT_FALSE(LoginItem::isEnabled());
+
+    // A choice without the first-launch mark is overridden by the default.
+    store().setBool("launchOnStartup", false);
+    QFile::remove(home.storeFile("startupSet.bool"));
+    AppDelegate edited(executable);
+    edited.applicationDidFinishLaunching();
+    EXPECT_TRUE(edited.launchMenuItem()->isChecked());
+    EXPECT_EQ(store().boolean("launchOnStartup"), true);
+    EXPECT_TRUE(LoginItem::isEnabled());
+}
+
+TEST_F(AppDelegateTest, TheMenuItemTogglesTheAutostartEntry) {
+    AppDelegate delegate(executable);
+    delegate.applicationDidFinishLaunching();
+    testing::internal::CaptureStdout();
+    delegate.launchMenuItem()->trigger();
+    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+              "setting launch: false\nLaunch on Startup is OFF\n()\n");
+    EXPECT_FALSE(delegate.launchMenuItem()->isChecked());
+    EXPECT_FALSE(LoginItem::isEnabled());
+    EXPECT_EQ(store().boolean("launchOnStartup"), false);
+
+    delegate.launchMenuItem()->trigger();
+    EXPECT_TRUE(delegate.launchMenuItem()->isChecked());
+    EXPECT_TRUE(LoginItem::isEnabled());
+    EXPECT_EQ(store().boolean("launchOnStartup"), true);
+}
+
+TEST_F(AppDelegateTest, AnAutostartFolderThatCannotBeWrittenIsReportedNotFatal) {
+    // A file where the folder should be: no entry can be made, whoever runs the test.
+    ASSERT_TRUE(writeFile(LoginItem::autostartDirectory(), "not a folder"));
+    AppDelegate delegate(executable);
+    testing::internal::CaptureStdout();
+    delegate.applicationDidFinishLaunching();
+    const std::string out = testing::internal::GetCapturedStdout();
+    EXPECT_NE(out.find("Start at login could not be enabled: cannot create"), std::string::npos)
+        << out;
+    EXPECT_EQ(out.find("()"), std::string::npos);
+    EXPECT_EQ(store().boolean("startupSet"), true);
+    EXPECT_EQ(store().boolean("launchOnStartup"), false);
+    EXPECT_FALSE(delegate.launchMenuItem()->isChecked());
+
+    delegate.launchMenuItem()->trigger();
+    EXPECT_FALSE(delegate.launchMenuItem()->isChecked());
+    EXPECT_FALSE(delegate.launchOnStartup());
+    EXPECT_EQ(store().boolean("launchOnStartup"), false);
+}
+
+TEST_F(AppDelegateTest, MenuActionsReachThePanel) {
+    AppDelegate alone(executable);
+    EXPECT_EQ(menuTitles(alone.mainMenu()),
+              (QStringList{"Start at Login", "Edit Tasks…", "Unsnooze All", "-", "Quit Quenby"}));
+    testing::internal::CaptureStdout();
+    alone.exportAction();
+    alone.unsnoozeAction();
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "Tasks\nunsnooze\n");
+
+    MainInterface ui({}, executable);
+    ViewController& vc = ui.viewController();
+    EXPECT_EQ(vc.contextMenuPolicy(), Qt::CustomContextMenu);
+    int opened = 0;
+    vc.registerSegue("alltasks", [&opened](ViewController&) {
+        ++opened;
+        return nullptr;
+    });
+    ui.launch();
+    ui.delegate().mainMenu().actions()[1]->trigger();
+    EXPECT_EQ(opened, 1);
+
+    Task snoozed;
+    snoozed.id = QUuid::createUuid();
+    snoozed.name = "later";
+    snoozed.isSnoozed = true;
+    DBManager::saveTaskList({snoozed});
+    MainInterface second({}, executable);
+    second.launch();
+    EXPECT_TRUE(second.viewController().tasks().front().isSnoozed);
+    second.delegate().unsnoozeAction();
+    EXPECT_FALSE(second.viewController().tasks().front().isSnoozed);
+    EXPECT_FALSE(DBManager::getTaskList().front().isSnoozed);
+}
+
+TEST_F(AppDelegateTest, LaunchShowsThePanelWhereItWasLeft) {
+    PanelPosition::save(QPoint(42, 64));
+    MainInterface ui({}, executable);
+    ui.launch();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&ui.window()));
+    EXPECT_EQ(ui.window().pos(), QPoint(42, 64));
+    EXPECT_EQ(ui.window().contentView(), &ui.viewController());
+
+    // Closing the panel from the window manager hides the application; it keeps running.
+    ui.window().close();
+    EXPECT_TRUE(ui.viewController().isApplicationHidden());
+    EXPECT_FALSE(ui.window().isVisible());
+}

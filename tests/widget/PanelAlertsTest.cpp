@@ -1,0 +1,87 @@
+// The hide and quit confirmations, answered as a user would.
+#include "PanelFixture.h"
+
+#include <QSignalSpy>
+
+namespace {
+
+// Fires a pending one-shot timer now instead of after its interval.
+void fireNow(const QTimer& timer) {
+    QMetaObject::invokeMethod(const_cast<QTimer*>(&timer), "timeout");
+}
+
+} // namespace
+
+TEST_F(PanelTest, HideForSixHoursHidesAndComesBackWithoutTheFocus) {
+    start();
+    testing::internal::CaptureStdout();
+    const auto alert = answerNextAlert("6 Hours");
+    QTest::mouseClick(button("hideButton"), Qt::LeftButton);
+    const std::string out = testing::internal::GetCapturedStdout();
+    ASSERT_TRUE(alert->answered);
+    EXPECT_EQ(alert->text, QStringLiteral("Hide Quenby"));
+    EXPECT_EQ(alert->informativeText,
+              QStringLiteral("This will hide Quenby for a period of time, to show it again "
+                             "immediately just use a shortcut like Add Task (Ctrl+Opt+A)"));
+    EXPECT_EQ(alert->buttons, (QStringList{"1 Hour", "6 Hours", "12 Hours", "Cancel"}));
+    EXPECT_EQ(alert->icon, QMessageBox::Warning);
+    EXPECT_EQ(out, "1001\n");
+
+    EXPECT_TRUE(vc().isApplicationHidden());
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_TRUE(vc().hideTimer().isActive());
+    EXPECT_TRUE(vc().hideTimer().isSingleShot());
+    EXPECT_EQ(vc().hideTimer().interval(), 21600 * 1000);
+
+    // The timer fires: the panel is back and the other application keeps the keyboard.
+    focus->active = 31;
+    fireNow(vc().hideTimer());
+    EXPECT_FALSE(vc().isApplicationHidden());
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_EQ(focus->activated, std::vector<FocusService::WindowId>{31});
+}
+
+TEST_F(PanelTest, HideLengthsAndCancel) {
+    start();
+    for (const auto& [choice, seconds] :
+         {std::pair{"1 Hour", 3600}, std::pair{"12 Hours", 43200}}) {
+        answerNextAlert(choice);
+        vc().hideAction();
+        EXPECT_EQ(vc().hideTimer().interval(), seconds * 1000);
+        vc().activateApplication(ViewController::Activation::TakeFocus);
+        // Appearing again stops the pending reappearance.
+        EXPECT_FALSE(vc().hideTimer().isActive());
+    }
+
+    testing::internal::CaptureStdout();
+    answerNextAlert("Cancel");
+    vc().hideAction();
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "1003\nCancel\n");
+    EXPECT_FALSE(vc().isApplicationHidden());
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_EQ(vc().hideTimer().interval(), 0);
+    focus->active = 4;
+    QTest::qWait(20);
+    EXPECT_FALSE(vc().hideTimer().isActive());
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_EQ(focus->activated, std::vector<FocusService::WindowId>{4});
+}
+
+TEST_F(PanelTest, QuitAsksFirst) {
+    start();
+    QSignalSpy quit(&vc(), &ViewController::quitRequested);
+    const auto cancelled = answerNextAlert("Cancel");
+    QTest::mouseClick(button("quitButton"), Qt::LeftButton);
+    ASSERT_TRUE(cancelled->answered);
+    EXPECT_EQ(cancelled->text, QStringLiteral("Quit"));
+    EXPECT_EQ(cancelled->informativeText, QStringLiteral("Are you sure?"));
+    EXPECT_EQ(cancelled->buttons, (QStringList{"OK", "Cancel"}));
+    EXPECT_EQ(cancelled->icon, QMessageBox::Warning);
+    EXPECT_EQ(quit.count(), 0);
+
+    answerNextAlert("OK");
+    EXPECT_TRUE(vc().dialogOKCancel("Quit", "Are you sure?"));
+    answerNextAlert("OK");
+    vc().quitAction();
+    EXPECT_EQ(quit.count(), 1);
+}

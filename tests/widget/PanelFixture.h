@@ -1,0 +1,165 @@
+#pragma once
+
+#include "DBManager.h"
+#include "FileUtil.h"
+#include "PBWindow.h"
+#include "TaskTextField.h"
+#include "TempConfigHome.h"
+#include "ViewController.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+// A focus service that records what the panel asks of it.
+class FakeFocus : public FocusService {
+public:
+    std::optional<WindowId> active;
+    std::vector<WindowId> activated;
+
+    std::optional<WindowId> activeWindow() const override { return active; }
+    void activate(WindowId window) override { activated.push_back(window); }
+};
+
+// What a modal alert showed and which button the test chose.
+struct AlertSeen {
+    QString text;
+    QString informativeText;
+    QStringList buttons;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    bool answered = false;
+};
+
+// Answers the next modal alert with the button titled `choice` once it is up.
+inline std::shared_ptr<AlertSeen> answerNextAlert(const QString& choice) {
+    auto seen = std::make_shared<AlertSeen>();
+    auto* poll = new QTimer;
+    poll->setInterval(5);
+    QObject::connect(poll, &QTimer::timeout, [seen, poll, choice] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box) {
+            return;
+        }
+        poll->stop();
+        poll->deleteLater();
+        seen->text = box->text();
+        seen->informativeText = box->informativeText();
+        seen->icon = box->icon();
+        for (QAbstractButton* b : box->buttons()) {
+            seen->buttons.append(b->text());
+            if (b->text() == choice) {
+                seen->answered = true;
+                b->click();
+            }
+        }
+    });
+    poll->start();
+    return seen;
+}
+
+// A panel on a temporary store, with a clock and a focus service the test controls.
+class PanelTest : public ::testing::Test {
+protected:
+    // An alert nobody answers would block the test run; fail it instead.
+    PanelTest() {
+        watchdog.setSingleShot(true);
+        QObject::connect(&watchdog, &QTimer::timeout, [] {
+            if (QWidget* modal = QApplication::activeModalWidget()) {
+                ADD_FAILURE() << "an unexpected modal window was left open";
+                modal->close();
+            }
+        });
+        watchdog.start(15000);
+    }
+
+    static constexpr double startTime = 800'000'000; // early 2026
+
+    Task makeTask(const QString& name, double created) const {
+        Task t;
+        t.id = QUuid::createUuid();
+        t.name = name;
+        t.created = Date{created};
+        return t;
+    }
+
+    Task makeTutorial(const QString& hint, double created) const {
+        Task t = makeTask(hint, created);
+        t.isTutorial = true;
+        return t;
+    }
+
+    SystemMessage makeMessage(std::int64_t id, std::int64_t createdAt, const QString& text) const {
+        SystemMessage m;
+        m.id = id;
+        m.created_at = createdAt;
+        m.message = text;
+        m.cta_text = QStringLiteral("Read more");
+        m.cta_url = QStringLiteral("https://example.com/news");
+        return m;
+    }
+
+    ViewController::Environment environment() {
+        ViewController::Environment env;
+        env.now = [this] { return now; };
+        env.focus = focus;
+        return env;
+    }
+
+    // Loads the panel from the store as it stands and shows it.
+    void start(ViewController::Environment env) {
+        window = std::make_unique<PBWindow>();
+        controller = new ViewController(std::move(env));
+        window->setContentView(controller);
+        window->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+        QCoreApplication::processEvents();
+    }
+    void start() { start(environment()); }
+
+    ViewController& vc() { return *controller; }
+    QPushButton* button(const char* name) const {
+        return controller->findChild<QPushButton*>(QLatin1String(name));
+    }
+    TaskTextField* taskText() const { return controller->findChild<TaskTextField*>("taskText"); }
+    QLabel* hintLabel() const { return controller->findChild<QLabel*>("hintLabel"); }
+    QWidget* highlight() const { return controller->findChild<QWidget*>("highlightView"); }
+
+    bool taskButtonsEnabled() const {
+        for (const char* name :
+             {"doneButton", "hourButton", "oneDayButton", "twoDayButton", "weekButton"}) {
+            if (!button(name)->isEnabled()) {
+                return false;
+            }
+        }
+        return true;
+    }
+    bool taskButtonsDisabled() const {
+        for (const char* name :
+             {"doneButton", "hourButton", "oneDayButton", "twoDayButton", "weekButton"}) {
+            if (button(name)->isEnabled()) {
+                return false;
+            }
+        }
+        return true;
+    }
+
+    // Types `text` into the input line and commits it with Return.
+    void typeAndCommit(const QString& text) {
+        taskText()->setText(text);
+        QTest::keyClick(taskText(), Qt::Key_Return);
+    }
+
+    QTimer watchdog;
+    TempConfigHome home;
+    Date now{startTime};
+    std::shared_ptr<FakeFocus> focus = std::make_shared<FakeFocus>();
+    std::unique_ptr<PBWindow> window;
+    ViewController* controller = nullptr;
+};

@@ -1,0 +1,192 @@
+// How the panel looks and moves: fonts, font fitting, the highlight, dragging, colours,
+// and what keyboard and assistive technology users get.
+#include "Extensions.h"
+#include "HighlightView.h"
+#include "PanelFixture.h"
+#include "platform/Appearance.h"
+#include "platform/NamedColors.h"
+#include "platform/PreferenceStore.h"
+
+#include <QAccessible>
+#include <QFontInfo>
+#include <QMouseEvent>
+
+TEST(FontFitting, ShrinksInProportionDownToNinePoints) {
+    const double field = 420;
+    EXPECT_EQ(ViewController::fittedPointSize(field, field, 15), 15);
+    EXPECT_EQ(ViewController::fittedPointSize(10, field, 15), 15);
+    EXPECT_DOUBLE_EQ(ViewController::fittedPointSize(1.25 * (field - 20), field, 15), 12);
+    // 7.5 points would be needed; the floor holds.
+    EXPECT_EQ(ViewController::fittedPointSize(2 * (field - 20), field, 15), 9);
+    EXPECT_DOUBLE_EQ(ViewController::fittedPointSize(field + 1, field, 15),
+                     (field - 20) / (field + 1) * 15);
+}
+
+TEST_F(PanelTest, TaskTextUsesLatoAndLongTextsShrink) {
+    const QString longText = QString(120, u'm');
+    DBManager::saveTaskList({makeTask("short", 1), makeTask(longText, 2)});
+    start();
+    EXPECT_EQ(QFontInfo(taskText()->font()).family(), QStringLiteral("Lato"));
+    EXPECT_EQ(taskText()->font().pointSizeF(), 15);
+    for (const char* name : {"helpButton", "allTasksButton", "quitButton", "hideButton",
+                             "settingsButton", "quenbyButton"}) {
+        const QFont font = button(name)->font();
+        EXPECT_EQ(QFontInfo(font).family(), QStringLiteral("Lato")) << name;
+        EXPECT_EQ(QFontInfo(font).styleName(), QStringLiteral("Light")) << name;
+        EXPECT_EQ(font.pointSizeF(), 10) << name;
+    }
+
+    // A text about a fifth too wide for the field, added as the newest task.
+    const QFontMetricsF metrics(taskText()->font());
+    const double field = taskText()->width();
+    QString middle;
+    while (metrics.horizontalAdvance(middle + "  ") < 1.2 * field) {
+        middle += u'n';
+    }
+    vc().addAction(button("addButton"));
+    typeAndCommit(middle);
+
+    vc().doneAction(button("doneButton"));
+    EXPECT_EQ(taskText()->text(), longText + "  ");
+    EXPECT_EQ(taskText()->font().pointSizeF(), 9);
+
+    vc().doneAction(button("doneButton"));
+    EXPECT_EQ(taskText()->text(), middle + "  ");
+    const double expected =
+        ViewController::fittedPointSize(metrics.horizontalAdvance(middle + "  "), field, 15);
+    EXPECT_GT(expected, 11);
+    EXPECT_LT(expected, 13);
+    EXPECT_NEAR(taskText()->font().pointSizeF(), expected, 0.01);
+
+    // The input line starts over at the unfitted size.
+    vc().addAction(button("addButton"));
+    EXPECT_EQ(taskText()->font().pointSizeF(), 15);
+}
+
+TEST_F(PanelTest, HighlightFlashesOverDoneAndStaysOverAddUntilCommit) {
+    DBManager::saveTaskList({makeTask("a", 1), makeTask("b", 2), makeTask("c", 3)});
+    start();
+    EXPECT_EQ(highlight()->parentWidget(), &vc());
+    EXPECT_EQ(ViewStyle::borderWidth(highlight()), 2);
+    EXPECT_EQ(ViewStyle::borderColor(highlight()), NamedColors::color("hint"));
+    EXPECT_TRUE(highlight()->testAttribute(Qt::WA_TransparentForMouseEvents));
+
+    QPushButton* done = button("doneButton");
+    QTest::mouseClick(done, Qt::LeftButton);
+    const QRect frame(done->parentWidget()->mapTo(&vc(), done->pos()), done->size());
+    EXPECT_EQ(highlight()->geometry(),
+              QRect(frame.x() + 1, frame.y(), frame.width(), frame.height() - 2));
+    QTest::qWait(150);
+    auto* view = static_cast<HighlightView*>(highlight());
+    EXPECT_EQ(view->opacity(), 1.0);
+    QTest::qWait(350);
+    EXPECT_EQ(view->opacity(), 0.0);
+
+    QPushButton* week = button("weekButton");
+    QTest::mouseClick(week, Qt::LeftButton);
+    EXPECT_EQ(highlight()->width(), week->width() - 2);
+    QTest::qWait(500);
+    EXPECT_EQ(view->opacity(), 0.0);
+
+    QTest::mouseClick(button("addButton"), Qt::LeftButton);
+    QTest::qWait(500);
+    EXPECT_EQ(view->opacity(), 1.0);
+    QTest::keyClicks(taskText(), "x");
+    QTest::keyClick(taskText(), Qt::Key_Return);
+    QTest::qWait(150);
+    EXPECT_EQ(view->opacity(), 0.0);
+}
+
+namespace {
+
+void sendMouse(QWidget* target, QEvent::Type type, QPoint local, Qt::MouseButtons held) {
+    const QPointF global = target->mapToGlobal(QPointF(local));
+    QMouseEvent event(type, QPointF(local), global,
+                      type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton, held,
+                      Qt::NoModifier);
+    QApplication::sendEvent(target, &event);
+}
+
+} // namespace
+
+TEST_F(PanelTest, DraggingMovesThePanelButNotAboveTheScreenTop) {
+    start();
+    window->move(100, 200);
+    QWidget* grip = hintLabel()->isVisible() ? static_cast<QWidget*>(hintLabel()) : taskText();
+    const QPoint at = grip->mapTo(&vc(), QPoint(2, 2));
+    sendMouse(&vc(), QEvent::MouseButtonPress, at, Qt::LeftButton);
+    // A click alone is no drag.
+    EXPECT_EQ(window->windowOpacity(), 1.0);
+    sendMouse(&vc(), QEvent::MouseMove, at + QPoint(30, 40), Qt::LeftButton);
+    EXPECT_EQ(window->windowOpacity(), 0.6);
+    EXPECT_EQ(window->pos(), QPoint(130, 240));
+    // The window follows the pointer, so each move is relative to the press point again.
+    sendMouse(&vc(), QEvent::MouseMove, at + QPoint(-50, 10), Qt::LeftButton);
+    EXPECT_EQ(window->pos(), QPoint(80, 250));
+
+    // Upwards: the panel may go until its bottom edge is just below the screen's top.
+    const int top = window->screen()->availableGeometry().top();
+    const int highest = top - window->height() + 1;
+    sendMouse(&vc(), QEvent::MouseMove, at + QPoint(0, highest - 250), Qt::LeftButton);
+    EXPECT_EQ(window->pos(), QPoint(80, highest));
+    // One more step up is refused vertically; sideways still follows.
+    sendMouse(&vc(), QEvent::MouseMove, at + QPoint(-20, -1), Qt::LeftButton);
+    EXPECT_EQ(window->pos(), QPoint(60, highest));
+
+    sendMouse(&vc(), QEvent::MouseButtonRelease, at, Qt::NoButton);
+    EXPECT_EQ(window->windowOpacity(), 1.0);
+    EXPECT_EQ(PreferenceStore::standard().integers("panelOrigin"),
+              (std::vector<std::int64_t>{60, highest}));
+}
+
+TEST_F(PanelTest, NamedColoursFollowTheAppearance) {
+    DBManager::saveTaskList({makeTask("task", 1)});
+    start();
+    auto* bg = vc().findChild<QWidget*>("bgView");
+    const auto light = NamedColors::color("bg", Appearance::Scheme::Light);
+    const auto dark = NamedColors::color("bg", Appearance::Scheme::Dark);
+    Appearance::shared().setPortalScheme(Appearance::Scheme::Light);
+    EXPECT_EQ(ViewLayer::of(bg)->backgroundColor(), light);
+    EXPECT_EQ(taskText()->textColor(), NamedColors::color("task", Appearance::Scheme::Light));
+
+    Appearance::shared().setPortalScheme(Appearance::Scheme::Dark);
+    EXPECT_EQ(ViewLayer::of(bg)->backgroundColor(), dark);
+    EXPECT_EQ(taskText()->textColor(), NamedColors::color("task", Appearance::Scheme::Dark));
+    EXPECT_EQ(ViewStyle::borderColor(highlight()),
+              NamedColors::color("hint", Appearance::Scheme::Dark));
+    Appearance::shared().setPortalScheme(std::nullopt);
+    EXPECT_EQ(ViewLayer::of(bg)->backgroundColor(), light);
+
+    // Without a portal preference, a dark application palette means dark.
+    const QPalette original = QApplication::palette();
+    QPalette darkPalette = original;
+    darkPalette.setColor(QPalette::Window, QColor(30, 30, 30));
+    darkPalette.setColor(QPalette::WindowText, QColor(230, 230, 230));
+    QApplication::setPalette(darkPalette);
+    EXPECT_TRUE(Appearance::shared().isDark());
+    EXPECT_EQ(ViewLayer::of(bg)->backgroundColor(), dark);
+    QApplication::setPalette(original);
+    EXPECT_FALSE(Appearance::shared().isDark());
+    EXPECT_EQ(ViewLayer::of(bg)->backgroundColor(), light);
+}
+
+TEST_F(PanelTest, EveryControlHasAnAccessibleNameAndKeysWork) {
+    DBManager::saveTaskList({makeTask("one", 1), makeTask("two", 2)});
+    start();
+    for (const char* name :
+         {"taskText", "hintLabel", "doneButton", "addButton", "hourButton", "oneDayButton",
+          "twoDayButton", "weekButton", "allTasksButton", "unsnoozeButton", "ctaButton",
+          "quenbyButton", "helpButton", "settingsButton", "hideButton", "quitButton"}) {
+        const auto* w = vc().findChild<QWidget*>(name);
+        ASSERT_NE(w, nullptr) << name;
+        EXPECT_FALSE(w->accessibleName().isEmpty()) << name;
+    }
+    // Buttons take the keyboard focus in turn and act on Space.
+    window->activateWindow();
+    button("doneButton")->setFocus();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), button("addButton"));
+    button("doneButton")->setFocus();
+    QTest::keyClick(button("doneButton"), Qt::Key_Space);
+    EXPECT_EQ(taskText()->text(), QStringLiteral("two  "));
+}

@@ -1,0 +1,113 @@
+// The seven shortcut handlers: what they do, with the application shown and hidden, and
+// where the keyboard focus goes afterwards.
+#include "PanelFixture.h"
+
+TEST_F(PanelTest, ShortcutAFromAnotherApplicationAddsAndHandsTheFocusBack) {
+    DBManager::saveTaskList({makeTask("older", 1), makeTutorial(ViewController::aHint, 0)});
+    start();
+    focus->active = 77;
+    vc().keyAFunction();
+    EXPECT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    EXPECT_TRUE(vc().addMode());
+    EXPECT_TRUE(taskText()->hasFocus());
+    EXPECT_TRUE(focus->activated.empty());
+
+    QTest::keyClicks(taskText(), "new one");
+    QTest::keyClick(taskText(), Qt::Key_Return);
+    EXPECT_EQ(DBManager::getTaskList().back().name, QStringLiteral("new one"));
+    EXPECT_EQ(taskText()->text(), QStringLiteral("older  "));
+    EXPECT_EQ(focus->activated, std::vector<FocusService::WindowId>{77});
+}
+
+TEST_F(PanelTest, ShortcutAShowsAHiddenPanelAndCancelsItsReappearance) {
+    start();
+    answerNextAlert("6 Hours");
+    vc().hideAction();
+    ASSERT_TRUE(vc().isApplicationHidden());
+    vc().keyAFunction();
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_FALSE(vc().isApplicationHidden());
+    EXPECT_FALSE(vc().hideTimer().isActive());
+    EXPECT_TRUE(vc().addMode());
+    EXPECT_EQ(window->focusWidget(), taskText());
+}
+
+TEST_F(PanelTest, ShortcutsDHW12ActAndHandTheFocusBack) {
+    std::vector<Task> tasks;
+    for (int i = 0; i < 5; ++i) {
+        tasks.push_back(makeTask(QStringLiteral("t%1").arg(i), i + 1));
+    }
+    DBManager::saveTaskList(tasks);
+    start();
+    focus->active = 12;
+    vc().keyDFunction();
+    vc().keyHFunction();
+    vc().key1Function();
+    vc().key2Function();
+    vc().keyWFunction();
+    const auto stored = DBManager::getTaskList();
+    // The tutorials, made now, sort after these older tasks.
+    EXPECT_TRUE(stored[0].isDone);
+    const double lengths[] = {3600, 86400, 172800, 604800};
+    for (size_t i = 0; i < 4; ++i) {
+        EXPECT_TRUE(stored[1 + i].isSnoozed);
+        EXPECT_EQ(stored[1 + i].snoozedUntil, Date{startTime + lengths[i]});
+    }
+    EXPECT_EQ(focus->activated, std::vector<FocusService::WindowId>(5, 12));
+    EXPECT_FALSE(vc().addMode());
+}
+
+TEST_F(PanelTest, ShortcutsWhileHiddenOnlyShowThePanel) {
+    DBManager::saveTaskList({makeTask("keep", 1)});
+    start();
+    const QByteArray before = readFile(home.storeFile("tasksData.data"));
+    focus->active = 3;
+    for (const auto& handler : {vc().keyDFunction, vc().keyHFunction, vc().key1Function,
+                                vc().key2Function, vc().keyWFunction}) {
+        vc().hideApplication();
+        EXPECT_FALSE(window->isVisible());
+        handler();
+        EXPECT_TRUE(window->isVisible());
+        EXPECT_FALSE(vc().isApplicationHidden());
+    }
+    EXPECT_EQ(readFile(home.storeFile("tasksData.data")), before);
+    EXPECT_EQ(focus->activated, std::vector<FocusService::WindowId>(5, 3));
+    EXPECT_EQ(highlight()->geometry(), QRect());
+}
+
+TEST_F(PanelTest, ShortcutTOpensTheTaskListOnlyWhenNoWindowIsPresented) {
+    start();
+    int opened = 0;
+    QPointer<QWidget> presented;
+    vc().registerSegue("alltasks", [&](ViewController&) {
+        ++opened;
+        presented = new QWidget;
+        return presented.data();
+    });
+    focus->active = 8;
+    vc().hideApplication();
+    vc().keyTFunction();
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_EQ(opened, 1);
+    vc().keyTFunction();
+    EXPECT_EQ(opened, 1);
+    // T leaves the remembered application alone.
+    EXPECT_TRUE(focus->activated.empty());
+
+    presented->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(presented.isNull());
+    vc().keyTFunction();
+    EXPECT_EQ(opened, 2);
+    delete presented;
+}
+
+TEST_F(PanelTest, NavigationWithoutItsWindowsOpensNothing) {
+    start();
+    const int before = QApplication::topLevelWidgets().size();
+    for (const char* name : {"helpButton", "allTasksButton", "settingsButton"}) {
+        QTest::mouseClick(button(name), Qt::LeftButton);
+    }
+    vc().keyTFunction();
+    EXPECT_EQ(QApplication::topLevelWidgets().size(), before);
+}

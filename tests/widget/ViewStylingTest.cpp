@@ -1,0 +1,134 @@
+// The panel window class, the background view and the view styling properties.
+#include "BGView.h"
+#include "Extensions.h"
+#include "PBWindow.h"
+#include "TempConfigHome.h"
+#include "platform/NamedColors.h"
+#include "platform/PanelPosition.h"
+
+#include <QApplication>
+#include <QScreen>
+#include <QSignalSpy>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+TEST(ViewStyle, PropertiesLiveInTheLayer) {
+    QWidget view;
+    EXPECT_EQ(ViewLayer::of(&view), nullptr);
+    EXPECT_EQ(ViewStyle::cornerRadius(&view), 0);
+    EXPECT_EQ(ViewStyle::borderWidth(&view), 0);
+    EXPECT_FALSE(ViewStyle::borderColor(&view));
+
+    ViewStyle::setCornerRadius(&view, 6.5);
+    ASSERT_NE(ViewLayer::of(&view), nullptr);
+    EXPECT_EQ(ViewStyle::cornerRadius(&view), 6.5);
+    ViewStyle::setBorderWidth(&view, 2);
+    ViewStyle::setBorderColor(&view, QColor(Qt::red));
+    EXPECT_EQ(ViewStyle::borderColor(&view), QColor(Qt::red));
+    ViewStyle::setBorderColor(&view, std::nullopt);
+    EXPECT_FALSE(ViewStyle::borderColor(&view));
+    ViewStyle::setBorderColor(&view, QColor(Qt::blue));
+    EXPECT_EQ(ViewStyle::borderColor(&view), QColor(Qt::blue));
+    // One layer per view, however often it is styled.
+    EXPECT_EQ(view.findChildren<ViewLayer*>().size(), 1);
+}
+
+TEST(ViewStyle, LayoutResourcePropertiesAreApplied) {
+    QWidget root;
+    auto* child = new QWidget(&root);
+    root.setProperty("cornerRadius", 10.0);
+    child->setProperty("borderWidth", 3.0);
+    child->setProperty("borderColor", QColor(Qt::green));
+    auto* plain = new QWidget(&root);
+    ViewStyle::applyDesignedStyle(&root);
+    EXPECT_EQ(ViewStyle::cornerRadius(&root), 10);
+    EXPECT_EQ(ViewStyle::borderWidth(child), 3);
+    EXPECT_EQ(ViewStyle::borderColor(child), QColor(Qt::green));
+    EXPECT_EQ(ViewLayer::of(plain), nullptr);
+}
+
+TEST(ViewStyle, LayerPaintsBackgroundAndBorderOnlyWhenSet) {
+    QWidget view;
+    view.resize(40, 30);
+    view.setAttribute(Qt::WA_TranslucentBackground);
+    ViewLayer& layer = ViewLayer::ensure(&view);
+    QImage image = view.grab().toImage();
+    EXPECT_EQ(image.pixelColor(20, 15).alpha(), 0);
+
+    layer.setBackgroundColor(QColor(Qt::red));
+    layer.setBorderWidth(4);
+    layer.setBorderColor(QColor(Qt::blue));
+    layer.setCornerRadius(10);
+    image = view.grab().toImage();
+    EXPECT_EQ(image.pixelColor(20, 15), QColor(Qt::red));
+    EXPECT_EQ(image.pixelColor(20, 1), QColor(Qt::blue));
+    // The rounded corner leaves the very corner empty.
+    EXPECT_EQ(image.pixelColor(0, 0).alpha(), 0);
+}
+
+TEST(BGView, PaintsTheNamedBackgroundColour) {
+    BGView view;
+    view.resize(30, 30);
+    ASSERT_NE(ViewLayer::of(&view), nullptr);
+    EXPECT_EQ(ViewLayer::of(&view)->backgroundColor(), NamedColors::color("bg"));
+    EXPECT_EQ(view.grab().toImage().pixelColor(15, 15), *NamedColors::color("bg"));
+}
+
+TEST(PBWindow, FloatsFramelessAndShowsWithoutTakingTheFocus) {
+    PBWindow window;
+    const Qt::WindowFlags flags = window.windowFlags();
+    EXPECT_TRUE(flags.testFlag(Qt::FramelessWindowHint));
+    EXPECT_TRUE(flags.testFlag(Qt::WindowStaysOnTopHint));
+    EXPECT_EQ(flags & Qt::WindowType_Mask, Qt::Tool);
+    EXPECT_FALSE(flags.testFlag(Qt::WindowDoesNotAcceptFocus));
+    EXPECT_TRUE(window.testAttribute(Qt::WA_ShowWithoutActivating));
+    EXPECT_TRUE(window.testAttribute(Qt::WA_TranslucentBackground));
+
+    auto* content = new QWidget;
+    content->setFixedSize(200, 80);
+    window.setContentView(content);
+    EXPECT_EQ(window.contentView(), content);
+    QSignalSpy presented(&window, &PBWindow::presented);
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    EXPECT_EQ(window.size(), QSize(200, 80));
+    // Told once, after the first frame.
+    EXPECT_TRUE(presented.wait(1000));
+    window.hide();
+    window.show();
+    QTest::qWait(50);
+    EXPECT_EQ(presented.count(), 1);
+
+    // The window manager's close hides nothing by itself and asks the panel instead.
+    QSignalSpy closing(&window, &PBWindow::closeRequested);
+    EXPECT_FALSE(window.close());
+    EXPECT_EQ(closing.count(), 1);
+    EXPECT_TRUE(window.isVisible());
+}
+
+TEST(PBWindow, ComesBackWhereItWasLeftAndStaysOnScreen) {
+    TempConfigHome home;
+    const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+    PBWindow window;
+    auto* content = new QWidget;
+    content->setFixedSize(200, 80);
+    window.setContentView(content);
+
+    window.restorePosition();
+    EXPECT_EQ(window.pos(), PanelPosition::defaultOrigin(QSize(200, 80), area));
+    EXPECT_EQ(window.x(), area.left() + (area.width() - 200) / 2);
+
+    PanelPosition::save(QPoint(120, 90));
+    window.restorePosition();
+    EXPECT_EQ(window.pos(), QPoint(120, 90));
+
+    // Left on a screen that is gone: brought back onto the one there is.
+    PanelPosition::save(QPoint(area.right() + 500, 40));
+    window.restorePosition();
+    EXPECT_EQ(window.pos(), QPoint(area.right() + 1 - 200, 40));
+
+    window.move(-300, area.bottom() + 100);
+    window.keepOnScreen();
+    EXPECT_EQ(window.pos(), QPoint(area.left(), area.bottom() + 1 - 80));
+}
