@@ -38,21 +38,23 @@ AppDelegate::AppDelegate(QString executable, QObject* parent)
 
     connect(qGuiApp, &QGuiApplication::applicationStateChanged, this,
             &AppDelegate::applicationStateChanged);
+}
 
+void AppDelegate::showTrayIcon() {
     // Shown even without a tray: the icon docks when one appears.
-    if (QGuiApplication::platformName() != QLatin1String("offscreen")) {
-        QGuiApplication::setWindowIcon(applicationIcon());
-        tray = new QSystemTrayIcon(applicationIcon(), this);
-        tray->setToolTip(QStringLiteral("Quenby"));
-        tray->setContextMenu(&menu);
-        connect(tray, &QSystemTrayIcon::activated, this,
-                [this](QSystemTrayIcon::ActivationReason r) {
-                    if (r == QSystemTrayIcon::Trigger) {
-                        showPanel();
-                    }
-                });
-        tray->show();
+    if (tray || QGuiApplication::platformName() == QLatin1String("offscreen")) {
+        return;
     }
+    QGuiApplication::setWindowIcon(applicationIcon());
+    tray = new QSystemTrayIcon(applicationIcon(), this);
+    tray->setToolTip(QStringLiteral("Quenby"));
+    tray->setContextMenu(&menu);
+    connect(tray, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason r) {
+        if (r == QSystemTrayIcon::Trigger) {
+            showPanel();
+        }
+    });
+    tray->show();
 }
 
 AppDelegate::~AppDelegate() = default;

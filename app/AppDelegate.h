@@ -25,6 +25,8 @@ public:
     void setViewController(ViewController* controller);
 
     void applicationDidFinishLaunching();
+    // The tray icon (and the windows' icon); not needed before the panel's first frame.
+    void showTrayIcon();
 
     void launchAction(QAction* sender);
     void exportAction();

@@ -11,6 +11,8 @@ MainInterface::MainInterface(ViewController::Environment environment, const QStr
                      Qt::QueuedConnection);
     QObject::connect(&panel, &PBWindow::closeRequested, controller,
                      &ViewController::hideApplication);
+    // The panel first: the tray icon can wait until it is on screen.
+    QObject::connect(&panel, &PBWindow::presented, &appDelegate, &AppDelegate::showTrayIcon);
 }
 
 void MainInterface::launch() {

@@ -101,6 +101,9 @@ void PBWindow::paintEvent(QPaintEvent* event) {
     if (std::exchange(positionUnchecked, false)) {
         QTimer::singleShot(0, this, &PBWindow::syncPositionWithServer);
     }
+    if (!std::exchange(everPainted, true)) {
+        QTimer::singleShot(0, this, &PBWindow::presented);
+    }
 }
 
 // A reparenting window manager can leave Qt believing a frameless window sits at the

@@ -27,6 +27,8 @@ public:
 signals:
     // The window manager asked to close the panel (it has no close button of its own).
     void closeRequested();
+    // The panel has painted its first frame.
+    void presented();
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -42,4 +44,5 @@ private:
     QWidget* content = nullptr;
     double cornerRadius = 0;
     bool positionUnchecked = false;
+    bool everPainted = false;
 };

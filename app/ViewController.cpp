@@ -33,8 +33,11 @@ const QString lightFace = QStringLiteral("Lato-Light");
 constexpr int hintWordLength = 5;
 
 void sortByCreation(std::vector<Task>& tasks) {
-    std::stable_sort(tasks.begin(), tasks.end(),
-                     [](const Task& a, const Task& b) { return a.created < b.created; });
+    const auto earlier = [](const Task& a, const Task& b) { return a.created < b.created; };
+    // Almost always sorted already; a stable sort of a sorted list would only move it.
+    if (!std::is_sorted(tasks.begin(), tasks.end(), earlier)) {
+        std::stable_sort(tasks.begin(), tasks.end(), earlier);
+    }
 }
 
 // A button title shows its text as is: "&" is not a mnemonic marker here.

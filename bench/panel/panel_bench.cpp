@@ -83,16 +83,20 @@ int main(int argc, char** argv) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     }
     QApplication app(argc, argv);
-    const std::vector<Sizes> sizes{{1000, 40}, {10000, 15}, {100000, 5}};
+    const std::vector<Sizes> sizes{{1000, 60}, {10000, 25}, {100000, 7}};
     std::map<int, double> worst;
+    std::map<int, double> total;
 
     std::printf("Panel actions: median ms per action, every save included\n");
-    std::printf("%10s %10s %10s %10s %12s\n", "tasks", "done", "snooze", "add", "stored MB");
+    std::printf("%10s %10s %10s %10s %12s %12s\n", "tasks", "done", "snooze", "add", "cpu/action",
+                "stored MB");
     for (const Sizes& s : sizes) {
         Panel panel(s.tasks);
         const double mb =
             static_cast<double>(QFileInfo(panel.store.filePath("Quenby/tasksData.data")).size()) /
             1e6;
+        // The CPU share shows how much of an action is work and how much waiting for the disk.
+        const double cpuBefore = processCpuSeconds();
         const double done =
             medianMs(s.repetitions, [&](int) { panel.vc->doneAction(panel.button("doneButton")); });
         const double snooze = medianMs(
@@ -109,16 +113,21 @@ int main(int argc, char** argv) {
             QCoreApplication::processEvents();
         }
         const double add = Goals::median(adds);
-        std::printf("%10d %10.2f %10.2f %10.2f %12.1f\n", s.tasks, done, snooze, add, mb);
+        const double cpuMs = (processCpuSeconds() - cpuBefore) * 1000 / (3.0 * s.repetitions);
+        std::printf("%10d %10.2f %10.2f %10.2f %12.2f %12.1f\n", s.tasks, done, snooze, add, cpuMs,
+                    mb);
         worst[s.tasks] = std::max({done, snooze, add});
+        total[s.tasks] = done + snooze + add;
     }
 
     const double at10k = worst[10000];
     Goals::print("panel-action-10k", Goals::format("%.1fms", at10k), "25ms", at10k <= 25);
-    // Linear growth: time grows with the list, not faster (exponent of a power law fit).
-    const double exponent = std::log(worst[100000] / worst[1000]) / std::log(100.0);
-    std::printf("growth from 1,000 to 100,000 tasks: %.1fx time for 100x tasks (exponent %.2f)\n",
-                worst[100000] / worst[1000], exponent);
+    // Linear growth: time grows with the list, not faster. Measured where the list's own
+    // cost dominates the fixed cost of an action (from 10,000 to 100,000 tasks).
+    const double growth = total[100000] / total[10000];
+    const double exponent = std::log(growth) / std::log(10.0);
+    std::printf("growth from 10,000 to 100,000 tasks: %.1fx time for 10x tasks (exponent %.2f)\n",
+                growth, exponent);
     Goals::print("panel-scaling", Goals::format("exponent=%.2f", exponent), "exponent<=1.10",
                  exponent <= 1.10);
 

@@ -158,4 +158,9 @@ TEST_F(AppDelegateTest, LaunchShowsThePanelWhereItWasLeft) {
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&ui.window()));
     EXPECT_EQ(ui.window().pos(), QPoint(42, 64));
     EXPECT_EQ(ui.window().contentView(), &ui.viewController());
+
+    // Closing the panel from the window manager hides the application; it keeps running.
+    ui.window().close();
+    EXPECT_TRUE(ui.viewController().isApplicationHidden());
+    EXPECT_FALSE(ui.window().isVisible());
 }

@@ -156,6 +156,18 @@ TEST_F(PanelTest, NamedColoursFollowTheAppearance) {
               NamedColors::color("hint", Appearance::Scheme::Dark));
     Appearance::shared().setPortalScheme(std::nullopt);
     EXPECT_EQ(ViewLayer::of(bg)->backgroundColor(), light);
+
+    // Without a portal preference, a dark application palette means dark.
+    const QPalette original = QApplication::palette();
+    QPalette darkPalette = original;
+    darkPalette.setColor(QPalette::Window, QColor(30, 30, 30));
+    darkPalette.setColor(QPalette::WindowText, QColor(230, 230, 230));
+    QApplication::setPalette(darkPalette);
+    EXPECT_TRUE(Appearance::shared().isDark());
+    EXPECT_EQ(ViewLayer::of(bg)->backgroundColor(), dark);
+    QApplication::setPalette(original);
+    EXPECT_FALSE(Appearance::shared().isDark());
+    EXPECT_EQ(ViewLayer::of(bg)->backgroundColor(), light);
 }
 
 TEST_F(PanelTest, EveryControlHasAnAccessibleNameAndKeysWork) {

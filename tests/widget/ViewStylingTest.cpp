@@ -89,9 +89,16 @@ TEST(PBWindow, FloatsFramelessAndShowsWithoutTakingTheFocus) {
     content->setFixedSize(200, 80);
     window.setContentView(content);
     EXPECT_EQ(window.contentView(), content);
+    QSignalSpy presented(&window, &PBWindow::presented);
     window.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
     EXPECT_EQ(window.size(), QSize(200, 80));
+    // Told once, after the first frame.
+    EXPECT_TRUE(presented.wait(1000));
+    window.hide();
+    window.show();
+    QTest::qWait(50);
+    EXPECT_EQ(presented.count(), 1);
 
     // The window manager's close hides nothing by itself and asks the panel instead.
     QSignalSpy closing(&window, &PBWindow::closeRequested);

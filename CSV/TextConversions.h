@@ -1,0 +1,50 @@
+#pragma once
+
+#include "DecodedTypes.h"
+
+#include <charconv>
+#include <concepts>
+#include <optional>
+#include <string_view>
+#include <system_error>
+
+// The row decoder's conversions of field text; nothing when the text does not convert.
+namespace csv::detail {
+
+// Exactly "true" or "false".
+std::optional<bool> parseBool(std::string_view text);
+
+// A decimal integer with an optional sign, which must fit the type.
+template <std::integral T> std::optional<T> parseInteger(std::string_view text) {
+    if (text.size() > 1 && text.front() == '+' && text[1] != '-') {
+        text.remove_prefix(1);
+    }
+    T value{};
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (text.empty() || error != std::errc() || end != text.data() + text.size()) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+// Decimal or scientific notation with a dot as the decimal separator, whatever the locale;
+// also "inf" and "nan". An optional sign.
+template <std::floating_point T> std::optional<T> parseFloating(std::string_view text) {
+    if (text.size() > 1 && text.front() == '+' && text[1] != '-') {
+        text.remove_prefix(1);
+    }
+    T value{};
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (text.empty() || error != std::errc() || end != text.data() + text.size()) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+// RFC 4648 Base64 with its padding.
+std::optional<Bytes> decodeBase64(std::string_view text);
+
+// The internet date-time form: YYYY-MM-DDTHH:MM:SS and Z or an offset such as +01:00.
+std::optional<TimePoint> parseISO8601(std::string_view text);
+
+} // namespace csv::detail

@@ -1,0 +1,110 @@
+#pragma once
+
+#include "Streams.h"
+
+#include <algorithm>
+#include <cstring>
+#include <deque>
+#include <functional>
+#include <string>
+#include <system_error>
+#include <vector>
+
+namespace csv::test {
+
+// An input stream that plays a script: each read delivers (part of) the next chunk or the next
+// failure. It reports bytes available while its script has steps left.
+class ScriptedInputStream final : public InputStream {
+public:
+    void addChunk(std::string bytes) { steps_.push_back({std::move(bytes), false, {}}); }
+    void addFailure(std::error_code error = {}) { steps_.push_back({{}, true, error}); }
+
+    StreamStatus status() const override { return status_; }
+    void open() override {
+        ++openCalls;
+        if (status_ == StreamStatus::notOpen) {
+            status_ = statusAfterOpen;
+        }
+    }
+    void close() override {
+        ++closeCalls;
+        status_ = StreamStatus::closed;
+    }
+    std::ptrdiff_t read(std::uint8_t* buffer, std::size_t maxLength) override {
+        if (steps_.empty()) {
+            return 0;
+        }
+        Step& step = steps_.front();
+        if (step.fails) {
+            error_ = step.error;
+            steps_.pop_front();
+            return -1;
+        }
+        const std::size_t count = std::min(maxLength, step.bytes.size());
+        std::memcpy(buffer, step.bytes.data(), count);
+        step.bytes.erase(0, count);
+        if (step.bytes.empty()) {
+            steps_.pop_front();
+        }
+        return static_cast<std::ptrdiff_t>(count);
+    }
+    bool hasBytesAvailable() override { return !steps_.empty(); }
+    std::error_code error() const override { return error_; }
+
+    void setStatus(StreamStatus status) { status_ = status; }
+
+    StreamStatus statusAfterOpen = StreamStatus::open;
+    int openCalls = 0;
+    int closeCalls = 0;
+
+private:
+    struct Step {
+        std::string bytes;
+        bool fails;
+        std::error_code error;
+    };
+    std::deque<Step> steps_;
+    StreamStatus status_ = StreamStatus::notOpen;
+    std::error_code error_;
+};
+
+// An output stream that records every write call. By default it takes everything; answer can
+// make it take less (or claim more) for a call.
+class RecordingOutputStream final : public OutputStream {
+public:
+    StreamStatus status() const override { return status_; }
+    void open() override {
+        ++openCalls;
+        if (status_ == StreamStatus::notOpen) {
+            status_ = statusAfterOpen;
+        }
+    }
+    void close() override {
+        ++closeCalls;
+        status_ = StreamStatus::closed;
+    }
+    std::error_code error() const override { return {}; }
+
+    StreamStatus statusAfterOpen = StreamStatus::open;
+    std::function<std::ptrdiff_t(const std::string& call)> answer;
+    std::vector<std::string> calls;
+    std::string data;
+    int openCalls = 0;
+    int closeCalls = 0;
+
+private:
+    // No window: every write call arrives here.
+    std::ptrdiff_t writeThrough(const std::uint8_t* bytes, std::size_t length) override {
+        const std::string call(reinterpret_cast<const char*>(bytes), length);
+        calls.push_back(call);
+        const std::ptrdiff_t taken = answer ? answer(call) : static_cast<std::ptrdiff_t>(length);
+        if (taken > 0) {
+            data.append(call, 0, std::min(length, static_cast<std::size_t>(taken)));
+        }
+        return taken;
+    }
+
+    StreamStatus status_ = StreamStatus::notOpen;
+};
+
+} // namespace csv::test
