@@ -13,7 +13,9 @@
 
 namespace {
 
-int comboTag(QComboBox* combo) { return combo->property("tag").toInt(); }
+int comboTag(QComboBox* combo) {
+    return combo->property("tag").toInt();
+}
 
 // The first position of `key` in the assignable keys; 0 when it is not there.
 int positionOf(Key key) {
@@ -36,7 +38,7 @@ SettingsVC::~SettingsVC() = default;
 void SettingsVC::viewDidLoad() {
     combos = {ui->addNewCombo,     ui->doneCombo,        ui->snooze1HourCombo, ui->snooze1DayCombo,
               ui->snooze2DayCombo, ui->snooze1WeekCombo, ui->allTasksCombo};
-    refusedMarks = {ui->addNewRefused,     ui->doneRefused,        ui->snooze1HourRefused,
+    refusedMarks = {ui->addNewRefused,     ui->doneRefused,       ui->snooze1HourRefused,
                     ui->snooze1DayRefused, ui->snooze2DayRefused, ui->snooze1WeekRefused,
                     ui->allTasksRefused};
     QStringList entries;
@@ -85,8 +87,8 @@ void SettingsVC::comboBoxSelectionDidChange(QComboBox* combo) {
         return;
     }
     const Key key = DBManager::keys()[static_cast<size_t>(picked)];
-    Console::printLine("comboBoxSelectionDidChange:", QString::number(tag) + u',', "value:",
-                       description(key));
+    Console::printLine("comboBoxSelectionDidChange:", QString::number(tag) + u',',
+                       "value:", description(key));
     const auto first = std::find(keys.begin(), keys.end(), key);
     const auto last = std::find(keys.rbegin(), keys.rend(), key);
     const bool unused = first == keys.end();
@@ -114,4 +116,6 @@ void SettingsVC::saveAction() {
     });
 }
 
-void SettingsVC::cancelAction() { close(); }
+void SettingsVC::cancelAction() {
+    close();
+}

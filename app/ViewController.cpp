@@ -6,6 +6,7 @@
 #include "Extensions.h"
 #include "HighlightView.h"
 #include "PBWindow.h"
+#include "SettingsVC.h"
 #include "platform/Appearance.h"
 #include "platform/Console.h"
 #include "platform/Fonts.h"
@@ -72,6 +73,8 @@ ViewController::ViewController(Environment environment, AppDelegate* delegate, Q
     });
     connectActions();
     connect(&Appearance::shared(), &Appearance::changed, this, &ViewController::applyNamedColors);
+    // The titles' colours are named colours too.
+    connect(&Appearance::shared(), &Appearance::changed, this, &ViewController::setTitles);
     viewDidLoad(delegate);
 }
 
@@ -90,6 +93,13 @@ void ViewController::viewDidLoad(AppDelegate* delegate) {
     if (delegate) {
         delegate->setViewController(this);
     }
+    setTitles();
+    setupKeys();
+    registerSegue(QStringLiteral("settings"), [](ViewController& panel) {
+        auto* settings = new SettingsVC;
+        settings->vc = &panel;
+        return settings;
+    });
     taskList = DBManager::getTaskList();
     sortByCreation(taskList);
     addTutorialTasks();

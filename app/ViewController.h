@@ -1,5 +1,6 @@
 #pragma once
 
+#include "HotKey.h"
 #include "Models.h"
 #include "platform/Clock.h"
 #include "platform/Focus.h"
@@ -9,6 +10,7 @@
 #include <QTimer>
 #include <QWidget>
 
+#include <array>
 #include <chrono>
 #include <functional>
 #include <map>
@@ -104,6 +106,18 @@ public:
     // The points from a font that fits `measuredWidth` into a field `fieldWidth` wide.
     static double fittedPointSize(double measuredWidth, double fieldWidth, double pointSize);
 
+    // The seven global shortcuts from the stored assignment, bound to the handlers below,
+    // and the action buttons' titles naming their keys.
+    void setupKeys();
+    // Drops all seven shortcuts, then sets them up again a moment later.
+    void resetKeys();
+    // The hot key of an action (0 to 6: A, D, H, 1, 2, W, T); none during a reset.
+    const std::shared_ptr<HotKey>& hotKey(int action) const {
+        return hotKeys[static_cast<size_t>(action)];
+    }
+    // Whether the desktop accepted the action's shortcut.
+    bool isHotKeyLive(int action) const;
+
     // What each global shortcut does; the hot keys are bound to these.
     std::function<void()> keyAFunction = [] {};
     std::function<void()> keyDFunction = [] {};
@@ -128,6 +142,7 @@ private:
     void viewDidAppear();
     void installShortcutHandlers();
     void connectActions();
+    void setTitles();
     void addTutorialTasks();
 
     void checkSnoozedTasks();
@@ -163,6 +178,11 @@ private:
     std::optional<size_t> current;
     bool messageActive = false;
     bool adding = false;
+
+    // hotKeyA, hotKeyD, hotKeyH, hotKey1, hotKey2, hotKeyW, hotKeyT, in action order.
+    std::array<std::shared_ptr<HotKey>, 7> hotKeys;
+    // The assignment the action titles show; kept to redraw them in another appearance.
+    std::vector<std::int64_t> titledAssignment;
 
     std::optional<FocusService::WindowId> previousApp;
     QTimer hideTimerObject;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "DBManager.h"
+#include "FakeHotKeyService.h"
 #include "FileUtil.h"
 #include "PBWindow.h"
 #include "TaskTextField.h"
@@ -69,6 +70,10 @@ class PanelTest : public ::testing::Test {
 protected:
     // An alert nobody answers would block the test run; fail it instead.
     PanelTest() {
+        // The panel's global shortcuts go to a fake desktop the test can inspect and press.
+        auto service = std::make_unique<FakeHotKeyService>();
+        hotKeyService = service.get();
+        HotKeysController::setService(std::move(service));
         watchdog.setSingleShot(true);
         QObject::connect(&watchdog, &QTimer::timeout, [] {
             if (QWidget* modal = QApplication::activeModalWidget()) {
@@ -156,6 +161,7 @@ protected:
         QTest::keyClick(taskText(), Qt::Key_Return);
     }
 
+    FakeHotKeyService* hotKeyService = nullptr;
     QTimer watchdog;
     TempConfigHome home;
     Date now{startTime};
