@@ -15,6 +15,8 @@
 #include "ui_ViewController.h"
 
 #include <QFile>
+#include <QKeySequence>
+#include <QShortcut>
 #include <QScreen>
 
 #include <algorithm>
@@ -100,6 +102,9 @@ void ViewController::viewDidLoad(AppDelegate* delegate) {
         settings->vc = &panel;
         return settings;
     });
+    // The usual key for preferences, so the settings are reachable without a pointer.
+    connect(new QShortcut(QKeySequence(QStringLiteral("Ctrl+,")), this), &QShortcut::activated,
+            this, &ViewController::settingsAction);
     taskList = DBManager::getTaskList();
     sortByCreation(taskList);
     addTutorialTasks();

@@ -1,0 +1,207 @@
+// The real binary on a private X display with a window manager: its global shortcuts work
+// from inside another application, which keeps (or gets back) the keyboard focus.
+#include "E2EProcess.h"
+#include "FileUtil.h"
+#include "Models.h"
+
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <X11/keysym.h>
+
+#include <functional>
+
+namespace {
+
+using namespace std::chrono_literals;
+
+// Quenby on its own configuration folder, on the test's display.
+class Quenby {
+public:
+    explicit Quenby(const QString& configHome) {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("XDG_CONFIG_HOME"), configHome);
+        process.setProcessEnvironment(env);
+        QObject::connect(&process, &QProcess::readyReadStandardOutput,
+                         [this] { output += process.readAllStandardOutput(); });
+        process.start(QStringLiteral(QUENBY_BINARY), {});
+    }
+    ~Quenby() {
+        process.kill();
+        process.waitForFinished(3000);
+    }
+    Quenby(const Quenby&) = delete;
+    Quenby& operator=(const Quenby&) = delete;
+
+    bool waitForLine(const QByteArray& line) {
+        return E2E::waitUntil([&] { return output.contains(line + '\n'); });
+    }
+    void killHard() {
+        process.kill();
+        process.waitForFinished(3000);
+    }
+
+    QProcess process;
+    QByteArray output;
+};
+
+bool xdotool(const QStringList& arguments) {
+    return E2E::run(QStringLiteral("xdotool"), arguments).exitCode == 0;
+}
+
+std::uint32_t focusedWindow() {
+    return E2E::run(QStringLiteral("xdotool"), {QStringLiteral("getwindowfocus")})
+        .output.trimmed()
+        .toUInt();
+}
+
+class ShortcutsE2E : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(config.isValid()); }
+
+    QString storeFile() const { return config.path() + QStringLiteral("/Quenby/tasksData.data"); }
+    std::vector<Task> stored() const {
+        return Json::decodeTasks(readFile(storeFile())).value_or(std::vector<Task>{});
+    }
+    // Waits until the stored list satisfies `condition`.
+    bool waitForStore(const std::function<bool(const std::vector<Task>&)>& condition) const {
+        return E2E::waitUntil([&] { return condition(stored()); });
+    }
+    static const Task* find(const std::vector<Task>& tasks, const QString& name) {
+        for (const Task& t : tasks) {
+            if (t.name == name) {
+                return &t;
+            }
+        }
+        return nullptr;
+    }
+
+    // Starts Quenby, then another application that takes the focus.
+    void startBoth() {
+        quenby = std::make_unique<Quenby>(config.path());
+        ASSERT_TRUE(quenby->waitForLine("viewDidAppear")) << quenby->output.constData();
+        other = std::make_unique<E2E::FocusWindow>();
+        ASSERT_TRUE(other->waitUntilFocused()) << other->output().toStdString();
+        ASSERT_EQ(focusedWindow(), other->windowId());
+    }
+
+    QTemporaryDir config;
+    std::unique_ptr<Quenby> quenby;
+    std::unique_ptr<E2E::FocusWindow> other;
+};
+
+} // namespace
+
+TEST_F(ShortcutsE2E, AddTypesIntoThePanelAndHandsTheFocusBack) {
+    startBoth();
+    ASSERT_TRUE(xdotool({"key", "ctrl+alt+a"}));
+    // The panel takes the keyboard for the input line.
+    ASSERT_TRUE(E2E::waitUntil([&] { return focusedWindow() != other->windowId(); }));
+    ASSERT_TRUE(xdotool({"type", "--delay", "20", "Buy milk"}));
+    ASSERT_TRUE(xdotool({"key", "Return"}));
+    ASSERT_TRUE(waitForStore([](const auto& tasks) { return find(tasks, "Buy milk"); }));
+    EXPECT_TRUE(E2E::waitUntil([&] { return focusedWindow() == other->windowId(); }))
+        << "the focus goes back to the other application";
+    EXPECT_EQ(other->keyPresses(XK_m), 0) << "the typing went to the panel";
+}
+
+TEST_F(ShortcutsE2E, DoneAndSnoozesWorkWhileTheOtherApplicationKeepsTheFocus) {
+    std::vector<Task> tasks;
+    for (int i = 0; i < 5; ++i) {
+        Task t;
+        t.id = QUuid::createUuid();
+        t.name = QStringLiteral("task %1").arg(i);
+        t.created = Date{700000000.0 + i};
+        tasks.push_back(t);
+    }
+    ASSERT_TRUE(writeFile(storeFile(), *Json::encodeTasks(tasks)));
+    startBoth();
+
+    const double before =
+        Date::fromUnixSeconds(QDateTime::currentSecsSinceEpoch()).secondsSinceReferenceDate;
+    ASSERT_TRUE(xdotool({"key", "ctrl+alt+d"}));
+    ASSERT_TRUE(
+        waitForStore([](const auto& s) { return find(s, "task 0") && find(s, "task 0")->isDone; }));
+    const std::pair<const char*, double> snoozes[] = {{"ctrl+alt+h", 3600},
+                                                      {"ctrl+alt+1", 86400},
+                                                      {"ctrl+alt+2", 172800},
+                                                      {"ctrl+alt+w", 604800}};
+    int index = 1;
+    for (const auto& [keys, seconds] : snoozes) {
+        const QString name = QStringLiteral("task %1").arg(index++);
+        ASSERT_TRUE(xdotool({"key", keys}));
+        ASSERT_TRUE(waitForStore([&](const auto& s) {
+            return find(s, name) && find(s, name)->isSnoozed;
+        })) << keys;
+        const Task* t = find(stored(), name);
+        ASSERT_TRUE(t && t->snoozedUntil);
+        const double after =
+            Date::fromUnixSeconds(QDateTime::currentSecsSinceEpoch() + 1).secondsSinceReferenceDate;
+        EXPECT_GE(t->snoozedUntil->secondsSinceReferenceDate, before + seconds) << keys;
+        EXPECT_LE(t->snoozedUntil->secondsSinceReferenceDate, after + seconds) << keys;
+        EXPECT_EQ(focusedWindow(), other->windowId()) << keys;
+    }
+    EXPECT_EQ(focusedWindow(), other->windowId());
+    EXPECT_EQ(other->keyPresses(XK_d) + other->keyPresses(XK_h) + other->keyPresses(XK_w), 0)
+        << "the shortcuts never reach the other application";
+}
+
+TEST_F(ShortcutsE2E, AKeyChangedInTheSettingsWorksAtOnce) {
+    startBoth();
+    // Into the panel, then its settings by keyboard.
+    ASSERT_TRUE(xdotool({"key", "ctrl+alt+a"}));
+    ASSERT_TRUE(E2E::waitUntil([&] { return focusedWindow() != other->windowId(); }));
+    ASSERT_TRUE(xdotool({"key", "ctrl+comma"}));
+    ASSERT_TRUE(xdotool({"search", "--sync", "--name", "^Shortcuts$"}));
+    // The first list is the add action's: Z, then save.
+    ASSERT_TRUE(E2E::waitUntil([&] {
+        return E2E::run("xdotool", {"getwindowfocus", "getwindowname"}).output.trimmed() ==
+               "Shortcuts";
+    }));
+    ASSERT_TRUE(xdotool({"key", "z"}));
+    ASSERT_TRUE(quenby->waitForLine("comboBoxSelectionDidChange: 0, value: Z"));
+    // Save through its mnemonic; a keystroke lost to a busy machine is pressed again.
+    const QString keyIndexes = config.path() + "/Quenby/keyIndexes.ints";
+    bool saved = false;
+    for (int attempt = 0; attempt < 3 && !saved; ++attempt) {
+        ASSERT_TRUE(xdotool({"key", "alt+s"}));
+        saved = E2E::waitUntil([&] { return readFile(keyIndexes) == "[25,3,7,27,28,22,19]"; }, 2s);
+    }
+    ASSERT_TRUE(saved) << quenby->output.constData();
+    // Registered again 0.2 s after the click.
+    QTest::qWait(400);
+
+    ASSERT_TRUE(xdotool({"windowactivate", "--sync", QString::number(other->windowId())}));
+    ASSERT_TRUE(E2E::waitUntil([&] { return focusedWindow() == other->windowId(); }));
+    const qsizetype aBefore = other->keyPresses(XK_a);
+    ASSERT_TRUE(xdotool({"key", "ctrl+alt+a"}));
+    EXPECT_TRUE(other->waitForKeyPresses(XK_a, aBefore + 1)) << "the old key is free again";
+
+    ASSERT_TRUE(xdotool({"key", "ctrl+alt+z"}));
+    ASSERT_TRUE(E2E::waitUntil([&] { return focusedWindow() != other->windowId(); }));
+    ASSERT_TRUE(xdotool({"type", "--delay", "20", "via Z"}));
+    ASSERT_TRUE(xdotool({"key", "Return"}));
+    EXPECT_TRUE(waitForStore([](const auto& tasks) { return find(tasks, "via Z"); }));
+}
+
+TEST_F(ShortcutsE2E, NothingAcknowledgedIsLostToAHardKill) {
+    Task t;
+    t.id = QUuid::createUuid();
+    t.name = QStringLiteral("survives");
+    t.created = Date{700000000.0};
+    ASSERT_TRUE(writeFile(storeFile(), *Json::encodeTasks({t})));
+    startBoth();
+    ASSERT_TRUE(xdotool({"key", "ctrl+alt+d"}));
+    ASSERT_TRUE(waitForStore(
+        [](const auto& s) { return find(s, "survives") && find(s, "survives")->isDone; }));
+    quenby->killHard();
+
+    quenby = std::make_unique<Quenby>(config.path());
+    ASSERT_TRUE(quenby->waitForLine("viewDidAppear"));
+    const Task* back = find(stored(), "survives");
+    ASSERT_NE(back, nullptr);
+    EXPECT_TRUE(back->isDone);
+    EXPECT_TRUE(back->doneDate.has_value());
+}
