@@ -171,14 +171,8 @@ template <FieldValue T> T Decoder::convert(std::string_view text) {
         return std::string(text);
     } else if constexpr (std::same_as<T, bool>) {
         return convertBool(text);
-    } else if constexpr (std::integral<T>) {
-        const std::optional<T> value = detail::parseInteger<T>(text);
-        if (!value) {
-            typeMismatch(typeName<T>(), text);
-        }
-        return *value;
-    } else if constexpr (std::floating_point<T>) {
-        const std::optional<T> value = detail::parseFloating<T>(text);
+    } else if constexpr (std::integral<T> || std::floating_point<T>) {
+        const std::optional<T> value = detail::parseNumber<T>(text);
         if (!value) {
             typeMismatch(typeName<T>(), text);
         }

@@ -33,7 +33,7 @@ std::optional<int> number(std::string_view text, std::size_t at, std::size_t wid
     if (text[at] == '+' || text[at] == '-') {
         return std::nullopt;
     }
-    return parseInteger<int>(text.substr(at, width));
+    return parseNumber<int>(text.substr(at, width));
 }
 
 } // namespace

@@ -14,22 +14,12 @@ namespace csv::detail {
 // Exactly "true" or "false".
 std::optional<bool> parseBool(std::string_view text);
 
-// A decimal integer with an optional sign, which must fit the type.
-template <std::integral T> std::optional<T> parseInteger(std::string_view text) {
-    if (text.size() > 1 && text.front() == '+' && text[1] != '-') {
-        text.remove_prefix(1);
-    }
-    T value{};
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (text.empty() || error != std::errc() || end != text.data() + text.size()) {
-        return std::nullopt;
-    }
-    return value;
-}
-
-// Decimal or scientific notation with a dot as the decimal separator, whatever the locale;
-// also "inf" and "nan". An optional sign.
-template <std::floating_point T> std::optional<T> parseFloating(std::string_view text) {
+// A number with an optional sign that must fit the type: a decimal integer for integral
+// types; decimal or scientific notation with a dot, whatever the locale, or "inf" and "nan"
+// for floating-point types.
+template <typename T>
+requires std::integral<T> || std::floating_point<T> std::optional<T>
+parseNumber(std::string_view text) {
     if (text.size() > 1 && text.front() == '+' && text[1] != '-') {
         text.remove_prefix(1);
     }

@@ -16,8 +16,8 @@
 
 #include <QFile>
 #include <QKeySequence>
-#include <QShortcut>
 #include <QScreen>
+#include <QShortcut>
 
 #include <algorithm>
 

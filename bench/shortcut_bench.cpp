@@ -1,6 +1,7 @@
 // Shortcut to stored change: the time from a global key press (sent through XTEST, as
 // xdotool does) to the replaced task list on disk, with 10,000 stored tasks, while another
 // application holds the focus. Runs itself on a private Xvfb display with openbox.
+#include "BenchTasks.h"
 #include "Goals.h"
 #include "Models.h"
 
@@ -96,12 +97,7 @@ private:
 
 int measure() {
     QTemporaryDir config;
-    std::vector<Task> tasks(taskCount);
-    for (int i = 0; i < taskCount; ++i) {
-        tasks[static_cast<size_t>(i)].id = QUuid::createUuid();
-        tasks[static_cast<size_t>(i)].name = QStringLiteral("Task %1: call the plumber").arg(i);
-        tasks[static_cast<size_t>(i)].created = Date{700000000.0 + i};
-    }
+    const std::vector<Task> tasks = openTasks(taskCount);
     const QString storeDir = config.path() + QStringLiteral("/Quenby");
     QDir().mkpath(storeDir);
     QFile store(storeDir + QStringLiteral("/tasksData.data"));

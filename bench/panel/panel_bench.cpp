@@ -1,6 +1,7 @@
 // Panel actions with many stored tasks, in-process on the offscreen platform: the time of
 // one Done, one hour snooze and one add commit, each including every save it makes; and
 // the CPU the panel uses over ten idle minutes, with the refresh interval shortened.
+#include "BenchTasks.h"
 #include "DBManager.h"
 #include "Goals.h"
 #include "PBWindow.h"
@@ -25,19 +26,6 @@ struct Sizes {
     int tasks;
     int repetitions;
 };
-
-std::vector<Task> openTasks(int count) {
-    std::vector<Task> tasks;
-    tasks.reserve(static_cast<size_t>(count));
-    for (int i = 0; i < count; ++i) {
-        Task t;
-        t.id = QUuid::createUuid();
-        t.name = QStringLiteral("Task number %1 with a sentence of ordinary length").arg(i);
-        t.created = Date{700'000'000.0 + i};
-        tasks.push_back(t);
-    }
-    return tasks;
-}
 
 double processCpuSeconds() {
     timespec t{};

@@ -1,6 +1,7 @@
 // Start-up to the first frame and resident memory of Quenby beside the floor program (a
 // minimal Qt Widgets window of the panel's shape), both on a private Xvfb display in the
 // same run; then the CPU the real binary uses while idle between its refresh passes.
+#include "BenchTasks.h"
 #include "Goals.h"
 #include "Models.h"
 
@@ -237,15 +238,7 @@ void prepareStore(const QString& configHome, const QByteArray& tasksJson) {
 }
 
 QByteArray tasksJson(int count) {
-    std::vector<Task> tasks;
-    for (int i = 0; i < count; ++i) {
-        Task t;
-        t.id = QUuid::createUuid();
-        t.name = QStringLiteral("Task number %1 with a sentence of ordinary length").arg(i);
-        t.created = Date{700'000'000.0 + i};
-        tasks.push_back(t);
-    }
-    return *Json::encodeTasks(tasks);
+    return *Json::encodeTasks(openTasks(count));
 }
 
 struct Scenario {

@@ -102,6 +102,7 @@ TEST_F(SettingsTest, SaveStoresThenReRegistersAllSevenAfterAMoment) {
     pick(*settings, add, keyZ);
     pick(*settings, done, keyA);
     const int registrationsBefore = hotKeyService->registerCalls;
+    const QPointer<SettingsVC> closing(settings);
 
     QTest::mouseClick(settings->findChild<QPushButton*>("saveButton"), Qt::LeftButton);
     EXPECT_EQ(DBManager::getKeys(), (std::vector<std::int64_t>{keyZ, keyA, 7, 27, 28, 22, 19}));
@@ -110,7 +111,7 @@ TEST_F(SettingsTest, SaveStoresThenReRegistersAllSevenAfterAMoment) {
     // The reset drops all seven and closes the window; nothing is registered in the gap.
     ASSERT_TRUE(QTest::qWaitFor([&] { return hotKeyService->live.empty(); }, 2000));
     EXPECT_EQ(hotKeyService->registerCalls, registrationsBefore);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return !settings->isVisible(); }, 1000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return closing.isNull(); }, 1000)) << "closed and gone";
 
     ASSERT_TRUE(QTest::qWaitFor([&] { return hotKeyService->live.size() == 7; }, 2000));
     EXPECT_EQ(registeredKeys(), (std::vector<std::optional<Key>>{Key::z, Key::a, Key::h, Key::one,

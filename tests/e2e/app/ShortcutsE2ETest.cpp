@@ -135,7 +135,8 @@ TEST_F(ShortcutsE2E, DoneAndSnoozesWorkWhileTheOtherApplicationKeepsTheFocus) {
         ASSERT_TRUE(waitForStore([&](const auto& s) {
             return find(s, name) && find(s, name)->isSnoozed;
         })) << keys;
-        const Task* t = find(stored(), name);
+        const std::vector<Task> now = stored();
+        const Task* t = find(now, name);
         ASSERT_TRUE(t && t->snoozedUntil);
         const double after =
             Date::fromUnixSeconds(QDateTime::currentSecsSinceEpoch() + 1).secondsSinceReferenceDate;
@@ -200,7 +201,8 @@ TEST_F(ShortcutsE2E, NothingAcknowledgedIsLostToAHardKill) {
 
     quenby = std::make_unique<Quenby>(config.path());
     ASSERT_TRUE(quenby->waitForLine("viewDidAppear"));
-    const Task* back = find(stored(), "survives");
+    const std::vector<Task> after = stored();
+    const Task* back = find(after, "survives");
     ASSERT_NE(back, nullptr);
     EXPECT_TRUE(back->isDone);
     EXPECT_TRUE(back->doneDate.has_value());

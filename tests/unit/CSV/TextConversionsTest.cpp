@@ -13,28 +13,27 @@ namespace {
 
 using namespace std::chrono;
 using detail::decodeBase64;
-using detail::parseFloating;
-using detail::parseInteger;
+using detail::parseNumber;
 using detail::parseISO8601;
 
 TEST(TextConversions, Numbers) {
-    EXPECT_EQ(parseInteger<std::int8_t>("127"), 127);
-    EXPECT_EQ(parseInteger<std::int8_t>("-128"), -128);
-    EXPECT_EQ(parseInteger<std::int8_t>("+12"), 12);
+    EXPECT_EQ(parseNumber<std::int8_t>("127"), 127);
+    EXPECT_EQ(parseNumber<std::int8_t>("-128"), -128);
+    EXPECT_EQ(parseNumber<std::int8_t>("+12"), 12);
     for (const char* bad : {"128", "", "+", "-", "+-1", " 1", "1 ", "1.0", "0x10", "1e3"}) {
-        EXPECT_EQ(parseInteger<std::int8_t>(bad), std::nullopt) << bad;
+        EXPECT_EQ(parseNumber<std::int8_t>(bad), std::nullopt) << bad;
     }
-    EXPECT_EQ(parseInteger<std::uint64_t>("18446744073709551615"), UINT64_MAX);
-    EXPECT_EQ(parseInteger<std::uint64_t>("-1"), std::nullopt);
+    EXPECT_EQ(parseNumber<std::uint64_t>("18446744073709551615"), UINT64_MAX);
+    EXPECT_EQ(parseNumber<std::uint64_t>("-1"), std::nullopt);
 
-    EXPECT_EQ(parseFloating<double>("2.5"), 2.5);
-    EXPECT_EQ(parseFloating<double>("+2.5e-1"), 0.25);
-    EXPECT_EQ(parseFloating<double>("-.5"), -0.5);
-    EXPECT_TRUE(std::isinf(*parseFloating<double>("inf")));
+    EXPECT_EQ(parseNumber<double>("2.5"), 2.5);
+    EXPECT_EQ(parseNumber<double>("+2.5e-1"), 0.25);
+    EXPECT_EQ(parseNumber<double>("-.5"), -0.5);
+    EXPECT_TRUE(std::isinf(*parseNumber<double>("inf")));
     for (const char* bad : {"1,5", "", "abc", "1.5x", "+-1", " 1"}) {
-        EXPECT_EQ(parseFloating<double>(bad), std::nullopt) << bad;
+        EXPECT_EQ(parseNumber<double>(bad), std::nullopt) << bad;
     }
-    EXPECT_EQ(parseFloating<float>("0.1"), 0.1f);
+    EXPECT_EQ(parseNumber<float>("0.1"), 0.1f);
 }
 
 TEST(TextConversions, Base64) {
