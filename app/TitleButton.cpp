@@ -16,11 +16,15 @@ void TitleButton::setAttributedTitle(const AttributedString& title) {
 void TitleButton::layOut(QTextLayout& layout) const {
     layout.setText(attributed->string);
     layout.setFont(font());
-    // A disabled button draws its title in the palette's disabled colour, not the formats'.
     QList<QTextLayout::FormatRange> runs = attributed->runs;
-    if (!isEnabled()) {
-        for (QTextLayout::FormatRange& run : runs) {
+    for (QTextLayout::FormatRange& run : runs) {
+        // A disabled button draws its title in the palette's disabled colour.
+        if (!isEnabled()) {
             run.format.clearForeground();
+        }
+        // An emphasised space marks a title that names no key: nothing of it should show.
+        if (attributed->string.mid(run.start, run.length).trimmed().isEmpty()) {
+            run.format.setUnderlineStyle(QTextCharFormat::NoUnderline);
         }
     }
     layout.setFormats(runs);
