@@ -13,8 +13,8 @@ namespace {
 
 using namespace std::chrono;
 using detail::decodeBase64;
-using detail::parseNumber;
 using detail::parseISO8601;
+using detail::parseNumber;
 
 TEST(TextConversions, Numbers) {
     EXPECT_EQ(parseNumber<std::int8_t>("127"), 127);
