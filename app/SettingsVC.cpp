@@ -7,6 +7,7 @@
 
 #include <QAbstractItemView>
 #include <QComboBox>
+#include <QScreen>
 #include <QTimer>
 
 #include <algorithm>
@@ -66,6 +67,12 @@ void SettingsVC::viewDidLoad() {
 
 void SettingsVC::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
+    if (!placed && vc) {
+        // Open in the middle of the panel's screen, not wherever the window manager puts it.
+        placed = true;
+        const QRect area = vc->screen()->availableGeometry();
+        move(area.center() - rect().center());
+    }
     // Mark what the desktop refused, as it stands when the window appears.
     for (size_t tag = 0; tag < actionCount; ++tag) {
         refusedMarks[tag]->setVisible(vc && !vc->isHotKeyLive(static_cast<int>(tag)));

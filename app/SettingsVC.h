@@ -58,4 +58,5 @@ private:
     std::vector<std::int64_t> indexes;
     std::vector<Key> keys;
     bool saving = false;
+    bool placed = false;
 };
