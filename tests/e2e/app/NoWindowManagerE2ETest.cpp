@@ -1,0 +1,30 @@
+// The real binary on a private X display without a window manager: the focus is taken and
+// given back through the input focus itself, since nobody answers _NET_ACTIVE_WINDOW.
+#include "QuenbyE2E.h"
+
+#include <X11/keysym.h>
+
+class NoWindowManagerE2E : public ShortcutsE2E {};
+
+TEST_F(NoWindowManagerE2E, ShortcutsHandTheInputFocusBack) {
+    std::vector<Task> tasks(1);
+    tasks[0].id = QUuid::createUuid();
+    tasks[0].name = QStringLiteral("older");
+    tasks[0].created = Date{700000000.0};
+    ASSERT_TRUE(writeFile(storeFile(), *Json::encodeTasks(tasks)));
+    startBoth();
+
+    ASSERT_TRUE(xdotool({"key", "ctrl+alt+a"}));
+    ASSERT_TRUE(E2E::waitUntil([&] { return focusedWindow() != other->windowId(); }));
+    ASSERT_TRUE(xdotool({"type", "--delay", "20", "no wm"}));
+    ASSERT_TRUE(xdotool({"key", "Return"}));
+    ASSERT_TRUE(waitForStore([](const auto& s) { return find(s, "no wm"); }));
+    EXPECT_TRUE(E2E::waitUntil([&] { return focusedWindow() == other->windowId(); }))
+        << "the input focus goes back to the other application";
+
+    ASSERT_TRUE(xdotool({"key", "ctrl+alt+d"}));
+    EXPECT_TRUE(
+        waitForStore([](const auto& s) { return find(s, "older") && find(s, "older")->isDone; }));
+    EXPECT_EQ(focusedWindow(), other->windowId());
+    EXPECT_EQ(other->keyPresses(XK_d), 0);
+}
