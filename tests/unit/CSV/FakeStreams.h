@@ -12,13 +12,10 @@
 
 namespace csv::test {
 
-// An input stream that plays a script: each read delivers (part of) the next chunk or the next
-// failure. It reports bytes available while its script has steps left.
-class ScriptedInputStream final : public InputStream {
+// The open/close life cycle both fake streams share: counts the calls, and opening moves a
+// stream that was not open to `statusAfterOpen`.
+template <typename Stream> class FakeLifecycle : public Stream {
 public:
-    void addChunk(std::string bytes) { steps_.push_back({std::move(bytes), false, {}}); }
-    void addFailure(std::error_code error = {}) { steps_.push_back({{}, true, error}); }
-
     StreamStatus status() const override { return status_; }
     void open() override {
         ++openCalls;
@@ -30,6 +27,23 @@ public:
         ++closeCalls;
         status_ = StreamStatus::closed;
     }
+    void setStatus(StreamStatus status) { status_ = status; }
+
+    StreamStatus statusAfterOpen = StreamStatus::open;
+    int openCalls = 0;
+    int closeCalls = 0;
+
+private:
+    StreamStatus status_ = StreamStatus::notOpen;
+};
+
+// An input stream that plays a script: each read delivers (part of) the next chunk or the next
+// failure. It reports bytes available while its script has steps left.
+class ScriptedInputStream final : public FakeLifecycle<InputStream> {
+public:
+    void addChunk(std::string bytes) { steps_.push_back({std::move(bytes), false, {}}); }
+    void addFailure(std::error_code error = {}) { steps_.push_back({{}, true, error}); }
+
     std::ptrdiff_t read(std::uint8_t* buffer, std::size_t maxLength) override {
         if (steps_.empty()) {
             return 0;
@@ -51,12 +65,6 @@ public:
     bool hasBytesAvailable() override { return !steps_.empty(); }
     std::error_code error() const override { return error_; }
 
-    void setStatus(StreamStatus status) { status_ = status; }
-
-    StreamStatus statusAfterOpen = StreamStatus::open;
-    int openCalls = 0;
-    int closeCalls = 0;
-
 private:
     struct Step {
         std::string bytes;
@@ -64,33 +72,18 @@ private:
         std::error_code error;
     };
     std::deque<Step> steps_;
-    StreamStatus status_ = StreamStatus::notOpen;
     std::error_code error_;
 };
 
 // An output stream that records every write call. By default it takes everything; answer can
 // make it take less (or claim more) for a call.
-class RecordingOutputStream final : public OutputStream {
+class RecordingOutputStream final : public FakeLifecycle<OutputStream> {
 public:
-    StreamStatus status() const override { return status_; }
-    void open() override {
-        ++openCalls;
-        if (status_ == StreamStatus::notOpen) {
-            status_ = statusAfterOpen;
-        }
-    }
-    void close() override {
-        ++closeCalls;
-        status_ = StreamStatus::closed;
-    }
     std::error_code error() const override { return {}; }
 
-    StreamStatus statusAfterOpen = StreamStatus::open;
     std::function<std::ptrdiff_t(const std::string& call)> answer;
     std::vector<std::string> calls;
     std::string data;
-    int openCalls = 0;
-    int closeCalls = 0;
 
 private:
     // No window: every write call arrives here.
@@ -103,8 +96,6 @@ private:
         }
         return taken;
     }
-
-    StreamStatus status_ = StreamStatus::notOpen;
 };
 
 } // namespace csv::test
