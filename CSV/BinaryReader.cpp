@@ -1,6 +1,6 @@
-#include "BinaryReader.h"
+#include "CSV/BinaryReader.h"
 
-#include "UnicodeBOM.h"
+#include "CSV/UnicodeBOM.h"
 
 namespace csv {
 

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "CSVError.h"
-#include "Endian.h"
-#include "Sequence.h"
-#include "Streams.h"
+#include "CSV/CSVError.h"
+#include "CSV/Endian.h"
+#include "CSV/Sequence.h"
+#include "CSV/Streams.h"
 
 #include <cstddef>
 #include <cstdint>

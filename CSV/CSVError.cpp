@@ -1,4 +1,4 @@
-#include "CSVError.h"
+#include "CSV/CSVError.h"
 
 namespace csv {
 

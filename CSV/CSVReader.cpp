@@ -1,7 +1,7 @@
-#include "CSVReader.h"
+#include "CSV/CSVReader.h"
 
-#include "CanonicalText.h"
-#include "Utf8Text.h"
+#include "CSV/CanonicalText.h"
+#include "CSV/Utf8Text.h"
 
 #include <algorithm>
 #include <stdexcept>

@@ -1,13 +1,13 @@
 #pragma once
 
-#include "BinaryReader.h"
-#include "CSVError.h"
-#include "ChainScalarIterator.h"
-#include "Endian.h"
-#include "ScalarIterator.h"
-#include "Sequence.h"
-#include "Streams.h"
-#include "UnicodeCodecs.h"
+#include "CSV/BinaryReader.h"
+#include "CSV/CSVError.h"
+#include "CSV/ChainScalarIterator.h"
+#include "CSV/Endian.h"
+#include "CSV/ScalarIterator.h"
+#include "CSV/Sequence.h"
+#include "CSV/Streams.h"
+#include "CSV/UnicodeCodecs.h"
 
 #include <cstddef>
 #include <memory>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "CSVReader.h"
-#include "Decoder.h"
-#include "DecodingStrategies.h"
+#include "CSV/CSVReader.h"
+#include "CSV/Decoder.h"
+#include "CSV/DecodingStrategies.h"
 
 namespace csv {
 

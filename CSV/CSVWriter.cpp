@@ -1,7 +1,7 @@
-#include "CSVWriter.h"
+#include "CSV/CSVWriter.h"
 
-#include "RunScanner.h"
-#include "Utf8Text.h"
+#include "CSV/RunScanner.h"
+#include "CSV/Utf8Text.h"
 
 namespace csv {
 

@@ -1,11 +1,11 @@
 #pragma once
 
-#include "CSVError.h"
-#include "Endian.h"
-#include "ScalarIterator.h"
-#include "ScalarSinks.h"
-#include "Streams.h"
-#include "UnicodeCodecs.h"
+#include "CSV/CSVError.h"
+#include "CSV/Endian.h"
+#include "CSV/ScalarIterator.h"
+#include "CSV/ScalarSinks.h"
+#include "CSV/Streams.h"
+#include "CSV/UnicodeCodecs.h"
 
 #include <cstddef>
 #include <functional>

@@ -1,6 +1,6 @@
-#include "CanonicalText.h"
+#include "CSV/CanonicalText.h"
 
-#include "Utf8Text.h"
+#include "CSV/Utf8Text.h"
 
 #include <unicode/normalizer2.h>
 #include <unicode/unistr.h>

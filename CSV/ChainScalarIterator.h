@@ -1,9 +1,9 @@
 #pragma once
 
-#include "Endian.h"
-#include "RunScanner.h"
-#include "ScalarIterator.h"
-#include "UnicodeIterator.h"
+#include "CSV/Endian.h"
+#include "CSV/RunScanner.h"
+#include "CSV/ScalarIterator.h"
+#include "CSV/UnicodeIterator.h"
 
 #include <concepts>
 #include <cstdint>

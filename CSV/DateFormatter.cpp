@@ -1,4 +1,4 @@
-#include "DateFormatter.h"
+#include "CSV/DateFormatter.h"
 
 #include <ctime>
 #include <iomanip>

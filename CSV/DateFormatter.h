@@ -1,6 +1,6 @@
 #pragma once
 
-#include "DecodedTypes.h"
+#include "CSV/DecodedTypes.h"
 
 #include <chrono>
 #include <optional>

@@ -1,4 +1,4 @@
-#include "Decimal.h"
+#include "CSV/Decimal.h"
 
 #include <charconv>
 

@@ -1,4 +1,4 @@
-#include "Decoder.h"
+#include "CSV/Decoder.h"
 
 #include <variant>
 

@@ -1,13 +1,13 @@
 #pragma once
 
-#include "CSVReader.h"
-#include "CodingKey.h"
-#include "Decimal.h"
-#include "DecodedTypes.h"
-#include "DecodingError.h"
-#include "DecodingStrategies.h"
-#include "TextConversions.h"
-#include "URL.h"
+#include "CSV/CSVReader.h"
+#include "CSV/CodingKey.h"
+#include "CSV/Decimal.h"
+#include "CSV/DecodedTypes.h"
+#include "CSV/DecodingError.h"
+#include "CSV/DecodingStrategies.h"
+#include "CSV/TextConversions.h"
+#include "CSV/URL.h"
 
 #include <concepts>
 #include <optional>

@@ -1,4 +1,4 @@
-#include "DecodingError.h"
+#include "CSV/DecodingError.h"
 
 namespace csv {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "CodingKey.h"
+#include "CSV/CodingKey.h"
 
 #include <exception>
 #include <optional>

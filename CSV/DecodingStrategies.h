@@ -1,7 +1,7 @@
 #pragma once
 
-#include "DateFormatter.h"
-#include "DecodedTypes.h"
+#include "CSV/DateFormatter.h"
+#include "CSV/DecodedTypes.h"
 
 #include <any>
 #include <functional>

@@ -1,4 +1,4 @@
-#include "FileStreams.h"
+#include "CSV/FileStreams.h"
 
 #include <cerrno>
 #include <cstring>

@@ -1,4 +1,4 @@
-#include "MemoryStreams.h"
+#include "CSV/MemoryStreams.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "Endian.h"
-#include "ScalarIterator.h"
-#include "UnicodeCodecs.h"
-#include "Utf8Text.h"
+#include "CSV/Endian.h"
+#include "CSV/ScalarIterator.h"
+#include "CSV/UnicodeCodecs.h"
+#include "CSV/Utf8Text.h"
 
 #include <bit>
 #include <cstddef>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "CSVError.h"
-#include "RunStops.h"
-#include "UnicodeCodecs.h"
+#include "CSV/CSVError.h"
+#include "CSV/RunStops.h"
+#include "CSV/UnicodeCodecs.h"
 
 #include <concepts>
 #include <cstdint>

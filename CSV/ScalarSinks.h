@@ -1,10 +1,10 @@
 #pragma once
 
-#include "CSVError.h"
-#include "Endian.h"
-#include "Streams.h"
-#include "UnicodeCodecs.h"
-#include "Utf8Text.h"
+#include "CSV/CSVError.h"
+#include "CSV/Endian.h"
+#include "CSV/Streams.h"
+#include "CSV/UnicodeCodecs.h"
+#include "CSV/Utf8Text.h"
 
 #include <cstdint>
 #include <string_view>

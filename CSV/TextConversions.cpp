@@ -1,4 +1,4 @@
-#include "TextConversions.h"
+#include "CSV/TextConversions.h"
 
 #include <array>
 

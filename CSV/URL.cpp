@@ -1,4 +1,4 @@
-#include "URL.h"
+#include "CSV/URL.h"
 
 #include <cctype>
 

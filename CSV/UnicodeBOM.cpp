@@ -1,4 +1,4 @@
-#include "UnicodeBOM.h"
+#include "CSV/UnicodeBOM.h"
 
 #include <algorithm>
 

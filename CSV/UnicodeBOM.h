@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Endian.h"
+#include "CSV/Endian.h"
 
 #include <array>
 #include <cstddef>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "CSVError.h"
-#include "Sequence.h"
-#include "UnicodeCodecs.h"
+#include "CSV/CSVError.h"
+#include "CSV/Sequence.h"
+#include "CSV/UnicodeCodecs.h"
 
 #include <optional>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "UnicodeCodecs.h"
+#include "CSV/UnicodeCodecs.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,7 +1,7 @@
-#include "DefaultHotKeyService.h"
+#include "HotKey/DefaultHotKeyService.h"
 
-#include "RefusingHotKeyService.h"
-#include "X11HotKeyService.h"
+#include "HotKey/RefusingHotKeyService.h"
+#include "HotKey/X11HotKeyService.h"
 
 std::unique_ptr<HotKeyService> makeDefaultHotKeyService() {
     if (std::unique_ptr<HotKeyService> x11 = X11HotKeyService::create()) {

@@ -1,4 +1,4 @@
-#include "Diagnostics.h"
+#include "HotKey/Diagnostics.h"
 
 #include <cstdio>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "KeyCombo.h"
+#include "HotKey/KeyCombo.h"
 
 #include <QString>
 

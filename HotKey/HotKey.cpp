@@ -1,6 +1,6 @@
-#include "HotKey.h"
+#include "HotKey/HotKey.h"
 
-#include "HotKeysController.h"
+#include "HotKey/HotKeysController.h"
 
 std::shared_ptr<HotKey> HotKey::make(const KeyCombo& keyCombo, Handler keyDownHandler,
                                      Handler keyUpHandler) {

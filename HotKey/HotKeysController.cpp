@@ -1,8 +1,8 @@
-#include "HotKeysController.h"
+#include "HotKey/HotKeysController.h"
 
-#include "DefaultHotKeyService.h"
-#include "Diagnostics.h"
-#include "HotKey.h"
+#include "HotKey/DefaultHotKeyService.h"
+#include "HotKey/Diagnostics.h"
+#include "HotKey/HotKey.h"
 
 #include <QUuid>
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "Key.h"
-#include "ModifierFlags.h"
+#include "HotKey/Key.h"
+#include "HotKey/ModifierFlags.h"
 
 #include <QVariantMap>
 

@@ -1,5 +1,5 @@
 // The combinations already taken elsewhere: by the desktop and by the application's menus.
-#include "KeyCombo.h"
+#include "HotKey/KeyCombo.h"
 
 #include <QAction>
 #include <QApplication>

@@ -1,4 +1,4 @@
-#include "ModifierFlags.h"
+#include "HotKey/ModifierFlags.h"
 
 #include <array>
 

@@ -1,6 +1,6 @@
-#include "RefusingHotKeyService.h"
+#include "HotKey/RefusingHotKeyService.h"
 
-#include "Diagnostics.h"
+#include "HotKey/Diagnostics.h"
 
 std::optional<HotKeyService::Handle> RefusingHotKeyService::registerHotKey(const KeyCombo& combo,
                                                                            EventHotKeyID) {

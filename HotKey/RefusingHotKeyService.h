@@ -1,6 +1,6 @@
 #pragma once
 
-#include "HotKeyService.h"
+#include "HotKey/HotKeyService.h"
 
 // The service where there is no X11 connection (Wayland without XWayland, offscreen): every
 // registration is refused with one diagnostic line.

@@ -1,7 +1,7 @@
-#include "X11HotKeyService.h"
+#include "HotKey/X11HotKeyService.h"
 
-#include "Diagnostics.h"
-#include "X11KeySymbols.h"
+#include "HotKey/Diagnostics.h"
+#include "HotKey/X11KeySymbols.h"
 
 #include <QGuiApplication>
 

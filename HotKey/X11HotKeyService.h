@@ -1,6 +1,6 @@
 #pragma once
 
-#include "HotKeyService.h"
+#include "HotKey/HotKeyService.h"
 
 #include <QAbstractNativeEventFilter>
 #include <QTimer>

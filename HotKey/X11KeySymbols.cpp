@@ -1,4 +1,4 @@
-#include "X11KeySymbols.h"
+#include "HotKey/X11KeySymbols.h"
 
 #include <X11/XF86keysym.h>
 #include <X11/keysym.h>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Key.h"
+#include "HotKey/Key.h"
 
 #include <cstdint>
 #include <optional>

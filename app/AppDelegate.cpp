@@ -1,8 +1,8 @@
 #include "AppDelegate.h"
 
-#include "ViewController.h"
-#include "platform/Console.h"
+#include "panel/ViewController.h"
 #include "platform/LoginItem.h"
+#include "support/Console.h"
 
 #include <QGuiApplication>
 #include <QIcon>

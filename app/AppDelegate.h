@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/PreferenceStore.h"
+#include "store/PreferenceStore.h"
 
 #include <QMenu>
 #include <QObject>

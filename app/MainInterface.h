@@ -1,8 +1,8 @@
 #pragma once
 
 #include "AppDelegate.h"
-#include "PBWindow.h"
-#include "ViewController.h"
+#include "panel/PBWindow.h"
+#include "panel/ViewController.h"
 
 #include <QCoreApplication>
 

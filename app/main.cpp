@@ -1,8 +1,9 @@
 #include "MainInterface.h"
-#include "platform/Console.h"
-#include "platform/Memory.h"
-#include "platform/PreferenceStore.h"
 #include "platform/SingleInstance.h"
+#include "store/PreferenceStore.h"
+#include "support/Console.h"
+#include "support/Fonts.h"
+#include "support/Memory.h"
 
 #include <QApplication>
 #include <QTimer>
@@ -21,6 +22,8 @@ int main(int argc, char** argv) {
         return instance.notifyRunning() ? 0 : 1;
     }
 
+    // Before any window is built, so that every window finds the typefaces.
+    Fonts::registerApplicationFonts();
     MainInterface mainInterface;
     QObject::connect(&instance, &SingleInstance::activationRequested, [&mainInterface] {
         mainInterface.viewController().activateApplication(ViewController::Activation::TakeFocus);

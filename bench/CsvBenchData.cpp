@@ -1,7 +1,7 @@
 #include "CsvBenchData.h"
 
-#include "UnicodeCodecs.h"
-#include "Utf8Text.h"
+#include "CSV/UnicodeCodecs.h"
+#include "CSV/Utf8Text.h"
 
 #include <array>
 #include <cstdio>

@@ -1,7 +1,7 @@
 #include "CsvBenchRunners.h"
 
-#include "CSVWriter.h"
-#include "FileStreams.h"
+#include "CSV/CSVWriter.h"
+#include "CSV/FileStreams.h"
 
 #include <benchmark/benchmark.h>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "CSVReader.h"
+#include "CSV/CSVReader.h"
 
 #include <cstddef>
 #include <cstdint>

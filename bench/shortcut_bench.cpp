@@ -3,7 +3,7 @@
 // application holds the focus. Runs itself on a private Xvfb display with openbox.
 #include "BenchTasks.h"
 #include "Goals.h"
-#include "Models.h"
+#include "store/Models.h"
 
 #include <QCoreApplication>
 #include <QDir>

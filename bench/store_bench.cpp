@@ -1,8 +1,8 @@
 // Save and load of task lists through DBManager beside the floor of the same run: one
 // durable QSaveFile write of the same bytes, and one plain read of them.
-#include "DBManager.h"
 #include "Goals.h"
-#include "platform/PreferenceStore.h"
+#include "store/DBManager.h"
+#include "store/PreferenceStore.h"
 
 #include <QFile>
 #include <QSaveFile>

@@ -1,11 +1,11 @@
 // Arbitrary bytes through the CSV reader in every encoding, with and without a header row.
 // Never a crash; every field is well-formed UTF-8; the fast paths read the same rows as the
 // plain decoder; and for UTF-8 what was read writes and reads back the same.
-#include "CSVReader.h"
-#include "CSVWriter.h"
-#include "MemoryStreams.h"
-#include "UnicodeIterator.h"
-#include "Utf8Text.h"
+#include "CSV/CSVReader.h"
+#include "CSV/CSVWriter.h"
+#include "CSV/MemoryStreams.h"
+#include "CSV/UnicodeIterator.h"
+#include "CSV/Utf8Text.h"
 
 #include <cstddef>
 #include <cstdint>

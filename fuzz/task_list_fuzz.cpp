@@ -1,6 +1,6 @@
 // Arbitrary bytes as a stored task list or message list: decoding never crashes, and
 // whatever decodes encodes back to text that decodes to the same number of records.
-#include "Models.h"
+#include "store/Models.h"
 
 #include <cstddef>
 #include <cstdint>

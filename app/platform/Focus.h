@@ -18,6 +18,6 @@ public:
     virtual void activate(WindowId window) = 0;
 };
 
-// The X11 desktop's focus when the application runs on X11; elsewhere a service that
+// The desktop's focus service (Platform::current()); where there is no X server, one that
 // knows no window and so never moves the focus.
 std::unique_ptr<FocusService> makeDesktopFocusService();

@@ -1,6 +1,6 @@
-#include "LoginItem.h"
+#include "platform/LoginItem.h"
 
-#include "PreferenceStore.h"
+#include "support/ConfigHome.h"
 
 #include <QDir>
 #include <QFile>
@@ -21,7 +21,7 @@ QByteArray desktopEntryTemplate() {
 } // namespace
 
 QString autostartDirectory() {
-    return PreferenceStore::configHome() + QStringLiteral("/autostart");
+    return configHome() + QStringLiteral("/autostart");
 }
 
 QString entryPath() {

@@ -1,6 +1,6 @@
-#include "SingleInstance.h"
+#include "platform/SingleInstance.h"
 
-#include "Console.h"
+#include "support/Console.h"
 
 #include <QCryptographicHash>
 #include <QDir>

@@ -2,11 +2,11 @@
 // one Done, one hour snooze and one add commit, each including every save it makes; and
 // the CPU the panel uses over ten idle minutes, with the refresh interval shortened.
 #include "BenchTasks.h"
-#include "DBManager.h"
 #include "Goals.h"
-#include "HotKeysController.h"
-#include "PBWindow.h"
-#include "ViewController.h"
+#include "HotKey/HotKeysController.h"
+#include "panel/PBWindow.h"
+#include "panel/ViewController.h"
+#include "store/DBManager.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

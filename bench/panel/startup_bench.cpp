@@ -3,7 +3,7 @@
 // same run; then the CPU the real binary uses while idle between its refresh passes.
 #include "BenchTasks.h"
 #include "Goals.h"
-#include "Models.h"
+#include "store/Models.h"
 
 #include <QByteArray>
 #include <QDir>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Models.h"
+#include "store/Models.h"
 
 #include <QUuid>
 

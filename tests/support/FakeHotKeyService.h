@@ -1,7 +1,7 @@
 #pragma once
 
-#include "HotKeyService.h"
-#include "HotKeysController.h"
+#include "HotKey/HotKeyService.h"
+#include "HotKey/HotKeysController.h"
 
 #include <algorithm>
 #include <functional>

@@ -1,11 +1,11 @@
 // Start at login, the menu and its actions.
 #include "AppDelegate.h"
-#include "DBManager.h"
-#include "FileUtil.h"
 #include "MainInterface.h"
-#include "TempConfigHome.h"
+#include "panel/PanelPosition.h"
 #include "platform/LoginItem.h"
-#include "platform/PanelPosition.h"
+#include "store/DBManager.h"
+#include "tests/support/FileUtil.h"
+#include "tests/support/TempConfigHome.h"
 
 #include <QAction>
 #include <QApplication>

@@ -1,12 +1,13 @@
 #pragma once
 
-#include "DBManager.h"
-#include "FakeHotKeyService.h"
-#include "FileUtil.h"
-#include "PBWindow.h"
-#include "TaskTextField.h"
-#include "TempConfigHome.h"
-#include "ViewController.h"
+#include "panel/PBWindow.h"
+#include "panel/TaskTextField.h"
+#include "panel/ViewController.h"
+#include "store/DBManager.h"
+#include "support/Fonts.h"
+#include "tests/support/FakeHotKeyService.h"
+#include "tests/support/FileUtil.h"
+#include "tests/support/TempConfigHome.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -70,6 +71,9 @@ class PanelTest : public ::testing::Test {
 protected:
     // An alert nobody answers would block the test run; fail it instead.
     PanelTest() {
+        // As main() does at start-up, once per process.
+        static const bool fontsRegistered = (Fonts::registerApplicationFonts(), true);
+        Q_UNUSED(fontsRegistered);
         // The panel's global shortcuts go to a fake desktop the test can inspect and press.
         auto service = std::make_unique<FakeHotKeyService>();
         hotKeyService = service.get();

@@ -1,5 +1,6 @@
 // Addresses the panel opens, and the typefaces it registers.
 #include "PanelFixture.h"
+#include "support/Fonts.h"
 
 #include <QDesktopServices>
 #include <QUrl>
@@ -61,7 +62,7 @@ TEST_F(PanelTest, TheCallToActionOpensOnlyWebAddresses) {
 TEST_F(PanelTest, AMissingTypefaceIsReportedAndStartUpGoesOn) {
     start();
     testing::internal::CaptureStdout();
-    vc().loadCustomFont("Lato-Nonexistent", "ttf");
+    Fonts::loadCustomFont("Lato-Nonexistent", "ttf");
     EXPECT_EQ(testing::internal::GetCapturedStdout(),
               "Failed to find font URL for Lato-Nonexistent.\n");
     EXPECT_TRUE(window->isVisible());

@@ -1,11 +1,11 @@
 // How the panel looks and moves: fonts, font fitting, the highlight, dragging, colours,
 // and what keyboard and assistive technology users get.
-#include "Extensions.h"
-#include "HighlightView.h"
 #include "PanelFixture.h"
-#include "platform/Appearance.h"
-#include "platform/NamedColors.h"
-#include "platform/PreferenceStore.h"
+#include "panel/HighlightView.h"
+#include "store/PreferenceStore.h"
+#include "support/Appearance.h"
+#include "support/Extensions.h"
+#include "support/NamedColors.h"
 
 #include <QAccessible>
 #include <QFontInfo>

@@ -1,8 +1,8 @@
 // Which item the panel shows: tutorials, order, nothing to do, messages first, snooze wake.
-#include "HighlightView.h"
 #include "PanelFixture.h"
-#include "platform/NamedColors.h"
-#include "platform/PreferenceStore.h"
+#include "panel/HighlightView.h"
+#include "store/PreferenceStore.h"
+#include "support/NamedColors.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 // Pictures of the panel in both appearances, kept in the build folder for review.
 #include "PanelFixture.h"
-#include "platform/Appearance.h"
-#include "platform/NamedColors.h"
+#include "support/Appearance.h"
+#include "support/NamedColors.h"
 
 #include <QDir>
 #include <QImage>

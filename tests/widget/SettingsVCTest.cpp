@@ -1,4 +1,4 @@
-#include "SettingsVC.h"
+#include "panel/SettingsVC.h"
 #include "PanelFixture.h"
 
 #include <QComboBox>

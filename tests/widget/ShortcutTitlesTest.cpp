@@ -1,6 +1,6 @@
 #include "PanelFixture.h"
-#include "TitleButton.h"
-#include "platform/NamedColors.h"
+#include "panel/TitleButton.h"
+#include "support/NamedColors.h"
 
 namespace {
 

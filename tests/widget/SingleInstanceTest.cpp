@@ -1,6 +1,6 @@
 // One running panel per user and store.
 #include "platform/SingleInstance.h"
-#include "TempConfigHome.h"
+#include "tests/support/TempConfigHome.h"
 
 #include <QDir>
 #include <QSignalSpy>

@@ -1,10 +1,10 @@
 // The panel window class, the background view and the view styling properties.
-#include "BGView.h"
-#include "Extensions.h"
-#include "PBWindow.h"
-#include "TempConfigHome.h"
-#include "platform/NamedColors.h"
-#include "platform/PanelPosition.h"
+#include "panel/BGView.h"
+#include "panel/PBWindow.h"
+#include "panel/PanelPosition.h"
+#include "support/Extensions.h"
+#include "support/NamedColors.h"
+#include "tests/support/TempConfigHome.h"
 
 #include <QApplication>
 #include <QScreen>

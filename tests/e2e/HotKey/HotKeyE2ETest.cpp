@@ -1,11 +1,11 @@
 // Global shortcuts against a real X server: this program registers through X11HotKeyService on
 // a private Xvfb display (openbox managing it) while another client's window has the focus, and
 // xdotool presses the keys.
-#include "DefaultHotKeyService.h"
 #include "E2EProcess.h"
-#include "HotKey.h"
-#include "HotKeysController.h"
-#include "X11HotKeyService.h"
+#include "HotKey/DefaultHotKeyService.h"
+#include "HotKey/HotKey.h"
+#include "HotKey/HotKeysController.h"
+#include "HotKey/X11HotKeyService.h"
 #include "XcbClient.h"
 
 #include <QElapsedTimer>

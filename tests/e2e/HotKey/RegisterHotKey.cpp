@@ -1,8 +1,8 @@
 // register-hotkey KEY: registers Control-Option-KEY from a process of its own, the way the
 // application does, prints "live true" or "live false", and exits 0 when the hot key is live,
 // 1 when it was refused, 2 on a bad argument.
-#include "HotKey.h"
-#include "HotKeysController.h"
+#include "HotKey/HotKey.h"
+#include "HotKey/HotKeysController.h"
 
 #include <QGuiApplication>
 

@@ -1,6 +1,6 @@
 // Starting the real binary: first launch, and a second launch while it runs.
-#include "FileUtil.h"
 #include "platform/LoginItem.h"
+#include "tests/support/FileUtil.h"
 
 #include <QDir>
 #include <QDirIterator>

@@ -3,8 +3,8 @@
 // The real binary on the test's X display, another application holding the focus, and
 // the store they leave behind: what the application's end-to-end tests share.
 #include "E2EProcess.h"
-#include "FileUtil.h"
-#include "Models.h"
+#include "store/Models.h"
+#include "tests/support/FileUtil.h"
 
 #include <QProcess>
 #include <QTemporaryDir>

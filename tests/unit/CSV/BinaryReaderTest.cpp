@@ -1,8 +1,8 @@
 // Byte-order marks, byte orders, refills and failures of the buffered byte reader.
-#include "BinaryReader.h"
+#include "CSV/BinaryReader.h"
+#include "CSV/FileStreams.h"
+#include "CSV/MemoryStreams.h"
 #include "FakeStreams.h"
-#include "FileStreams.h"
-#include "MemoryStreams.h"
 #include "Printers.h"
 
 #include <gtest/gtest.h>

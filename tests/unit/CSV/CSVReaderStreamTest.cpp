@@ -1,7 +1,7 @@
 // Stream input: encodings, byte-order marks, buffer boundaries and input errors.
+#include "CSV/FileStreams.h"
+#include "CSV/MemoryStreams.h"
 #include "FakeStreams.h"
-#include "FileStreams.h"
-#include "MemoryStreams.h"
 #include "Printers.h"
 #include "RandomText.h"
 #include "ReaderSupport.h"

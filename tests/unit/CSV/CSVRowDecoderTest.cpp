@@ -1,5 +1,5 @@
 // Decoding rows into records: keys, strategies, and the typed errors with their messages.
-#include "CSVRowDecoder.h"
+#include "CSV/CSVRowDecoder.h"
 #include "ReaderSupport.h"
 
 #include <gtest/gtest.h>

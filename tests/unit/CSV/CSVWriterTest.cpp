@@ -1,7 +1,7 @@
 // The writer's row separation, quoting, encodings and failures.
-#include "CSVWriter.h"
+#include "CSV/CSVWriter.h"
+#include "CSV/MemoryStreams.h"
 #include "FakeStreams.h"
-#include "MemoryStreams.h"
 #include "Printers.h"
 
 #include <gtest/gtest.h>

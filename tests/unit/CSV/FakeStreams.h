@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Streams.h"
+#include "CSV/Streams.h"
 
 #include <algorithm>
 #include <cstring>

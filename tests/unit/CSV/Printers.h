@@ -1,7 +1,7 @@
 #pragma once
 
-#include "CSVError.h"
-#include "Streams.h"
+#include "CSV/CSVError.h"
+#include "CSV/Streams.h"
 
 #include <ostream>
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "CSVReader.h"
-#include "UnicodeCodecs.h"
+#include "CSV/CSVReader.h"
+#include "CSV/UnicodeCodecs.h"
 
 #include <random>
 #include <string>

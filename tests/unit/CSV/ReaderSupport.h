@@ -1,7 +1,7 @@
 #pragma once
 
-#include "CSVReader.h"
-#include "Utf8Text.h"
+#include "CSV/CSVReader.h"
+#include "CSV/Utf8Text.h"
 
 #include <string>
 #include <vector>

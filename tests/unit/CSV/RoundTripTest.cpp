@@ -1,7 +1,7 @@
 // Writing random rows of random Unicode text and reading them back gives the same rows.
-#include "CSVReader.h"
-#include "CSVWriter.h"
-#include "MemoryStreams.h"
+#include "CSV/CSVReader.h"
+#include "CSV/CSVWriter.h"
+#include "CSV/MemoryStreams.h"
 #include "RandomText.h"
 #include "ReaderSupport.h"
 

@@ -1,5 +1,5 @@
 // The fast paths that take runs of text straight from the input buffer.
-#include "RunScanner.h"
+#include "CSV/RunScanner.h"
 #include "ReaderSupport.h"
 
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 // The file and in-memory streams.
-#include "CSVWriter.h"
-#include "FileStreams.h"
-#include "MemoryStreams.h"
+#include "CSV/CSVWriter.h"
+#include "CSV/FileStreams.h"
+#include "CSV/MemoryStreams.h"
 #include "Printers.h"
 #include "TempDir.h"
 

@@ -1,8 +1,8 @@
 // The row decoder's text conversions: numbers, Base64, dates, URLs and decimals.
-#include "TextConversions.h"
-#include "DateFormatter.h"
-#include "Decimal.h"
-#include "URL.h"
+#include "CSV/TextConversions.h"
+#include "CSV/DateFormatter.h"
+#include "CSV/Decimal.h"
+#include "CSV/URL.h"
 
 #include <gtest/gtest.h>
 

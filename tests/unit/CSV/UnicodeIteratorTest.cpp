@@ -1,7 +1,7 @@
 // The UTF-8, UTF-16 and UTF-32 decoders and encoders, and the scalar iterator's error reporting.
-#include "UnicodeIterator.h"
-#include "BinaryReader.h"
-#include "MemoryStreams.h"
+#include "CSV/UnicodeIterator.h"
+#include "CSV/BinaryReader.h"
+#include "CSV/MemoryStreams.h"
 #include "Printers.h"
 
 #include <gtest/gtest.h>

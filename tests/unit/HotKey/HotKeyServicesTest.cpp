@@ -1,8 +1,8 @@
-#include "DefaultHotKeyService.h"
-#include "HotKey.h"
-#include "HotKeysController.h"
-#include "RefusingHotKeyService.h"
-#include "X11KeySymbols.h"
+#include "HotKey/DefaultHotKeyService.h"
+#include "HotKey/HotKey.h"
+#include "HotKey/HotKeysController.h"
+#include "HotKey/RefusingHotKeyService.h"
+#include "HotKey/X11KeySymbols.h"
 
 #include <X11/XF86keysym.h>
 #include <X11/keysym.h>

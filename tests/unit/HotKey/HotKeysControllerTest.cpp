@@ -1,7 +1,7 @@
-#include "HotKeysController.h"
-#include "FakeHotKeyService.h"
-#include "HotKey.h"
+#include "HotKey/HotKeysController.h"
+#include "HotKey/HotKey.h"
 #include "HotKeyPrinters.h"
+#include "tests/support/FakeHotKeyService.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "KeyCombo.h"
+#include "HotKey/KeyCombo.h"
 #include "HotKeyPrinters.h"
 
 #include <QAction>

@@ -1,4 +1,4 @@
-#include "Key.h"
+#include "HotKey/Key.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
-#include "DBManager.h"
+#include "store/DBManager.h"
 
-#include "FileUtil.h"
-#include "TempConfigHome.h"
-#include "platform/PreferenceStore.h"
+#include "store/PreferenceStore.h"
+#include "tests/support/FileUtil.h"
+#include "tests/support/TempConfigHome.h"
 
 #include <QDir>
 

@@ -1,4 +1,4 @@
-#include "DateHelpers.h"
+#include "support/DateHelpers.h"
 
 #include <QLocale>
 

@@ -1,7 +1,7 @@
 #include "platform/LoginItem.h"
 
-#include "FileUtil.h"
-#include "TempConfigHome.h"
+#include "tests/support/FileUtil.h"
+#include "tests/support/TempConfigHome.h"
 
 #include <gtest/gtest.h>
 

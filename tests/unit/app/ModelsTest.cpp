@@ -1,4 +1,4 @@
-#include "Models.h"
+#include "store/Models.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>

@@ -1,4 +1,4 @@
-#include "platform/NamedColors.h"
+#include "support/NamedColors.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
-#include "platform/PanelPosition.h"
+#include "panel/PanelPosition.h"
 
-#include "TempConfigHome.h"
-#include "platform/PreferenceStore.h"
+#include "store/PreferenceStore.h"
+#include "tests/support/TempConfigHome.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
-#include "platform/PreferenceStore.h"
+#include "store/PreferenceStore.h"
 
-#include "FileUtil.h"
-#include "TempConfigHome.h"
+#include "tests/support/FileUtil.h"
+#include "tests/support/TempConfigHome.h"
 
 #include <QFile>
 

@@ -1,0 +1,127 @@
+#include "panel/PBWindow.h"
+
+#include "panel/PanelPosition.h"
+#include "platform/Platform.h"
+
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QPainterPath>
+#include <QRegion>
+#include <QScreen>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include <utility>
+
+namespace {
+
+QList<QRect> screenAreas() {
+    QList<QRect> areas;
+    if (const QScreen* primary = QGuiApplication::primaryScreen()) {
+        areas.append(primary->availableGeometry());
+    }
+    for (const QScreen* screen : QGuiApplication::screens()) {
+        if (screen != QGuiApplication::primaryScreen()) {
+            areas.append(screen->availableGeometry());
+        }
+    }
+    return areas;
+}
+
+} // namespace
+
+PBWindow::PBWindow(QWidget* parent)
+    : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint) {
+    // Both must be set before the native window exists.
+    setAttribute(Qt::WA_ShowWithoutActivating);
+    setAttribute(Qt::WA_TranslucentBackground);
+    setWindowTitle(QStringLiteral("Quenby"));
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+
+    connect(qGuiApp, &QGuiApplication::screenAdded, this, [this](QScreen* screen) {
+        watchScreen(screen);
+        keepOnScreen();
+    });
+    connect(qGuiApp, &QGuiApplication::screenRemoved, this, &PBWindow::keepOnScreen);
+    connect(qGuiApp, &QGuiApplication::primaryScreenChanged, this, &PBWindow::keepOnScreen);
+    for (QScreen* screen : QGuiApplication::screens()) {
+        watchScreen(screen);
+    }
+}
+
+void PBWindow::watchScreen(QScreen* screen) {
+    connect(screen, &QScreen::availableGeometryChanged, this, &PBWindow::keepOnScreen);
+}
+
+void PBWindow::setContentView(QWidget* view) {
+    delete content;
+    content = view;
+    layout()->addWidget(view);
+}
+
+void PBWindow::roundCorners(double radius) {
+    cornerRadius = radius;
+    updateMask();
+}
+
+void PBWindow::updateMask() {
+    if (cornerRadius <= 0 || !Platform::current().needsCornerMask()) {
+        clearMask();
+        return;
+    }
+    QPainterPath path;
+    path.addRoundedRect(QRectF(rect()), cornerRadius, cornerRadius);
+    setMask(QRegion(path.toFillPolygon().toPolygon()));
+}
+
+void PBWindow::restorePosition() {
+    adjustSize();
+    const QList<QRect> areas = screenAreas();
+    if (areas.isEmpty()) {
+        return;
+    }
+    const auto stored = PanelPosition::stored();
+    move(stored ? PanelPosition::keptOnScreen(*stored, size(), areas)
+                : PanelPosition::defaultOrigin(size(), areas.front()));
+}
+
+void PBWindow::keepOnScreen() {
+    move(PanelPosition::keptOnScreen(pos(), size(), screenAreas()));
+}
+
+void PBWindow::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    positionUnchecked = true;
+}
+
+void PBWindow::paintEvent(QPaintEvent* event) {
+    QWidget::paintEvent(event);
+    if (std::exchange(positionUnchecked, false)) {
+        QTimer::singleShot(0, this, &PBWindow::syncPositionWithServer);
+    }
+    if (!std::exchange(everPainted, true)) {
+        QTimer::singleShot(0, this, &PBWindow::presented);
+    }
+}
+
+// A reparenting window manager can leave Qt believing a frameless window sits at the
+// origin of its frame. By the first paint the server knows better; moving the window to
+// where it already is sets Qt right, so dialogs centre on it and drags start from it.
+void PBWindow::syncPositionWithServer() {
+    const auto origin = Platform::current().windowOrigin(winId());
+    if (origin && *origin != pos()) {
+        move(*origin);
+    }
+}
+
+void PBWindow::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    updateMask();
+}
+
+void PBWindow::closeEvent(QCloseEvent* event) {
+    event->ignore();
+    emit closeRequested();
+}

@@ -1,0 +1,69 @@
+#include "panel/TitleButton.h"
+
+#include <QPainter>
+#include <QStyleOptionButton>
+#include <QStylePainter>
+
+#include <cmath>
+
+void TitleButton::setAttributedTitle(const AttributedString& title) {
+    attributed = title;
+    setText(title.string);
+    updateGeometry();
+    update();
+}
+
+void TitleButton::layOut(QTextLayout& layout) const {
+    layout.setText(attributed->string);
+    layout.setFont(font());
+    QList<QTextLayout::FormatRange> runs = attributed->runs;
+    for (QTextLayout::FormatRange& run : runs) {
+        // A disabled button draws its title in the palette's disabled colour.
+        if (!isEnabled()) {
+            run.format.clearForeground();
+        }
+        // An emphasised space marks a title that names no key: nothing of it should show.
+        if (attributed->string.mid(run.start, run.length).trimmed().isEmpty()) {
+            run.format.setUnderlineStyle(QTextCharFormat::NoUnderline);
+        }
+    }
+    layout.setFormats(runs);
+    layout.beginLayout();
+    QTextLine line = layout.createLine();
+    line.setLineWidth(1e6);
+    layout.endLayout();
+}
+
+QSize TitleButton::sizeHint() const {
+    QSize hint = QPushButton::sizeHint();
+    if (attributed) {
+        QTextLayout layout;
+        layOut(layout);
+        const int plain = fontMetrics().horizontalAdvance(attributed->string);
+        const int styled = static_cast<int>(std::ceil(layout.lineAt(0).naturalTextWidth()));
+        hint.rwidth() += std::max(0, styled - plain);
+    }
+    return hint;
+}
+
+void TitleButton::paintEvent(QPaintEvent* event) {
+    if (!attributed) {
+        QPushButton::paintEvent(event);
+        return;
+    }
+    QStylePainter painter(this);
+    QStyleOptionButton option;
+    initStyleOption(&option);
+    option.text.clear();
+    painter.drawControl(QStyle::CE_PushButton, option);
+
+    QTextLayout layout;
+    layOut(layout);
+    const QTextLine line = layout.lineAt(0);
+    const QRect area = style()->subElementRect(QStyle::SE_PushButtonContents, &option, this);
+    const QPointF origin(area.x() + (area.width() - line.naturalTextWidth()) / 2,
+                         area.y() + (area.height() - line.height()) / 2);
+    painter.setPen(
+        palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled, QPalette::ButtonText));
+    layout.draw(&painter, origin);
+}

@@ -1,0 +1,11 @@
+#pragma once
+
+#include "platform/Platform.h"
+
+// No display server to ask: no foreign windows, no positions, nothing to mask.
+class NullPlatform final : public Platform {
+public:
+    std::unique_ptr<FocusService> createFocusService() const override;
+    std::optional<QPoint> windowOrigin(WId window) const override;
+    bool needsCornerMask() const override { return false; }
+};

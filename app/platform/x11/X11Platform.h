@@ -1,0 +1,11 @@
+#pragma once
+
+#include "platform/Platform.h"
+
+// The X11 desktop, through the xcb connection Qt holds.
+class X11Platform final : public Platform {
+public:
+    std::unique_ptr<FocusService> createFocusService() const override;
+    std::optional<QPoint> windowOrigin(WId window) const override;
+    bool needsCornerMask() const override;
+};

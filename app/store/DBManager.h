@@ -1,0 +1,36 @@
+#pragma once
+
+#include "HotKey/Key.h"
+#include "store/Models.h"
+
+#include <QString>
+
+#include <array>
+#include <cstdint>
+#include <vector>
+
+// Turns the application's lists into stored values and back. Every call goes to the
+// store afresh; nothing is cached.
+class DBManager {
+public:
+    DBManager() = delete;
+
+    static std::vector<Task> getTaskList();
+    static void saveTaskList(const std::vector<Task>& tasks);
+
+    static std::vector<SystemMessage> getSystemMessages();
+    static void saveSystemMessages(const std::vector<SystemMessage>& messages);
+
+    static std::vector<std::int64_t> getSeenSysyemMessages();
+    static void saveSeenSysyemMessages(const std::vector<std::int64_t>& seen);
+
+    // Seven indexes into `keys`, for the actions A, D, H, 1, 2, W, T.
+    static std::vector<std::int64_t> getKeys();
+    static void saveKeys(const std::vector<std::int64_t>& keyIndexes);
+
+    static const std::vector<std::int64_t>& defaultKeyIndexes();
+    // The shortcut keys that can be assigned, A to Z then 0 to 9; the stored assignment
+    // holds positions in this list.
+    static constexpr std::size_t assignableKeyCount = 36;
+    static const std::array<Key, assignableKeyCount>& keys();
+};

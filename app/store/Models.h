@@ -1,0 +1,53 @@
+#pragma once
+
+#include "support/Date.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+#include <QUuid>
+
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+struct Task {
+    QUuid id;
+    QString name;
+    Date created;
+    bool isSnoozed = false;
+    std::optional<Date> snoozedUntil;
+    bool isTutorial = false;
+    bool isDone = false;
+    std::optional<Date> doneDate;
+};
+
+struct SystemMessage {
+    std::int64_t id = 0;
+    std::int64_t created_at = 0;
+    QStringList platform;
+    QString min_version;
+    QString max_version;
+    QString message;
+    QString cta_text;
+    QString cta_url;
+    bool isSnoozed = false;
+    std::optional<Date> snoozedUntil;
+};
+
+// Stored JSON forms. Decoding is all or nothing: any bad element yields nullopt.
+// Encoding yields nullopt only for a value JSON cannot hold (a non-finite time).
+namespace Json {
+std::optional<QByteArray> encodeTasks(const std::vector<Task>& tasks);
+std::optional<std::vector<Task>> decodeTasks(const QByteArray& json);
+
+std::optional<QByteArray> encodeSystemMessages(const std::vector<SystemMessage>& messages);
+std::optional<std::vector<SystemMessage>> decodeSystemMessages(const QByteArray& json);
+
+QByteArray encodeIntegers(const std::vector<std::int64_t>& values);
+std::optional<std::vector<std::int64_t>> decodeIntegers(const QByteArray& json);
+
+// The canonical 36-character form in upper case, and its strict inverse (either case).
+QByteArray uuidText(const QUuid& id);
+std::optional<QUuid> parseUuid(std::string_view text);
+} // namespace Json

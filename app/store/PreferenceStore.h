@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+// The per-user store of named values. One file per key in the store folder, named
+// after the key and the kind of its value: "<key>.data" (raw bytes), "<key>.ints"
+// (a JSON array of integers), "<key>.bool" (true or false). Every write replaces
+// its file atomically and durably before returning; nothing is cached.
+class PreferenceStore {
+public:
+    enum class Kind { Data, Integers, Boolean };
+
+    explicit PreferenceStore(QString directory);
+
+    // $XDG_CONFIG_HOME/Quenby, or ~/.config/Quenby, read afresh on every call.
+    static PreferenceStore standard();
+
+    const QString& directory() const { return dir; }
+    QString filePath(const QString& key, Kind kind) const;
+
+    // A missing value, or one stored with another kind, reads as nullopt.
+    std::optional<QByteArray> data(const QString& key) const;
+    std::optional<std::vector<std::int64_t>> integers(const QString& key) const;
+    std::optional<bool> boolean(const QString& key) const;
+    bool boolForKey(const QString& key) const { return boolean(key).value_or(false); }
+
+    // False when the value could not be stored; the previous value then stays.
+    bool setData(const QString& key, const QByteArray& bytes) const;
+    bool setIntegers(const QString& key, const std::vector<std::int64_t>& values) const;
+    bool setBool(const QString& key, bool value) const;
+
+private:
+    std::optional<QByteArray> read(const QString& key, Kind kind) const;
+    bool write(const QString& key, Kind kind, const QByteArray& bytes) const;
+
+    QString dir;
+};
