@@ -1,6 +1,5 @@
 #include "AppDelegate.h"
 
-#include "panel/ViewController.h"
 #include "platform/LoginItem.h"
 #include "support/Console.h"
 
@@ -23,17 +22,17 @@ QIcon applicationIcon() {
 
 AppDelegate::AppDelegate(QString executable, QObject* parent)
     : QObject(parent)
-    , defaults(PreferenceStore::standard())
-    , executablePath(std::move(executable)) {
-    launchItem = menu.addAction(QStringLiteral("Start at Login"));
-    launchItem->setCheckable(true);
-    connect(launchItem, &QAction::triggered, this, [this] { launchAction(launchItem); });
-    connect(menu.addAction(QStringLiteral("Edit Tasks…")), &QAction::triggered, this,
+    , defaults_(PreferenceStore::standard())
+    , executablePath_(std::move(executable)) {
+    launchItem_ = menu_.addAction(QStringLiteral("Start at Login"));
+    launchItem_->setCheckable(true);
+    connect(launchItem_, &QAction::triggered, this, [this] { launchAction(launchItem_); });
+    connect(menu_.addAction(QStringLiteral("Edit Tasks…")), &QAction::triggered, this,
             &AppDelegate::exportAction);
-    connect(menu.addAction(QStringLiteral("Unsnooze All")), &QAction::triggered, this,
+    connect(menu_.addAction(QStringLiteral("Unsnooze All")), &QAction::triggered, this,
             &AppDelegate::unsnoozeAction);
-    menu.addSeparator();
-    connect(menu.addAction(QStringLiteral("Quit Quenby")), &QAction::triggered, this,
+    menu_.addSeparator();
+    connect(menu_.addAction(QStringLiteral("Quit Quenby")), &QAction::triggered, this,
             &AppDelegate::quitRequested);
 
     connect(qGuiApp, &QGuiApplication::applicationStateChanged, this,
@@ -42,72 +41,61 @@ AppDelegate::AppDelegate(QString executable, QObject* parent)
 
 void AppDelegate::showTrayIcon() {
     // Shown even without a tray: the icon docks when one appears.
-    if (tray || QGuiApplication::platformName() == QLatin1String("offscreen")) {
+    if (tray_ || QGuiApplication::platformName() == QLatin1String("offscreen")) {
         return;
     }
     QGuiApplication::setWindowIcon(applicationIcon());
-    tray = new QSystemTrayIcon(applicationIcon(), this);
-    tray->setToolTip(QStringLiteral("Quenby"));
-    tray->setContextMenu(&menu);
-    connect(tray, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason r) {
+    tray_ = new QSystemTrayIcon(applicationIcon(), this);
+    tray_->setToolTip(QStringLiteral("Quenby"));
+    tray_->setContextMenu(&menu_);
+    connect(tray_, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason r) {
         if (r == QSystemTrayIcon::Trigger) {
-            showPanel();
+            emit panelRequested();
         }
     });
-    tray->show();
+    tray_->show();
 }
 
 AppDelegate::~AppDelegate() = default;
 
-void AppDelegate::setViewController(ViewController* controller) {
-    vc = controller;
-    vc->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(vc, &QWidget::customContextMenuRequested, this,
-            [this](const QPoint& at) { menu.popup(vc->mapToGlobal(at)); });
-}
-
 void AppDelegate::applicationDidFinishLaunching() {
-    if (!defaults.boolForKey(startupSetKey)) {
+    if (!defaults_.boolForKey(startupSetKey)) {
         const bool registered = setLaunchAtStartup(true);
-        defaults.setBool(startupSetKey, true);
+        defaults_.setBool(startupSetKey, true);
         // A refused entry leaves start at login off, as the desktop has it.
-        defaults.setBool(launchOnStartupKey, registered);
+        defaults_.setBool(launchOnStartupKey, registered);
     }
-    launchOnStartupFlag = defaults.boolForKey(launchOnStartupKey);
-    Console::printLine("launch on startup", launchOnStartupFlag);
-    launchItem->setChecked(launchOnStartupFlag);
+    launchOnStartupFlag_ = defaults_.boolForKey(launchOnStartupKey);
+    Console::printLine("launch on startup", launchOnStartupFlag_);
+    launchItem_->setChecked(launchOnStartupFlag_);
 }
 
 void AppDelegate::launchAction(QAction* sender) {
-    launchOnStartupFlag = !launchOnStartupFlag;
-    sender->setChecked(launchOnStartupFlag);
-    if (!setLaunchAtStartup(launchOnStartupFlag)) {
+    launchOnStartupFlag_ = !launchOnStartupFlag_;
+    sender->setChecked(launchOnStartupFlag_);
+    if (!setLaunchAtStartup(launchOnStartupFlag_)) {
         // Show and keep what the desktop will really do.
-        launchOnStartupFlag = LoginItem::isEnabled();
-        sender->setChecked(launchOnStartupFlag);
+        launchOnStartupFlag_ = LoginItem::isEnabled();
+        sender->setChecked(launchOnStartupFlag_);
     }
-    defaults.setBool(launchOnStartupKey, launchOnStartupFlag);
+    defaults_.setBool(launchOnStartupKey, launchOnStartupFlag_);
 }
 
 void AppDelegate::exportAction() {
     Console::printLine("Tasks");
-    if (vc) {
-        vc->performSegue(QStringLiteral("alltasks"));
-    }
+    emit tasksWindowRequested();
 }
 
 void AppDelegate::unsnoozeAction() {
     Console::printLine("unsnooze");
-    if (vc) {
-        vc->unsnoozeAll();
-    }
+    emit unsnoozeAllRequested();
 }
 
 bool AppDelegate::setLaunchAtStartup(bool enabled) {
     Console::printLine("setting launch:", enabled);
     Console::printLine(QStringLiteral("Launch on Startup is ") +
-                       (launchOnStartupFlag ? QStringLiteral("ON") : QStringLiteral("OFF")));
-    if (const auto error = LoginItem::setEnabled(enabled, executablePath)) {
+                       (launchOnStartupFlag_ ? QStringLiteral("ON") : QStringLiteral("OFF")));
+    if (const auto error = LoginItem::setEnabled(enabled, executablePath_)) {
         Console::printLine("Start at login could not be",
                            enabled ? "enabled:" : "disabled:", *error);
         return false;
@@ -121,11 +109,5 @@ void AppDelegate::applicationStateChanged(Qt::ApplicationState state) {
         Console::printLine("applicationDidBecomeActive");
     } else if (state == Qt::ApplicationInactive) {
         Console::printLine("applicationDidResignActive");
-    }
-}
-
-void AppDelegate::showPanel() {
-    if (vc) {
-        vc->activateApplication(ViewController::Activation::TakeFocus);
     }
 }

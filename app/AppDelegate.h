@@ -4,12 +4,10 @@
 
 #include <QMenu>
 #include <QObject>
-#include <QPointer>
 #include <QString>
 
 class QAction;
 class QSystemTrayIcon;
-class ViewController;
 
 // The process-level object: life-cycle lines, the main menu and its actions, and the
 // start-at-login choice. The menu is shown by a tray icon where a tray exists, and always
@@ -21,9 +19,6 @@ public:
     explicit AppDelegate(QString executable, QObject* parent = nullptr);
     ~AppDelegate() override;
 
-    // Called by the panel when it loads.
-    void setViewController(ViewController* controller);
-
     void applicationDidFinishLaunching();
     // The tray icon (and the windows' icon); not needed before the panel's first frame.
     void showTrayIcon();
@@ -34,23 +29,25 @@ public:
     // False when the autostart entry could not be written or removed.
     bool setLaunchAtStartup(bool enabled);
 
-    bool launchOnStartup() const { return launchOnStartupFlag; }
-    QAction* launchMenuItem() const { return launchItem; }
-    QMenu& mainMenu() { return menu; }
-    QSystemTrayIcon* trayIcon() const { return tray; }
+    bool launchOnStartup() const { return launchOnStartupFlag_; }
+    QAction* launchMenuItem() const { return launchItem_; }
+    QMenu& mainMenu() { return menu_; }
+    QSystemTrayIcon* trayIcon() const { return tray_; }
 
 signals:
     void quitRequested();
+    // The menu asks for the task list, for every task unsnoozed, or for the panel.
+    void tasksWindowRequested();
+    void unsnoozeAllRequested();
+    void panelRequested();
 
 private:
     void applicationStateChanged(Qt::ApplicationState state);
-    void showPanel();
 
-    QPointer<ViewController> vc;
-    const PreferenceStore defaults;
-    const QString executablePath;
-    bool launchOnStartupFlag = true;
-    QMenu menu;
-    QAction* launchItem;
-    QSystemTrayIcon* tray = nullptr;
+    const PreferenceStore defaults_;
+    const QString executablePath_;
+    bool launchOnStartupFlag_ = true;
+    QMenu menu_;
+    QAction* launchItem_;
+    QSystemTrayIcon* tray_ = nullptr;
 };

@@ -1,22 +1,65 @@
 #include "MainInterface.h"
 
-MainInterface::MainInterface(ViewController::Environment environment, const QString& executable)
-    : appDelegate(executable)
-    , controller(new ViewController(std::move(environment), &appDelegate)) {
-    panel.setContentView(controller);
+#include "panel/SettingsVC.h"
+
+namespace {
+
+ViewController::Environment withWindows(ViewController::Environment environment,
+                                        WindowRegistry& windows) {
+    environment.windows = &windows;
+    return environment;
+}
+
+} // namespace
+
+MainInterface::MainInterface(ViewController::Environment environment, Clock clock,
+                             const QString& executable)
+    : board_(std::move(clock))
+    , windows_({QStringLiteral("settings"), QStringLiteral("alltasks"), QStringLiteral("help")})
+    , appDelegate_(executable)
+    , controller_(new ViewController(board_, withWindows(std::move(environment), windows_))) {
+    panel_.setContentView(controller_);
+    registerWindows();
+    connectSignals();
+}
+
+void MainInterface::registerWindows() {
+    windows_.registerWindow(QStringLiteral("settings"), [this] {
+        auto* settings = new SettingsVC(
+            [this](ShortcutAction action) { return controller_->isHotKeyLive(action); },
+            controller_);
+        QObject::connect(settings, &SettingsVC::keysSaved, controller_, &ViewController::keysSaved);
+        return settings;
+    });
+}
+
+void MainInterface::connectSignals() {
     // Queued, so the alert or menu that asked has closed before the loop ends.
-    QObject::connect(controller, &ViewController::quitRequested, qApp, &QCoreApplication::quit,
+    QObject::connect(controller_, &ViewController::quitRequested, qApp, &QCoreApplication::quit,
                      Qt::QueuedConnection);
-    QObject::connect(&appDelegate, &AppDelegate::quitRequested, qApp, &QCoreApplication::quit,
+    QObject::connect(&appDelegate_, &AppDelegate::quitRequested, qApp, &QCoreApplication::quit,
                      Qt::QueuedConnection);
-    QObject::connect(&panel, &PBWindow::closeRequested, controller,
+    QObject::connect(&panel_, &PBWindow::closeRequested, controller_,
                      &ViewController::hideApplication);
     // The panel first: the tray icon can wait until it is on screen.
-    QObject::connect(&panel, &PBWindow::presented, &appDelegate, &AppDelegate::showTrayIcon);
+    QObject::connect(&panel_, &PBWindow::presented, &appDelegate_, &AppDelegate::showTrayIcon);
+
+    // The main menu: shown by the tray icon and as the panel's context menu.
+    controller_->setContextMenuPolicy(Qt::CustomContextMenu);
+    QObject::connect(
+        controller_, &QWidget::customContextMenuRequested, &appDelegate_,
+        [this](const QPoint& at) { appDelegate_.mainMenu().popup(controller_->mapToGlobal(at)); });
+    QObject::connect(&appDelegate_, &AppDelegate::tasksWindowRequested, controller_,
+                     &ViewController::allTasksAction);
+    QObject::connect(&appDelegate_, &AppDelegate::unsnoozeAllRequested, controller_,
+                     &ViewController::unsnoozeAll);
+    QObject::connect(&appDelegate_, &AppDelegate::panelRequested, controller_, [this] {
+        controller_->activateApplication(ViewController::Activation::TakeFocus);
+    });
 }
 
 void MainInterface::launch() {
-    appDelegate.applicationDidFinishLaunching();
-    panel.restorePosition();
-    panel.show();
+    appDelegate_.applicationDidFinishLaunching();
+    panel_.restorePosition();
+    panel_.show();
 }

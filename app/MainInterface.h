@@ -3,25 +3,36 @@
 #include "AppDelegate.h"
 #include "panel/PBWindow.h"
 #include "panel/ViewController.h"
+#include "support/Clock.h"
+#include "support/WindowRegistry.h"
+#include "tasks/TaskBoard.h"
 
 #include <QCoreApplication>
 
-// The application's objects as its main interface resource makes them: the delegate with
-// the main menu, and the panel window with its controller.
+// The application's objects and the one place they are wired together: the task model,
+// the delegate with the main menu, the panel window with its controller, and the windows
+// the transitions open.
 class MainInterface {
 public:
-    explicit MainInterface(ViewController::Environment environment = {},
+    explicit MainInterface(ViewController::Environment environment = {}, Clock clock = systemNow,
                            const QString& executable = QCoreApplication::applicationFilePath());
 
     // The delegate's launch steps; then the panel appears where the user left it.
     void launch();
 
-    AppDelegate& delegate() { return appDelegate; }
-    PBWindow& window() { return panel; }
-    ViewController& viewController() { return *controller; }
+    TaskBoard& board() { return board_; }
+    WindowRegistry& windows() { return windows_; }
+    AppDelegate& delegate() { return appDelegate_; }
+    PBWindow& window() { return panel_; }
+    ViewController& viewController() { return *controller_; }
 
 private:
-    AppDelegate appDelegate;
-    PBWindow panel;
-    ViewController* controller;
+    void registerWindows();
+    void connectSignals();
+
+    TaskBoard board_;
+    WindowRegistry windows_;
+    AppDelegate appDelegate_;
+    PBWindow panel_;
+    ViewController* controller_;
 };

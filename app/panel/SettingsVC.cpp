@@ -1,6 +1,5 @@
 #include "panel/SettingsVC.h"
 
-#include "panel/ViewController.h"
 #include "store/DBManager.h"
 #include "support/Console.h"
 #include "ui_SettingsVC.h"
@@ -27,62 +26,66 @@ int positionOf(Key key) {
 
 } // namespace
 
-SettingsVC::SettingsVC(QWidget* parent)
-    : QWidget(parent, Qt::Window)
-    , ui(std::make_unique<Ui::SettingsVC>()) {
-    ui->setupUi(this);
+SettingsVC::SettingsVC(LivenessQuery isHotKeyLive, QWidget* panel)
+    : QWidget(nullptr, Qt::Window)
+    , isHotKeyLive_(std::move(isHotKeyLive))
+    , panel_(panel)
+    , ui_(std::make_unique<Ui::SettingsVC>()) {
+    ui_->setupUi(this);
     viewDidLoad();
 }
 
 SettingsVC::~SettingsVC() = default;
 
 void SettingsVC::viewDidLoad() {
-    combos = {ui->addNewCombo,     ui->doneCombo,        ui->snooze1HourCombo, ui->snooze1DayCombo,
-              ui->snooze2DayCombo, ui->snooze1WeekCombo, ui->allTasksCombo};
-    refusedMarks = {ui->addNewRefused,     ui->doneRefused,       ui->snooze1HourRefused,
-                    ui->snooze1DayRefused, ui->snooze2DayRefused, ui->snooze1WeekRefused,
-                    ui->allTasksRefused};
+    combos_ = {ui_->addNewCombo,     ui_->doneCombo,       ui_->snooze1HourCombo,
+               ui_->snooze1DayCombo, ui_->snooze2DayCombo, ui_->snooze1WeekCombo,
+               ui_->allTasksCombo};
+    refusedMarks_ = {ui_->addNewRefused,     ui_->doneRefused,       ui_->snooze1HourRefused,
+                     ui_->snooze1DayRefused, ui_->snooze2DayRefused, ui_->snooze1WeekRefused,
+                     ui_->allTasksRefused};
     QStringList entries;
     for (const Key key : DBManager::keys()) {
         entries.append(description(key));
     }
-    for (size_t tag = 0; tag < actionCount; ++tag) {
-        QComboBox* box = combos[tag];
+    for (size_t tag = 0; tag < shortcutActionCount; ++tag) {
+        QComboBox* box = combos_[tag];
         box->setProperty("tag", static_cast<int>(tag));
         box->addItems(entries);
         // A pick by the user, not a change made here.
         connect(box, &QComboBox::activated, this, [this, box] { comboBoxSelectionDidChange(box); });
     }
-    indexes = DBManager::getKeys();
-    keys.clear();
-    for (const std::int64_t index : indexes) {
-        keys.push_back(DBManager::keys()[static_cast<size_t>(index)]);
+    indexes_ = DBManager::getKeys();
+    keys_.clear();
+    for (const std::int64_t index : indexes_) {
+        keys_.push_back(DBManager::keys()[static_cast<size_t>(index)]);
     }
-    for (QComboBox* box : combos) {
+    for (QComboBox* box : combos_) {
         setComboItem(box);
     }
-    connect(ui->saveButton, &QPushButton::clicked, this, &SettingsVC::saveAction);
-    connect(ui->cancelButton, &QPushButton::clicked, this, &SettingsVC::cancelAction);
+    connect(ui_->saveButton, &QPushButton::clicked, this, &SettingsVC::saveAction);
+    connect(ui_->cancelButton, &QPushButton::clicked, this, &SettingsVC::cancelAction);
 }
 
 void SettingsVC::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
-    if (!placed && vc) {
+    if (!placed_ && panel_) {
         // Open in the middle of the panel's screen, not wherever the window manager puts it.
-        placed = true;
-        const QRect area = vc->screen()->availableGeometry();
+        placed_ = true;
+        const QRect area = panel_->screen()->availableGeometry();
         move(area.center() - rect().center());
     }
     // Mark what the desktop refused, as it stands when the window appears.
-    for (size_t tag = 0; tag < actionCount; ++tag) {
-        refusedMarks[tag]->setVisible(vc && !vc->isHotKeyLive(static_cast<int>(tag)));
+    for (size_t tag = 0; tag < shortcutActionCount; ++tag) {
+        refusedMarks_[tag]->setVisible(isHotKeyLive_ &&
+                                       !isHotKeyLive_(shortcutActions[tag].action));
     }
 }
 
 void SettingsVC::setComboItem(QComboBox* combo) {
     const int tag = comboTag(combo);
-    const Key key = keys[static_cast<size_t>(tag)];
-    combo->setCurrentIndex(static_cast<int>(indexes[static_cast<size_t>(tag)]));
+    const Key key = keys_[static_cast<size_t>(tag)];
+    combo->setCurrentIndex(static_cast<int>(indexes_[static_cast<size_t>(tag)]));
     combo->view()->scrollTo(combo->model()->index(positionOf(key), 0));
 }
 
@@ -96,13 +99,13 @@ void SettingsVC::comboBoxSelectionDidChange(QComboBox* combo) {
     const Key key = DBManager::keys()[static_cast<size_t>(picked)];
     Console::printLine("comboBoxSelectionDidChange:", QString::number(tag) + u',',
                        "value:", description(key));
-    const auto first = std::find(keys.begin(), keys.end(), key);
-    const auto last = std::find(keys.rbegin(), keys.rend(), key);
-    const bool unused = first == keys.end();
-    const bool ownKey = !unused && first - keys.begin() == tag && keys.rend() - last - 1 == tag;
+    const auto first = std::find(keys_.begin(), keys_.end(), key);
+    const auto last = std::find(keys_.rbegin(), keys_.rend(), key);
+    const bool unused = first == keys_.end();
+    const bool ownKey = !unused && first - keys_.begin() == tag && keys_.rend() - last - 1 == tag;
     if (unused || ownKey) {
-        keys[static_cast<size_t>(tag)] = key;
-        indexes[static_cast<size_t>(tag)] = picked;
+        keys_[static_cast<size_t>(tag)] = key;
+        indexes_[static_cast<size_t>(tag)] = picked;
         return;
     }
     Console::printLine(description(key), " already in use");
@@ -110,17 +113,13 @@ void SettingsVC::comboBoxSelectionDidChange(QComboBox* combo) {
 }
 
 void SettingsVC::saveAction() {
-    if (saving) {
+    if (saving_) {
         return;
     }
-    saving = true;
-    DBManager::saveKeys(indexes);
-    QTimer::singleShot(100, this, [this] {
-        if (vc) {
-            vc->resetKeys();
-        }
-        close();
-    });
+    saving_ = true;
+    DBManager::saveKeys(indexes_);
+    emit keysSaved();
+    QTimer::singleShot(100, this, &SettingsVC::close);
 }
 
 void SettingsVC::cancelAction() {

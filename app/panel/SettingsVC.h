@@ -1,18 +1,19 @@
 #pragma once
 
 #include "HotKey/Key.h"
+#include "store/ShortcutAction.h"
 
 #include <QPointer>
 #include <QWidget>
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <vector>
 
 class QComboBox;
 class QLabel;
-class ViewController;
 
 namespace Ui {
 class SettingsVC;
@@ -24,21 +25,19 @@ class SettingsVC;
 class SettingsVC : public QWidget {
     Q_OBJECT
 public:
-    // The seven actions, in the order of every list here and of the stored assignment.
-    static constexpr std::size_t actionCount = 7;
+    // Whether the desktop accepted an action's shortcut.
+    using LivenessQuery = std::function<bool(ShortcutAction)>;
 
-    explicit SettingsVC(QWidget* parent = nullptr);
+    // Opens in the middle of `panel`'s screen, marking the shortcuts `isHotKeyLive` denies.
+    SettingsVC(LivenessQuery isHotKeyLive, QWidget* panel);
     ~SettingsVC() override;
 
-    // Set by the panel before the window opens; told to re-register after a save.
-    QPointer<ViewController> vc;
-
-    const std::vector<std::int64_t>& keyIndexes() const { return indexes; }
-    const std::vector<Key>& currentKeys() const { return keys; }
+    const std::vector<std::int64_t>& keyIndexes() const { return indexes_; }
+    const std::vector<Key>& currentKeys() const { return keys_; }
     // The drop-down list of the action with this tag (0 to 6).
-    QComboBox* combo(int tag) const { return combos[static_cast<size_t>(tag)]; }
+    QComboBox* combo(int tag) const { return combos_[static_cast<size_t>(tag)]; }
     // The mark beside it telling that the desktop refused the shortcut.
-    QLabel* refusedMark(int tag) const { return refusedMarks[static_cast<size_t>(tag)]; }
+    QLabel* refusedMark(int tag) const { return refusedMarks_[static_cast<size_t>(tag)]; }
 
     void setComboItem(QComboBox* combo);
     // The user picked an entry in a drop-down list.
@@ -46,17 +45,23 @@ public:
     void saveAction();
     void cancelAction();
 
+signals:
+    // A new assignment is stored; the shortcuts are to be registered again.
+    void keysSaved();
+
 protected:
     void showEvent(QShowEvent* event) override;
 
 private:
     void viewDidLoad();
 
-    std::unique_ptr<Ui::SettingsVC> ui;
-    std::array<QComboBox*, actionCount> combos{};
-    std::array<QLabel*, actionCount> refusedMarks{};
-    std::vector<std::int64_t> indexes;
-    std::vector<Key> keys;
-    bool saving = false;
-    bool placed = false;
+    LivenessQuery isHotKeyLive_;
+    QPointer<QWidget> panel_;
+    std::unique_ptr<Ui::SettingsVC> ui_;
+    std::array<QComboBox*, shortcutActionCount> combos_{};
+    std::array<QLabel*, shortcutActionCount> refusedMarks_{};
+    std::vector<std::int64_t> indexes_;
+    std::vector<Key> keys_;
+    bool saving_ = false;
+    bool placed_ = false;
 };

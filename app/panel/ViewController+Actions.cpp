@@ -1,87 +1,108 @@
 // The actions on the current item, the shortcut handlers and the two confirmations.
 #include "panel/HighlightView.h"
 #include "panel/ViewController.h"
-#include "store/DBManager.h"
 #include "support/Alert.h"
 #include "support/Console.h"
+#include "support/WindowRegistry.h"
+#include "tasks/TaskBoard.h"
 #include "ui_ViewController.h"
 
 #include <QApplication>
-#include <QTextBoundaryFinder>
 
-#include <algorithm>
 #include <array>
 
 namespace {
 
-constexpr int maxTaskLength = 100;
-constexpr double secondsPerHour = 3600;
 // The platform's answer for the first button of an alert; the others follow it.
 constexpr int firstButtonReturn = 1000;
 constexpr std::array<int, 4> hideSeconds = {3600, 21600, 43200, 0};
 
-// The first `count` user-perceived characters of `text`.
-QString firstCharacters(const QString& text, int count) {
-    QTextBoundaryFinder graphemes(QTextBoundaryFinder::Grapheme, text);
-    qsizetype end = 0;
-    for (int i = 0; i < count && end >= 0 && end < text.size(); ++i) {
-        end = graphemes.toNextBoundary();
-    }
-    return end < 0 ? text : text.left(end);
-}
-
 } // namespace
 
 void ViewController::connectActions() {
-    connect(ui->addButton, &QPushButton::clicked, this, [this] { addAction(ui->addButton); });
-    connect(ui->doneButton, &QPushButton::clicked, this, [this] { doneAction(ui->doneButton); });
-    connect(ui->hourButton, &QPushButton::clicked, this, [this] { hourAction(ui->hourButton); });
-    connect(ui->oneDayButton, &QPushButton::clicked, this,
-            [this] { oneDayAction(ui->oneDayButton); });
-    connect(ui->twoDayButton, &QPushButton::clicked, this,
-            [this] { twoDaysAction(ui->twoDayButton); });
-    connect(ui->weekButton, &QPushButton::clicked, this, [this] { weekAction(ui->weekButton); });
-    connect(ui->unsnoozeButton, &QPushButton::clicked, this, &ViewController::unsnoozeAllAction);
-    connect(ui->hideButton, &QPushButton::clicked, this, &ViewController::hideAction);
-    connect(ui->quitButton, &QPushButton::clicked, this, &ViewController::quitAction);
-    connect(ui->helpButton, &QPushButton::clicked, this, &ViewController::helpAction);
-    connect(ui->allTasksButton, &QPushButton::clicked, this, &ViewController::allTasksAction);
-    connect(ui->settingsButton, &QPushButton::clicked, this, &ViewController::settingsAction);
-    connect(ui->quenbyButton, &QPushButton::clicked, this, &ViewController::quenbyAction);
-    connect(ui->ctaButton, &QPushButton::clicked, this, &ViewController::ctaAction);
-    connect(ui->taskText, &QLineEdit::returnPressed, this, &ViewController::textAction);
+    connect(ui_->addButton, &QPushButton::clicked, this, [this] { addAction(ui_->addButton); });
+    connect(ui_->doneButton, &QPushButton::clicked, this, [this] { doneAction(ui_->doneButton); });
+    connect(ui_->hourButton, &QPushButton::clicked, this, [this] { hourAction(ui_->hourButton); });
+    connect(ui_->oneDayButton, &QPushButton::clicked, this,
+            [this] { oneDayAction(ui_->oneDayButton); });
+    connect(ui_->twoDayButton, &QPushButton::clicked, this,
+            [this] { twoDaysAction(ui_->twoDayButton); });
+    connect(ui_->weekButton, &QPushButton::clicked, this, [this] { weekAction(ui_->weekButton); });
+    connect(ui_->unsnoozeButton, &QPushButton::clicked, this, &ViewController::unsnoozeAllAction);
+    connect(ui_->hideButton, &QPushButton::clicked, this, &ViewController::hideAction);
+    connect(ui_->quitButton, &QPushButton::clicked, this, &ViewController::quitAction);
+    connect(ui_->helpButton, &QPushButton::clicked, this, &ViewController::helpAction);
+    connect(ui_->allTasksButton, &QPushButton::clicked, this, &ViewController::allTasksAction);
+    connect(ui_->settingsButton, &QPushButton::clicked, this, &ViewController::settingsAction);
+    connect(ui_->quenbyButton, &QPushButton::clicked, this, &ViewController::quenbyAction);
+    connect(ui_->ctaButton, &QPushButton::clicked, this, &ViewController::ctaAction);
+    connect(ui_->taskText, &QLineEdit::returnPressed, this, &ViewController::textAction);
 }
 
 void ViewController::installShortcutHandlers() {
+    for (const ShortcutActionInfo& info : shortcutActions) {
+        if (info.snoozeHours) {
+            keyFunction(info.action) = [this, button = actionButton(info.action),
+                                        hours = *info.snoozeHours] {
+                snoozeShortcut(button, hours);
+            };
+        }
+    }
     keyAFunction = [this] {
         rememberPreviousApp();
         activateApplication(Activation::TakeFocus);
-        addAction(ui->addButton);
+        addAction(ui_->addButton);
     };
     keyDFunction = [this] {
         rememberPreviousApp();
-        if (applicationHidden) {
+        if (applicationHidden_) {
             showAgainKeepingFocus();
         } else {
-            doneAction(ui->doneButton);
+            doneAction(ui_->doneButton);
         }
     };
-    keyHFunction = [this] { snoozeShortcut(ui->hourButton, 1); };
-    key1Function = [this] { snoozeShortcut(ui->oneDayButton, 24); };
-    key2Function = [this] { snoozeShortcut(ui->twoDayButton, 48); };
-    keyWFunction = [this] { snoozeShortcut(ui->weekButton, 168); };
     keyTFunction = [this] {
-        presentedWindows.removeAll(nullptr);
-        if (presentedWindows.isEmpty()) {
+        const QString tasks = QStringLiteral("alltasks");
+        if (!env_.windows || !env_.windows->isAvailable(tasks)) {
+            // Nothing would open: keep the focus where the user is.
+            performSegue(tasks);
+        } else if (!env_.windows->hasOpenWindow()) {
             activateApplication(Activation::TakeFocus);
-            performSegue(QStringLiteral("alltasks"));
+            performSegue(tasks);
         }
     };
+}
+
+std::function<void()>& ViewController::keyFunction(ShortcutAction action) {
+    switch (action) {
+    case ShortcutAction::Add:
+        return keyAFunction;
+    case ShortcutAction::Done:
+        return keyDFunction;
+    case ShortcutAction::Hour:
+        return keyHFunction;
+    case ShortcutAction::Day:
+        return key1Function;
+    case ShortcutAction::TwoDays:
+        return key2Function;
+    case ShortcutAction::Week:
+        return keyWFunction;
+    case ShortcutAction::Tasks:
+        break;
+    }
+    return keyTFunction;
+}
+
+TitleButton* ViewController::actionButton(ShortcutAction action) const {
+    const std::array<TitleButton*, shortcutActionCount> buttons{
+        ui_->addButton,    ui_->doneButton, ui_->hourButton,    ui_->oneDayButton,
+        ui_->twoDayButton, ui_->weekButton, ui_->allTasksButton};
+    return buttons[indexOf(action)];
 }
 
 void ViewController::snoozeShortcut(QAbstractButton* button, double hours) {
     rememberPreviousApp();
-    if (applicationHidden) {
+    if (applicationHidden_) {
         showAgainKeepingFocus();
         return;
     }
@@ -95,13 +116,13 @@ void ViewController::showAgainKeepingFocus() {
 }
 
 void ViewController::rememberPreviousApp() {
-    previousApp = env.focus->activeWindow();
+    previousApp_ = env_.focus->activeWindow();
 }
 
 void ViewController::revertToPreviousApp() {
-    if (previousApp) {
-        env.focus->activate(*previousApp);
-        previousApp.reset();
+    if (previousApp_) {
+        env_.focus->activate(*previousApp_);
+        previousApp_.reset();
     }
 }
 
@@ -111,126 +132,77 @@ void ViewController::clearKeyboardFocus() {
     }
 }
 
-bool ViewController::removeTutorial(const QString& hint) {
-    const auto it = std::find_if(taskList.begin(), taskList.end(),
-                                 [&hint](const Task& t) { return t.isTutorial && t.name == hint; });
-    if (it == taskList.end()) {
-        return false;
-    }
-    const auto removed = static_cast<size_t>(it - taskList.begin());
-    taskList.erase(it);
-    // Keep the index on the task on show, so a later action before the next pass acts on it.
-    if (!messageActive && current) {
-        if (*current == removed) {
-            current.reset();
-        } else if (*current > removed) {
-            --*current;
-        }
-    }
-    DBManager::saveTaskList(taskList);
-    return true;
-}
-
 void ViewController::addAction(QAbstractButton* sender) {
     placeHighlight(sender);
     highlightOn();
     setButtons(false);
-    ui->ctaButton->hide();
-    ui->hintLabel->hide();
-    textColorName = QStringLiteral("task");
-    accentColorName.clear();
+    ui_->ctaButton->hide();
+    ui_->hintLabel->hide();
+    textColorName_ = QStringLiteral("task");
+    accentColorName_.clear();
     applyNamedColors();
-    ui->taskText->clear();
-    ui->taskText->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    ui->taskText->setReadOnly(false);
-    ui->taskText->setSelectable(true);
-    ui->taskText->setFont(originalFont);
-    ui->taskText->setFocus();
-    adding = true;
-    removeTutorial(aHint);
+    ui_->taskText->clear();
+    ui_->taskText->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    ui_->taskText->setReadOnly(false);
+    ui_->taskText->setSelectable(true);
+    ui_->taskText->setFont(originalFont_);
+    ui_->taskText->setFocus();
+    adding_ = true;
+    board_.removeTutorial(TaskBoard::aHint);
 }
 
 void ViewController::textAction() {
-    if (!adding) {
+    if (!adding_) {
         return;
     }
     setButtons(true);
     highlightOff();
     QTimer::singleShot(0, this, &ViewController::clearKeyboardFocus);
-    const QString text = ui->taskText->text();
-    if (!text.isEmpty()) {
-        Task task;
-        task.id = QUuid::createUuid();
-        task.name = firstCharacters(text, maxTaskLength);
-        task.created = env.now();
-        taskList.push_back(task);
-        DBManager::saveTaskList(taskList);
-    }
-    adding = false;
-    setCurrentTask();
+    adding_ = false;
+    board_.addTask(ui_->taskText->text());
+    showCurrentItem();
     revertToPreviousApp();
 }
 
 void ViewController::doneAction(QAbstractButton* sender) {
-    if (current) {
+    if (board_.currentTask()) {
         placeHighlight(sender);
         highlightOn();
         highlightTimer();
-        if (messageActive) {
-            messageList.erase(messageList.begin() + static_cast<std::ptrdiff_t>(*current));
-            DBManager::saveSystemMessages(messageList);
-        } else {
-            Task& task = taskList[*current];
-            task.isDone = true;
-            task.doneDate = env.now();
-            DBManager::saveTaskList(taskList);
-            removeTutorial(dHint);
-        }
-        setCurrentTask();
+        board_.doneCurrent();
+        showCurrentItem();
     }
     revertToPreviousApp();
 }
 
 void ViewController::hourAction(QAbstractButton* sender) {
-    snoozeTask(sender, 1);
+    snoozeTask(sender, *infoOf(ShortcutAction::Hour).snoozeHours);
     revertToPreviousApp();
 }
 
 void ViewController::oneDayAction(QAbstractButton* sender) {
-    snoozeTask(sender, 24);
+    snoozeTask(sender, *infoOf(ShortcutAction::Day).snoozeHours);
     revertToPreviousApp();
 }
 
 void ViewController::twoDaysAction(QAbstractButton* sender) {
-    snoozeTask(sender, 48);
+    snoozeTask(sender, *infoOf(ShortcutAction::TwoDays).snoozeHours);
     revertToPreviousApp();
 }
 
 void ViewController::weekAction(QAbstractButton* sender) {
-    snoozeTask(sender, 168);
+    snoozeTask(sender, *infoOf(ShortcutAction::Week).snoozeHours);
     revertToPreviousApp();
 }
 
 void ViewController::snoozeTask(QAbstractButton* sender, double hours) {
-    if (current) {
+    if (board_.currentTask()) {
         placeHighlight(sender);
         highlightOn();
         highlightTimer();
-        const Date until = env.now().addingSeconds(hours * secondsPerHour);
-        if (messageActive) {
-            SystemMessage& message = messageList[*current];
-            message.snoozedUntil = until;
-            message.isSnoozed = true;
-            DBManager::saveSystemMessages(messageList);
-        } else {
-            Task& task = taskList[*current];
-            task.snoozedUntil = until;
-            task.isSnoozed = true;
-            DBManager::saveTaskList(taskList);
-        }
     }
-    removeTutorial(hHint);
-    setCurrentTask();
+    board_.snoozeCurrent(hours);
+    showCurrentItem();
 }
 
 void ViewController::unsnoozeAllAction() {
@@ -238,12 +210,8 @@ void ViewController::unsnoozeAllAction() {
 }
 
 void ViewController::unsnoozeAll() {
-    for (Task& task : taskList) {
-        task.isSnoozed = false;
-        task.snoozedUntil.reset();
-    }
-    DBManager::saveTaskList(taskList);
-    setCurrentTask();
+    board_.unsnoozeAll();
+    showCurrentItem();
 }
 
 void ViewController::hideAction() {
@@ -261,7 +229,7 @@ void ViewController::hideAction() {
         hideApplication();
     }
     // A new hide replaces the pending one, so an earlier, shorter hide cannot end it early.
-    hideTimerObject.start(hideSeconds[static_cast<size_t>(answer)] * 1000);
+    hideTimer_.start(hideSeconds[static_cast<size_t>(answer)] * 1000);
 }
 
 void ViewController::showAfterHide() {
@@ -283,22 +251,22 @@ bool ViewController::dialogOKCancel(const QString& question, const QString& text
 void ViewController::hideApplication() {
     for (QWidget* w : QApplication::topLevelWidgets()) {
         if (w->isVisible()) {
-            hiddenWindows.append(w);
+            hiddenWindows_.append(w);
             w->hide();
         }
     }
-    applicationHidden = true;
+    applicationHidden_ = true;
 }
 
 void ViewController::activateApplication(Activation activation) {
-    if (applicationHidden) {
-        applicationHidden = false;
-        for (const QPointer<QWidget>& w : std::as_const(hiddenWindows)) {
+    if (applicationHidden_) {
+        applicationHidden_ = false;
+        for (const QPointer<QWidget>& w : std::as_const(hiddenWindows_)) {
             if (w) {
                 w->show();
             }
         }
-        hiddenWindows.clear();
+        hiddenWindows_.clear();
     }
     QWidget* panel = window();
     panel->show();

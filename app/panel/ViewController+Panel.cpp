@@ -2,6 +2,10 @@
 #include "panel/HighlightView.h"
 #include "panel/PanelPosition.h"
 #include "panel/ViewController.h"
+#include "store/Models.h"
+#include "support/Console.h"
+#include "support/WindowRegistry.h"
+#include "tasks/TaskBoard.h"
 #include "ui_ViewController.h"
 
 #include <QDesktopServices>
@@ -27,10 +31,10 @@ double ViewController::fittedPointSize(double measuredWidth, double fieldWidth, 
 }
 
 void ViewController::adjustFontSizeToFitTextField() {
-    const double width = QFontMetricsF(originalFont).horizontalAdvance(ui->taskText->text());
-    QFont font = originalFont;
-    font.setPointSizeF(fittedPointSize(width, maxSize.width(), originalFont.pointSizeF()));
-    ui->taskText->setFont(font);
+    const double width = QFontMetricsF(originalFont_).horizontalAdvance(ui_->taskText->text());
+    QFont font = originalFont_;
+    font.setPointSizeF(fittedPointSize(width, maxSize_.width(), originalFont_.pointSizeF()));
+    ui_->taskText->setFont(font);
 }
 
 void ViewController::placeHighlight(QAbstractButton* sender) {
@@ -40,19 +44,19 @@ void ViewController::placeHighlight(QAbstractButton* sender) {
     QRect frame(sender->parentWidget()->mapTo(this, sender->pos()), sender->size());
     frame.translate(1, 0);
     frame.setHeight(frame.height() - 2);
-    if (sender == ui->weekButton) {
+    if (sender == ui_->weekButton) {
         frame.setWidth(frame.width() - 2);
     }
-    highlightView->setGeometry(frame);
-    highlightView->raise();
+    highlightView_->setGeometry(frame);
+    highlightView_->raise();
 }
 
 void ViewController::highlightOn() {
-    highlightView->fadeIn();
+    highlightView_->fadeIn();
 }
 
 void ViewController::highlightOff() {
-    highlightView->fadeOut();
+    highlightView_->fadeOut();
 }
 
 void ViewController::highlightTimer() {
@@ -61,29 +65,29 @@ void ViewController::highlightTimer() {
 
 void ViewController::mousePressEvent(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton) {
-        lastPanPosition = event->globalPosition();
-        pressOffset = mapTo(window(), event->position());
-        pressed = true;
+        lastPanPosition_ = event->globalPosition();
+        pressOffset_ = mapTo(window(), event->position());
+        pressed_ = true;
     }
     QWidget::mousePressEvent(event);
 }
 
 void ViewController::mouseMoveEvent(QMouseEvent* event) {
-    if (pressed && (event->buttons() & Qt::LeftButton)) {
-        if (!panning) {
+    if (pressed_ && (event->buttons() & Qt::LeftButton)) {
+        if (!panning_) {
             viewPanned(Pan::Began, {});
         }
         const QPointF position = event->globalPosition();
-        viewPanned(Pan::Changed, position - lastPanPosition);
-        lastPanPosition = position;
+        viewPanned(Pan::Changed, position - lastPanPosition_);
+        lastPanPosition_ = position;
     }
     QWidget::mouseMoveEvent(event);
 }
 
 void ViewController::mouseReleaseEvent(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton) {
-        pressed = false;
-        if (panning) {
+        pressed_ = false;
+        if (panning_) {
             viewPanned(Pan::Ended, {});
         }
     }
@@ -94,27 +98,27 @@ void ViewController::viewPanned(Pan state, QPointF translation) {
     QWidget* panel = window();
     switch (state) {
     case Pan::Began:
-        panning = true;
+        panning_ = true;
         // Where the window really is, from the pointer: a reparenting window manager can
         // leave Qt with a stale idea of a frameless window's position.
-        panStart = (lastPanPosition - pressOffset).toPoint();
+        panStart_ = (lastPanPosition_ - pressOffset_).toPoint();
         panel->setWindowOpacity(dragOpacity);
         break;
     case Pan::Changed: {
-        const int x = panStart.x() + qRound(translation.x());
-        int y = panStart.y() + qRound(translation.y());
+        const int x = panStart_.x() + qRound(translation.x());
+        int y = panStart_.y() + qRound(translation.y());
         // The panel may leave the screen sideways and downwards, but not over its top.
-        if (y + panel->height() <= screenArea.top()) {
-            y = panStart.y();
+        if (y + panel->height() <= screenArea_.top()) {
+            y = panStart_.y();
         }
-        panStart = QPoint(x, y);
-        panel->move(panStart);
+        panStart_ = QPoint(x, y);
+        panel->move(panStart_);
         break;
     }
     case Pan::Ended:
-        panning = false;
+        panning_ = false;
         panel->setWindowOpacity(1.0);
-        PanelPosition::save(panStart);
+        PanelPosition::save(panStart_);
         break;
     }
 }
@@ -136,32 +140,26 @@ void ViewController::quenbyAction() {
 }
 
 void ViewController::ctaAction() {
-    if (!messageActive || !current) {
+    const SystemMessage* message = board_.currentMessage();
+    if (!message) {
         return;
     }
-    const QUrl address(messageList[*current].cta_url, QUrl::StrictMode);
+    const QUrl address(message->cta_url, QUrl::StrictMode);
     const QString scheme = address.scheme().toLower();
-    if (address.isValid() && (scheme == u"http" || scheme == u"https") &&
-        !address.host().isEmpty()) {
-        QDesktopServices::openUrl(address);
+    // Only a web page: never a local file, a script or another application's scheme.
+    if (!address.isValid() || (scheme != u"http" && scheme != u"https") ||
+        address.host().isEmpty()) {
+        Console::printLine("Call to action not opened:", message->cta_url);
+        return;
     }
-}
-
-void ViewController::registerSegue(const QString& identifier, WindowFactory factory) {
-    segues[identifier] = std::move(factory);
+    QDesktopServices::openUrl(address);
 }
 
 void ViewController::performSegue(const QString& identifier) {
-    const auto it = segues.find(identifier);
-    if (it == segues.end()) {
+    if (!env_.windows) {
+        Console::printLine(
+            QStringLiteral("The \"%1\" window is not available yet").arg(identifier));
         return;
     }
-    QWidget* presented = it->second(*this);
-    if (!presented) {
-        return;
-    }
-    presented->setAttribute(Qt::WA_DeleteOnClose);
-    presentedWindows.removeAll(nullptr);
-    presentedWindows.append(presented);
-    presented->show();
+    env_.windows->open(identifier);
 }

@@ -1,14 +1,10 @@
 // The panel's global shortcuts: registering the assigned keys and naming them in the titles.
-#include "panel/ViewController.h"
-
 #include "HotKey/HotKeysController.h"
-#include "panel/SettingsVC.h"
 #include "panel/TitleButton.h"
+#include "panel/ViewController.h"
 #include "store/DBManager.h"
 #include "support/Extensions.h"
 #include "ui_ViewController.h"
-
-#include <QTimer>
 
 namespace {
 
@@ -18,69 +14,67 @@ struct ActionTitle {
     const char* word;
     const char* defaultEmphasis;
 };
-constexpr std::array<ActionTitle, 7> actionTitles{{{"Add", "A"},
-                                                   {"Done", "D"},
-                                                   {"Hour", "H"},
-                                                   {"1 Day", "1"},
-                                                   {"2 Day", "2"},
-                                                   {"Week", "W"},
-                                                   {" Edit Tasks", "T"}}};
+constexpr std::array<ActionTitle, shortcutActionCount> actionTitles{{{"Add", "A"},
+                                                                     {"Done", "D"},
+                                                                     {"Hour", "H"},
+                                                                     {"1 Day", "1"},
+                                                                     {"2 Day", "2"},
+                                                                     {"Week", "W"},
+                                                                     {" Edit Tasks", "T"}}};
 
 // Resetting drops the old registrations before the new ones, whatever keys were swapped.
-constexpr int resetDelayMs = 100;
+constexpr std::chrono::milliseconds resetDelay{100};
 
 } // namespace
 
 void ViewController::setupKeys() {
     const std::vector<std::int64_t> assignment = DBManager::getKeys();
-    for (size_t action = 0; action < hotKeys.size(); ++action) {
+    for (const ShortcutActionInfo& info : shortcutActions) {
+        const std::size_t action = indexOf(info.action);
         const Key key = DBManager::keys()[static_cast<size_t>(assignment[action])];
         // Replacing the old hot key releases, and so unregisters, it.
-        hotKeys[action] = HotKey::make(key, ModifierFlags::control | ModifierFlags::option);
+        hotKeys_[action] = HotKey::make(key, ModifierFlags::control | ModifierFlags::option);
+        hotKeys_[action]->setKeyDownHandler(keyFunction(info.action));
     }
-    const std::array<const std::function<void()>*, 7> handlers{
-        &keyAFunction, &keyDFunction, &keyHFunction, &key1Function,
-        &key2Function, &keyWFunction, &keyTFunction};
-    for (size_t action = 0; action < hotKeys.size(); ++action) {
-        hotKeys[action]->setKeyDownHandler(*handlers[action]);
-    }
-    titledAssignment = assignment;
+    titledAssignment_ = assignment;
     setTitles();
 }
 
 void ViewController::resetKeys() {
-    for (std::shared_ptr<HotKey>& hotKey : hotKeys) {
+    for (std::shared_ptr<HotKey>& hotKey : hotKeys_) {
         hotKey.reset();
     }
-    QTimer::singleShot(resetDelayMs, this, &ViewController::setupKeys);
+    QTimer::singleShot(resetDelay, this, &ViewController::setupKeys);
 }
 
-bool ViewController::isHotKeyLive(int action) const {
+void ViewController::keysSaved() {
+    QTimer::singleShot(resetDelay, this, &ViewController::resetKeys);
+}
+
+bool ViewController::isHotKeyLive(ShortcutAction action) const {
     const std::shared_ptr<HotKey>& key = hotKey(action);
     return key && HotKeysController::isLive(*key);
 }
 
 void ViewController::setTitles() {
-    ui->unsnoozeButton->setAttributedTitle(
+    ui_->unsnoozeButton->setAttributedTitle(
         getAttributedBoldText(QStringLiteral("Unsnooze"), QStringLiteral("U")));
-    for (TitleButton* small :
-         {ui->quenbyButton, ui->helpButton, ui->settingsButton, ui->hideButton, ui->quitButton}) {
+    for (TitleButton* small : {ui_->quenbyButton, ui_->helpButton, ui_->settingsButton,
+                               ui_->hideButton, ui_->quitButton}) {
         small->setAttributedTitle(getAttributedBoldText(small->text(), QStringLiteral(" ")));
     }
-    if (titledAssignment.empty()) {
+    if (titledAssignment_.empty()) {
         return;
     }
-    const std::array<TitleButton*, 7> buttons{ui->addButton,     ui->doneButton,   ui->hourButton,
-                                              ui->oneDayButton,  ui->twoDayButton, ui->weekButton,
-                                              ui->allTasksButton};
-    for (size_t action = 0; action < buttons.size(); ++action) {
+    for (const ShortcutActionInfo& info : shortcutActions) {
+        const std::size_t action = indexOf(info.action);
         const QString word = QString::fromLatin1(actionTitles[action].word);
-        const bool isDefault = titledAssignment[action] == DBManager::defaultKeyIndexes()[action];
+        const bool isDefault = titledAssignment_[action] == info.defaultKeyIndex;
         // Another key: the word no longer names it, and only a leading space is emphasised.
         const QString title = isDefault || word.startsWith(u' ') ? word : u' ' + word;
         const QString emphasis = isDefault
                                      ? QString::fromLatin1(actionTitles[action].defaultEmphasis)
                                      : QStringLiteral(" ");
-        buttons[action]->setAttributedTitle(getAttributedBoldText(title, emphasis));
+        actionButton(info.action)->setAttributedTitle(getAttributedBoldText(title, emphasis));
     }
 }

@@ -2,8 +2,7 @@
 
 #include "HotKey/HotKey.h"
 #include "platform/Focus.h"
-#include "store/Models.h"
-#include "support/Clock.h"
+#include "store/ShortcutAction.h"
 
 #include <QFont>
 #include <QPointer>
@@ -13,14 +12,15 @@
 #include <array>
 #include <chrono>
 #include <functional>
-#include <map>
 #include <memory>
 #include <optional>
 #include <vector>
 
-class AppDelegate;
 class HighlightView;
 class QAbstractButton;
+class TaskBoard;
+class TitleButton;
+class WindowRegistry;
 
 namespace Ui {
 class ViewController;
@@ -28,40 +28,38 @@ class ViewController;
 
 // What the panel takes from its surroundings; tests replace any of it.
 struct PanelEnvironment {
-    Clock now = systemNow;
     std::shared_ptr<FocusService> focus = makeDesktopFocusService();
     std::chrono::milliseconds refreshInterval = std::chrono::seconds(60);
+    // Where the panel's transitions open their windows; none opens without it.
+    WindowRegistry* windows = nullptr;
 };
 
-// The main panel's controller: owns the task and message lists while the application runs,
-// picks the item to show, runs the actions on it, and keeps the panel's looks in step.
+// The main panel: a view of the task model. It shows the item to do now, forwards its
+// buttons and the global shortcuts to the model, flashes the highlight over the button
+// that acted, fits the text's font, and hands the keyboard back after a shortcut.
 class ViewController : public QWidget {
     Q_OBJECT
 public:
     using Environment = PanelEnvironment;
 
-    static const QString aHint;
-    static const QString dHint;
-    static const QString hHint;
     static constexpr double taskFontSize = 15;
     static constexpr double smallFontSize = 10;
     static constexpr double minimumFontSize = 9;
     static constexpr int highlightMs = 300;
 
-    // Builds the panel from its layout resource and loads it; hands itself to `delegate`.
-    explicit ViewController(Environment environment = {}, AppDelegate* delegate = nullptr,
+    // Builds the panel from its layout resource and loads `board`, which must outlive it.
+    explicit ViewController(TaskBoard& board, Environment environment = {},
                             QWidget* parent = nullptr);
     ~ViewController() override;
 
-    const std::vector<Task>& tasks() const { return taskList; }
-    const std::vector<SystemMessage>& systemMessages() const { return messageList; }
-    std::optional<size_t> currentTask() const { return current; }
-    bool systemMessageActive() const { return messageActive; }
-    bool addMode() const { return adding; }
-    bool isApplicationHidden() const { return applicationHidden; }
-    const QTimer& hideTimer() const { return hideTimerObject; }
+    TaskBoard& board() const { return board_; }
+    std::optional<std::size_t> currentTask() const;
+    bool systemMessageActive() const;
+    bool addMode() const { return adding_; }
+    bool isApplicationHidden() const { return applicationHidden_; }
+    const QTimer& hideTimer() const { return hideTimer_; }
 
-    // The selection pass: sort, wake expired snoozes, save, show the item to do now.
+    // The selection pass, and the panel showing its choice.
     void setCurrentTask();
     void setButtons(bool enabled);
 
@@ -86,11 +84,7 @@ public:
     void settingsAction();
     void quenbyAction();
     void ctaAction();
-    // Opens the window named by a transition identifier ("help", "alltasks", "settings"):
-    // the window its factory builds (and prepares) for this panel. Without a factory for
-    // the identifier nothing opens.
-    using WindowFactory = std::function<QWidget*(ViewController&)>;
-    void registerSegue(const QString& identifier, WindowFactory factory);
+    // Opens the window of a transition ("help", "alltasks", "settings").
     void performSegue(const QString& identifier);
 
     // The application as a whole: hide all its windows, or show them again. `TakeFocus`
@@ -107,12 +101,14 @@ public:
     void setupKeys();
     // Drops all seven shortcuts, then sets them up again a moment later.
     void resetKeys();
-    // The hot key of an action (0 to 6: A, D, H, 1, 2, W, T); none during a reset.
-    const std::shared_ptr<HotKey>& hotKey(int action) const {
-        return hotKeys[static_cast<size_t>(action)];
+    // The settings stored a new assignment: reset the shortcuts a moment later. The panel
+    // owns the delay, so closing the settings window cannot cancel it.
+    void keysSaved();
+    const std::shared_ptr<HotKey>& hotKey(ShortcutAction action) const {
+        return hotKeys_[indexOf(action)];
     }
     // Whether the desktop accepted the action's shortcut.
-    bool isHotKeyLive(int action) const;
+    bool isHotKeyLive(ShortcutAction action) const;
 
     // What each global shortcut does; the hot keys are bound to these.
     std::function<void()> keyAFunction = [] {};
@@ -134,19 +130,21 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
-    void viewDidLoad(AppDelegate* delegate);
+    void viewDidLoad();
     void viewDidAppear();
     void installShortcutHandlers();
     void connectActions();
     void setTitles();
-    void addTutorialTasks();
 
-    void checkSnoozedTasks();
+    // Shows the item the model chose.
+    void showCurrentItem();
     void setNoTask();
     void showText(const QString& text, const QString& colorName);
     void applyNamedColors();
     void adjustFontSizeToFitTextField();
-    bool removeTutorial(const QString& hint);
+
+    std::function<void()>& keyFunction(ShortcutAction action);
+    TitleButton* actionButton(ShortcutAction action) const;
 
     void placeHighlight(QAbstractButton* sender);
     void highlightOn();
@@ -165,41 +163,33 @@ private:
     enum class Pan { Began, Changed, Ended };
     void viewPanned(Pan state, QPointF translation);
 
-    Environment env;
-    std::unique_ptr<Ui::ViewController> ui;
-    HighlightView* highlightView;
+    TaskBoard& board_;
+    Environment env_;
+    std::unique_ptr<Ui::ViewController> ui_;
+    HighlightView* highlightView_;
+    bool adding_ = false;
 
-    std::vector<Task> taskList;
-    std::vector<SystemMessage> messageList;
-    std::optional<size_t> current;
-    bool messageActive = false;
-    bool adding = false;
-
-    // hotKeyA, hotKeyD, hotKeyH, hotKey1, hotKey2, hotKeyW, hotKeyT, in action order.
-    std::array<std::shared_ptr<HotKey>, 7> hotKeys;
+    std::array<std::shared_ptr<HotKey>, shortcutActionCount> hotKeys_;
     // The assignment the action titles show; kept to redraw them in another appearance.
-    std::vector<std::int64_t> titledAssignment;
+    std::vector<std::int64_t> titledAssignment_;
 
-    std::optional<FocusService::WindowId> previousApp;
-    QTimer hideTimerObject;
-    QTimer refreshTimer;
-    bool applicationHidden = false;
-    QList<QPointer<QWidget>> hiddenWindows;
-    // Windows opened through performSegue; the T shortcut opens nothing while one is open.
-    QList<QPointer<QWidget>> presentedWindows;
-    std::map<QString, WindowFactory> segues;
+    std::optional<FocusService::WindowId> previousApp_;
+    QTimer hideTimer_;
+    QTimer refreshTimer_;
+    bool applicationHidden_ = false;
+    QList<QPointer<QWidget>> hiddenWindows_;
 
-    QFont originalFont;
-    QSizeF maxSize;
-    QRect screenArea;
-    QPoint panStart;
-    QPointF lastPanPosition;
-    QPointF pressOffset;
-    bool pressed = false;
-    bool panning = false;
-    bool firstTime = true;
+    QFont originalFont_;
+    QSizeF maxSize_;
+    QRect screenArea_;
+    QPoint panStart_;
+    QPointF lastPanPosition_;
+    QPointF pressOffset_;
+    bool pressed_ = false;
+    bool panning_ = false;
+    bool firstTime_ = true;
 
     // The colours of the shown text by name, so they follow the appearance.
-    QString textColorName;
-    QString accentColorName;
+    QString textColorName_;
+    QString accentColorName_;
 };

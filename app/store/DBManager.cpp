@@ -1,5 +1,7 @@
 #include "store/DBManager.h"
 
+#include "store/ShortcutAction.h"
+
 #include "store/PreferenceStore.h"
 #include "support/Console.h"
 
@@ -66,7 +68,8 @@ void writeList(const QString& key, const std::optional<QByteArray>& bytes) {
 }
 
 bool isValidAssignment(const std::vector<std::int64_t>& indexes) {
-    return indexes.size() == 7 && std::all_of(indexes.begin(), indexes.end(), [](std::int64_t i) {
+    return indexes.size() == shortcutActionCount &&
+           std::all_of(indexes.begin(), indexes.end(), [](std::int64_t i) {
                return i >= 0 && i < static_cast<std::int64_t>(DBManager::assignableKeyCount);
            });
 }
@@ -110,7 +113,13 @@ void DBManager::saveKeys(const std::vector<std::int64_t>& keyIndexes) {
 }
 
 const std::vector<std::int64_t>& DBManager::defaultKeyIndexes() {
-    static const std::vector<std::int64_t> indexes{0, 3, 7, 27, 28, 22, 19};
+    static const std::vector<std::int64_t> indexes = [] {
+        std::vector<std::int64_t> defaults;
+        for (const ShortcutActionInfo& info : shortcutActions) {
+            defaults.push_back(info.defaultKeyIndex);
+        }
+        return defaults;
+    }();
     return indexes;
 }
 

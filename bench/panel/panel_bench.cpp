@@ -4,8 +4,7 @@
 #include "BenchTasks.h"
 #include "Goals.h"
 #include "HotKey/HotKeysController.h"
-#include "panel/PBWindow.h"
-#include "panel/ViewController.h"
+#include "MainInterface.h"
 #include "store/DBManager.h"
 
 #include <QApplication>
@@ -41,15 +40,15 @@ struct Panel {
         DBManager::saveTaskList(openTasks(count));
         PanelEnvironment env;
         env.refreshInterval = refresh;
-        vc = new ViewController(env);
-        window.setContentView(vc);
-        window.show();
+        ui = std::make_unique<MainInterface>(env);
+        vc = &ui->viewController();
+        ui->window().show();
         QCoreApplication::processEvents();
     }
     QPushButton* button(const char* name) const { return vc->findChild<QPushButton*>(name); }
 
     QTemporaryDir store{QCoreApplication::applicationDirPath() + "/panel-bench-XXXXXX"};
-    PBWindow window;
+    std::unique_ptr<MainInterface> ui;
     ViewController* vc;
 };
 

@@ -126,11 +126,10 @@ TEST_F(AppDelegateTest, MenuActionsReachThePanel) {
     alone.unsnoozeAction();
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "Tasks\nunsnooze\n");
 
-    MainInterface ui({}, executable);
-    ViewController& vc = ui.viewController();
-    EXPECT_EQ(vc.contextMenuPolicy(), Qt::CustomContextMenu);
+    MainInterface ui({}, systemNow, executable);
+    EXPECT_EQ(ui.viewController().contextMenuPolicy(), Qt::CustomContextMenu);
     int opened = 0;
-    vc.registerSegue("alltasks", [&opened](ViewController&) {
+    ui.windows().registerWindow("alltasks", [&opened] {
         ++opened;
         return nullptr;
     });
@@ -143,17 +142,17 @@ TEST_F(AppDelegateTest, MenuActionsReachThePanel) {
     snoozed.name = "later";
     snoozed.isSnoozed = true;
     DBManager::saveTaskList({snoozed});
-    MainInterface second({}, executable);
+    MainInterface second({}, systemNow, executable);
     second.launch();
-    EXPECT_TRUE(second.viewController().tasks().front().isSnoozed);
+    EXPECT_TRUE(second.board().tasks().front().isSnoozed);
     second.delegate().unsnoozeAction();
-    EXPECT_FALSE(second.viewController().tasks().front().isSnoozed);
+    EXPECT_FALSE(second.board().tasks().front().isSnoozed);
     EXPECT_FALSE(DBManager::getTaskList().front().isSnoozed);
 }
 
 TEST_F(AppDelegateTest, LaunchShowsThePanelWhereItWasLeft) {
     PanelPosition::save(QPoint(42, 64));
-    MainInterface ui({}, executable);
+    MainInterface ui({}, systemNow, executable);
     ui.launch();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&ui.window()));
     EXPECT_EQ(ui.window().pos(), QPoint(42, 64));

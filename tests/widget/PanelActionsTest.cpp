@@ -3,7 +3,7 @@
 
 TEST_F(PanelTest, DoneMarksTheShownTaskAndShowsTheNextOne) {
     DBManager::saveTaskList(
-        {makeTask("first", 1), makeTask("second", 2), makeTutorial(ViewController::dHint, 0)});
+        {makeTask("first", 1), makeTask("second", 2), makeTutorial(TaskBoard::dHint, 0)});
     start();
     now = Date{startTime + 12.5};
     QTest::mouseClick(button("doneButton"), Qt::LeftButton);
@@ -18,7 +18,7 @@ TEST_F(PanelTest, DoneMarksTheShownTaskAndShowsTheNextOne) {
 
 TEST_F(PanelTest, DoneOnAMessageRemovesOnlyThatMessage) {
     DBManager::saveSystemMessages({makeMessage(1, 10, "one"), makeMessage(2, 20, "two")});
-    DBManager::saveTaskList({makeTask("task", 1), makeTutorial(ViewController::dHint, 0)});
+    DBManager::saveTaskList({makeTask("task", 1), makeTutorial(TaskBoard::dHint, 0)});
     start();
     const QByteArray tasksBefore = readFile(home.storeFile("tasksData.data"));
     QTest::mouseClick(button("doneButton"), Qt::LeftButton);
@@ -34,7 +34,7 @@ TEST_F(PanelTest, DoneOnAMessageRemovesOnlyThatMessage) {
 
 TEST_F(PanelTest, EachSnoozeLastsExactlyItsLengthInSeconds) {
     DBManager::saveTaskList({makeTask("a", 1), makeTask("b", 2), makeTask("c", 3), makeTask("d", 4),
-                             makeTutorial(ViewController::aHint, 0)});
+                             makeTutorial(TaskBoard::aHint, 0)});
     start();
     const std::pair<const char*, double> snoozes[] = {{"hourButton", 3600},
                                                       {"oneDayButton", 86400},
@@ -48,11 +48,11 @@ TEST_F(PanelTest, EachSnoozeLastsExactlyItsLengthInSeconds) {
         EXPECT_EQ(snoozed.snoozedUntil, Date{now.secondsSinceReferenceDate + snoozes[i].second})
             << snoozes[i].first;
     }
-    EXPECT_EQ(taskText()->text(), ViewController::aHint);
+    EXPECT_EQ(taskText()->text(), TaskBoard::aHint);
 
     // A shown message is snoozed in its own list.
     DBManager::saveSystemMessages({makeMessage(5, 1, "news")});
-    window.reset();
+    app.reset();
     start();
     QTest::mouseClick(button("weekButton"), Qt::LeftButton);
     const SystemMessage message = DBManager::getSystemMessages()[0];
@@ -61,8 +61,7 @@ TEST_F(PanelTest, EachSnoozeLastsExactlyItsLengthInSeconds) {
 }
 
 TEST_F(PanelTest, AnySnoozeRemovesTheHHintEvenWithNothingToSnooze) {
-    DBManager::saveTaskList(
-        {makeTutorial(ViewController::aHint, 1), makeTutorial(ViewController::hHint, 2)});
+    DBManager::saveTaskList({makeTutorial(TaskBoard::aHint, 1), makeTutorial(TaskBoard::hHint, 2)});
     start();
     // Add takes the A hint away; the item on show is gone, so nothing is current.
     vc().addAction(button("addButton"));
@@ -75,8 +74,8 @@ TEST_F(PanelTest, AnySnoozeRemovesTheHHintEvenWithNothingToSnooze) {
     EXPECT_TRUE(taskText()->isReadOnly());
 
     // Snoozing an ordinary task removes the H hint as well.
-    DBManager::saveTaskList({makeTask("task", 5), makeTutorial(ViewController::hHint, 2)});
-    window.reset();
+    DBManager::saveTaskList({makeTask("task", 5), makeTutorial(TaskBoard::hHint, 2)});
+    app.reset();
     start();
     QTest::mouseClick(button("twoDayButton"), Qt::LeftButton);
     const auto stored = DBManager::getTaskList();
@@ -110,8 +109,7 @@ TEST_F(PanelTest, UnsnoozeAllClearsEveryTaskButNoMessage) {
 }
 
 TEST_F(PanelTest, AddTurnsTheFieldIntoAnInputLine) {
-    DBManager::saveTaskList(
-        {makeTask(QString(300, u'W'), 1), makeTutorial(ViewController::aHint, 0)});
+    DBManager::saveTaskList({makeTask(QString(300, u'W'), 1), makeTutorial(TaskBoard::aHint, 0)});
     SystemMessage message = makeMessage(1, 1, "news");
     DBManager::saveSystemMessages({message});
     start();
@@ -142,7 +140,7 @@ TEST_F(PanelTest, AddTurnsTheFieldIntoAnInputLine) {
     // The message still comes first.
     EXPECT_EQ(taskText()->text(), QStringLiteral("news  "));
     QCoreApplication::processEvents();
-    EXPECT_EQ(window->focusWidget(), nullptr);
+    EXPECT_EQ(window().focusWidget(), nullptr);
 }
 
 TEST_F(PanelTest, CommitKeepsTheFirstHundredCharacters) {
@@ -172,9 +170,9 @@ TEST_F(PanelTest, EmptyCommitAddsNothingAndShowsTheDHint) {
     typeAndCommit(QString());
     const auto stored = DBManager::getTaskList();
     ASSERT_EQ(stored.size(), 2u);
-    EXPECT_EQ(stored[0].name, ViewController::dHint);
+    EXPECT_EQ(stored[0].name, TaskBoard::dHint);
     EXPECT_FALSE(vc().addMode());
-    EXPECT_EQ(taskText()->text(), ViewController::dHint);
+    EXPECT_EQ(taskText()->text(), TaskBoard::dHint);
     EXPECT_TRUE(taskButtonsEnabled());
     // The focus still goes back.
     EXPECT_EQ(focus->activated, std::vector<FocusService::WindowId>{5});

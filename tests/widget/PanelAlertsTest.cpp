@@ -28,7 +28,7 @@ TEST_F(PanelTest, HideForSixHoursHidesAndComesBackWithoutTheFocus) {
     EXPECT_EQ(out, "1001\n");
 
     EXPECT_TRUE(vc().isApplicationHidden());
-    EXPECT_FALSE(window->isVisible());
+    EXPECT_FALSE(window().isVisible());
     EXPECT_TRUE(vc().hideTimer().isActive());
     EXPECT_TRUE(vc().hideTimer().isSingleShot());
     EXPECT_EQ(vc().hideTimer().interval(), 21600 * 1000);
@@ -37,7 +37,7 @@ TEST_F(PanelTest, HideForSixHoursHidesAndComesBackWithoutTheFocus) {
     focus->active = 31;
     fireNow(vc().hideTimer());
     EXPECT_FALSE(vc().isApplicationHidden());
-    EXPECT_TRUE(window->isVisible());
+    EXPECT_TRUE(window().isVisible());
     EXPECT_EQ(focus->activated, std::vector<FocusService::WindowId>{31});
 }
 
@@ -58,12 +58,12 @@ TEST_F(PanelTest, HideLengthsAndCancel) {
     vc().hideAction();
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "1003\nCancel\n");
     EXPECT_FALSE(vc().isApplicationHidden());
-    EXPECT_TRUE(window->isVisible());
+    EXPECT_TRUE(window().isVisible());
     EXPECT_EQ(vc().hideTimer().interval(), 0);
     focus->active = 4;
     QTest::qWait(20);
     EXPECT_FALSE(vc().hideTimer().isActive());
-    EXPECT_TRUE(window->isVisible());
+    EXPECT_TRUE(window().isVisible());
     EXPECT_EQ(focus->activated, std::vector<FocusService::WindowId>{4});
 }
 

@@ -1,10 +1,13 @@
 #pragma once
 
+#include "MainInterface.h"
 #include "panel/PBWindow.h"
 #include "panel/TaskTextField.h"
 #include "panel/ViewController.h"
 #include "store/DBManager.h"
 #include "support/Fonts.h"
+#include "tests/support/Builders.h"
+#include "tests/support/FakeFocus.h"
 #include "tests/support/FakeHotKeyService.h"
 #include "tests/support/FileUtil.h"
 #include "tests/support/TempConfigHome.h"
@@ -19,16 +22,6 @@
 #include <gtest/gtest.h>
 
 #include <memory>
-
-// A focus service that records what the panel asks of it.
-class FakeFocus : public FocusService {
-public:
-    std::optional<WindowId> active;
-    std::vector<WindowId> activated;
-
-    std::optional<WindowId> activeWindow() const override { return active; }
-    void activate(WindowId window) override { activated.push_back(window); }
-};
 
 // What a modal alert showed and which button the test chose.
 struct AlertSeen {
@@ -90,49 +83,30 @@ protected:
 
     static constexpr double startTime = 800'000'000; // early 2026
 
-    Task makeTask(const QString& name, double created) const {
-        Task t;
-        t.id = QUuid::createUuid();
-        t.name = name;
-        t.created = Date{created};
-        return t;
-    }
-
-    Task makeTutorial(const QString& hint, double created) const {
-        Task t = makeTask(hint, created);
-        t.isTutorial = true;
-        return t;
-    }
-
-    SystemMessage makeMessage(std::int64_t id, std::int64_t createdAt, const QString& text) const {
-        SystemMessage m;
-        m.id = id;
-        m.created_at = createdAt;
-        m.message = text;
-        m.cta_text = QStringLiteral("Read more");
-        m.cta_url = QStringLiteral("https://example.com/news");
-        return m;
-    }
-
     ViewController::Environment environment() {
         ViewController::Environment env;
-        env.now = [this] { return now; };
         env.focus = focus;
         return env;
     }
 
+    // Builds the application's objects on the store as it stands, without showing them.
+    void build(ViewController::Environment env) {
+        app.reset();
+        app = std::make_unique<MainInterface>(std::move(env), [this] { return now; });
+        controller = &app->viewController();
+    }
     // Loads the panel from the store as it stands and shows it.
     void start(ViewController::Environment env) {
-        window = std::make_unique<PBWindow>();
-        controller = new ViewController(std::move(env));
-        window->setContentView(controller);
-        window->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+        build(std::move(env));
+        window().show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&window()));
         QCoreApplication::processEvents();
     }
     void start() { start(environment()); }
 
     ViewController& vc() { return *controller; }
+    TaskBoard& board() { return app->board(); }
+    PBWindow& window() { return app->window(); }
     QPushButton* button(const char* name) const {
         return controller->findChild<QPushButton*>(QLatin1String(name));
     }
@@ -170,6 +144,6 @@ protected:
     TempConfigHome home;
     Date now{startTime};
     std::shared_ptr<FakeFocus> focus = std::make_shared<FakeFocus>();
-    std::unique_ptr<PBWindow> window;
+    std::unique_ptr<MainInterface> app;
     ViewController* controller = nullptr;
 };

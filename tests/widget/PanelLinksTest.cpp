@@ -65,7 +65,7 @@ TEST_F(PanelTest, AMissingTypefaceIsReportedAndStartUpGoesOn) {
     Fonts::loadCustomFont("Lato-Nonexistent", "ttf");
     EXPECT_EQ(testing::internal::GetCapturedStdout(),
               "Failed to find font URL for Lato-Nonexistent.\n");
-    EXPECT_TRUE(window->isVisible());
+    EXPECT_TRUE(window().isVisible());
 }
 
 #include "PanelLinksTest.moc"

@@ -111,30 +111,30 @@ void sendMouse(QWidget* target, QEvent::Type type, QPoint local, Qt::MouseButton
 
 TEST_F(PanelTest, DraggingMovesThePanelButNotAboveTheScreenTop) {
     start();
-    window->move(100, 200);
+    window().move(100, 200);
     QWidget* grip = hintLabel()->isVisible() ? static_cast<QWidget*>(hintLabel()) : taskText();
     const QPoint at = grip->mapTo(&vc(), QPoint(2, 2));
     sendMouse(&vc(), QEvent::MouseButtonPress, at, Qt::LeftButton);
     // A click alone is no drag.
-    EXPECT_EQ(window->windowOpacity(), 1.0);
+    EXPECT_EQ(window().windowOpacity(), 1.0);
     sendMouse(&vc(), QEvent::MouseMove, at + QPoint(30, 40), Qt::LeftButton);
-    EXPECT_EQ(window->windowOpacity(), 0.6);
-    EXPECT_EQ(window->pos(), QPoint(130, 240));
+    EXPECT_EQ(window().windowOpacity(), 0.6);
+    EXPECT_EQ(window().pos(), QPoint(130, 240));
     // The window follows the pointer, so each move is relative to the press point again.
     sendMouse(&vc(), QEvent::MouseMove, at + QPoint(-50, 10), Qt::LeftButton);
-    EXPECT_EQ(window->pos(), QPoint(80, 250));
+    EXPECT_EQ(window().pos(), QPoint(80, 250));
 
     // Upwards: the panel may go until its bottom edge is just below the screen's top.
-    const int top = window->screen()->availableGeometry().top();
-    const int highest = top - window->height() + 1;
+    const int top = window().screen()->availableGeometry().top();
+    const int highest = top - window().height() + 1;
     sendMouse(&vc(), QEvent::MouseMove, at + QPoint(0, highest - 250), Qt::LeftButton);
-    EXPECT_EQ(window->pos(), QPoint(80, highest));
+    EXPECT_EQ(window().pos(), QPoint(80, highest));
     // One more step up is refused vertically; sideways still follows.
     sendMouse(&vc(), QEvent::MouseMove, at + QPoint(-20, -1), Qt::LeftButton);
-    EXPECT_EQ(window->pos(), QPoint(60, highest));
+    EXPECT_EQ(window().pos(), QPoint(60, highest));
 
     sendMouse(&vc(), QEvent::MouseButtonRelease, at, Qt::NoButton);
-    EXPECT_EQ(window->windowOpacity(), 1.0);
+    EXPECT_EQ(window().windowOpacity(), 1.0);
     EXPECT_EQ(PreferenceStore::standard().integers("panelOrigin"),
               (std::vector<std::int64_t>{60, highest}));
 }
@@ -182,7 +182,7 @@ TEST_F(PanelTest, EveryControlHasAnAccessibleNameAndKeysWork) {
         EXPECT_FALSE(w->accessibleName().isEmpty()) << name;
     }
     // Buttons take the keyboard focus in turn and act on Space.
-    window->activateWindow();
+    window().activateWindow();
     button("doneButton")->setFocus();
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
     EXPECT_EQ(QApplication::focusWidget(), button("addButton"));

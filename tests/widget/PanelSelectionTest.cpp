@@ -13,19 +13,17 @@ QColor named(const char* name) {
 } // namespace
 
 TEST_F(PanelTest, FirstStartAddsTutorialsAndShowsTheAHintCentred) {
-    window = std::make_unique<PBWindow>();
-    controller = new ViewController(environment());
-    window->setContentView(controller);
+    build(environment());
     // Added at load, saved only by the first pass.
-    ASSERT_EQ(vc().tasks().size(), 3u);
+    ASSERT_EQ(board().tasks().size(), 3u);
     EXPECT_FALSE(QFile::exists(home.storeFile("tasksData.data")));
     EXPECT_EQ(PreferenceStore::standard().boolean("tutorialsAdded"), true);
 
-    window->show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+    window().show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window()));
     const auto stored = DBManager::getTaskList();
     ASSERT_EQ(stored.size(), 3u);
-    const QString hints[] = {ViewController::aHint, ViewController::dHint, ViewController::hHint};
+    const QString hints[] = {TaskBoard::aHint, TaskBoard::dHint, TaskBoard::hHint};
     for (size_t i = 0; i < 3; ++i) {
         EXPECT_EQ(stored[i].name, hints[i]);
         EXPECT_TRUE(stored[i].isTutorial);
@@ -35,7 +33,7 @@ TEST_F(PanelTest, FirstStartAddsTutorialsAndShowsTheAHintCentred) {
     }
     EXPECT_NE(stored[0].id, stored[1].id);
 
-    EXPECT_EQ(taskText()->text(), ViewController::aHint);
+    EXPECT_EQ(taskText()->text(), TaskBoard::aHint);
     EXPECT_TRUE(taskText()->alignment() & Qt::AlignHCenter);
     ASSERT_TRUE(taskText()->accent());
     EXPECT_EQ(taskText()->accent()->start, 0);
@@ -50,13 +48,13 @@ TEST_F(PanelTest, FirstStartAddsTutorialsAndShowsTheAHintCentred) {
 }
 
 TEST_F(PanelTest, TutorialsComeBackOnlyWhenNoneIsLeft) {
-    Task done = makeTutorial(ViewController::dHint, 5);
+    Task done = makeTutorial(TaskBoard::dHint, 5);
     done.isDone = true;
     DBManager::saveTaskList({done});
     start();
     // A done tutorial still counts, and is shown when no ordinary task is open.
-    ASSERT_EQ(vc().tasks().size(), 1u);
-    EXPECT_EQ(taskText()->text(), ViewController::dHint);
+    ASSERT_EQ(board().tasks().size(), 1u);
+    EXPECT_EQ(taskText()->text(), TaskBoard::dHint);
     EXPECT_TRUE(taskButtonsEnabled());
 }
 
@@ -65,7 +63,7 @@ TEST_F(PanelTest, OldestOpenTaskIsShownAndEqualTimesKeepStoredOrder) {
     older.isDone = true;
     DBManager::saveTaskList({makeTask("later", 30), makeTask("first stored", 10),
                              makeTask("second stored", 10), older,
-                             makeTutorial(ViewController::aHint, 0)});
+                             makeTutorial(TaskBoard::aHint, 0)});
     start();
     EXPECT_EQ(taskText()->text(), QStringLiteral("first stored  "));
     EXPECT_EQ(taskText()->textColor(), named("task"));
@@ -74,7 +72,7 @@ TEST_F(PanelTest, OldestOpenTaskIsShownAndEqualTimesKeepStoredOrder) {
     // Sorted by creation, stable; the pass saved the sorted list.
     const auto stored = DBManager::getTaskList();
     ASSERT_EQ(stored.size(), 5u);
-    EXPECT_EQ(stored[0].name, ViewController::aHint);
+    EXPECT_EQ(stored[0].name, TaskBoard::aHint);
     EXPECT_EQ(stored[2].name, QStringLiteral("first stored"));
     EXPECT_EQ(stored[3].name, QStringLiteral("second stored"));
     EXPECT_EQ(vc().currentTask(), 2u);
@@ -87,9 +85,9 @@ TEST_F(PanelTest, OnlyDoneAndSnoozedTasksMeanNothingToDo) {
     Task snoozed = makeTask("snoozed", 2);
     snoozed.isSnoozed = true;
     snoozed.snoozedUntil = Date{startTime + 100};
-    DBManager::saveTaskList({done, snoozed, makeTutorial(ViewController::hHint, 3)});
+    DBManager::saveTaskList({done, snoozed, makeTutorial(TaskBoard::hHint, 3)});
     start();
-    EXPECT_EQ(taskText()->text(), ViewController::hHint);
+    EXPECT_EQ(taskText()->text(), TaskBoard::hHint);
     // Snoozing the last tutorial removes it: no task is left to show.
     QTest::mouseClick(button("hourButton"), Qt::LeftButton);
     EXPECT_EQ(DBManager::getTaskList().size(), 2u);
@@ -143,15 +141,15 @@ TEST_F(PanelTest, SnoozesWakeOnlyAfterTheirEndHasPassed) {
     SystemMessage message = makeMessage(7, 1, "news");
     message.isSnoozed = true;
     message.snoozedUntil = Date{startTime + 86400};
-    DBManager::saveTaskList({day, endless, makeTutorial(ViewController::aHint, 3)});
+    DBManager::saveTaskList({day, endless, makeTutorial(TaskBoard::aHint, 3)});
     DBManager::saveSystemMessages({message});
     start();
-    EXPECT_EQ(taskText()->text(), ViewController::aHint);
+    EXPECT_EQ(taskText()->text(), TaskBoard::aHint);
 
     // Exactly at the end: still snoozed.
     now = Date{startTime + 86400};
     vc().setCurrentTask();
-    EXPECT_EQ(taskText()->text(), ViewController::aHint);
+    EXPECT_EQ(taskText()->text(), TaskBoard::aHint);
     EXPECT_TRUE(DBManager::getTaskList()[0].isSnoozed);
 
     now = Date{startTime + 86400.001};
@@ -190,14 +188,14 @@ TEST_F(PanelTest, RefreshTimerRunsPassesButNotWhileAdding) {
     auto env = environment();
     env.refreshInterval = std::chrono::milliseconds(20);
     start(env);
-    EXPECT_EQ(taskText()->text(), ViewController::aHint);
+    EXPECT_EQ(taskText()->text(), TaskBoard::aHint);
 
     vc().addAction(button("addButton"));
     taskText()->setText("half typed");
     now = Date{startTime + 61};
     QTest::qWait(120);
     EXPECT_EQ(taskText()->text(), QStringLiteral("half typed"));
-    EXPECT_TRUE(vc().tasks().front().isSnoozed);
+    EXPECT_TRUE(board().tasks().front().isSnoozed);
 
     taskText()->clear();
     QTest::keyClick(taskText(), Qt::Key_Return);

@@ -3,11 +3,11 @@
 #include "PanelFixture.h"
 
 TEST_F(PanelTest, ShortcutAFromAnotherApplicationAddsAndHandsTheFocusBack) {
-    DBManager::saveTaskList({makeTask("older", 1), makeTutorial(ViewController::aHint, 0)});
+    DBManager::saveTaskList({makeTask("older", 1), makeTutorial(TaskBoard::aHint, 0)});
     start();
     focus->active = 77;
     vc().keyAFunction();
-    EXPECT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    EXPECT_TRUE(QTest::qWaitForWindowActive(&window()));
     EXPECT_TRUE(vc().addMode());
     EXPECT_TRUE(taskText()->hasFocus());
     EXPECT_TRUE(focus->activated.empty());
@@ -25,11 +25,11 @@ TEST_F(PanelTest, ShortcutAShowsAHiddenPanelAndCancelsItsReappearance) {
     vc().hideAction();
     ASSERT_TRUE(vc().isApplicationHidden());
     vc().keyAFunction();
-    EXPECT_TRUE(window->isVisible());
+    EXPECT_TRUE(window().isVisible());
     EXPECT_FALSE(vc().isApplicationHidden());
     EXPECT_FALSE(vc().hideTimer().isActive());
     EXPECT_TRUE(vc().addMode());
-    EXPECT_EQ(window->focusWidget(), taskText());
+    EXPECT_EQ(window().focusWidget(), taskText());
 }
 
 TEST_F(PanelTest, ShortcutsDHW12ActAndHandTheFocusBack) {
@@ -65,9 +65,9 @@ TEST_F(PanelTest, ShortcutsWhileHiddenOnlyShowThePanel) {
     for (const auto& handler : {vc().keyDFunction, vc().keyHFunction, vc().key1Function,
                                 vc().key2Function, vc().keyWFunction}) {
         vc().hideApplication();
-        EXPECT_FALSE(window->isVisible());
+        EXPECT_FALSE(window().isVisible());
         handler();
-        EXPECT_TRUE(window->isVisible());
+        EXPECT_TRUE(window().isVisible());
         EXPECT_FALSE(vc().isApplicationHidden());
     }
     EXPECT_EQ(readFile(home.storeFile("tasksData.data")), before);
@@ -79,7 +79,7 @@ TEST_F(PanelTest, ShortcutTOpensTheTaskListOnlyWhenNoWindowIsPresented) {
     start();
     int opened = 0;
     QPointer<QWidget> presented;
-    vc().registerSegue("alltasks", [&](ViewController&) {
+    app->windows().registerWindow("alltasks", [&] {
         ++opened;
         presented = new QWidget;
         return presented.data();
@@ -87,7 +87,7 @@ TEST_F(PanelTest, ShortcutTOpensTheTaskListOnlyWhenNoWindowIsPresented) {
     focus->active = 8;
     vc().hideApplication();
     vc().keyTFunction();
-    EXPECT_TRUE(window->isVisible());
+    EXPECT_TRUE(window().isVisible());
     EXPECT_EQ(opened, 1);
     vc().keyTFunction();
     EXPECT_EQ(opened, 1);

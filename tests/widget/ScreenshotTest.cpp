@@ -22,14 +22,14 @@ QImage shoot(PBWindow& window, const QString& name) {
 TEST_F(PanelTest, ScreenshotsInLightAndDark) {
     DBManager::saveTaskList({makeTask("Write the quarterly report for the board", 1)});
     start();
-    const QPoint inside(window->width() / 2, 4);
+    const QPoint inside(window().width() / 2, 4);
 
     Appearance::shared().setPortalScheme(Appearance::Scheme::Light);
-    const QImage light = shoot(*window, "panel-light.png");
+    const QImage light = shoot(window(), "panel-light.png");
     Appearance::shared().setPortalScheme(Appearance::Scheme::Dark);
-    const QImage dark = shoot(*window, "panel-dark.png");
+    const QImage dark = shoot(window(), "panel-dark.png");
     vc().addAction(button("addButton"));
-    shoot(*window, "panel-dark-adding.png");
+    shoot(window(), "panel-dark-adding.png");
     Appearance::shared().setPortalScheme(std::nullopt);
 
     EXPECT_EQ(light.pixelColor(inside), NamedColors::color("bg", Appearance::Scheme::Light));
@@ -42,11 +42,11 @@ TEST_F(PanelTest, ScreenshotsInLightAndDark) {
 TEST_F(PanelTest, ScreenshotOfTheFirstStart) {
     start();
     Appearance::shared().setPortalScheme(Appearance::Scheme::Light);
-    const QImage image = shoot(*window, "panel-light-first-start.png");
+    const QImage image = shoot(window(), "panel-light-first-start.png");
     Appearance::shared().setPortalScheme(std::nullopt);
     // "Hint:" is drawn in the hint colour somewhere on the text line.
     const QColor hint = *NamedColors::color("hint", Appearance::Scheme::Light);
-    const QRect line(taskText()->mapTo(window.get(), QPoint()), taskText()->size());
+    const QRect line(taskText()->mapTo(&window(), QPoint()), taskText()->size());
     bool found = false;
     for (int x = line.left(); x <= line.right() && !found; ++x) {
         for (int y = line.top(); y <= line.bottom() && !found; ++y) {

@@ -155,8 +155,8 @@ TEST_F(SettingsTest, AShortcutTheDesktopRefusedIsMarked) {
         hotKeyService->refusing = combo.key() == Key::t;
     };
     start();
-    EXPECT_FALSE(vc().isHotKeyLive(allTasks));
-    EXPECT_TRUE(vc().isHotKeyLive(add));
+    EXPECT_FALSE(vc().isHotKeyLive(ShortcutAction::Tasks));
+    EXPECT_TRUE(vc().isHotKeyLive(ShortcutAction::Add));
     EXPECT_EQ(button("allTasksButton")->text(), " Edit Tasks") << "the title is set as usual";
     SettingsVC* settings = openSettings();
     ASSERT_NE(settings, nullptr);

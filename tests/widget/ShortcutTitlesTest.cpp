@@ -133,14 +133,20 @@ TEST_F(ShortcutTest, ResetDropsEveryKeyBeforeRegisteringAgain) {
     const auto firstHandles = hotKeyService->live;
     vc().resetKeys();
     EXPECT_TRUE(hotKeyService->live.empty());
-    for (int action = 0; action < 7; ++action) {
-        EXPECT_EQ(vc().hotKey(action), nullptr);
-        EXPECT_FALSE(vc().isHotKeyLive(action));
+    for (const ShortcutActionInfo& info : shortcutActions) {
+        EXPECT_EQ(vc().hotKey(info.action), nullptr);
+        EXPECT_FALSE(vc().isHotKeyLive(info.action));
     }
+    // Dropped in action order: A, D, H, 1, 2, W, T.
+    std::vector<HotKeyService::Handle> dropped;
+    for (const auto& registration : firstHandles) {
+        dropped.push_back(registration.handle);
+    }
+    EXPECT_EQ(hotKeyService->unregistered, dropped);
     // A press during the gap finds nothing.
     EXPECT_FALSE(hotKeyService->press(KeyCombo(Key::d, controlOption)));
     ASSERT_TRUE(QTest::qWaitFor([&] { return hotKeyService->live.size() == 7; }, 2000));
-    EXPECT_EQ(hotKeyService->unregistered.size(), 7u);
+    EXPECT_EQ(hotKeyService->unregistered.size(), shortcutActionCount);
     EXPECT_GT(hotKeyService->live.front().id.id, firstHandles.back().id.id) << "ids are not reused";
-    EXPECT_TRUE(vc().isHotKeyLive(0));
+    EXPECT_TRUE(vc().isHotKeyLive(ShortcutAction::Add));
 }

@@ -1,0 +1,39 @@
+#include "support/WindowRegistry.h"
+
+#include "support/Console.h"
+
+WindowRegistry::WindowRegistry(QStringList transitions, QObject* parent)
+    : QObject(parent)
+    , transitions_(std::move(transitions)) {}
+
+void WindowRegistry::registerWindow(const QString& identifier, Factory factory) {
+    factories_[identifier] = std::move(factory);
+}
+
+bool WindowRegistry::isAvailable(const QString& identifier) const {
+    return factories_.contains(identifier);
+}
+
+QWidget* WindowRegistry::open(const QString& identifier) {
+    if (!transitions_.contains(identifier)) {
+        Console::printLine(QStringLiteral("Unknown window transition \"%1\"").arg(identifier));
+        return nullptr;
+    }
+    const auto it = factories_.find(identifier);
+    QWidget* window = it == factories_.end() ? nullptr : it->second();
+    if (!window) {
+        Console::printLine(
+            QStringLiteral("The \"%1\" window is not available yet").arg(identifier));
+        return nullptr;
+    }
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    presented_.removeAll(nullptr);
+    presented_.append(window);
+    window->show();
+    return window;
+}
+
+bool WindowRegistry::hasOpenWindow() const {
+    presented_.removeAll(nullptr);
+    return !presented_.isEmpty();
+}

@@ -1,0 +1,258 @@
+#include "tasks/TaskBoard.h"
+
+#include "store/DBManager.h"
+#include "store/PreferenceStore.h"
+#include "support/Console.h"
+
+#include <QSet>
+#include <QTextBoundaryFinder>
+
+#include <algorithm>
+
+const QString TaskBoard::aHint = QStringLiteral("Hint: Press Control-Option-A to add a new task");
+const QString TaskBoard::dHint =
+    QStringLiteral("Hint: Press Control-Option-D to mark task as done");
+const QString TaskBoard::hHint =
+    QStringLiteral("Hint: Press Control-Option-H to snooze task for an hour");
+
+namespace {
+
+constexpr double secondsPerHour = 3600;
+
+void sortByCreation(std::vector<Task>& tasks) {
+    const auto earlier = [](const Task& a, const Task& b) { return a.created < b.created; };
+    // Almost always sorted already; a stable sort of a sorted list would only move it.
+    if (!std::is_sorted(tasks.begin(), tasks.end(), earlier)) {
+        std::stable_sort(tasks.begin(), tasks.end(), earlier);
+    }
+}
+
+template <typename Item> void wakeExpiredItems(std::vector<Item>& items, const Clock& now) {
+    for (Item& item : items) {
+        if (item.isSnoozed && item.snoozedUntil && *item.snoozedUntil < now()) {
+            item.isSnoozed = false;
+            item.snoozedUntil.reset();
+        }
+    }
+}
+
+void unsnoozeTask(Task& task) {
+    task.isSnoozed = false;
+    task.snoozedUntil.reset();
+}
+
+} // namespace
+
+TaskBoard::TaskBoard(Clock clock, QObject* parent)
+    : QObject(parent)
+    , now_(std::move(clock)) {}
+
+void TaskBoard::load() {
+    tasks_ = DBManager::getTaskList();
+    sortByCreation(tasks_);
+    addTutorialTasks();
+    messages_ = DBManager::getSystemMessages();
+}
+
+QString TaskBoard::taskName(const QString& text) {
+    QTextBoundaryFinder graphemes(QTextBoundaryFinder::Grapheme, text);
+    qsizetype end = 0;
+    for (int i = 0; i < maxTaskLength && end >= 0 && end < text.size(); ++i) {
+        end = graphemes.toNextBoundary();
+    }
+    return end < 0 ? text : text.left(end);
+}
+
+std::optional<std::size_t> TaskBoard::currentTask() const {
+    if (const auto* id = std::get_if<QUuid>(&current_)) {
+        const auto it =
+            std::find_if(tasks_.begin(), tasks_.end(), [id](const Task& t) { return t.id == *id; });
+        if (it != tasks_.end()) {
+            return static_cast<std::size_t>(it - tasks_.begin());
+        }
+    } else if (const auto* messageId = std::get_if<std::int64_t>(&current_)) {
+        const auto it =
+            std::find_if(messages_.begin(), messages_.end(),
+                         [messageId](const SystemMessage& m) { return m.id == *messageId; });
+        if (it != messages_.end()) {
+            return static_cast<std::size_t>(it - messages_.begin());
+        }
+    }
+    return std::nullopt;
+}
+
+const Task* TaskBoard::currentTaskItem() const {
+    const auto index = currentTask();
+    return index && !systemMessageActive() ? &tasks_[*index] : nullptr;
+}
+
+const SystemMessage* TaskBoard::currentMessage() const {
+    const auto index = currentTask();
+    return index && systemMessageActive() ? &messages_[*index] : nullptr;
+}
+
+void TaskBoard::addTutorialTasks() {
+    if (std::any_of(tasks_.begin(), tasks_.end(), [](const Task& t) { return t.isTutorial; })) {
+        return;
+    }
+    for (const QString& hint : {aHint, dHint, hHint}) {
+        Task tutorial;
+        tutorial.id = QUuid::createUuid();
+        tutorial.name = hint;
+        tutorial.created = now_();
+        tutorial.isTutorial = true;
+        tasks_.push_back(tutorial);
+    }
+    if (!PreferenceStore::standard().setBool(QStringLiteral("tutorialsAdded"), true)) {
+        Console::printLine("TaskBoard: the tutorial flag could not be stored");
+    }
+}
+
+void TaskBoard::setCurrentTask() {
+    sortByCreation(tasks_);
+    wakeExpired();
+    current_ = std::monostate{};
+    const auto message = std::find_if(messages_.begin(), messages_.end(),
+                                      [](const SystemMessage& m) { return !m.isSnoozed; });
+    const auto open = std::find_if(tasks_.begin(), tasks_.end(), [](const Task& t) {
+        return !t.isSnoozed && !t.isTutorial && !t.isDone;
+    });
+    const auto tutorial =
+        std::find_if(tasks_.begin(), tasks_.end(), [](const Task& t) { return t.isTutorial; });
+    if (message != messages_.end()) {
+        current_ = message->id;
+    } else if (open != tasks_.end()) {
+        current_ = open->id;
+    } else if (tutorial != tasks_.end()) {
+        current_ = tutorial->id;
+    }
+    emit changed();
+}
+
+void TaskBoard::wakeExpired() {
+    wakeExpiredItems(tasks_, now_);
+    saveTasks();
+    wakeExpiredItems(messages_, now_);
+    saveMessages();
+}
+
+void TaskBoard::saveTasks() const {
+    DBManager::saveTaskList(tasks_);
+}
+
+void TaskBoard::saveMessages() const {
+    DBManager::saveSystemMessages(messages_);
+}
+
+bool TaskBoard::removeTutorial(const QString& hint) {
+    const auto it = std::find_if(tasks_.begin(), tasks_.end(),
+                                 [&hint](const Task& t) { return t.isTutorial && t.name == hint; });
+    if (it == tasks_.end()) {
+        return false;
+    }
+    tasks_.erase(it);
+    saveTasks();
+    emit changed();
+    return true;
+}
+
+void TaskBoard::addTask(const QString& text) {
+    if (!text.isEmpty()) {
+        Task task;
+        task.id = QUuid::createUuid();
+        task.name = taskName(text);
+        task.created = now_();
+        tasks_.push_back(task);
+        saveTasks();
+    }
+    setCurrentTask();
+}
+
+void TaskBoard::doneCurrent() {
+    const auto index = currentTask();
+    if (!index) {
+        return;
+    }
+    if (systemMessageActive()) {
+        messages_.erase(messages_.begin() + static_cast<std::ptrdiff_t>(*index));
+        saveMessages();
+    } else {
+        Task& task = tasks_[*index];
+        task.isDone = true;
+        task.doneDate = now_();
+        saveTasks();
+        removeTutorial(dHint);
+    }
+    setCurrentTask();
+}
+
+void TaskBoard::snoozeCurrent(double hours) {
+    if (const auto index = currentTask()) {
+        const Date until = now_().addingSeconds(hours * secondsPerHour);
+        if (systemMessageActive()) {
+            SystemMessage& message = messages_[*index];
+            message.snoozedUntil = until;
+            message.isSnoozed = true;
+            saveMessages();
+        } else {
+            Task& task = tasks_[*index];
+            task.snoozedUntil = until;
+            task.isSnoozed = true;
+            saveTasks();
+        }
+    }
+    removeTutorial(hHint);
+    setCurrentTask();
+}
+
+void TaskBoard::unsnoozeAll() {
+    std::for_each(tasks_.begin(), tasks_.end(), unsnoozeTask);
+    saveTasks();
+    setCurrentTask();
+}
+
+template <typename Change> void TaskBoard::changeTasks(const QList<QUuid>& ids, Change change) {
+    const QSet<QUuid> chosen(ids.begin(), ids.end());
+    for (Task& task : tasks_) {
+        if (chosen.contains(task.id)) {
+            change(task);
+        }
+    }
+    saveTasks();
+    setCurrentTask();
+}
+
+void TaskBoard::setDone(const QList<QUuid>& ids, bool done) {
+    const Date at = now_();
+    changeTasks(ids, [done, at](Task& task) {
+        task.isDone = done;
+        task.doneDate = done ? std::optional<Date>(at) : std::nullopt;
+        unsnoozeTask(task);
+    });
+}
+
+void TaskBoard::rename(const QUuid& id, const QString& name) {
+    changeTasks({id}, [name = taskName(name)](Task& task) { task.name = name; });
+}
+
+void TaskBoard::unsnooze(const QList<QUuid>& ids) {
+    changeTasks(ids, unsnoozeTask);
+}
+
+void TaskBoard::remove(const QList<QUuid>& ids) {
+    const QSet<QUuid> chosen(ids.begin(), ids.end());
+    std::erase_if(tasks_, [&chosen](const Task& t) { return chosen.contains(t.id); });
+    saveTasks();
+    setCurrentTask();
+}
+
+void TaskBoard::removeAllDone() {
+    std::erase_if(tasks_, [](const Task& t) { return t.isDone; });
+    saveTasks();
+    setCurrentTask();
+}
+
+void TaskBoard::replaceTasks(std::vector<Task> tasks) {
+    tasks_ = std::move(tasks);
+    setCurrentTask();
+}

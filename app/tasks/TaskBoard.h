@@ -1,0 +1,81 @@
+#pragma once
+
+#include "store/Models.h"
+#include "support/Clock.h"
+
+#include <QList>
+#include <QObject>
+#include <QString>
+#include <QUuid>
+
+#include <cstdint>
+#include <optional>
+#include <variant>
+#include <vector>
+
+// The task model every window shares: the task and message lists, the item to do now and
+// every operation on them. Each operation saves what it changed and ends with one
+// `changed` signal; the windows are views that redraw on it.
+class TaskBoard : public QObject {
+    Q_OBJECT
+public:
+    static const QString aHint;
+    static const QString dHint;
+    static const QString hHint;
+    // A new task keeps this many user-perceived characters of its text.
+    static constexpr int maxTaskLength = 100;
+
+    explicit TaskBoard(Clock clock = systemNow, QObject* parent = nullptr);
+
+    // Reads both lists from the store and adds the tutorial tasks when the list has none.
+    void load();
+
+    const std::vector<Task>& tasks() const { return tasks_; }
+    const std::vector<SystemMessage>& systemMessages() const { return messages_; }
+
+    // The item the last selection pass chose: an index into the messages when
+    // `systemMessageActive`, otherwise into the tasks; nothing when there is nothing to do.
+    std::optional<std::size_t> currentTask() const;
+    bool systemMessageActive() const { return std::holds_alternative<std::int64_t>(current_); }
+    const Task* currentTaskItem() const;
+    const SystemMessage* currentMessage() const;
+
+    // The selection pass: sort, wake expired snoozes, save, choose the item to do now.
+    void setCurrentTask();
+
+    // The panel's actions on the current item, each followed by a selection pass.
+    void addTask(const QString& text);
+    void doneCurrent();
+    void snoozeCurrent(double hours);
+    void unsnoozeAll();
+    // Removes the first tutorial task named `hint`; false when there is none.
+    bool removeTutorial(const QString& hint);
+
+    // The task list's actions, on tasks named by id, each followed by a selection pass.
+    void setDone(const QList<QUuid>& ids, bool done);
+    void rename(const QUuid& id, const QString& name);
+    void unsnooze(const QList<QUuid>& ids);
+    void remove(const QList<QUuid>& ids);
+    void removeAllDone();
+    // Puts a whole new list in place (an import, an undo).
+    void replaceTasks(std::vector<Task> tasks);
+
+    // Cuts a text to the length a task keeps.
+    static QString taskName(const QString& text);
+
+signals:
+    void changed();
+
+private:
+    template <typename Change> void changeTasks(const QList<QUuid>& ids, Change change);
+    void saveTasks() const;
+    void saveMessages() const;
+    void addTutorialTasks();
+    void wakeExpired();
+
+    Clock now_;
+    std::vector<Task> tasks_;
+    std::vector<SystemMessage> messages_;
+    // The item on show, by identity, so that removing another item does not move it.
+    std::variant<std::monostate, QUuid, std::int64_t> current_;
+};
