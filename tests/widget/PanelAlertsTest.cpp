@@ -1,7 +1,10 @@
 // The hide and quit confirmations, answered as a user would.
 #include "PanelFixture.h"
 
+#include <QDialogButtonBox>
+#include <QProxyStyle>
 #include <QSignalSpy>
+#include <QStyleFactory>
 
 namespace {
 
@@ -10,7 +13,45 @@ void fireNow(const QTimer& timer) {
     QMetaObject::invokeMethod(const_cast<QTimer*>(&timer), "timeout");
 }
 
+// A desktop whose dialogs order their buttons by its own convention.
+class ButtonLayoutStyle : public QProxyStyle {
+public:
+    explicit ButtonLayoutStyle(QDialogButtonBox::ButtonLayout layout)
+        : QProxyStyle(QStyleFactory::create(QStringLiteral("Fusion")))
+        , layout_(layout) {}
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                  QStyleHintReturn* returnData) const override {
+        return hint == SH_DialogButtonLayout
+                   ? layout_
+                   : QProxyStyle::styleHint(hint, option, widget, returnData);
+    }
+
+private:
+    QDialogButtonBox::ButtonLayout layout_;
+};
+
 } // namespace
+
+class AlertLayoutTest : public PanelTest,
+                        public testing::WithParamInterface<QDialogButtonBox::ButtonLayout> {};
+
+TEST_P(AlertLayoutTest, ButtonsStayInTheirGivenOrderOnScreen) {
+    const QString before = QApplication::style()->name();
+    QApplication::setStyle(new ButtonLayoutStyle(GetParam()));
+    start();
+    const auto hide = answerNextAlert("Cancel");
+    vc().hideAction();
+    EXPECT_EQ(hide->buttons, (QStringList{"1 Hour", "6 Hours", "12 Hours", "Cancel"}));
+    const auto quit = answerNextAlert("Cancel");
+    vc().quitAction();
+    EXPECT_EQ(quit->buttons, (QStringList{"OK", "Cancel"}));
+    QApplication::setStyle(before);
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryDesktop, AlertLayoutTest,
+                         testing::Values(QDialogButtonBox::WinLayout, QDialogButtonBox::MacLayout,
+                                         QDialogButtonBox::KdeLayout, QDialogButtonBox::GnomeLayout,
+                                         QDialogButtonBox::AndroidLayout));
 
 TEST_F(PanelTest, HideForSixHoursHidesAndComesBackWithoutTheFocus) {
     start();

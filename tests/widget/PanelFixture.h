@@ -27,6 +27,7 @@
 struct AlertSeen {
     QString text;
     QString informativeText;
+    // Their titles from left to right on the screen.
     QStringList buttons;
     QMessageBox::Icon icon = QMessageBox::NoIcon;
     bool answered = false;
@@ -47,8 +48,15 @@ inline std::shared_ptr<AlertSeen> answerNextAlert(const QString& choice) {
         seen->text = box->text();
         seen->informativeText = box->informativeText();
         seen->icon = box->icon();
-        for (QAbstractButton* b : box->buttons()) {
+        // As the user sees them: left to right on the screen.
+        QList<QAbstractButton*> buttons = box->buttons();
+        std::sort(buttons.begin(), buttons.end(), [](QAbstractButton* a, QAbstractButton* b) {
+            return a->mapToGlobal(QPoint()).x() < b->mapToGlobal(QPoint()).x();
+        });
+        for (QAbstractButton* b : buttons) {
             seen->buttons.append(b->text());
+        }
+        for (QAbstractButton* b : buttons) {
             if (b->text() == choice) {
                 seen->answered = true;
                 b->click();

@@ -40,23 +40,33 @@ TEST_F(PanelTest, TheQuenbyButtonOpensTheProductSite) {
 
 TEST_F(PanelTest, TheCallToActionOpensOnlyWebAddresses) {
     UrlRecorder browser;
-    SystemMessage good = makeMessage(1, 1, "good");
-    SystemMessage script = makeMessage(2, 2, "script");
-    script.cta_url = "javascript:alert(1)";
-    SystemMessage local = makeMessage(3, 3, "local");
-    local.cta_url = "file:///etc/passwd";
-    SystemMessage broken = makeMessage(4, 4, "broken");
-    broken.cta_url = "https://exa mple.com/";
-    DBManager::saveSystemMessages({good, script, local, broken});
+    // Each address with whether the call to action may open it.
+    const std::vector<std::pair<QString, bool>> addresses = {
+        {"https://example.com/news", true}, {"HTTP://example.com/", true},
+        {"javascript:alert(1)", false},     {"javascript://example.com/%0Aalert(1)", false},
+        {"file:///etc/passwd", false},      {"file://localhost/etc/passwd", false},
+        {"mailto://example.com/", false},   {"https://exa mple.com/", false},
+        {"not an address", false},
+    };
+    std::vector<SystemMessage> messages;
+    for (const auto& [address, opens] : addresses) {
+        messages.push_back(makeMessage(static_cast<std::int64_t>(messages.size()),
+                                       static_cast<std::int64_t>(messages.size()), "news"));
+        messages.back().cta_url = address;
+    }
+    DBManager::saveSystemMessages(messages);
     start();
-    for (int i = 0; i < 4; ++i) {
+    for (const auto& [address, opens] : addresses) {
+        browser.opened.clear();
+        testing::internal::CaptureStdout();
         QTest::mouseClick(button("ctaButton"), Qt::LeftButton);
+        const std::string out = testing::internal::GetCapturedStdout();
+        EXPECT_EQ(browser.opened.size(), opens ? 1 : 0) << address.toStdString();
+        EXPECT_EQ(out.empty(), opens) << address.toStdString() << ": " << out;
         // The message stays on show until it is done.
         EXPECT_TRUE(vc().systemMessageActive());
         QTest::mouseClick(button("doneButton"), Qt::LeftButton);
     }
-    ASSERT_EQ(browser.opened.size(), 1);
-    EXPECT_EQ(browser.opened[0], QUrl("https://example.com/news"));
 }
 
 TEST_F(PanelTest, AMissingTypefaceIsReportedAndStartUpGoesOn) {

@@ -102,12 +102,22 @@ TEST_F(PanelTest, ShortcutTOpensTheTaskListOnlyWhenNoWindowIsPresented) {
     delete presented;
 }
 
-TEST_F(PanelTest, NavigationWithoutItsWindowsOpensNothing) {
+TEST_F(PanelTest, ATransitionWithoutItsWindowSaysSoAndTakesNoFocus) {
     start();
     const int before = QApplication::topLevelWidgets().size();
+    testing::internal::CaptureStdout();
     for (const char* name : {"helpButton", "allTasksButton"}) {
         QTest::mouseClick(button(name), Qt::LeftButton);
     }
+    vc().hideApplication();
     vc().keyTFunction();
+    vc().performSegue("elsewhere");
+    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+              "The \"help\" window is not available yet\n"
+              "The \"alltasks\" window is not available yet\n"
+              "The \"alltasks\" window is not available yet\n"
+              "Unknown window transition \"elsewhere\"\n");
     EXPECT_EQ(QApplication::topLevelWidgets().size(), before);
+    // T opened nothing, so it did not bring the hidden panel forward either.
+    EXPECT_TRUE(vc().isApplicationHidden());
 }

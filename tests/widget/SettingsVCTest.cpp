@@ -124,6 +124,27 @@ TEST_F(SettingsTest, SaveStoresThenReRegistersAllSevenAfterAMoment) {
     EXPECT_FALSE(hotKeyService->press(KeyCombo(Key::d, controlOption)));
 }
 
+TEST_F(SettingsTest, ClosingRightAfterSaveStillRegistersTheNewKeys) {
+    start();
+    for (const bool byCancel : {true, false}) {
+        SettingsVC* settings = openSettings();
+        ASSERT_NE(settings, nullptr);
+        pick(*settings, add, byCancel ? keyZ : keyA);
+        QTest::mouseClick(settings->findChild<QPushButton*>("saveButton"), Qt::LeftButton);
+        if (byCancel) {
+            QTest::mouseClick(settings->findChild<QPushButton*>("cancelButton"), Qt::LeftButton);
+        } else {
+            settings->close();
+        }
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        const Key expected = byCancel ? Key::z : Key::a;
+        EXPECT_TRUE(QTest::qWaitFor(
+            [&] { return !registeredKeys().empty() && registeredKeys().front() == expected; },
+            2000));
+        EXPECT_EQ(button("addButton")->text(), byCancel ? " Add" : "Add");
+    }
+}
+
 TEST_F(SettingsTest, CancelOrClosingLeavesEverythingAsItWas) {
     start();
     const auto registered = hotKeyService->live;

@@ -1,0 +1,260 @@
+// The task model without any window: which item is to do now, and what each operation
+// does to the lists and the store.
+#include "tasks/TaskBoard.h"
+
+#include "store/DBManager.h"
+#include "store/PreferenceStore.h"
+#include "store/ShortcutAction.h"
+#include "tests/support/Builders.h"
+#include "tests/support/FileUtil.h"
+#include "tests/support/TempConfigHome.h"
+
+#include <QSignalSpy>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+constexpr double startTime = 800'000'000;
+
+QStringList names(const std::vector<Task>& tasks) {
+    QStringList list;
+    for (const Task& t : tasks) {
+        list.append(t.name);
+    }
+    return list;
+}
+
+Task done(Task task) {
+    task.isDone = true;
+    return task;
+}
+
+template <typename Item> Item snoozed(Item item) {
+    item.isSnoozed = true;
+    item.snoozedUntil = Date{startTime + 60};
+    return item;
+}
+
+} // namespace
+
+class TaskBoardTest : public testing::Test {
+protected:
+    // A model on the store as it stands, after its first selection pass.
+    TaskBoard& start() {
+        board.load();
+        board.setCurrentTask();
+        return board;
+    }
+    QString shown() const {
+        if (const SystemMessage* m = board.currentMessage()) {
+            return m->message;
+        }
+        const Task* t = board.currentTaskItem();
+        return t ? t->name : QStringLiteral("nothing");
+    }
+
+    TempConfigHome home;
+    Date now{startTime};
+    TaskBoard board{[this] { return now; }};
+};
+
+struct SelectionCase {
+    const char* what;
+    std::vector<Task> tasks;
+    std::vector<SystemMessage> messages;
+    QString shown;
+};
+
+class TaskBoardSelection : public TaskBoardTest,
+                           public testing::WithParamInterface<SelectionCase> {};
+
+TEST_P(TaskBoardSelection, ChoosesTheItemToDoNow) {
+    DBManager::saveTaskList(GetParam().tasks);
+    DBManager::saveSystemMessages(GetParam().messages);
+    start();
+    EXPECT_EQ(shown(), GetParam().shown);
+    // The pass saved the list it chose from, sorted by creation and stable.
+    EXPECT_EQ(names(DBManager::getTaskList()), names(board.tasks()));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, TaskBoardSelection,
+    testing::Values(
+        SelectionCase{"oldest open task, equal times in stored order",
+                      {makeTask("later", 30), makeTask("first stored", 10),
+                       makeTask("second stored", 10), done(makeTask("older but done", 1)),
+                       makeTutorial(TaskBoard::aHint, 0)},
+                      {},
+                      "first stored"},
+        SelectionCase{"a done tutorial is shown when nothing is open",
+                      {done(makeTutorial(TaskBoard::dHint, 5))},
+                      {},
+                      TaskBoard::dHint},
+        SelectionCase{"a snoozed tutorial when only done and snoozed tasks are left",
+                      {done(makeTask("done", 1)), makeSnoozed("snoozed", 2, Date{startTime + 9}),
+                       snoozed(makeTutorial(TaskBoard::hHint, 3))},
+                      {},
+                      TaskBoard::hHint},
+        SelectionCase{
+            "an unsnoozed message before any task",
+            {makeTask("task", 1)},
+            {snoozed(makeMessage(1, 100, "snoozed news")), makeMessage(2, 200, "fresh news")},
+            "fresh news"}),
+    [](const auto& param) { return std::to_string(param.index); });
+
+TEST_F(TaskBoardTest, FirstStartAddsTheThreeTutorialsUnsaved) {
+    board.load();
+    EXPECT_EQ(names(board.tasks()),
+              (QStringList{TaskBoard::aHint, TaskBoard::dHint, TaskBoard::hHint}));
+    for (const Task& t : board.tasks()) {
+        EXPECT_TRUE(t.isTutorial && !t.isDone && !t.isSnoozed && !t.doneDate);
+        EXPECT_EQ(t.created, now);
+    }
+    EXPECT_NE(board.tasks()[0].id, board.tasks()[1].id);
+    EXPECT_EQ(PreferenceStore::standard().boolean("tutorialsAdded"), true);
+    // Saved only by the first pass, which writes both lists.
+    EXPECT_FALSE(QFile::exists(home.storeFile("tasksData.data")));
+    board.setCurrentTask();
+    EXPECT_EQ(DBManager::getTaskList().size(), 3u);
+    EXPECT_EQ(readFile(home.storeFile("systemMessages.data")), QByteArray("[]"));
+    EXPECT_EQ(shown(), TaskBoard::aHint);
+}
+
+TEST_F(TaskBoardTest, SnoozesWakeOnlyAfterTheirEnd) {
+    SystemMessage message = snoozed(makeMessage(7, 1, "news"));
+    message.snoozedUntil = Date{startTime + 86400};
+    DBManager::saveTaskList(
+        {makeSnoozed("a day", 1, Date{startTime + 86400}), makeSnoozed("no end", 2, std::nullopt)});
+    DBManager::saveSystemMessages({message});
+    start();
+    EXPECT_EQ(shown(), TaskBoard::aHint);
+    now = Date{startTime + 86400}; // exactly at the end: still snoozed
+    board.setCurrentTask();
+    EXPECT_EQ(shown(), TaskBoard::aHint);
+    now = Date{startTime + 86400.001};
+    board.setCurrentTask();
+    EXPECT_EQ(shown(), "news");
+    const auto tasks = DBManager::getTaskList();
+    EXPECT_FALSE(tasks[0].isSnoozed || tasks[0].snoozedUntil);
+    EXPECT_FALSE(DBManager::getSystemMessages()[0].isSnoozed);
+    now = Date{startTime + 1e9};
+    board.setCurrentTask();
+    EXPECT_TRUE(DBManager::getTaskList()[1].isSnoozed);
+}
+
+TEST_F(TaskBoardTest, DoneMarksTheShownItemAndTakesTheDHint) {
+    DBManager::saveSystemMessages({makeMessage(1, 10, "one")});
+    DBManager::saveTaskList(
+        {makeTask("first", 1), makeTask("second", 2), makeTutorial(TaskBoard::dHint, 0)});
+    start();
+    const QByteArray tasksBefore = readFile(home.storeFile("tasksData.data"));
+    board.doneCurrent();
+    EXPECT_TRUE(DBManager::getSystemMessages().empty());
+    // A message's Done touches no task, not even the D hint.
+    EXPECT_EQ(readFile(home.storeFile("tasksData.data")), tasksBefore);
+
+    now = Date{startTime + 12.5};
+    board.doneCurrent();
+    const auto stored = DBManager::getTaskList();
+    EXPECT_EQ(names(stored), (QStringList{"first", "second"}));
+    EXPECT_TRUE(stored[0].isDone);
+    EXPECT_EQ(stored[0].doneDate, now);
+    EXPECT_EQ(shown(), "second");
+}
+
+class TaskBoardSnooze : public TaskBoardTest,
+                        public testing::WithParamInterface<ShortcutActionInfo> {};
+
+TEST_P(TaskBoardSnooze, LastsExactlyItsLengthAndTakesTheHHint) {
+    const double seconds = *GetParam().snoozeHours * 3600;
+    DBManager::saveTaskList({makeTask("task", 1), makeTutorial(TaskBoard::hHint, 0)});
+    DBManager::saveSystemMessages({makeMessage(5, 1, "news")});
+    start();
+    now = Date{startTime + 0.25};
+    board.snoozeCurrent(*GetParam().snoozeHours);
+    EXPECT_EQ(DBManager::getSystemMessages()[0].snoozedUntil, Date{startTime + 0.25 + seconds});
+    board.snoozeCurrent(*GetParam().snoozeHours);
+    const auto stored = DBManager::getTaskList();
+    ASSERT_EQ(names(stored), QStringList{"task"});
+    EXPECT_TRUE(stored[0].isSnoozed);
+    EXPECT_EQ(stored[0].snoozedUntil, Date{startTime + 0.25 + seconds});
+}
+
+INSTANTIATE_TEST_SUITE_P(EverySnooze, TaskBoardSnooze,
+                         testing::Values(infoOf(ShortcutAction::Hour), infoOf(ShortcutAction::Day),
+                                         infoOf(ShortcutAction::TwoDays),
+                                         infoOf(ShortcutAction::Week)));
+
+TEST_F(TaskBoardTest, SnoozeWithNothingShownStillTakesTheHHint) {
+    DBManager::saveTaskList({makeTutorial(TaskBoard::aHint, 1), makeTutorial(TaskBoard::hHint, 2)});
+    start();
+    board.removeTutorial(TaskBoard::aHint);
+    EXPECT_FALSE(board.currentTask());
+    board.snoozeCurrent(1);
+    EXPECT_TRUE(DBManager::getTaskList().empty());
+    EXPECT_EQ(shown(), "nothing");
+}
+
+TEST_F(TaskBoardTest, RemovingAHintKeepsTheShownTaskCurrent) {
+    DBManager::saveTaskList({makeTutorial(TaskBoard::aHint, 0), makeTask("real", 1)});
+    start();
+    ASSERT_EQ(shown(), "real");
+    // What Add does first; Done right after must still act on the task on show.
+    board.removeTutorial(TaskBoard::aHint);
+    EXPECT_EQ(board.currentTask(), 0u);
+    board.doneCurrent();
+    EXPECT_TRUE(DBManager::getTaskList().front().isDone);
+}
+
+TEST_F(TaskBoardTest, AddKeepsTheFirstHundredCharactersUntrimmed) {
+    start();
+    // 250 user-perceived characters, the first 50 of them five code points each.
+    const QString family = QStringLiteral("\U0001F469\u200D\U0001F469\u200D\U0001F467");
+    board.addTask(family.repeated(50) + QString(200, u'x'));
+    board.addTask(QStringLiteral("   "));
+    board.addTask(QString());
+    const auto stored = DBManager::getTaskList();
+    ASSERT_EQ(stored.size(), 5u);
+    EXPECT_EQ(stored[3].name, family.repeated(50) + QString(50, u'x'));
+    EXPECT_EQ(stored[3].created, now);
+    EXPECT_FALSE(stored[3].isTutorial || stored[3].isDone || stored[3].isSnoozed);
+    EXPECT_EQ(stored[4].name, QStringLiteral("   "));
+}
+
+TEST_F(TaskBoardTest, UnsnoozeAllWakesEveryTaskButNoMessage) {
+    DBManager::saveTaskList({done(makeSnoozed("done", 1, Date{startTime + 500})),
+                             makeSnoozed("snoozed", 2, std::nullopt)});
+    DBManager::saveSystemMessages({snoozed(makeMessage(3, 1, "news"))});
+    start();
+    board.unsnoozeAll();
+    for (const Task& t : DBManager::getTaskList()) {
+        EXPECT_FALSE(t.isSnoozed || t.snoozedUntil) << t.name.toStdString();
+    }
+    EXPECT_TRUE(DBManager::getSystemMessages()[0].isSnoozed);
+    EXPECT_EQ(shown(), "snoozed");
+}
+
+TEST_F(TaskBoardTest, ListOperationsSaveAndSignalOnce) {
+    DBManager::saveTaskList({makeSnoozed("a", 1, Date{startTime + 50}), makeTask("b", 2),
+                             done(makeTask("c", 3)), makeTutorial(TaskBoard::aHint, 4)});
+    start();
+    const QUuid a = board.tasks()[0].id, b = board.tasks()[1].id, c = board.tasks()[2].id;
+    QSignalSpy changed(&board, &TaskBoard::changed);
+    const auto stored = [](int i) { return DBManager::getTaskList()[static_cast<size_t>(i)]; };
+
+    now = Date{startTime + 7};
+    board.setDone({a, b}, true); // done also unsnoozes
+    EXPECT_TRUE(stored(0).isDone && !stored(0).isSnoozed && !stored(0).snoozedUntil);
+    EXPECT_EQ(stored(1).doneDate, now);
+    board.setDone({c}, false);
+    EXPECT_FALSE(stored(2).isDone || stored(2).doneDate);
+    EXPECT_EQ(shown(), "c");
+    board.rename(c, QString(150, u'n'));
+    EXPECT_EQ(stored(2).name, QString(100, u'n'));
+    board.remove({a, c});
+    EXPECT_EQ(names(DBManager::getTaskList()), (QStringList{"b", TaskBoard::aHint}));
+    board.removeAllDone();
+    EXPECT_EQ(names(DBManager::getTaskList()), QStringList{TaskBoard::aHint});
+    EXPECT_EQ(changed.count(), 5);
+}
