@@ -5,25 +5,25 @@
 
 HighlightView::HighlightView(QWidget* parent)
     : QWidget(parent)
-    , effect(new QGraphicsOpacityEffect(this))
-    , animation(new QPropertyAnimation(effect, "opacity", this)) {
+    , effect_(new QGraphicsOpacityEffect(this))
+    , animation_(new QPropertyAnimation(effect_, "opacity", this)) {
     setObjectName(QStringLiteral("highlightView"));
     setAttribute(Qt::WA_TransparentForMouseEvents);
     // Nothing to cover until the first action places it.
     setGeometry(QRect());
-    effect->setOpacity(0);
-    setGraphicsEffect(effect);
-    animation->setDuration(fadeMs);
-    settle.setSingleShot(true);
-    settle.setInterval(settleMs);
-    connect(&settle, &QTimer::timeout, this, [this] {
-        animation->stop();
-        effect->setOpacity(target);
+    effect_->setOpacity(0);
+    setGraphicsEffect(effect_);
+    animation_->setDuration(fadeMs);
+    settle_.setSingleShot(true);
+    settle_.setInterval(settleMs);
+    connect(&settle_, &QTimer::timeout, this, [this] {
+        animation_->stop();
+        effect_->setOpacity(target_);
     });
 }
 
 double HighlightView::opacity() const {
-    return effect->opacity();
+    return effect_->opacity();
 }
 
 void HighlightView::fadeIn() {
@@ -35,11 +35,11 @@ void HighlightView::fadeOut() {
 }
 
 void HighlightView::fade(double from, double to) {
-    target = to;
-    animation->stop();
-    animation->setStartValue(from);
-    animation->setEndValue(to);
-    animation->start();
+    target_ = to;
+    animation_->stop();
+    animation_->setStartValue(from);
+    animation_->setEndValue(to);
+    animation_->start();
     // A later fade replaces the pending settling of an earlier one.
-    settle.start();
+    settle_.start();
 }

@@ -13,7 +13,7 @@ class HighlightView : public QWidget {
 public:
     static constexpr int fadeMs = 100;
     // The opacity is set to its end value a little before the fade ends, so the frame stays
-    // as it should once the animation is over.
+    // as it should once the animation_ is over.
     static constexpr int settleMs = fadeMs - 20;
 
     explicit HighlightView(QWidget* parent = nullptr);
@@ -25,8 +25,8 @@ public:
 private:
     void fade(double from, double to);
 
-    QGraphicsOpacityEffect* effect;
-    QPropertyAnimation* animation;
-    QTimer settle;
-    double target = 0;
+    QGraphicsOpacityEffect* effect_;
+    QPropertyAnimation* animation_;
+    QTimer settle_;
+    double target_ = 0;
 };

@@ -56,23 +56,23 @@ void PBWindow::watchScreen(QScreen* screen) {
 }
 
 void PBWindow::setContentView(QWidget* view) {
-    delete content;
-    content = view;
+    delete content_;
+    content_ = view;
     layout()->addWidget(view);
 }
 
 void PBWindow::roundCorners(double radius) {
-    cornerRadius = radius;
+    cornerRadius_ = radius;
     updateMask();
 }
 
 void PBWindow::updateMask() {
-    if (cornerRadius <= 0 || !Platform::current().needsCornerMask()) {
+    if (cornerRadius_ <= 0 || !Platform::current().needsCornerMask()) {
         clearMask();
         return;
     }
     QPainterPath path;
-    path.addRoundedRect(QRectF(rect()), cornerRadius, cornerRadius);
+    path.addRoundedRect(QRectF(rect()), cornerRadius_, cornerRadius_);
     setMask(QRegion(path.toFillPolygon().toPolygon()));
 }
 
@@ -93,15 +93,15 @@ void PBWindow::keepOnScreen() {
 
 void PBWindow::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
-    positionUnchecked = true;
+    positionUnchecked_ = true;
 }
 
 void PBWindow::paintEvent(QPaintEvent* event) {
     QWidget::paintEvent(event);
-    if (std::exchange(positionUnchecked, false)) {
+    if (std::exchange(positionUnchecked_, false)) {
         QTimer::singleShot(0, this, &PBWindow::syncPositionWithServer);
     }
-    if (!std::exchange(everPainted, true)) {
+    if (!std::exchange(everPainted_, true)) {
         QTimer::singleShot(0, this, &PBWindow::presented);
     }
 }

@@ -12,7 +12,7 @@ public:
 
     // The view that fills the window.
     void setContentView(QWidget* view);
-    QWidget* contentView() const { return content; }
+    QWidget* contentView() const { return content_; }
 
     // Rounded corners: the translucent window shows them where a compositor draws it;
     // without one the corners are cut off with a mask, or they would show black.
@@ -41,8 +41,8 @@ private:
     void syncPositionWithServer();
     void watchScreen(QScreen* screen);
 
-    QWidget* content = nullptr;
-    double cornerRadius = 0;
-    bool positionUnchecked = false;
-    bool everPainted = false;
+    QWidget* content_ = nullptr;
+    double cornerRadius_ = 0;
+    bool positionUnchecked_ = false;
+    bool everPainted_ = false;
 };

@@ -19,7 +19,7 @@ QColor TaskTextField::textColor() const {
 }
 
 void TaskTextField::setAccent(std::optional<Accent> accent) {
-    accentRun = std::move(accent);
+    accentRun_ = std::move(accent);
     update();
 }
 
@@ -33,7 +33,7 @@ bool TaskTextField::isSelectable() const {
 }
 
 void TaskTextField::paintEvent(QPaintEvent* event) {
-    if (!accentRun || !isReadOnly()) {
+    if (!accentRun_ || !isReadOnly()) {
         QLineEdit::paintEvent(event);
         return;
     }
@@ -45,8 +45,8 @@ void TaskTextField::paintEvent(QPaintEvent* event) {
 
     QTextLayout layout(text(), font());
     QTextCharFormat accentFormat;
-    accentFormat.setForeground(accentRun->color);
-    layout.setFormats({{accentRun->start, accentRun->length, accentFormat}});
+    accentFormat.setForeground(accentRun_->color);
+    layout.setFormats({{accentRun_->start, accentRun_->length, accentFormat}});
     layout.beginLayout();
     QTextLine line = layout.createLine();
     layout.endLayout();

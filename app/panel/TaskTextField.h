@@ -23,7 +23,7 @@ public:
 
     // Drawn only while the field is not editable.
     void setAccent(std::optional<Accent> accent);
-    const std::optional<Accent>& accent() const { return accentRun; }
+    const std::optional<Accent>& accent() const { return accentRun_; }
 
     // Whether the field takes the mouse and the keyboard focus at all. A field that does
     // not lets presses through to the panel, which is then dragged by its text too.
@@ -34,5 +34,5 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    std::optional<Accent> accentRun;
+    std::optional<Accent> accentRun_;
 };

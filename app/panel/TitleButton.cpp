@@ -7,23 +7,23 @@
 #include <cmath>
 
 void TitleButton::setAttributedTitle(const AttributedString& title) {
-    attributed = title;
+    attributed_ = title;
     setText(title.string);
     updateGeometry();
     update();
 }
 
 void TitleButton::layOut(QTextLayout& layout) const {
-    layout.setText(attributed->string);
+    layout.setText(attributed_->string);
     layout.setFont(font());
-    QList<QTextLayout::FormatRange> runs = attributed->runs;
+    QList<QTextLayout::FormatRange> runs = attributed_->runs;
     for (QTextLayout::FormatRange& run : runs) {
         // A disabled button draws its title in the palette's disabled colour.
         if (!isEnabled()) {
             run.format.clearForeground();
         }
         // An emphasised space marks a title that names no key: nothing of it should show.
-        if (attributed->string.mid(run.start, run.length).trimmed().isEmpty()) {
+        if (attributed_->string.mid(run.start, run.length).trimmed().isEmpty()) {
             run.format.setUnderlineStyle(QTextCharFormat::NoUnderline);
         }
     }
@@ -36,10 +36,10 @@ void TitleButton::layOut(QTextLayout& layout) const {
 
 QSize TitleButton::sizeHint() const {
     QSize hint = QPushButton::sizeHint();
-    if (attributed) {
+    if (attributed_) {
         QTextLayout layout;
         layOut(layout);
-        const int plain = fontMetrics().horizontalAdvance(attributed->string);
+        const int plain = fontMetrics().horizontalAdvance(attributed_->string);
         const int styled = static_cast<int>(std::ceil(layout.lineAt(0).naturalTextWidth()));
         hint.rwidth() += std::max(0, styled - plain);
     }
@@ -47,7 +47,7 @@ QSize TitleButton::sizeHint() const {
 }
 
 void TitleButton::paintEvent(QPaintEvent* event) {
-    if (!attributed) {
+    if (!attributed_) {
         QPushButton::paintEvent(event);
         return;
     }

@@ -14,7 +14,7 @@ public:
     using QPushButton::QPushButton;
 
     void setAttributedTitle(const AttributedString& title);
-    const std::optional<AttributedString>& attributedTitle() const { return attributed; }
+    const std::optional<AttributedString>& attributedTitle() const { return attributed_; }
 
     QSize sizeHint() const override;
 
@@ -25,5 +25,5 @@ private:
     // The title laid out on one line in the button's font, formats applied.
     void layOut(QTextLayout& layout) const;
 
-    std::optional<AttributedString> attributed;
+    std::optional<AttributedString> attributed_;
 };

@@ -65,7 +65,7 @@ Appearance& Appearance::shared() {
 
 Appearance::Appearance(QObject* parent)
     : QObject(parent) {
-    current = schemeFromPalette();
+    current_ = schemeFromPalette();
     if (qApp) {
         qApp->installEventFilter(this);
     }
@@ -103,7 +103,7 @@ void Appearance::portalSettingChanged(const QString& group, const QString& key,
 }
 
 void Appearance::setPortalScheme(std::optional<Scheme> scheme) {
-    portalScheme = scheme;
+    portalScheme_ = scheme;
     update();
 }
 
@@ -115,9 +115,9 @@ bool Appearance::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void Appearance::update() {
-    const Scheme next = portalScheme.value_or(schemeFromPalette());
-    if (next != current) {
-        current = next;
+    const Scheme next = portalScheme_.value_or(schemeFromPalette());
+    if (next != current_) {
+        current_ = next;
         emit changed();
     }
 }

@@ -16,8 +16,8 @@ public:
     // The one appearance of the process, made on first use and owned by the application.
     static Appearance& shared();
 
-    Scheme scheme() const { return current; }
-    bool isDark() const { return current == Scheme::Dark; }
+    Scheme scheme() const { return current_; }
+    bool isDark() const { return current_ == Scheme::Dark; }
 
     // The portal's preference; nothing when it has none or there is no portal.
     void setPortalScheme(std::optional<Scheme> scheme);
@@ -35,6 +35,6 @@ private:
     Q_SLOT void portalSettingChanged(const QString& group, const QString& key,
                                      const QDBusVariant& value);
 
-    std::optional<Scheme> portalScheme;
-    Scheme current = Scheme::Light;
+    std::optional<Scheme> portalScheme_;
+    Scheme current_ = Scheme::Light;
 };
