@@ -140,7 +140,9 @@ TEST_F(TaskBoardTest, APassThatChangesNothingWritesNothingAndAFailedSaveIsRetrie
     board.doneCurrent();
     ASSERT_TRUE(QDir(tasksFile).removeRecursively());
     board.setCurrentTask();
-    EXPECT_TRUE(DBManager::getTaskList()[1].isDone);
+    const auto stored = DBManager::getTaskList();
+    ASSERT_EQ(stored.size(), 3u);
+    EXPECT_TRUE(stored[1].isDone);
 }
 
 TEST_F(TaskBoardTest, SnoozesWakeOnlyAfterTheirEnd) {
