@@ -1,3 +1,4 @@
+#include "CommandLine.h"
 #include "MainInterface.h"
 #include "platform/SingleInstance.h"
 #include "store/PreferenceStore.h"
@@ -11,7 +12,10 @@
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quenby"));
-    QApplication::setDesktopFileName(QStringLiteral("quenby"));
+    QApplication::setDesktopFileName(QStringLiteral("app.quenby.Quenby"));
+    if (const auto exitCode = CommandLine::handle()) {
+        return *exitCode;
+    }
     // The panel is a tool window; the application lives until Quit.
     QApplication::setQuitOnLastWindowClosed(false);
 
