@@ -218,7 +218,7 @@ void ViewController::hideAction() {
     const int answer = runAlert(
         window(), QStringLiteral("Hide Quenby"),
         QStringLiteral("This will hide Quenby for a period of time, to show it again immediately "
-                       "just use a shortcut like Add Task (Ctrl+Opt+A)"),
+                       "just use a shortcut like Add Task (Ctrl+Alt+A)"),
         {QStringLiteral("1 Hour"), QStringLiteral("6 Hours"), QStringLiteral("12 Hours"),
          QStringLiteral("Cancel")});
     Console::printLine(firstButtonReturn + answer);

@@ -122,6 +122,8 @@ public:
 signals:
     // Quit was confirmed: the application should end.
     void quitRequested();
+    // The shortcuts were registered again, perhaps with other keys.
+    void shortcutsChanged();
 
 protected:
     void showEvent(QShowEvent* event) override;

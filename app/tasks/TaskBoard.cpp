@@ -8,16 +8,34 @@
 #include <QTextBoundaryFinder>
 
 #include <algorithm>
+#include <array>
 
-const QString TaskBoard::aHint = QStringLiteral("Hint: Press Control-Option-A to add a new task");
-const QString TaskBoard::dHint =
-    QStringLiteral("Hint: Press Control-Option-D to mark task as done");
+const QString TaskBoard::aHint = QStringLiteral("Hint: Press Control-Alt-A to add a new task");
+const QString TaskBoard::dHint = QStringLiteral("Hint: Press Control-Alt-D to mark task as done");
 const QString TaskBoard::hHint =
-    QStringLiteral("Hint: Press Control-Option-H to snooze task for an hour");
+    QStringLiteral("Hint: Press Control-Alt-H to snooze task for an hour");
 
 namespace {
 
 constexpr double secondsPerHour = 3600;
+
+// Stored tutorials may carry the hints' first wording, which named a key PC keyboards lack.
+void renameOldHints(std::vector<Task>& tasks, bool& renamed) {
+    const std::array<std::pair<QLatin1StringView, const QString*>, 3> oldHints{{
+        {QLatin1StringView("Hint: Press Control-Option-A to add a new task"), &TaskBoard::aHint},
+        {QLatin1StringView("Hint: Press Control-Option-D to mark task as done"), &TaskBoard::dHint},
+        {QLatin1StringView("Hint: Press Control-Option-H to snooze task for an hour"),
+         &TaskBoard::hHint},
+    }};
+    for (Task& task : tasks) {
+        for (const auto& [old, hint] : oldHints) {
+            if (task.isTutorial && task.name == old) {
+                task.name = *hint;
+                renamed = true;
+            }
+        }
+    }
+}
 
 // True when the order changed.
 bool sortByCreation(std::vector<Task>& tasks) {
@@ -58,6 +76,7 @@ void TaskBoard::load() {
     tasks_ = DBManager::getTaskList();
     // A list stored out of order is written back sorted by the first pass.
     tasksUnsaved_ = sortByCreation(tasks_);
+    renameOldHints(tasks_, tasksUnsaved_);
     addTutorialTasks();
     messages_ = DBManager::getSystemMessages();
     messagesUnsaved_ = false;

@@ -145,6 +145,17 @@ TEST_F(TaskBoardTest, APassThatChangesNothingWritesNothingAndAFailedSaveIsRetrie
     EXPECT_TRUE(stored[1].isDone);
 }
 
+TEST_F(TaskBoardTest, HintsStoredInTheirFirstWordingNameTheAltKey) {
+    DBManager::saveTaskList({makeTutorial("Hint: Press Control-Option-A to add a new task", 0),
+                             makeTask("Hint: Press Control-Option-D to mark task as done", 1)});
+    start();
+    EXPECT_EQ(names(DBManager::getTaskList()),
+              (QStringList{"Hint: Press Control-Alt-A to add a new task",
+                           "Hint: Press Control-Option-D to mark task as done"}))
+        << "only tutorials are renamed";
+    EXPECT_TRUE(board.removeTutorial(TaskBoard::aHint));
+}
+
 TEST_F(TaskBoardTest, SnoozesWakeOnlyAfterTheirEnd) {
     SystemMessage message = snoozed(makeMessage(7, 1, "news"));
     message.snoozedUntil = Date{startTime + 86400};
