@@ -3,9 +3,9 @@
 #include "store/DBManager.h"
 #include "store/PreferenceStore.h"
 #include "support/Console.h"
+#include "support/Graphemes.h"
 
 #include <QSet>
-#include <QTextBoundaryFinder>
 
 #include <algorithm>
 #include <array>
@@ -83,12 +83,7 @@ void TaskBoard::load() {
 }
 
 QString TaskBoard::taskName(const QString& text) {
-    QTextBoundaryFinder graphemes(QTextBoundaryFinder::Grapheme, text);
-    qsizetype end = 0;
-    for (int i = 0; i < maxTaskLength && end >= 0 && end < text.size(); ++i) {
-        end = graphemes.toNextBoundary();
-    }
-    return end < 0 ? text : text.left(end);
+    return Graphemes::first(text, maxTaskLength);
 }
 
 std::optional<std::size_t> TaskBoard::currentTask() const {
