@@ -82,4 +82,5 @@ void MainInterface::launch() {
     appDelegate_.applicationDidFinishLaunching();
     panel_.restorePosition();
     panel_.show();
+    board_.startMessagePolling();
 }

@@ -1,5 +1,7 @@
 #include "tasks/TaskBoard.h"
 
+#include "feed/Acceptance.h"
+#include "feed/AppVersion.h"
 #include "store/DBManager.h"
 #include "store/PreferenceStore.h"
 #include "support/Console.h"
@@ -68,9 +70,47 @@ void unsnoozeTask(Task& task) {
 
 } // namespace
 
-TaskBoard::TaskBoard(Clock clock, QObject* parent)
+TaskBoard::TaskBoard(Clock clock, FeedAddress feed, QObject* parent)
     : QObject(parent)
-    , now_(std::move(clock)) {}
+    , now_(std::move(clock))
+    , api_(std::move(feed)) {
+    connect(&feedTimer_, &QTimer::timeout, this, &TaskBoard::getSystemMessages);
+}
+
+void TaskBoard::startMessagePolling() {
+    getSystemMessages();
+    feedTimer_.start(feedPollInterval);
+}
+
+void TaskBoard::getSystemMessages() {
+    // A list whose last save failed is newer than the stored one.
+    if (!messagesUnsaved_) {
+        messages_ = DBManager::getSystemMessages();
+    }
+    // The answer comes on this thread, so it never interleaves with a pass or an action.
+    api_.getSystemMessages(
+        [this](bool success, const QString& statusText, std::vector<SystemMessage> fetched) {
+            acceptSystemMessages(success, statusText, fetched);
+        });
+}
+
+void TaskBoard::acceptSystemMessages(bool success, const QString& statusText,
+                                     const std::vector<SystemMessage>& fetched) {
+    Feed::printReceived(success, statusText, fetched);
+    auto accepted =
+        Feed::acceptMessages(success, fetched, {messages_, DBManager::getSeenSysyemMessages()},
+                             Feed::platformTag, runningVersion());
+    if (!accepted) {
+        return;
+    }
+    DBManager::saveSeenSysyemMessages(accepted->lists.seen);
+    if (accepted->changed) {
+        // The message on show is tracked by id, so a new order does not change it.
+        messages_ = std::move(accepted->lists.messages);
+        saveMessages();
+        emit changed();
+    }
+}
 
 void TaskBoard::load() {
     tasks_ = DBManager::getTaskList();

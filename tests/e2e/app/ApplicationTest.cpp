@@ -78,6 +78,7 @@ TEST(Application, FirstLaunchTurnsOnStartAtLoginAndShowsTheFirstTutorial) {
     EXPECT_TRUE(app.output.startsWith(refusals +
                                       "setting launch: true\nLaunch on Startup is ON\n()\n"
                                       "launch on startup true\nviewDidAppear\n"
+                                      "Message feed: no address configured\n"
                                       "applicationDidBecomeActive\n"))
         << app.output.toStdString();
 
