@@ -2,6 +2,7 @@
 
 #include "panel/ViewController.h"
 #include "platform/LoginItem.h"
+#include "store/StoreKeys.h"
 #include "support/Console.h"
 
 #include <QGuiApplication>
@@ -9,9 +10,6 @@
 #include <QSystemTrayIcon>
 
 namespace {
-const QString startupSetKey = QStringLiteral("startupSet");
-const QString launchOnStartupKey = QStringLiteral("launchOnStartup");
-
 QIcon applicationIcon() {
     QIcon icon;
     for (const int size : {32, 64}) {
@@ -67,13 +65,18 @@ void AppDelegate::setViewController(ViewController* controller) {
 }
 
 void AppDelegate::applicationDidFinishLaunching() {
-    if (!defaults.boolForKey(startupSetKey)) {
+    // Once per installation: a mark that is there but unreadable was set before.
+    const auto startupSet = defaults.boolean(StoreKeys::startupSet);
+    if (startupSet ? !*startupSet
+                   : defaults.load(StoreKeys::startupSet, PreferenceStore::Kind::Boolean).state ==
+                         StoreFiles::ReadResult::State::Missing) {
         const bool registered = setLaunchAtStartup(true);
-        defaults.setBool(startupSetKey, true);
-        // A refused entry leaves start at login off, as the desktop has it.
-        defaults.setBool(launchOnStartupKey, registered);
+        // The flags only record; a failed write has said why.
+        static_cast<void>(defaults.setBool(StoreKeys::startupSet, true));
+        static_cast<void>(defaults.setBool(StoreKeys::launchOnStartup, registered));
     }
-    launchOnStartupFlag = defaults.boolForKey(launchOnStartupKey);
+    // The menu shows what the desktop will do at login: whether the entry is there.
+    launchOnStartupFlag = LoginItem::isEnabled();
     Console::printLine("launch on startup", launchOnStartupFlag);
     launchItem->setChecked(launchOnStartupFlag);
 }
@@ -86,7 +89,8 @@ void AppDelegate::launchAction(QAction* sender) {
         launchOnStartupFlag = LoginItem::isEnabled();
         sender->setChecked(launchOnStartupFlag);
     }
-    defaults.setBool(launchOnStartupKey, launchOnStartupFlag);
+    // Records the choice; a failed write has said why, and the menu follows the desktop.
+    static_cast<void>(defaults.setBool(StoreKeys::launchOnStartup, launchOnStartupFlag));
 }
 
 void AppDelegate::exportAction() {

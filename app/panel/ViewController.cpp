@@ -7,6 +7,7 @@
 #include "panel/SettingsVC.h"
 #include "store/DBManager.h"
 #include "store/PreferenceStore.h"
+#include "store/StoreKeys.h"
 #include "support/Appearance.h"
 #include "support/Console.h"
 #include "support/Extensions.h"
@@ -128,7 +129,8 @@ void ViewController::addTutorialTasks() {
         tutorial.isTutorial = true;
         taskList.push_back(tutorial);
     }
-    PreferenceStore::standard().setBool(QStringLiteral("tutorialsAdded"), true);
+    // Nothing reads the flag back; a failed write has said why.
+    static_cast<void>(PreferenceStore::standard().setBool(StoreKeys::tutorialsAdded, true));
 }
 
 void ViewController::showEvent(QShowEvent* event) {
