@@ -42,6 +42,7 @@ TEST(Torture, KillDuringShortcutActionsLosesNothingAcknowledged) {
     // Every change seen in the store before the kill that followed it.
     std::map<QUuid, char> acknowledged;
     int lost = 0;
+    int midWrite = 0;
     for (int round = 0; round <= total; ++round) {
         App app(config.path());
         ASSERT_TRUE(app.waitForLine("viewDidAppear")) << app.output.constData();
@@ -77,8 +78,10 @@ TEST(Torture, KillDuringShortcutActionsLosesNothingAcknowledged) {
                 wait);
         }
         app.kill();
+        midWrite += QDir(config.path() + "/Quenby").entryList({"*.saving-*"}).size() > 0;
     }
     summary("kill -9", total, static_cast<int>(acknowledged.size()), lost);
+    std::cout << "torture kill -9: " << midWrite << " kills left a write unfinished" << std::endl;
 }
 
 class TortureFullDisk : public testing::TestWithParam<int> {
@@ -146,7 +149,7 @@ TEST_P(TortureFullDisk, TheAppKeepsRunningAndRecoversWhenSpaceReturns) {
         ++step;
         EXPECT_TRUE(app.waitForOutput("tasksData.data - " + fault.why)) << app.output.constData();
         EXPECT_TRUE(app.running());
-        EXPECT_EQ(readFile(list), before) << "the previous list stays, byte for byte";
+        EXPECT_TRUE(readFile(list) == before) << "the previous list stays, byte for byte";
         EXPECT_EQ(storeProblems(config.path()), QStringList());
         fault.undo();
         // The change held in memory is stored with the next one.

@@ -12,7 +12,6 @@
 #include <signal.h>
 #include <unistd.h>
 
-#include <cstdlib>
 #include <iostream>
 
 namespace Torture {
