@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <iostream>
@@ -80,6 +81,22 @@ inline bool press(const char* keys) {
 
 inline QString storeFile(const QString& config, const QString& name) {
     return config + QStringLiteral("/Quenby/") + name;
+}
+
+// Waits until no save has replaced the file at `path` for a moment: one action saves more
+// than once, and each save puts a new file in place.
+inline void waitForQuiet(const QString& path) {
+    const auto inode = [&] {
+        struct stat st {};
+        return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? st.st_ino : 0;
+    };
+    for (int i = 0; i < 20; ++i) {
+        const ino_t before = inode();
+        QTest::qWait(250);
+        if (inode() == before) {
+            return;
+        }
+    }
 }
 
 inline std::vector<Task> storedTasks(const QString& config) {

@@ -184,13 +184,6 @@ INSTANTIATE_TEST_SUITE_P(
     Kinds, DBManagerUnreadable,
     testing::Values(
         Unreadable{"corrupt", [](const QString& p) { writeFile(p, QByteArray(9000, '{')); }, true},
-        Unreadable{"truncated",
-                   [](const QString& p) {
-                       writeFile(p, Json::encodeTasks({makeTask("cut", 1)})->chopped(3));
-                   },
-                   true},
-        Unreadable{"wrong_type", [](const QString& p) { writeFile(p, R"({"tasks":[]})"); }, true},
-        Unreadable{"empty", [](const QString& p) { writeFile(p, ""); }, true},
         Unreadable{"without_read_permission",
                    [](const QString& p) {
                        writeFile(p, "[]");
@@ -199,8 +192,7 @@ INSTANTIATE_TEST_SUITE_P(
                    true},
         Unreadable{"fifo",
                    [](const QString& p) { ::mkfifo(QFile::encodeName(p).constData(), 0600); },
-                   false},
-        Unreadable{"folder", [](const QString& p) { QDir().mkpath(p + "/inside"); }, false}),
+                   false}),
     [](const testing::TestParamInfo<Unreadable>& param) { return std::string(param.param.name); });
 
 TEST(DBManager, AnUnreadableListThatCannotBeKeptAsideIsNeverOverwritten) {
