@@ -68,8 +68,7 @@ void AppDelegate::applicationDidFinishLaunching() {
     // Once per installation: a mark that is there but unreadable was set before.
     const auto startupSet = defaults.boolean(StoreKeys::startupSet);
     if (startupSet ? !*startupSet
-                   : defaults.load(StoreKeys::startupSet, PreferenceStore::Kind::Boolean).state ==
-                         StoreFiles::ReadResult::State::Missing) {
+                   : !defaults.contains(StoreKeys::startupSet, PreferenceStore::Kind::Boolean)) {
         const bool registered = setLaunchAtStartup(true);
         // The flags only record; a failed write has said why.
         static_cast<void>(defaults.setBool(StoreKeys::startupSet, true));

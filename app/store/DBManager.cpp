@@ -1,9 +1,8 @@
 #include "store/DBManager.h"
 
 #include "store/PreferenceStore.h"
-#include "support/Console.h"
-
 #include "store/StoreKeys.h"
+#include "support/Console.h"
 
 #include <bitset>
 #include <map>

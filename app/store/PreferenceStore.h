@@ -27,6 +27,10 @@ public:
 
     // The file of a key and kind as it is: missing, read whole, or there but unreadable.
     StoreFiles::ReadResult load(const QString& key, Kind kind) const;
+    // Whether anything is stored for the key and kind, readable or not.
+    bool contains(const QString& key, Kind kind) const {
+        return load(key, kind).state != StoreFiles::ReadResult::State::Missing;
+    }
 
     // A missing value, one stored with another kind, and one that cannot be read or is not
     // of its kind all read as nullopt; the last two print why.
