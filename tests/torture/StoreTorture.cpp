@@ -197,13 +197,11 @@ TEST_P(TortureBrokenStore, StartsQuicklyKeepsTheBytesAndWorks) {
         ASSERT_EQ(kept.size(), 1) << list.toStdString() << app.output.constData();
         EXPECT_EQ(contents(storeFile(config.path(), kept[0])), bytes[list + ".data"]);
     }
-    ASSERT_TRUE(press("ctrl+alt+a"));
-    ASSERT_TRUE(E2E::run("xdotool", {"type", "--delay", "20", "after"}).exitCode == 0);
-    ASSERT_TRUE(press("Return"));
+    // The next action works and is stored: Done on the task on show.
+    ASSERT_TRUE(press("ctrl+alt+d"));
     EXPECT_TRUE(E2E::waitUntil([&] {
         const auto tasks = storedTasks(config.path());
-        return std::any_of(tasks.begin(), tasks.end(),
-                           [](const Task& t) { return t.name == QLatin1String("after"); });
+        return std::any_of(tasks.begin(), tasks.end(), [](const Task& t) { return t.isDone; });
     })) << app.output.constData();
     summary(GetParam().name, 1, 1, 0);
 }
