@@ -4,6 +4,7 @@
 #include "feed/AppVersion.h"
 #include "store/DBManager.h"
 #include "store/PreferenceStore.h"
+#include "store/StoreKeys.h"
 #include "support/Console.h"
 #include "support/Graphemes.h"
 
@@ -168,9 +169,8 @@ void TaskBoard::addTutorialTasks() {
     }
     // Saved by the first selection pass.
     tasksUnsaved_ = true;
-    if (!PreferenceStore::standard().setBool(QStringLiteral("tutorialsAdded"), true)) {
-        Console::printLine("TaskBoard: the tutorial flag could not be stored");
-    }
+    // Nothing reads the flag back; a failed write has said why.
+    static_cast<void>(PreferenceStore::standard().setBool(StoreKeys::tutorialsAdded, true));
 }
 
 void TaskBoard::setCurrentTask() {
