@@ -141,7 +141,7 @@ TEST_F(X11HotKeyE2E, ASecondProcessIsRefusedUntilTheFirstLetsGo) {
     const E2E::RunResult refused = registerElsewhere("d");
     EXPECT_EQ(refused.exitCode, 1) << refused.output.toStdString();
     EXPECT_TRUE(refused.output.contains(
-        QString::fromUtf8("Hot key ⌃⌥D refused: already grabbed by another application\n")))
+        QString::fromUtf8("Hot key Ctrl+Alt+D refused: already grabbed by another application\n")))
         << refused.output.toStdString();
     EXPECT_TRUE(refused.output.contains(QStringLiteral("live false")));
     // Ours is untouched by the attempt.
@@ -164,10 +164,10 @@ TEST_F(X11HotKeyE2E, RefusalsAreReportedAndLeaveNoGrabBehind) {
     std::vector<std::shared_ptr<HotKey>> refused{makeCounting(Key::d), makeCounting(Key::function),
                                                  makeCounting(Key::f13), makeCounting(Key::e)};
     EXPECT_EQ(testing::internal::GetCapturedStdout(),
-              "Hot key ⌃⌥D refused: already grabbed by another application\n"
-              "Hot key ⌃⌥fn refused: no X keysym for this key\n"
-              "Hot key ⌃⌥\uF861F13 refused: no such key on this keyboard\n"
-              "Hot key ⌃⌥E refused: already registered by this application\n");
+              "Hot key Ctrl+Alt+D refused: already grabbed by another application\n"
+              "Hot key Ctrl+Alt+fn refused: no X keysym for this key\n"
+              "Hot key Ctrl+Alt+\uF861F13 refused: no such key on this keyboard\n"
+              "Hot key Ctrl+Alt+E refused: already registered by this application\n");
     for (const auto& hotKey : refused) {
         EXPECT_FALSE(HotKeysController::isLive(*hotKey));
     }

@@ -21,8 +21,8 @@ TEST(DefaultHotKeyService, WithoutX11EveryRegistrationIsRefusedAndReported) {
     const auto hotKey = HotKey::make(Key::d, ModifierFlags::control | ModifierFlags::option);
     const auto unknownKey = HotKey::make(10, 0x1800);
     EXPECT_EQ(testing::internal::GetCapturedStdout(),
-              "Hot key ⌃⌥D refused: no X11 connection\n"
-              "Hot key ⌃⌥(key code 10) refused: no X11 connection\n");
+              "Hot key Ctrl+Alt+D refused: no X11 connection\n"
+              "Hot key Ctrl+Alt+(key code 10) refused: no X11 connection\n");
     EXPECT_FALSE(HotKeysController::isLive(*hotKey));
     EXPECT_EQ(HotKeysController::registeredIds().size(), 2u);
 }

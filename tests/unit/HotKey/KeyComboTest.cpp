@@ -158,3 +158,11 @@ TEST(KeyComboLists, MainMenuIsTheTopLevelMenuNamedMainMenu) {
 }
 
 } // namespace
+
+TEST(KeyCombo, KeyboardNameUsesThePCKeyboardsWords) {
+    EXPECT_EQ(KeyCombo(Key::d, ModifierFlags::control | ModifierFlags::option).keyboardName(),
+              "Ctrl+Alt+D");
+    EXPECT_EQ(KeyCombo(Key::one, ModifierFlags::shift | ModifierFlags::command).keyboardName(),
+              "Shift+Super+1");
+    EXPECT_EQ(KeyCombo(10, 0).keyboardName(), "(key code 10)");
+}
