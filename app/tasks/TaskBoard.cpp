@@ -173,6 +173,20 @@ void TaskBoard::addTutorialTasks() {
     static_cast<void>(PreferenceStore::standard().setBool(StoreKeys::tutorialsAdded, true));
 }
 
+TaskBoard::Snoozed TaskBoard::snoozedTasks() const {
+    Snoozed snoozed;
+    for (const Task& task : tasks_) {
+        if (task.isSnoozed && !task.isDone && !task.isTutorial) {
+            ++snoozed.count;
+            if (task.snoozedUntil &&
+                (!snoozed.nextBack || *task.snoozedUntil < *snoozed.nextBack)) {
+                snoozed.nextBack = task.snoozedUntil;
+            }
+        }
+    }
+    return snoozed;
+}
+
 void TaskBoard::setCurrentTask() {
     tasksUnsaved_ |= sortByCreation(tasks_);
     wakeExpired();

@@ -49,6 +49,15 @@ public:
     const Task* currentTaskItem() const;
     const SystemMessage* currentMessage() const;
 
+    // The open tasks put off for now, and when the first of them comes back (if any has an end).
+    struct Snoozed {
+        int count = 0;
+        std::optional<Date> nextBack;
+    };
+    Snoozed snoozedTasks() const;
+    // The model's clock.
+    Date now() const { return now_(); }
+
     // The selection pass: sort, wake expired snoozes, save, choose the item to do now.
     void setCurrentTask();
 
