@@ -83,8 +83,8 @@ void PBWindow::restorePosition() {
         return;
     }
     const auto stored = PanelPosition::stored();
-    move(stored ? PanelPosition::keptOnScreen(*stored, size(), areas)
-                : PanelPosition::defaultOrigin(size(), areas.front()));
+    const QPoint origin = stored ? *stored : PanelPosition::defaultOrigin(size(), areas.front());
+    move(PanelPosition::keptOnScreen(origin, size(), areas));
 }
 
 void PBWindow::keepOnScreen() {
@@ -110,10 +110,19 @@ void PBWindow::paintEvent(QPaintEvent* event) {
 // origin of its frame. By the first paint the server knows better; moving the window to
 // where it already is sets Qt right, so dialogs centre on it and drags start from it.
 void PBWindow::syncPositionWithServer() {
-    const auto origin = Platform::current().windowOrigin(winId());
-    if (origin && *origin != pos()) {
-        move(*origin);
+    const auto native = Platform::current().windowOrigin(winId());
+    if (!native) {
+        return;
     }
+    // The server counts device pixels, Qt places windows in logical ones: with a scale
+    // factor they differ, scaled about the screen's origin.
+    const QPointF screenOrigin = screen() ? QPointF(screen()->geometry().topLeft()) : QPointF();
+    const QPoint origin =
+        ((QPointF(*native) - screenOrigin) / devicePixelRatioF() + screenOrigin).toPoint();
+    if (origin != pos()) {
+        move(origin);
+    }
+    keepOnScreen();
 }
 
 void PBWindow::resizeEvent(QResizeEvent* event) {

@@ -7,6 +7,7 @@
 #include "tests/support/FileUtil.h"
 
 #include <QProcess>
+#include <QRect>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -17,11 +18,13 @@
 // Quenby on its own configuration folder, on the test's display.
 class Quenby {
 public:
-    // `feed`: the announcement feed's address, if any.
-    explicit Quenby(const QString& configHome, const QString& feed = {}) {
+    // `feed`: the announcement feed's address, if any; `scale`: Qt's scale factor.
+    explicit Quenby(const QString& configHome, const QString& feed = {},
+                    const QString& scale = QStringLiteral("1")) {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("XDG_CONFIG_HOME"), configHome);
         env.insert(QStringLiteral("QUENBY_FEED_URL"), feed);
+        env.insert(QStringLiteral("QT_SCALE_FACTOR"), scale);
         process.setProcessEnvironment(env);
         QObject::connect(&process, &QProcess::readyReadStandardOutput,
                          [this] { output += process.readAllStandardOutput(); });
@@ -33,6 +36,21 @@ public:
     }
     Quenby(const Quenby&) = delete;
     Quenby& operator=(const Quenby&) = delete;
+
+    // The panel's frame on the screen, in the server's (device) pixels.
+    QRect panelGeometry() const {
+        const QString id =
+            E2E::run(QStringLiteral("xdotool"),
+                     {"search", "--onlyvisible", "--pid", QString::number(process.processId())})
+                .output.trimmed()
+                .section(u'\n', 0, 0);
+        const QString shell =
+            E2E::run(QStringLiteral("xdotool"), {"getwindowgeometry", "--shell", id}).output;
+        const auto value = [&shell](const char* name) {
+            return shell.section(QLatin1String(name) + u'=', 1, 1).section(u'\n', 0, 0).toInt();
+        };
+        return {value("X"), value("Y"), value("WIDTH"), value("HEIGHT")};
+    }
 
     bool waitForLine(const QByteArray& line) {
         return E2E::waitUntil([&] { return output.contains(line + '\n'); });

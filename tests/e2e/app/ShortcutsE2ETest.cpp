@@ -143,3 +143,45 @@ TEST_F(ShortcutsE2E, AnAnnouncementIsShownAfterTheFetchAndDismissedForGood) {
     QTest::qWait(300);
     EXPECT_EQ(readFile(messagesFile), "[]");
 }
+
+// On a 1280×800 screen at each scale factor: centred at the first start, never off the screen,
+// and found where it was left after a restart.
+class ScaledPanelE2E : public ShortcutsE2E, public testing::WithParamInterface<const char*> {};
+
+TEST_P(ScaledPanelE2E, IsPlacedInLogicalPixelsAndKeptOnScreen) {
+    const QString scale = QString::fromLatin1(GetParam());
+    const double factor = scale.toDouble();
+    const QRect screen(0, 0, 1280, 800);
+    quenby = std::make_unique<Quenby>(config.path(), QString(), scale);
+    ASSERT_TRUE(quenby->waitForLine("viewDidAppear"));
+    QRect panel;
+    ASSERT_TRUE(E2E::waitUntil([&] { return (panel = quenby->panelGeometry()).width() > 0; }));
+    // Centred in logical pixels, or at the left edge when wider than the screen.
+    const double logicalLeft = std::max(0.0, (1280 / factor - panel.width() / factor) / 2);
+    EXPECT_NEAR(panel.x(), logicalLeft * factor, factor + 1) << "panel " << panel.x();
+    EXPECT_GE(panel.y(), 0);
+
+    // A place left far off the screen comes back onto it; a place on it is kept exactly.
+    for (const QPoint stored : {QPoint(5000, 5000), QPoint(20, 30)}) {
+        quenby.reset();
+        ASSERT_TRUE(writeFile(config.path() + "/Quenby/panelOrigin.ints",
+                              '[' + QByteArray::number(stored.x()) + ',' +
+                                  QByteArray::number(stored.y()) + ']'));
+        quenby = std::make_unique<Quenby>(config.path(), QString(), scale);
+        ASSERT_TRUE(quenby->waitForLine("viewDidAppear"));
+        QTest::qWait(300);
+        panel = quenby->panelGeometry();
+        EXPECT_TRUE(screen.contains(panel.topLeft())) << panel.x() << "," << panel.y();
+        if (stored.x() < 1000) {
+            // Exactly there, unless the panel is wider than the screen at this scale.
+            EXPECT_NEAR(panel.x(), panel.width() <= screen.width() ? stored.x() * factor : 0, 2)
+                << scale.toStdString();
+            EXPECT_NEAR(panel.y(), stored.y() * factor, 2) << scale.toStdString();
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Factors, ScaledPanelE2E, testing::Values("1", "1.5", "2"), [](const auto& param) {
+        return QString::fromLatin1(param.param).replace('.', '_').toStdString();
+    });
