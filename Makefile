@@ -1,16 +1,22 @@
 # The project's commands. Each one installs what is missing, then configures and builds.
 JOBS ?= $(shell nproc)
 
-.PHONY: deps build run test torture asan bench fuzz package format clean
+.PHONY: deps build-deps build run test torture asan bench fuzz package format clean
 
 deps:
 	@scripts/install-deps
+
+build-deps:
+	@scripts/install-deps build
 
 build: deps
 	cmake --preset default
 	cmake --build --preset default -j $(JOBS)
 
-run: build
+# Only what building and running take: the tests' packages are not needed here.
+run: build-deps
+	cmake --preset default
+	cmake --build --preset default -j $(JOBS) --target quenby
 	./build/app/quenby
 
 test: build
