@@ -195,22 +195,23 @@ void ViewController::doneAction(QAbstractButton* sender) {
 }
 
 void ViewController::hourAction(QAbstractButton* sender) {
-    snoozeTask(sender, *infoOf(ShortcutAction::Hour).snoozeHours);
-    revertToPreviousApp();
+    snoozeAction(ShortcutAction::Hour, sender);
 }
 
 void ViewController::oneDayAction(QAbstractButton* sender) {
-    snoozeTask(sender, *infoOf(ShortcutAction::Day).snoozeHours);
-    revertToPreviousApp();
+    snoozeAction(ShortcutAction::Day, sender);
 }
 
 void ViewController::twoDaysAction(QAbstractButton* sender) {
-    snoozeTask(sender, *infoOf(ShortcutAction::TwoDays).snoozeHours);
-    revertToPreviousApp();
+    snoozeAction(ShortcutAction::TwoDays, sender);
 }
 
 void ViewController::weekAction(QAbstractButton* sender) {
-    snoozeTask(sender, *infoOf(ShortcutAction::Week).snoozeHours);
+    snoozeAction(ShortcutAction::Week, sender);
+}
+
+void ViewController::snoozeAction(ShortcutAction action, QAbstractButton* sender) {
+    snoozeTask(sender, *infoOf(action).snoozeHours);
     revertToPreviousApp();
 }
 

@@ -162,6 +162,8 @@ private:
     void highlightOff();
     void highlightTimer();
 
+    // The snooze button of `action`, then the focus back.
+    void snoozeAction(ShortcutAction action, QAbstractButton* sender);
     // The snooze behind one of the H, 1, 2 and W shortcuts.
     void snoozeShortcut(QAbstractButton* button, double hours);
     // The branch of the D, H, 1, 2 and W shortcuts while the application is hidden.
