@@ -37,13 +37,16 @@ public:
     Quenby(const Quenby&) = delete;
     Quenby& operator=(const Quenby&) = delete;
 
+    // The panel's window id on the display.
+    QString panelWindow() const {
+        return E2E::run(QStringLiteral("xdotool"),
+                        {"search", "--onlyvisible", "--pid", QString::number(process.processId())})
+            .output.trimmed()
+            .section(u'\n', 0, 0);
+    }
     // The panel's frame on the screen, in the server's (device) pixels.
     QRect panelGeometry() const {
-        const QString id =
-            E2E::run(QStringLiteral("xdotool"),
-                     {"search", "--onlyvisible", "--pid", QString::number(process.processId())})
-                .output.trimmed()
-                .section(u'\n', 0, 0);
+        const QString id = panelWindow();
         const QString shell =
             E2E::run(QStringLiteral("xdotool"), {"getwindowgeometry", "--shell", id}).output;
         const auto value = [&shell](const char* name) {

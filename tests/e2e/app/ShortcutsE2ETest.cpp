@@ -3,6 +3,11 @@
 #include "QuenbyE2E.h"
 #include "tests/support/LocalHttpServer.h"
 
+#include <QDir>
+#include <QGuiApplication>
+#include <QPixmap>
+#include <QScreen>
+
 #include <X11/keysym.h>
 
 using namespace std::chrono_literals;
@@ -160,6 +165,10 @@ TEST_P(ScaledPanelE2E, IsPlacedInLogicalPixelsAndKeptOnScreen) {
     const double logicalLeft = std::max(0.0, (1280 / factor - panel.width() / factor) / 2);
     EXPECT_NEAR(panel.x(), logicalLeft * factor, factor + 1) << "panel " << panel.x();
     EXPECT_GE(panel.y(), 0);
+    QDir().mkpath(QStringLiteral(SCREENSHOT_DIR));
+    QGuiApplication::primaryScreen()
+        ->grabWindow(quenby->panelWindow().toULongLong())
+        .save(QStringLiteral(SCREENSHOT_DIR "/panel-scale-%1.png").arg(scale));
 
     // A place left far off the screen comes back onto it; a place on it is kept exactly.
     for (const QPoint stored : {QPoint(5000, 5000), QPoint(20, 30)}) {
