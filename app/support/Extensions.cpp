@@ -35,40 +35,40 @@ ViewLayer& ViewLayer::ensure(QWidget* view) {
 }
 
 void ViewLayer::setCornerRadius(double value) {
-    radius = value;
+    radius_ = value;
     view()->update();
 }
 
 void ViewLayer::setBorderWidth(double value) {
-    width = value;
+    width_ = value;
     view()->update();
 }
 
 void ViewLayer::setBorderColor(std::optional<QColor> value) {
-    border = std::move(value);
+    border_ = std::move(value);
     view()->update();
 }
 
 void ViewLayer::setBackgroundColor(std::optional<QColor> value) {
-    background = std::move(value);
+    background_ = std::move(value);
     view()->update();
 }
 
 void ViewLayer::paint(QPainter& painter) const {
-    if (!background && !(border && width > 0)) {
+    if (!background_ && !(border_ && width_ > 0)) {
         return;
     }
     painter.setRenderHint(QPainter::Antialiasing);
-    // The border is drawn inside the bounds, as a layer's border is.
-    const double inset = border && width > 0 ? width / 2 : 0;
+    // The border_ is drawn inside the bounds, as a layer's border_ is.
+    const double inset = border_ && width_ > 0 ? width_ / 2 : 0;
     const QRectF bounds = QRectF(view()->rect()).adjusted(inset, inset, -inset, -inset);
     QPainterPath path;
-    path.addRoundedRect(bounds, std::max(0.0, radius - inset), std::max(0.0, radius - inset));
-    if (background) {
-        painter.fillPath(path, *background);
+    path.addRoundedRect(bounds, std::max(0.0, radius_ - inset), std::max(0.0, radius_ - inset));
+    if (background_) {
+        painter.fillPath(path, *background_);
     }
-    if (border && width > 0) {
-        painter.strokePath(path, QPen(*border, width));
+    if (border_ && width_ > 0) {
+        painter.strokePath(path, QPen(*border_, width_));
     }
 }
 

@@ -23,10 +23,10 @@ public:
     // The view's layer, made when the view has none yet.
     static ViewLayer& ensure(QWidget* view);
 
-    double cornerRadius() const { return radius; }
-    double borderWidth() const { return width; }
-    const std::optional<QColor>& borderColor() const { return border; }
-    const std::optional<QColor>& backgroundColor() const { return background; }
+    double cornerRadius() const { return radius_; }
+    double borderWidth() const { return width_; }
+    const std::optional<QColor>& borderColor() const { return border_; }
+    const std::optional<QColor>& backgroundColor() const { return background_; }
 
     void setCornerRadius(double value);
     void setBorderWidth(double value);
@@ -42,10 +42,10 @@ private:
     explicit ViewLayer(QWidget* view);
     QWidget* view() const;
 
-    double radius = 0;
-    double width = 0;
-    std::optional<QColor> border;
-    std::optional<QColor> background;
+    double radius_ = 0;
+    double width_ = 0;
+    std::optional<QColor> border_;
+    std::optional<QColor> background_;
 };
 
 // The styling properties every view has; each lives in the view's layer. Reading a view
