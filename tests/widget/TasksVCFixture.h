@@ -1,0 +1,84 @@
+#pragma once
+
+// The task list window on the real task model, beside the real panel, with file dialogs,
+// a clock, a time zone and a locale the test controls.
+#include "PanelFixture.h"
+#include "tasklist/TaskTableModel.h"
+#include "tasklist/TasksVC.h"
+#include "tests/support/FakeFileDialogs.h"
+#include "tests/support/TimeZone.h"
+
+#include <QHeaderView>
+#include <QLocale>
+#include <QTableView>
+
+class TasksVCTest : public PanelTest {
+protected:
+    TasksVCTest() { QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates)); }
+    ~TasksVCTest() override {
+        delete list;
+        QLocale::setDefault(QLocale::system());
+    }
+
+    TasksVC::Environment tasksEnvironment() {
+        TasksVC::Environment env;
+        env.dialogs = dialogs;
+        env.clock = [this] { return now; };
+        return env;
+    }
+    // The panel with exactly `tasks` in its model, and the task list window open beside it.
+    TasksVC& open(std::vector<Task> tasks, TasksVC::Environment env) {
+        start();
+        board().replaceTasks(std::move(tasks));
+        list = new TasksVC(board(), std::move(env));
+        list->show();
+        list->activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(list));
+        table().setFocus();
+        return *list;
+    }
+    TasksVC& open(std::vector<Task> tasks) { return open(std::move(tasks), tasksEnvironment()); }
+
+    QTableView& table() const { return *list->tableView(); }
+    QPushButton* listButton(const char* name) const {
+        return list->findChild<QPushButton*>(QLatin1String(name));
+    }
+    QWidget* editStack() const { return list->findChild<QWidget*>("editStack"); }
+    QString cell(int row, int column) const {
+        return table().model()->index(row, column).data().toString();
+    }
+    QStringList rowNames() const {
+        QStringList names;
+        for (const Task& t : list->tasks()) {
+            names.append(t.name);
+        }
+        return names;
+    }
+    static QStringList names(const std::vector<Task>& tasks) {
+        QStringList list;
+        for (const Task& t : tasks) {
+            list.append(t.name);
+        }
+        return list;
+    }
+    void select(std::initializer_list<int> rows) const {
+        table().clearSelection();
+        for (const int row : rows) {
+            table().selectionModel()->select(table().model()->index(row, 0),
+                                             QItemSelectionModel::Select |
+                                                 QItemSelectionModel::Rows);
+        }
+    }
+    std::vector<int> selectedRows() const {
+        std::vector<int> rows;
+        for (const QModelIndex& index : table().selectionModel()->selectedRows()) {
+            rows.push_back(index.row());
+        }
+        std::sort(rows.begin(), rows.end());
+        return rows;
+    }
+
+    TimeZone zone{"UTC0"};
+    std::shared_ptr<FakeFileDialogs> dialogs = std::make_shared<FakeFileDialogs>();
+    QPointer<TasksVC> list;
+};
