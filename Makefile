@@ -1,7 +1,7 @@
 # The project's commands. Each one installs what is missing, then configures and builds.
 JOBS ?= $(shell nproc)
 
-.PHONY: deps build run test asan bench fuzz format clean
+.PHONY: deps build run test asan bench fuzz package format clean
 
 deps:
 	@scripts/install-deps
@@ -31,8 +31,14 @@ fuzz: deps
 	cmake --build --preset fuzz -j $(JOBS)
 	scripts/run-fuzz build-fuzz
 
+# The Debian package of a Release build: build-package/quenby_<version>_<arch>.deb
+package: deps
+	cmake --preset package
+	cmake --build --preset package -j $(JOBS)
+	cpack --preset package
+
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i
 
 clean:
-	rm -rf build build-asan build-release build-fuzz
+	rm -rf build build-asan build-release build-fuzz build-package

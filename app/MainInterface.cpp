@@ -1,8 +1,21 @@
 #include "MainInterface.h"
 
+#include "help/HelpVC.h"
 #include "panel/SettingsVC.h"
+#include "store/DBManager.h"
 
 namespace {
+
+// The keys of the stored assignment, as the help page names them.
+HelpPage::ShortcutKeyNames assignedKeyNames() {
+    const std::vector<std::int64_t> assignment = DBManager::getKeys();
+    HelpPage::ShortcutKeyNames names;
+    for (std::size_t action = 0; action < names.size(); ++action) {
+        names[action] =
+            description(DBManager::keys()[static_cast<std::size_t>(assignment[action])]);
+    }
+    return names;
+}
 
 ViewController::Environment withWindows(ViewController::Environment environment,
                                         WindowRegistry& windows) {
@@ -45,6 +58,13 @@ void MainInterface::registerWindows() {
             controller_);
         QObject::connect(settings, &SettingsVC::keysSaved, controller_, &ViewController::keysSaved);
         return settings;
+    });
+    windows_.registerWindow(QStringLiteral("help"), [this] {
+        auto* help = new HelpVC(assignedKeyNames());
+        // A new assignment is named on the open page at once.
+        QObject::connect(controller_, &ViewController::shortcutsChanged, help,
+                         [help] { help->setKeys(assignedKeyNames()); });
+        return help;
     });
 }
 

@@ -1,4 +1,6 @@
+#include "CommandLine.h"
 #include "MainInterface.h"
+#include "platform/GraphicalSession.h"
 #include "platform/SingleInstance.h"
 #include "store/PreferenceStore.h"
 #include "support/Console.h"
@@ -9,9 +11,20 @@
 #include <QTimer>
 
 int main(int argc, char** argv) {
+    QCoreApplication::setApplicationName(QStringLiteral("Quenby"));
+    if (CommandLine::asksToPrint(argc, argv)) {
+        const QCoreApplication printing(argc, argv);
+        return CommandLine::handle().value_or(0);
+    }
+    if (const auto missing = missingGraphicalSession()) {
+        Console::printLine(QStringLiteral("Quenby needs a graphical session: ") + *missing);
+        return 1;
+    }
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Quenby"));
-    QApplication::setDesktopFileName(QStringLiteral("quenby"));
+    QApplication::setDesktopFileName(QStringLiteral("app.quenby.Quenby"));
+    if (const auto exitCode = CommandLine::handle()) {
+        return *exitCode;
+    }
     // The panel is a tool window; the application lives until Quit.
     QApplication::setQuitOnLastWindowClosed(false);
 

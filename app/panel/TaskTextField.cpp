@@ -1,12 +1,46 @@
 #include "panel/TaskTextField.h"
 
+#include "support/Graphemes.h"
+
 #include <QPainter>
 #include <QStyle>
 #include <QStyleOptionFrame>
 #include <QTextLayout>
 
 TaskTextField::TaskTextField(QWidget* parent)
-    : QLineEdit(parent) {}
+    : QLineEdit(parent) {
+    connect(this, &QLineEdit::textChanged, this, &TaskTextField::keepWithinLimit);
+}
+
+void TaskTextField::setCharacterLimit(qsizetype limit, qsizetype warnBelow) {
+    limit_ = limit;
+    warnBelow_ = warnBelow;
+    keepWithinLimit();
+}
+
+std::optional<qsizetype> TaskTextField::charactersLeft() const {
+    const qsizetype left = limit_ - used_;
+    if (limit_ <= 0 || isReadOnly() || left >= warnBelow_) {
+        return std::nullopt;
+    }
+    return left;
+}
+
+void TaskTextField::keepWithinLimit() {
+    used_ = Graphemes::count(text());
+    if (limit_ > 0 && used_ > limit_ && !isReadOnly()) {
+        // Typing or pasting past the end keeps what fits; the cursor stays where it was.
+        const int cursor = cursorPosition();
+        setText(Graphemes::first(text(), limit_));
+        setCursorPosition(std::min(cursor, static_cast<int>(text().size())));
+        return;
+    }
+    const auto left = charactersLeft();
+    setAccessibleDescription(left ? QStringLiteral("%1 characters left").arg(*left) : QString());
+    // Room for the count, so the text never runs under it.
+    setTextMargins(0, 0, left ? fontMetrics().horizontalAdvance(QStringLiteral("00")) + 8 : 0, 0);
+    update();
+}
 
 void TaskTextField::setTextColor(const QColor& color) {
     QPalette p = palette();
@@ -35,6 +69,12 @@ bool TaskTextField::isSelectable() const {
 void TaskTextField::paintEvent(QPaintEvent* event) {
     if (!accentRun_ || !isReadOnly()) {
         QLineEdit::paintEvent(event);
+        if (const auto left = charactersLeft()) {
+            QPainter painter(this);
+            painter.setPen(palette().color(QPalette::PlaceholderText));
+            painter.drawText(rect().adjusted(0, 0, -4, 0), Qt::AlignRight | Qt::AlignVCenter,
+                             QString::number(*left));
+        }
         return;
     }
     QPainter painter(this);

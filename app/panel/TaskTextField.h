@@ -30,9 +30,20 @@ public:
     void setSelectable(bool selectable);
     bool isSelectable() const;
 
+    // While editable, the text stops at `limit` user-perceived characters, and the field
+    // shows how many are left once fewer than `warnBelow` remain.
+    void setCharacterLimit(qsizetype limit, qsizetype warnBelow);
+    // What the field shows of the characters left; nothing while there are plenty.
+    std::optional<qsizetype> charactersLeft() const;
+
 protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    void keepWithinLimit();
+
     std::optional<Accent> accentRun_;
+    qsizetype limit_ = 0;
+    qsizetype warnBelow_ = 0;
+    qsizetype used_ = 0;
 };

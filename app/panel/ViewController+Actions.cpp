@@ -58,6 +58,8 @@ void ViewController::installShortcutHandlers() {
         if (applicationHidden_) {
             showAgainKeepingFocus();
         } else {
+            // The task it marks is on screen before the highlight flashes over it.
+            leaveAddMode();
             doneAction(ui_->doneButton);
         }
     };
@@ -106,6 +108,7 @@ void ViewController::snoozeShortcut(QAbstractButton* button, double hours) {
         showAgainKeepingFocus();
         return;
     }
+    leaveAddMode();
     snoozeTask(button, hours);
     revertToPreviousApp();
 }
@@ -141,9 +144,9 @@ void ViewController::addAction(QAbstractButton* sender) {
     textColorName_ = QStringLiteral("task");
     accentColorName_.clear();
     applyNamedColors();
-    ui_->taskText->clear();
     ui_->taskText->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     ui_->taskText->setReadOnly(false);
+    ui_->taskText->setText(std::exchange(draft_, QString()));
     ui_->taskText->setSelectable(true);
     ui_->taskText->setFont(originalFont_);
     ui_->taskText->setFocus();
@@ -162,6 +165,17 @@ void ViewController::textAction() {
     board_.addTask(ui_->taskText->text());
     showCurrentItem();
     revertToPreviousApp();
+}
+
+void ViewController::leaveAddMode() {
+    if (!adding_) {
+        return;
+    }
+    draft_ = ui_->taskText->text();
+    adding_ = false;
+    highlightOff();
+    QTimer::singleShot(0, this, &ViewController::clearKeyboardFocus);
+    setCurrentTask();
 }
 
 void ViewController::doneAction(QAbstractButton* sender) {
@@ -218,7 +232,7 @@ void ViewController::hideAction() {
     const int answer = runAlert(
         window(), QStringLiteral("Hide Quenby"),
         QStringLiteral("This will hide Quenby for a period of time, to show it again immediately "
-                       "just use a shortcut like Add Task (Ctrl+Opt+A)"),
+                       "just use a shortcut like Add Task (Ctrl+Alt+A)"),
         {QStringLiteral("1 Hour"), QStringLiteral("6 Hours"), QStringLiteral("12 Hours"),
          QStringLiteral("Cancel")});
     Console::printLine(firstButtonReturn + answer);

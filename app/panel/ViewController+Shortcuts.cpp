@@ -38,6 +38,7 @@ void ViewController::setupKeys() {
     }
     titledAssignment_ = assignment;
     setTitles();
+    emit shortcutsChanged();
 }
 
 void ViewController::resetKeys() {

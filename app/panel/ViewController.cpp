@@ -64,12 +64,19 @@ void ViewController::viewDidLoad() {
         button->setFont(Fonts::named(Fonts::lightFace, smallFontSize));
     }
     originalFont_ = ui_->taskText->font();
+    ui_->taskText->setCharacterLimit(TaskBoard::maxTaskLength, charactersLeftShownBelow);
     installShortcutHandlers();
     setTitles();
     setupKeys();
     // The usual key for preferences, so the settings are reachable without a pointer.
     connect(new QShortcut(QKeySequence(QStringLiteral("Ctrl+,")), this), &QShortcut::activated,
             this, &ViewController::settingsAction);
+    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), ui_->taskText);
+    escape->setContext(Qt::WidgetShortcut);
+    connect(escape, &QShortcut::activated, this, [this] {
+        leaveAddMode();
+        revertToPreviousApp();
+    });
     board_.load();
     ViewStyle::setBorderWidth(highlightView_, 2);
     highlightView_->raise();

@@ -46,6 +46,8 @@ public:
     static constexpr double smallFontSize = 10;
     static constexpr double minimumFontSize = 9;
     static constexpr int highlightMs = 300;
+    // The input line counts down once fewer characters than this are left.
+    static constexpr qsizetype charactersLeftShownBelow = 20;
 
     // Builds the panel from its layout resource and loads `board`, which must outlive it.
     explicit ViewController(TaskBoard& board, Environment environment = {},
@@ -66,6 +68,9 @@ public:
     // Actions; `sender` is the pressed button, over which the highlight flashes.
     void addAction(QAbstractButton* sender);
     void textAction();
+    // Leaves add mode without adding: the typed text waits for the next Add, and the panel
+    // shows the item to do now again.
+    void leaveAddMode();
     void doneAction(QAbstractButton* sender);
     void hourAction(QAbstractButton* sender);
     void oneDayAction(QAbstractButton* sender);
@@ -122,6 +127,8 @@ public:
 signals:
     // Quit was confirmed: the application should end.
     void quitRequested();
+    // The shortcuts were registered again, perhaps with other keys.
+    void shortcutsChanged();
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -168,6 +175,8 @@ private:
     std::unique_ptr<Ui::ViewController> ui_;
     HighlightView* highlightView_;
     bool adding_ = false;
+    // Text typed before add mode was left without a commit.
+    QString draft_;
 
     std::array<std::shared_ptr<HotKey>, shortcutActionCount> hotKeys_;
     // The assignment the action titles show; kept to redraw them in another appearance.

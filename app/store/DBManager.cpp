@@ -61,10 +61,8 @@ template <typename T, typename Decode> std::vector<T> readList(const QString& ke
     return std::move(*list);
 }
 
-void writeList(const QString& key, const std::optional<QByteArray>& bytes) {
-    if (bytes) {
-        PreferenceStore::standard().setData(key, *bytes);
-    }
+bool writeList(const QString& key, const std::optional<QByteArray>& bytes) {
+    return bytes && PreferenceStore::standard().setData(key, *bytes);
 }
 
 bool isValidAssignment(const std::vector<std::int64_t>& indexes) {
@@ -80,16 +78,16 @@ std::vector<Task> DBManager::getTaskList() {
     return readList<Task>(tasksKey, Json::decodeTasks);
 }
 
-void DBManager::saveTaskList(const std::vector<Task>& tasks) {
-    writeList(tasksKey, Json::encodeTasks(tasks));
+bool DBManager::saveTaskList(const std::vector<Task>& tasks) {
+    return writeList(tasksKey, Json::encodeTasks(tasks));
 }
 
 std::vector<SystemMessage> DBManager::getSystemMessages() {
     return readList<SystemMessage>(messagesKey, Json::decodeSystemMessages);
 }
 
-void DBManager::saveSystemMessages(const std::vector<SystemMessage>& messages) {
-    writeList(messagesKey, Json::encodeSystemMessages(messages));
+bool DBManager::saveSystemMessages(const std::vector<SystemMessage>& messages) {
+    return writeList(messagesKey, Json::encodeSystemMessages(messages));
 }
 
 std::vector<std::int64_t> DBManager::getSeenSysyemMessages() {

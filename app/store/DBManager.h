@@ -16,10 +16,11 @@ public:
     DBManager() = delete;
 
     static std::vector<Task> getTaskList();
-    static void saveTaskList(const std::vector<Task>& tasks);
+    // True when the list was stored; otherwise the previous stored list stays.
+    static bool saveTaskList(const std::vector<Task>& tasks);
 
     static std::vector<SystemMessage> getSystemMessages();
-    static void saveSystemMessages(const std::vector<SystemMessage>& messages);
+    static bool saveSystemMessages(const std::vector<SystemMessage>& messages);
 
     static std::vector<std::int64_t> getSeenSysyemMessages();
     static void saveSeenSysyemMessages(const std::vector<std::int64_t>& seen);

@@ -4,12 +4,12 @@
 #include "CSV/CSVWriter.h"
 #include "CSV/FileStreams.h"
 #include "support/DateHelpers.h"
+#include "support/Graphemes.h"
 #include "tasklist/FormattedTask.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
-#include <QTextBoundaryFinder>
 
 namespace TaskCsv {
 
@@ -17,17 +17,6 @@ namespace {
 
 // A first field shorter than this (in user-perceived characters) on the first row is a header.
 constexpr int headerLimit = 6;
-
-bool fewerCharactersThan(const QString& text, int limit) {
-    QTextBoundaryFinder graphemes(QTextBoundaryFinder::Grapheme, text);
-    int count = 0;
-    while (graphemes.toNextBoundary() > 0) {
-        if (++count >= limit) {
-            return false;
-        }
-    }
-    return true;
-}
 
 QString readFailure(const csv::CSVError& error, const csv::InputStream& stream) {
     if (error.kind() == csv::CSVError::Kind::unicodeDecoding) {
@@ -59,7 +48,7 @@ public:
             return;
         }
         const QString text = QString::fromStdString(row.front());
-        if (first && fewerCharactersThan(text, headerLimit)) {
+        if (first && Graphemes::count(text) < headerLimit) {
             return;
         }
         ++imported_;

@@ -3,37 +3,62 @@
 #include "store/DBManager.h"
 #include "store/PreferenceStore.h"
 #include "support/Console.h"
+#include "support/Graphemes.h"
 
 #include <QSet>
-#include <QTextBoundaryFinder>
 
 #include <algorithm>
+#include <array>
 
-const QString TaskBoard::aHint = QStringLiteral("Hint: Press Control-Option-A to add a new task");
-const QString TaskBoard::dHint =
-    QStringLiteral("Hint: Press Control-Option-D to mark task as done");
+const QString TaskBoard::aHint = QStringLiteral("Hint: Press Control-Alt-A to add a new task");
+const QString TaskBoard::dHint = QStringLiteral("Hint: Press Control-Alt-D to mark task as done");
 const QString TaskBoard::hHint =
-    QStringLiteral("Hint: Press Control-Option-H to snooze task for an hour");
+    QStringLiteral("Hint: Press Control-Alt-H to snooze task for an hour");
 
 namespace {
 
 constexpr double secondsPerHour = 3600;
 
-void sortByCreation(std::vector<Task>& tasks) {
-    const auto earlier = [](const Task& a, const Task& b) { return a.created < b.created; };
-    // Almost always sorted already; a stable sort of a sorted list would only move it.
-    if (!std::is_sorted(tasks.begin(), tasks.end(), earlier)) {
-        std::stable_sort(tasks.begin(), tasks.end(), earlier);
+// Stored tutorials may carry the hints' first wording, which named a key PC keyboards lack.
+void renameOldHints(std::vector<Task>& tasks, bool& renamed) {
+    const std::array<std::pair<QLatin1StringView, const QString*>, 3> oldHints{{
+        {QLatin1StringView("Hint: Press Control-Option-A to add a new task"), &TaskBoard::aHint},
+        {QLatin1StringView("Hint: Press Control-Option-D to mark task as done"), &TaskBoard::dHint},
+        {QLatin1StringView("Hint: Press Control-Option-H to snooze task for an hour"),
+         &TaskBoard::hHint},
+    }};
+    for (Task& task : tasks) {
+        for (const auto& [old, hint] : oldHints) {
+            if (task.isTutorial && task.name == old) {
+                task.name = *hint;
+                renamed = true;
+            }
+        }
     }
 }
 
-template <typename Item> void wakeExpiredItems(std::vector<Item>& items, const Clock& now) {
+// True when the order changed.
+bool sortByCreation(std::vector<Task>& tasks) {
+    const auto earlier = [](const Task& a, const Task& b) { return a.created < b.created; };
+    // Almost always sorted already; a stable sort of a sorted list would only move it.
+    if (std::is_sorted(tasks.begin(), tasks.end(), earlier)) {
+        return false;
+    }
+    std::stable_sort(tasks.begin(), tasks.end(), earlier);
+    return true;
+}
+
+// True when an item woke.
+template <typename Item> bool wakeExpiredItems(std::vector<Item>& items, const Clock& now) {
+    bool woke = false;
     for (Item& item : items) {
         if (item.isSnoozed && item.snoozedUntil && *item.snoozedUntil < now()) {
             item.isSnoozed = false;
             item.snoozedUntil.reset();
+            woke = true;
         }
     }
+    return woke;
 }
 
 void unsnoozeTask(Task& task) {
@@ -49,18 +74,16 @@ TaskBoard::TaskBoard(Clock clock, QObject* parent)
 
 void TaskBoard::load() {
     tasks_ = DBManager::getTaskList();
-    sortByCreation(tasks_);
+    // A list stored out of order is written back sorted by the first pass.
+    tasksUnsaved_ = sortByCreation(tasks_);
+    renameOldHints(tasks_, tasksUnsaved_);
     addTutorialTasks();
     messages_ = DBManager::getSystemMessages();
+    messagesUnsaved_ = false;
 }
 
 QString TaskBoard::taskName(const QString& text) {
-    QTextBoundaryFinder graphemes(QTextBoundaryFinder::Grapheme, text);
-    qsizetype end = 0;
-    for (int i = 0; i < maxTaskLength && end >= 0 && end < text.size(); ++i) {
-        end = graphemes.toNextBoundary();
-    }
-    return end < 0 ? text : text.left(end);
+    return Graphemes::first(text, maxTaskLength);
 }
 
 std::optional<std::size_t> TaskBoard::currentTask() const {
@@ -103,13 +126,15 @@ void TaskBoard::addTutorialTasks() {
         tutorial.isTutorial = true;
         tasks_.push_back(tutorial);
     }
+    // Saved by the first selection pass.
+    tasksUnsaved_ = true;
     if (!PreferenceStore::standard().setBool(QStringLiteral("tutorialsAdded"), true)) {
         Console::printLine("TaskBoard: the tutorial flag could not be stored");
     }
 }
 
 void TaskBoard::setCurrentTask() {
-    sortByCreation(tasks_);
+    tasksUnsaved_ |= sortByCreation(tasks_);
     wakeExpired();
     current_ = std::monostate{};
     const auto message = std::find_if(messages_.begin(), messages_.end(),
@@ -130,18 +155,33 @@ void TaskBoard::setCurrentTask() {
 }
 
 void TaskBoard::wakeExpired() {
-    wakeExpiredItems(tasks_, now_);
-    saveTasks();
-    wakeExpiredItems(messages_, now_);
-    saveMessages();
+    tasksUnsaved_ |= wakeExpiredItems(tasks_, now_);
+    saveUnsavedTasks();
+    messagesUnsaved_ |= wakeExpiredItems(messages_, now_);
+    saveUnsavedMessages();
 }
 
-void TaskBoard::saveTasks() const {
-    DBManager::saveTaskList(tasks_);
+void TaskBoard::saveTasks() {
+    tasksUnsaved_ = true;
+    saveUnsavedTasks();
 }
 
-void TaskBoard::saveMessages() const {
-    DBManager::saveSystemMessages(messages_);
+void TaskBoard::saveMessages() {
+    messagesUnsaved_ = true;
+    saveUnsavedMessages();
+}
+
+// A pass that changed nothing writes nothing; a failed save is tried again at the next.
+void TaskBoard::saveUnsavedTasks() {
+    if (tasksUnsaved_) {
+        tasksUnsaved_ = !DBManager::saveTaskList(tasks_);
+    }
+}
+
+void TaskBoard::saveUnsavedMessages() {
+    if (messagesUnsaved_) {
+        messagesUnsaved_ = !DBManager::saveSystemMessages(messages_);
+    }
 }
 
 bool TaskBoard::removeTutorial(const QString& hint) {
@@ -254,5 +294,6 @@ void TaskBoard::removeAllDone() {
 
 void TaskBoard::replaceTasks(std::vector<Task> tasks) {
     tasks_ = std::move(tasks);
+    saveTasks();
     setCurrentTask();
 }

@@ -68,14 +68,19 @@ signals:
 
 private:
     template <typename Change> void changeTasks(const QList<QUuid>& ids, Change change);
-    void saveTasks() const;
-    void saveMessages() const;
+    void saveTasks();
+    void saveMessages();
+    void saveUnsavedTasks();
+    void saveUnsavedMessages();
     void addTutorialTasks();
     void wakeExpired();
 
     Clock now_;
     std::vector<Task> tasks_;
     std::vector<SystemMessage> messages_;
+    // Changes not yet in the store: new ones, or ones whose save failed.
+    bool tasksUnsaved_ = false;
+    bool messagesUnsaved_ = false;
     // The item on show, by identity, so that removing another item does not move it.
     std::variant<std::monostate, QUuid, std::int64_t> current_;
 };

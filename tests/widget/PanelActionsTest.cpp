@@ -65,15 +65,55 @@ TEST_F(PanelTest, EmptyCommitAddsNothingAndStillHandsTheFocusBack) {
     EXPECT_EQ(focus->activated, std::vector<FocusService::WindowId>{5});
 }
 
-TEST_F(PanelTest, ASnoozeWhileAddingShowsItsPassButStaysInAddMode) {
-    DBManager::saveTaskList({makeTutorial(TaskBoard::aHint, 1), makeTutorial(TaskBoard::hHint, 2)});
+TEST_F(PanelTest, AShortcutWhileAddingShowsTheTaskItActsOnAndKeepsTheDraft) {
+    DBManager::saveTaskList({makeTask("first", 1), makeTask("second", 2), makeTask("third", 3),
+                             makeTutorial(TaskBoard::hHint, 0)});
+    start();
+    vc().keyAFunction();
+    QTest::keyClicks(taskText(), "half-typed idea");
+    // The user clicks into another application and presses Control-Alt-D there.
+    focus->active = 12;
+    vc().keyDFunction();
+    EXPECT_FALSE(vc().addMode());
+    EXPECT_TRUE(DBManager::getTaskList()[1].isDone) << "the task on show when D came";
+    EXPECT_EQ(taskText()->text(), QStringLiteral("second  "));
+    EXPECT_EQ(focus->activated.back(), 12u);
+    // The next Add brings the draft back; Escape leaves add mode the same way.
+    vc().keyAFunction();
+    EXPECT_EQ(taskText()->text(), QStringLiteral("half-typed idea"));
+    QTest::keyClicks(taskText(), " more");
+    QTest::keyClick(taskText(), Qt::Key_Escape);
+    EXPECT_FALSE(vc().addMode());
+    EXPECT_EQ(taskText()->text(), QStringLiteral("second  "));
+    vc().keyHFunction();
+    EXPECT_EQ(taskText()->text(), QStringLiteral("third  ")) << "second is snoozed";
+    vc().addAction(button("addButton"));
+    EXPECT_EQ(taskText()->text(), QStringLiteral("half-typed idea more"));
+    QTest::keyClick(taskText(), Qt::Key_Return);
+    EXPECT_EQ(DBManager::getTaskList().back().name, QStringLiteral("half-typed idea more"));
+    vc().addAction(button("addButton"));
+    EXPECT_TRUE(taskText()->text().isEmpty()) << "a commit uses the draft up";
+}
+
+TEST_F(PanelTest, TheInputLineStopsAtAHundredCharactersAndCountsDown) {
     start();
     vc().addAction(button("addButton"));
-    vc().keyHFunction();
-    EXPECT_EQ(taskText()->text(), QStringLiteral("Nothing to do"));
-    // Only a commit ends add mode.
-    EXPECT_TRUE(vc().addMode());
-    EXPECT_TRUE(taskText()->isReadOnly());
+    // A letter with two combining marks, and a family of five code points: one each.
+    const QString accented = QStringLiteral("e\u0301\u0323");
+    const QString family = QStringLiteral("\U0001F469\u200D\U0001F469\u200D\U0001F467");
+    taskText()->setText(accented.repeated(40) + family.repeated(40));
+    EXPECT_FALSE(taskText()->charactersLeft()) << "20 left: plenty";
+    QTest::keyClicks(taskText(), "a");
+    EXPECT_EQ(taskText()->charactersLeft(), 19);
+    EXPECT_EQ(taskText()->accessibleDescription(), QStringLiteral("19 characters left"));
+    QTest::keyClicks(taskText(), QString(30, u'x'));
+    EXPECT_EQ(taskText()->text(),
+              accented.repeated(40) + family.repeated(40) + "a" + QString(19, u'x'));
+    EXPECT_EQ(taskText()->charactersLeft(), 0);
+    taskText()->insert(family);
+    EXPECT_EQ(taskText()->charactersLeft(), 0) << "a paste past the end keeps what fits";
+    QTest::keyClick(taskText(), Qt::Key_Return);
+    EXPECT_FALSE(taskText()->charactersLeft()) << "shown only while typing";
 }
 
 TEST_F(PanelTest, TypedTextIsPlainTextAndCommitIsIgnoredOutsideAddMode) {

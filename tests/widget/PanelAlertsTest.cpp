@@ -63,7 +63,7 @@ TEST_F(PanelTest, HideForSixHoursHidesAndComesBackWithoutTheFocus) {
     EXPECT_EQ(alert->text, QStringLiteral("Hide Quenby"));
     EXPECT_EQ(alert->informativeText,
               QStringLiteral("This will hide Quenby for a period of time, to show it again "
-                             "immediately just use a shortcut like Add Task (Ctrl+Opt+A)"));
+                             "immediately just use a shortcut like Add Task (Ctrl+Alt+A)"));
     EXPECT_EQ(alert->buttons, (QStringList{"1 Hour", "6 Hours", "12 Hours", "Cancel"}));
     EXPECT_EQ(alert->icon, QMessageBox::Warning);
     EXPECT_EQ(out, "1001\n");

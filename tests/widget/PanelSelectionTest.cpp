@@ -21,6 +21,10 @@ struct ShownCase {
     bool callToAction;
 };
 
+void PrintTo(const ShownCase& c, std::ostream* os) {
+    *os << c.what;
+}
+
 class PanelShows : public PanelTest, public testing::WithParamInterface<ShownCase> {};
 
 TEST_P(PanelShows, TheChosenItemInItsStyle) {

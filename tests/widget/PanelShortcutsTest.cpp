@@ -1,6 +1,8 @@
 // The seven shortcut handlers: what they do, with the application shown and hidden, and
 // where the keyboard focus goes afterwards.
 #include "PanelFixture.h"
+#include "help/HelpBrowser.h"
+#include "help/HelpVC.h"
 
 TEST_F(PanelTest, ShortcutAFromAnotherApplicationAddsAndHandsTheFocusBack) {
     DBManager::saveTaskList({makeTask("older", 1), makeTutorial(TaskBoard::aHint, 0)});
@@ -102,22 +104,29 @@ TEST_F(PanelTest, ShortcutTOpensTheTaskListOnlyWhenNoWindowIsPresented) {
     delete presented;
 }
 
-TEST_F(PanelTest, ATransitionWithoutItsWindowSaysSoAndTakesNoFocus) {
+TEST_F(PanelTest, AnUnknownTransitionSaysSoAndTakesNoFocus) {
     start();
     const int before = QApplication::topLevelWidgets().size();
     testing::internal::CaptureStdout();
-    for (const char* name : {"helpButton", "allTasksButton"}) {
-        QTest::mouseClick(button(name), Qt::LeftButton);
-    }
     vc().hideApplication();
-    vc().keyTFunction();
     vc().performSegue("elsewhere");
-    EXPECT_EQ(testing::internal::GetCapturedStdout(),
-              "The \"help\" window is not available yet\n"
-              "The \"alltasks\" window is not available yet\n"
-              "The \"alltasks\" window is not available yet\n"
-              "Unknown window transition \"elsewhere\"\n");
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "Unknown window transition \"elsewhere\"\n");
     EXPECT_EQ(QApplication::topLevelWidgets().size(), before);
-    // T opened nothing, so it did not bring the hidden panel forward either.
     EXPECT_TRUE(vc().isApplicationHidden());
+}
+
+TEST_F(PanelTest, HelpOpensNamingTheAssignedKeysAndFollowsANewAssignment) {
+    start();
+    QTest::mouseClick(button("helpButton"), Qt::LeftButton);
+    HelpVC* help = nullptr;
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        help = help ? help : qobject_cast<HelpVC*>(w);
+    }
+    ASSERT_NE(help, nullptr);
+    const auto page = [help] { return help->webView()->toPlainText(); };
+    EXPECT_TRUE(page().contains("Snooze: CTRL + ALT + H, 1, 2 or W")) << page().toStdString();
+    DBManager::saveKeys({0, 3, 25, 27, 28, 22, 19});
+    vc().setupKeys();
+    EXPECT_TRUE(page().contains("Snooze: CTRL + ALT + Z, 1, 2 or W")) << page().toStdString();
+    help->close();
 }

@@ -1,0 +1,80 @@
+// The real binary's options: each prints and ends the run before the store or a running
+// Quenby is touched, here while another process holds the running instance's place.
+#include "platform/SingleInstance.h"
+#include "tests/support/TempConfigHome.h"
+
+#include <QFileInfo>
+#include <QProcess>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct OptionCase {
+    QStringList arguments;
+    int exitCode;
+    QString standardOutput; // its beginning
+    QString standardError;  // a part of it, after any warnings of Qt's
+};
+
+void PrintTo(const OptionCase& c, std::ostream* os) {
+    *os << c.arguments.join(u' ').toStdString();
+}
+
+const QString version =
+    QStringLiteral("Quenby " QUENBY_SHORT_VERSION " (" QUENBY_BUILD_NUMBER ")\n");
+
+} // namespace
+
+class CommandLineOption : public testing::TestWithParam<OptionCase> {};
+
+TEST_P(CommandLineOption, PrintsAndEndsBeforeTheStoreOrTheRunningInstanceIsTouched) {
+    const TempConfigHome home;
+    SingleInstance running(home.storeDir());
+    ASSERT_TRUE(running.claim());
+
+    QProcess quenby;
+    quenby.start(QStringLiteral(QUENBY_BINARY), GetParam().arguments);
+    ASSERT_TRUE(quenby.waitForFinished(10000));
+    EXPECT_EQ(quenby.exitCode(), GetParam().exitCode);
+    const QString out = QString::fromLocal8Bit(quenby.readAllStandardOutput());
+    const QString err = QString::fromLocal8Bit(quenby.readAllStandardError());
+    EXPECT_EQ(out.left(GetParam().standardOutput.size()), GetParam().standardOutput);
+    EXPECT_TRUE(err.contains(GetParam().standardError)) << err.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(home.storeDir()));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    , CommandLineOption,
+    testing::Values(OptionCase{{"--version"}, 0, version, ""}, OptionCase{{"-v"}, 0, version, ""},
+                    OptionCase{{"--help"}, 0, "Usage: ", ""}, OptionCase{{"-h"}, 0, "Usage: ", ""},
+                    OptionCase{{"--bogus"}, 2, "", "Unknown option 'bogus'.\nUsage: "},
+                    OptionCase{{"stray"}, 2, "", "Unexpected argument 'stray'.\nUsage: "}));
+
+// Without a display, help still prints, and a start says what is missing instead of
+// letting Qt abort.
+TEST(CommandLine, WithoutADisplayHelpPrintsAndAStartSaysWhy) {
+    const TempConfigHome home;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.remove(QStringLiteral("QT_QPA_PLATFORM"));
+    env.remove(QStringLiteral("WAYLAND_DISPLAY"));
+    const std::pair<QString, QString> displays[] = {
+        {QString(), "Quenby needs a graphical session: no X display (DISPLAY is not set)\n"},
+        {":9876", "Quenby needs a graphical session: cannot open the X display :9876\n"}};
+    for (const auto& [display, message] : displays) {
+        env.insert(QStringLiteral("DISPLAY"), display);
+        QProcess quenby;
+        quenby.setProcessEnvironment(env);
+        quenby.start(QStringLiteral(QUENBY_BINARY), {"--version"});
+        ASSERT_TRUE(quenby.waitForFinished(10000));
+        EXPECT_EQ(quenby.exitCode(), 0);
+        EXPECT_EQ(QString::fromLocal8Bit(quenby.readAllStandardOutput()), version);
+
+        quenby.start(QStringLiteral(QUENBY_BINARY), QStringList());
+        ASSERT_TRUE(quenby.waitForFinished(10000));
+        EXPECT_EQ(quenby.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(quenby.exitCode(), 1);
+        EXPECT_EQ(QString::fromLocal8Bit(quenby.readAllStandardOutput()), message);
+    }
+    EXPECT_FALSE(QFileInfo::exists(home.storeDir()));
+}

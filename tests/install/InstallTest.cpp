@@ -1,0 +1,124 @@
+// What `cmake --install` and the Debian package put on the system: every file in its XDG
+// place, nothing else, a working binary, and entries the desktop's own validators accept.
+#include "FileUtil.h"
+
+#include <QDirIterator>
+#include <QImage>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+const QString appId = QStringLiteral("app.quenby.Quenby");
+const QString buildDir = QStringLiteral(QUENBY_BUILD_DIR);
+const int iconSizes[] = {16, 22, 24, 32, 48, 64, 128, 256, 512};
+
+struct Result {
+    int exitCode = -1; // -1: it did not end by itself in time
+    QString output;    // standard output and error together
+};
+
+Result run(const QString& program, const QStringList& arguments) {
+    QProcess process;
+    process.setProcessChannelMode(QProcess::MergedChannels);
+    // The installed binary needs no display to answer --version.
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("QT_QPA_PLATFORM", "offscreen");
+    process.setProcessEnvironment(environment);
+    process.start(program, arguments);
+    Result result;
+    if (process.waitForFinished(120000) && process.exitStatus() == QProcess::NormalExit) {
+        result.exitCode = process.exitCode();
+    }
+    result.output = QString::fromUtf8(process.readAll());
+    return result;
+}
+
+QString pngIcon(int size) {
+    return QStringLiteral("share/icons/hicolor/%1x%1/apps/").arg(size) + appId + ".png";
+}
+
+QStringList expectedFiles() {
+    QStringList files{"bin/quenby", "share/applications/" + appId + ".desktop",
+                      "share/doc/quenby/COPYRIGHT-Lato.txt",
+                      "share/icons/hicolor/scalable/apps/" + appId + ".svg",
+                      "share/metainfo/" + appId + ".metainfo.xml"};
+    for (const int size : iconSizes) {
+        files.append(pngIcon(size));
+    }
+    files.sort();
+    return files;
+}
+
+QStringList filesUnder(const QString& root) {
+    QStringList files;
+    QDirIterator it(root, QDir::Files, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        files.append(QDir(root).relativeFilePath(it.next()));
+    }
+    files.sort();
+    return files;
+}
+
+// The tree below an installation prefix (/usr in the package).
+void expectInstalledTree(const QString& prefix) {
+    EXPECT_EQ(filesUnder(prefix), expectedFiles());
+
+    const Result version = run(prefix + "/bin/quenby", {"--version"});
+    EXPECT_EQ(version.exitCode, 0) << version.output.toStdString();
+    EXPECT_TRUE(version.output.contains("Quenby ")) << version.output.toStdString();
+
+    const QString desktopFile = prefix + "/share/applications/" + appId + ".desktop";
+    const Result desktop = run(DESKTOP_FILE_VALIDATE, {desktopFile});
+    EXPECT_EQ(desktop.exitCode, 0);
+    EXPECT_EQ(desktop.output, "") << "desktop-file-validate says so";
+    const QString metainfoFile = prefix + "/share/metainfo/" + appId + ".metainfo.xml";
+    const Result metainfo = run(APPSTREAMCLI, {"validate", "--no-net", metainfoFile});
+    EXPECT_EQ(metainfo.exitCode, 0) << metainfo.output.toStdString();
+    // Both name the one id, the binary and, in the metadata, this version.
+    const QByteArray both = readFile(desktopFile) + readFile(metainfoFile);
+    for (const char* part :
+         {"\nExec=quenby\n", "\nIcon=app.quenby.Quenby\n",
+          "\nCategories=Office;ProjectManagement;\n", "\nKeywords=", "<id>app.quenby.Quenby</id>",
+          "<launchable type=\"desktop-id\">app.quenby.Quenby.desktop<", "<binary>quenby</binary>",
+          "<release version=\"" QUENBY_VERSION "\""}) {
+        EXPECT_TRUE(both.contains(part)) << part;
+    }
+
+    for (const int size : iconSizes) {
+        EXPECT_EQ(QImage(prefix + u'/' + pngIcon(size)).size(), QSize(size, size)) << size;
+    }
+}
+
+} // namespace
+
+TEST(Install, PutsEveryFileInItsXdgPlace) {
+    const QTemporaryDir prefix;
+    const Result install = run(CMAKE_COMMAND, {"--install", buildDir, "--prefix", prefix.path()});
+    ASSERT_EQ(install.exitCode, 0) << install.output.toStdString();
+    expectInstalledTree(prefix.path());
+}
+
+TEST(Package, IsADebianPackageOfTheInstalledFilesThatNamesTheLibrariesItNeeds) {
+    const QTemporaryDir dir;
+    const Result cpack =
+        run(CPACK_COMMAND, {"--config", buildDir + "/CPackConfig.cmake", "-B", dir.path()});
+    ASSERT_EQ(cpack.exitCode, 0) << cpack.output.toStdString();
+    const QStringList debs = QDir(dir.path()).entryList({"*.deb"}, QDir::Files);
+    ASSERT_EQ(debs.size(), 1);
+    const QString deb = dir.filePath(debs.first());
+
+    const Result fields = run("dpkg-deb", {"--field", deb, "Package", "Version", "Depends"});
+    EXPECT_TRUE(fields.output.startsWith("Package: quenby\nVersion: " QUENBY_VERSION "\n"))
+        << fields.output.toStdString();
+    for (const char* dependency : {"libqt6widgets6", "libqt6dbus6", "libxcb1", "qt6-qpa-plugins"}) {
+        EXPECT_TRUE(fields.output.contains(dependency)) << dependency;
+    }
+
+    const QString root = dir.filePath("root");
+    ASSERT_EQ(run("dpkg", {"-x", deb, root}).exitCode, 0);
+    EXPECT_EQ(QDir(root).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList{"usr"});
+    expectInstalledTree(root + "/usr");
+}

@@ -1,0 +1,164 @@
+// The help window: its page, its colours in light and dark, where it opens and what closes it.
+#include "help/HelpVC.h"
+#include "help/HelpBrowser.h"
+#include "support/Appearance.h"
+#include "tests/support/FileUtil.h"
+
+#include <QLineEdit>
+#include <QScreen>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+const HelpPage::ShortcutKeyNames defaultKeys{"A", "D", "H", "1", "2", "W", "T"};
+const HelpPage::ShortcutKeyNames otherKeys{"Q", "X", "5", "6", "7", "Z", "L"};
+const QStringList lightCalls{"setBackgroundColor('#FFFFFF');", "setTextColor('#000000');"};
+const QStringList darkCalls{"setBackgroundColor('#000000');", "setTextColor('#FFFFFF');"};
+
+// The page for `otherKeys` holds each of these lines (trimmed), in this order; %1 is the font.
+const QString outline = QStringLiteral(R"(<!DOCTYPE html>
+    <html lang="en">
+    <meta charset="UTF-8">
+    <meta name="viewport" content="width=device-width, initial-scale=1.0">
+    <title>Quenby Help</title>
+    font-family: 'Lato';
+    src: url('%1') format('truetype');
+    font-size: 16px;
+    font-family: "Lato"
+    margin-top: 1em;
+    <h2>Quick Guide</h2>
+    <li>Current Task: The oldest undone, unsnoozed task you should be focusing on right now.</li>
+    <li>Add Task: <b>CTRL + ALT + Q</b></li>
+    <li>Mark as Done: <b>CTRL + ALT + X</b></li>
+    <li>Snooze: <b>CTRL + ALT + 5, 6, 7 or Z</b></li>
+    <h2>Why Quenby?</h2>
+    <p>Designed for efficiency with minimal distractions.</p>
+    <h2>Why Minimal?</h2>
+    <p>Eliminates bloat like labels and due dates that can turn other to-do apps into distractions.</p>
+    <h2>Single Task Focus</h2>
+    <p>Your "current task" is the oldest undone, unsnoozed one. Mark it as 'done' to delete it and move to the next task. Snooze it if you're not ready to work on it yet.</p>)");
+
+testing::AssertionResult followsOutline(const QString& page, const QString& font) {
+    qsizetype from = 0;
+    for (const QString& line : outline.arg(font).split(u'\n')) {
+        from = page.indexOf(line.trimmed(), from);
+        if (from < 0) {
+            return testing::AssertionFailure() << "missing in order: " << line.toStdString();
+        }
+    }
+    return testing::AssertionSuccess();
+}
+
+} // namespace
+
+TEST(HelpPage, HoldsTheFontAndTheAssignedKeysInTheDocumentsStructure) {
+    const QTemporaryDir dir;
+    ASSERT_TRUE(writeFile(dir.filePath("face.ttf"), QByteArray("\0\1Lato\xff\xfe", 8)));
+    const QString font = HelpPage::fontText(dir.filePath("face.ttf"));
+    EXPECT_EQ(font, "data:font/ttf;base64,AAFMYXRv//4=");
+    const QString page = HelpPage::document(font, otherKeys);
+    EXPECT_TRUE(followsOutline(page, font));
+    EXPECT_FALSE(page.contains("OPT"));
+}
+
+TEST(HelpPage, FontTextIsEmptyWhenTheFileIsMissingAndSaysWhyWhenItCannotBeRead) {
+    const QTemporaryDir dir;
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(HelpPage::fontText(dir.filePath("missing.ttf")), "");
+    EXPECT_EQ(HelpPage::fontText(dir.path()), ""); // a folder exists but reads as no file
+    EXPECT_TRUE(QString::fromStdString(testing::internal::GetCapturedStdout())
+                    .startsWith("Error loading font data: "));
+    EXPECT_TRUE(followsOutline(HelpPage::document("", otherKeys), ""));
+}
+
+class HelpWindow : public testing::Test {
+protected:
+    ~HelpWindow() override { Appearance::shared().setPortalScheme(std::nullopt); }
+
+    // A help window whose delayed calls wait in `delayed` until the test runs them; what it
+    // printed while loading is in `loadOutput`, the page's scripts from then on in `scripts`.
+    void open(Appearance::Scheme scheme) {
+        Appearance::shared().setPortalScheme(scheme);
+        testing::internal::CaptureStdout();
+        help = std::make_unique<HelpVC>(defaultKeys, nullptr,
+                                        [this](std::chrono::milliseconds after, auto call) {
+                                            delayed.emplace_back(after, std::move(call));
+                                        });
+        QObject::connect(help->webView(), &HelpBrowser::javaScriptEvaluated,
+                         [this](const QString& script) { scripts.append(script); });
+        QCoreApplication::processEvents();
+        loadOutput = testing::internal::GetCapturedStdout();
+    }
+
+    std::unique_ptr<HelpVC> help;
+    std::vector<std::pair<std::chrono::milliseconds, std::function<void()>>> delayed;
+    QStringList scripts;
+    std::string loadOutput;
+};
+
+TEST_F(HelpWindow, SendsThePageTheColoursOfTheAppearanceAtLoadAndWhenLoaded) {
+    for (const auto scheme : {Appearance::Scheme::Light, Appearance::Scheme::Dark}) {
+        const bool dark = scheme == Appearance::Scheme::Dark;
+        scripts.clear();
+        open(scheme);
+        EXPECT_EQ(loadOutput, dark ? "help dark\nhelp dark\n" : "help light\nhelp light\n");
+        EXPECT_EQ(scripts, dark ? darkCalls : lightCalls) << "when the page has loaded";
+        const QPalette page = help->webView()->palette();
+        EXPECT_EQ(page.color(QPalette::Base), dark ? Qt::black : Qt::white);
+        EXPECT_EQ(page.color(QPalette::Text), dark ? Qt::white : Qt::black);
+    }
+}
+
+TEST_F(HelpWindow, ReadsTheAppearanceAgainAFifthOfASecondAfterItChanges) {
+    open(Appearance::Scheme::Light);
+    scripts.clear();
+    testing::internal::CaptureStdout();
+    Appearance::shared().setPortalScheme(Appearance::Scheme::Dark);
+    ASSERT_EQ(delayed.size(), 1u);
+    EXPECT_EQ(delayed[0].first, std::chrono::milliseconds(200));
+    EXPECT_TRUE(scripts.isEmpty());
+    delayed[0].second();
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "help dark\n");
+    EXPECT_EQ(scripts, darkCalls);
+    EXPECT_EQ(help->osAppearance(), HelpVC::OSAppearance::dark);
+}
+
+TEST_F(HelpWindow, OpensAtHalfTheScreenCentredInItsAvailableArea) {
+    open(Appearance::Scheme::Light);
+    help->show();
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    EXPECT_EQ(help->size(), screen->geometry().size() / 2);
+    const QRect visible = screen->availableGeometry();
+    const QSize margin = (visible.size() - help->size()) / 2;
+    EXPECT_EQ(help->geometry().topLeft(),
+              visible.topLeft() + QPoint(margin.width(), margin.height()));
+    EXPECT_EQ(help->webView()->documentTitle(), "Quenby Help");
+}
+
+TEST_F(HelpWindow, AnyKeyInAnyWindowClosesItAndStillReachesItsWindow) {
+    open(Appearance::Scheme::Light);
+    QLineEdit other;
+    other.show();
+    help->show();
+    QTest::keyClick(&other, Qt::Key_X);
+    EXPECT_FALSE(help->isVisible());
+    EXPECT_EQ(other.text(), "x");
+
+    help->show();
+    QTest::keyClick(help->webView(), Qt::Key_Escape);
+    EXPECT_FALSE(help->isVisible());
+}
+
+TEST_F(HelpWindow, ANewAssignmentReloadsThePageWithItsKeys) {
+    open(Appearance::Scheme::Light);
+    scripts.clear();
+    testing::internal::CaptureStdout();
+    help->setKeys(otherKeys);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "help light\n");
+    EXPECT_TRUE(help->webView()->toPlainText().contains("Snooze: CTRL + ALT + 5, 6, 7 or Z"));
+    EXPECT_EQ(scripts, lightCalls) << "the reloaded page gets its colours";
+}
