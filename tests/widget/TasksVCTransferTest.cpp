@@ -149,7 +149,8 @@ TEST_F(TasksVCTransferTest, AnExportImportedBackAddsItsHeaderAndStampsAndCanBeTa
     dialogs->answer = path("round.csv");
     list->exportAction();
     const std::vector<Task> before = board().tasks();
-    importBytes(readFile(path("round.csv")));
+    now = Date{startTime + 50};
+    importBytes(readFile(path("round.csv")) + "\nalpha");
     QStringList expected = {"alpha", "beta", "Created"};
     for (const Task& t : before) {
         expected.append(getDisplayDateISO8601(t.created));
@@ -158,6 +159,7 @@ TEST_F(TasksVCTransferTest, AnExportImportedBackAddsItsHeaderAndStampsAndCanBeTa
     got.sort();
     expected.sort();
     EXPECT_EQ(got, expected);
+    EXPECT_EQ(board().tasks().back().created, now) << "alpha revived";
     QTest::keyClick(list, Qt::Key_Z, Qt::ControlModifier);
     EXPECT_EQ(names(DBManager::getTaskList()), QStringList({"alpha", "beta"}));
     EXPECT_EQ(DBManager::getTaskList()[0].created, Date{1})
