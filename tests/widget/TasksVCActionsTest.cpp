@@ -11,110 +11,69 @@ namespace {
 
 constexpr double hour = 3600;
 
-// What the edit alert showed once it was up (placed, the keyboard in its field).
-struct EditAlertSeen {
-    QString message;
-    QString text;
-    QSize fieldSize;
-    QStringList buttons; // left to right
-    QPoint position;
-    bool answered = false;
-};
-
-// Answers the next edit alert: OK after typing `text`, or Cancel without one.
-std::shared_ptr<EditAlertSeen> answerEditAlert(std::optional<QString> text) {
-    auto seen = std::make_shared<EditAlertSeen>();
+// Answers the next edit alert once it is up with the keyboard in its field: `look` sees it,
+// then OK after typing `text`, or Cancel without one.
+void answerEditAlert(std::optional<QString> text, std::function<void(QWidget*, QLineEdit*)> look) {
     auto* poll = new QTimer;
-    QObject::connect(poll, &QTimer::timeout, [seen, poll, text] {
+    QObject::connect(poll, &QTimer::timeout, [poll, text, look] {
         QWidget* alert = QApplication::activeModalWidget();
         auto* field = alert ? alert->findChild<QLineEdit*>("editField") : nullptr;
-        if (!field || !field->hasFocus()) {
-            return;
+        if (field && field->hasFocus()) {
+            poll->deleteLater();
+            poll->stop();
+            look(alert, field);
+            field->setText(text.value_or(field->text()));
+            for (QPushButton* b : alert->findChildren<QPushButton*>()) {
+                if (b->text() == (text ? "OK" : "Cancel")) {
+                    b->click();
+                }
+            }
         }
-        poll->deleteLater();
-        poll->stop();
-        for (QLabel* label : alert->findChildren<QLabel*>()) {
-            seen->message += label->text(); // the icon's label has no text
-        }
-        seen->text = field->text();
-        seen->fieldSize = field->size();
-        seen->position = alert->pos();
-        QList<QPushButton*> buttons = alert->findChildren<QPushButton*>();
-        std::sort(buttons.begin(), buttons.end(),
-                  [](QWidget* a, QWidget* b) { return a->x() < b->x(); });
-        for (QPushButton* b : buttons) {
-            seen->buttons.append(b->text());
-        }
-        if (text) {
-            field->setText(*text);
-        }
-        seen->answered = true;
-        buttons[text ? 0 : 1]->click();
     });
     poll->start(5);
-    return seen;
-}
-
-Task done(Task task, double at) {
-    task.isDone = true;
-    task.doneDate = Date{at};
-    return task;
 }
 
 } // namespace
 
-struct EditAreaCase {
-    std::vector<int> rows;
-    bool doneEnabled;
-    const char* doneTitle; // nullptr: whatever it was
-    bool editEnabled;
-    bool unsnoozeEnabled;
-};
-
-void PrintTo(const EditAreaCase& c, std::ostream* os) {
-    *os << c.rows.size() << " rows from " << c.rows.front();
-}
+// Selected rows; then the Done button's enabled state and title (none: whatever it was), and
+// whether Edit and Unsnooze are enabled.
+using EditAreaCase = std::tuple<std::vector<int>, bool, const char*, bool, bool>;
 
 class TasksVCEditAreaTest : public TasksVCTest, public testing::WithParamInterface<EditAreaCase> {};
 
 TEST_P(TasksVCEditAreaTest, FollowsTheSelection) {
-    const EditAreaCase& c = GetParam();
+    const auto& [rows, doneEnabled, doneTitle, editEnabled, unsnoozeEnabled] = GetParam();
     // Rows: open, done, three snoozed, done.
-    open({makeTask("open", 1), done(makeTask("done", 2), 2),
+    open({makeTask("open", 1), makeDone(makeTask("done", 2), 2),
           makeSnoozed("s1", 3, Date{startTime + hour}),
           makeSnoozed("s2", 4, Date{startTime + hour}),
-          makeSnoozed("s3", 5, Date{startTime + hour}), done(makeTask("done too", 6), 6)});
+          makeSnoozed("s3", 5, Date{startTime + hour}), makeDone(makeTask("done too", 6), 6)});
     EXPECT_FALSE(editStack()->isVisible());
-    select({});
-    for (const int row : c.rows) {
-        table().selectionModel()->select(table().model()->index(row, 0),
-                                         QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    select(rows);
+    EXPECT_TRUE(editStack()->isVisible() && list->findChild<QLabel*>("taskLabel")->isVisible());
+    EXPECT_EQ(std::tuple(listButton("doneButton")->isEnabled(),
+                         listButton("editButton")->isEnabled(),
+                         listButton("unSnoozeButton")->isEnabled()),
+              std::tuple(doneEnabled, editEnabled, unsnoozeEnabled));
+    if (doneTitle) {
+        EXPECT_EQ(listButton("doneButton")->text(), doneTitle);
     }
-    EXPECT_TRUE(editStack()->isVisible());
-    EXPECT_TRUE(list->findChild<QLabel*>("taskLabel")->isVisible());
-    EXPECT_EQ(listButton("doneButton")->isEnabled(), c.doneEnabled);
-    if (c.doneTitle) {
-        EXPECT_EQ(listButton("doneButton")->text(), c.doneTitle);
-    }
-    EXPECT_EQ(listButton("editButton")->isEnabled(), c.editEnabled);
-    EXPECT_EQ(listButton("unSnoozeButton")->isEnabled(), c.unsnoozeEnabled);
-    EXPECT_TRUE(listButton("deleteButton")->isEnabled());
     select({});
     EXPECT_FALSE(editStack()->isVisible());
 }
 
 INSTANTIATE_TEST_SUITE_P(Selections, TasksVCEditAreaTest,
-                         testing::Values(EditAreaCase{{0}, true, "Done", true, false},
-                                         EditAreaCase{{1}, true, "Not Done", true, false},
-                                         EditAreaCase{{2}, true, "Done", true, true},
-                                         EditAreaCase{{0, 1}, false, nullptr, false, false},
-                                         EditAreaCase{{2, 3, 4}, true, "Done", false, true},
-                                         EditAreaCase{{0, 2, 3, 4}, true, "Done", false, false},
-                                         EditAreaCase{{1, 5}, true, "Not Done", false, false}));
+                         testing::Values(EditAreaCase({0}, true, "Done", true, false),
+                                         EditAreaCase({1}, true, "Not Done", true, false),
+                                         EditAreaCase({2}, true, "Done", true, true),
+                                         EditAreaCase({0, 1}, false, nullptr, false, false),
+                                         EditAreaCase({2, 3, 4}, true, "Done", false, true),
+                                         EditAreaCase({0, 2, 3, 4}, true, "Done", false, false),
+                                         EditAreaCase({1, 5}, true, "Not Done", false, false)));
 
 TEST_F(TasksVCTest, DoneTogglesUnsnoozesAndReselectsTheSameRows) {
     open({makeSnoozed("A", 1, Date{startTime + hour}), makeTask("B", 2),
-          done(makeTask("C", 3), startTime - hour)});
+          makeDone(makeTask("C", 3), startTime - hour)});
     list->mouseDownInHeaderOf(3);
     list->mouseDownInHeaderOf(3); // completion time descending: A B C
     select({0});
@@ -130,35 +89,46 @@ TEST_F(TasksVCTest, DoneTogglesUnsnoozesAndReselectsTheSameRows) {
     select({1});
     EXPECT_EQ(listButton("doneButton")->text(), "Not Done");
     QTest::mouseClick(listButton("doneButton"), Qt::LeftButton);
-    EXPECT_FALSE(DBManager::getTaskList()[0].isDone);
-    EXPECT_FALSE(DBManager::getTaskList()[0].doneDate);
+    EXPECT_FALSE(DBManager::getTaskList()[0].isDone || DBManager::getTaskList()[0].doneDate);
     EXPECT_EQ(board().currentTaskItem()->name, "A") << "a candidate for the panel again";
 }
 
 TEST_F(TasksVCTest, EditAlertCutsTheTextAndCancelKeepsIt) {
     open({makeTask("first", 1), makeTask("second", 2)});
     select({1});
-    const auto seen = answerEditAlert(QString(150, u'x'));
+    bool seen = false;
+    answerEditAlert(QString(150, u'x'), [&seen](QWidget* alert, QLineEdit* field) {
+        seen = true;
+        const QRect screen = QGuiApplication::screens().front()->geometry();
+        EXPECT_EQ(std::tuple(field->text(), field->size(), alert->pos()),
+                  std::tuple(QString("second"), QSize(400, 24),
+                             screen.center() + QPoint(1, 1) - QPoint(200, 100)));
+        QStringList texts; // the labels', then the buttons' from left to right
+        for (QLabel* label : alert->findChildren<QLabel*>()) {
+            texts += label->text().isEmpty() ? QStringList() : QStringList{label->text()};
+        }
+        auto buttons = alert->findChildren<QPushButton*>();
+        std::sort(buttons.begin(), buttons.end(), [](auto* a, auto* b) { return a->x() < b->x(); });
+        for (QPushButton* b : buttons) {
+            texts.append(b->text());
+        }
+        EXPECT_EQ(texts, QStringList({"Edit task description", "OK", "Cancel"}));
+    });
     QTest::mouseClick(listButton("editButton"), Qt::LeftButton);
-    ASSERT_TRUE(seen->answered);
-    EXPECT_EQ(std::tuple(seen->message, seen->text, seen->fieldSize, seen->buttons),
-              std::tuple(QString("Edit task description"), QString("second"), QSize(400, 24),
-                         QStringList({"OK", "Cancel"})));
-    const QRect screen = QGuiApplication::screens().front()->geometry();
-    EXPECT_EQ(seen->position, screen.center() + QPoint(1, 1) - QPoint(200, 100));
+    ASSERT_TRUE(seen);
     EXPECT_EQ(DBManager::getTaskList()[1].name, QString(100, u'x'));
     EXPECT_EQ(selectedRows(), std::vector<int>{1});
 
     const QByteArray before = readFile(home.storeFile("tasksData.data"));
-    answerEditAlert(std::nullopt);
+    answerEditAlert(std::nullopt, [](QWidget*, QLineEdit* field) { field->setText("typed"); });
     list->editAction();
     EXPECT_EQ(readFile(home.storeFile("tasksData.data")), before);
 }
 
 TEST_F(TasksVCTest, UnsnoozeAndTheDeletes) {
     open({makeSnoozed("s1", 1, Date{startTime + hour}),
-          makeSnoozed("s2", 2, Date{startTime + hour}), done(makeTask("d1", 3), 3),
-          makeTask("keep", 4), done(makeTask("d2", 5), 5)});
+          makeSnoozed("s2", 2, Date{startTime + hour}), makeDone(makeTask("d1", 3), 3),
+          makeTask("keep", 4), makeDone(makeTask("d2", 5), 5)});
     select({0, 1});
     QTest::mouseClick(listButton("unSnoozeButton"), Qt::LeftButton);
     EXPECT_EQ(selectedRows(), std::vector<int>({0, 1}));
@@ -214,7 +184,7 @@ TEST_F(TasksVCTest, OnlyTheTrailingEdgeOffersARedDeleteAlsoFromTheMenuKey) {
 }
 
 TEST_F(TasksVCTest, ControlZTakesBackTheLastChangesButNotThePanels) {
-    open({makeTask("one", 1), makeTask("two", 2), done(makeTask("three", 3), 3)});
+    open({makeTask("one", 1), makeTask("two", 2), makeDone(makeTask("three", 3), 3)});
     select({0});
     QTest::keyClick(&table(), Qt::Key_Delete);
     list->deleteAllDoneAction();

@@ -12,6 +12,12 @@
 #include <QLocale>
 #include <QTableView>
 
+inline Task makeDone(Task task, double at) {
+    task.isDone = true;
+    task.doneDate = Date{at};
+    return task;
+}
+
 class TasksVCTest : public PanelTest {
 protected:
     TasksVCTest() { QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates)); }
@@ -47,13 +53,7 @@ protected:
     QString cell(int row, int column) const {
         return table().model()->index(row, column).data().toString();
     }
-    QStringList rowNames() const {
-        QStringList names;
-        for (const Task& t : list->tasks()) {
-            names.append(t.name);
-        }
-        return names;
-    }
+    QStringList rowNames() const { return names(list->tasks()); }
     static QStringList names(const std::vector<Task>& tasks) {
         QStringList list;
         for (const Task& t : tasks) {
@@ -61,7 +61,13 @@ protected:
         }
         return list;
     }
-    void select(std::initializer_list<int> rows) const {
+    // A click on a column's title.
+    void clickHeader(int column) const {
+        QHeaderView* header = table().horizontalHeader();
+        QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
+                          {header->sectionViewportPosition(column) + 5, header->height() / 2});
+    }
+    void select(const std::vector<int>& rows) const {
         table().clearSelection();
         for (const int row : rows) {
             table().selectionModel()->select(table().model()->index(row, 0),

@@ -13,85 +13,53 @@ constexpr double day = 86400;
 // Created in this order; names that tell code-point order from UTF-16 order and from the
 // order of unnormalised text.
 std::vector<Task> sortSample(double now) {
-    std::vector<Task> tasks = {makeSnoozed("b", 10, Date{now + 300}),
-                               makeTask("B", 20),
-                               makeSnoozed("a", 30, Date{now + 100}),
-                               makeTask(QStringLiteral("e\u0301"), 40),
-                               makeTask("f", 50),
-                               makeTask(QStringLiteral("\uFB01"), 60),
-                               makeTask(QStringLiteral("\U0001D49C"), 70)};
-    tasks[1].isDone = true;
-    tasks[1].doneDate = Date{now - 50};
-    tasks[4].isDone = true;
-    tasks[4].doneDate = Date{now - 10};
-    return tasks;
+    return {makeSnoozed("b", 10, Date{now + 300}),     makeDone(makeTask("B", 20), now - 50),
+            makeSnoozed("a", 30, Date{now + 100}),     makeTask(QStringLiteral("e\u0301"), 40),
+            makeDone(makeTask("f", 50), now - 10),     makeTask(QStringLiteral("\uFB01"), 60),
+            makeTask(QStringLiteral("\U0001D49C"), 70)};
 }
 
-struct SortCase {
-    int column;
-    bool ascending;
-    const char* order; // the names in NFC, space-separated
-};
-
-void PrintTo(const SortCase& c, std::ostream* os) {
-    *os << "column " << c.column << (c.ascending ? " ascending" : " descending");
-}
+// A column, the direction, and the names in the order shown (in NFC, space-separated).
+using SortCase = std::tuple<int, bool, const char*>;
 
 } // namespace
 
 class TasksVCSortTest : public TasksVCTest, public testing::WithParamInterface<SortCase> {};
 
-TEST_P(TasksVCSortTest, ShowsThePartsOrder) {
-    const SortCase& c = GetParam();
+// Reached by clicks on the titles: a first click sorts a column ascending, the next flips it.
+TEST_P(TasksVCSortTest, HeaderClicksGiveThePartsOrderAndTheIndicator) {
+    const auto& [column, ascending, order] = GetParam();
     open(sortSample(startTime));
-    // Reached as the user does: one click sorts a new column ascending, the next flips it.
-    if (c.column != 0) {
-        list->mouseDownInHeaderOf(c.column);
+    if (column != 0) {
+        clickHeader(column);
     }
-    if (!c.ascending) {
-        list->mouseDownInHeaderOf(c.column);
+    if (!ascending) {
+        clickHeader(column);
     }
     EXPECT_EQ(rowNames().join(u' ').normalized(QString::NormalizationForm_C),
-              QString::fromUtf8(c.order));
+              QString::fromUtf8(order));
+    const QHeaderView* header = table().horizontalHeader();
+    EXPECT_EQ(std::tuple(list->sortColumn(), list->ascending(), header->sortIndicatorSection(),
+                         header->sortIndicatorOrder()),
+              std::tuple(column, ascending, column,
+                         ascending ? Qt::AscendingOrder : Qt::DescendingOrder));
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Columns, TasksVCSortTest,
-    testing::Values(SortCase{0, true, "b B a é f ﬁ 𝒜"}, SortCase{0, false, "𝒜 ﬁ f é a B b"},
-                    SortCase{1, true, "B a b f é ﬁ 𝒜"}, SortCase{1, false, "𝒜 ﬁ é f b a B"},
+    testing::Values(SortCase(0, true, "b B a é f ﬁ 𝒜"), SortCase(0, false, "𝒜 ﬁ f é a B b"),
+                    SortCase(1, true, "B a b f é ﬁ 𝒜"), SortCase(1, false, "𝒜 ﬁ é f b a B"),
                     // Dated first, then the undated ones in reverse stored order.
-                    SortCase{2, true, "a b 𝒜 ﬁ f é B"}, SortCase{2, false, "B é f ﬁ 𝒜 b a"},
-                    SortCase{3, true, "B f 𝒜 ﬁ é a b"}, SortCase{3, false, "b a é ﬁ 𝒜 f B"}));
-
-TEST_F(TasksVCTest, HeaderClicksSortAndShowTheIndicator) {
-    open(sortSample(startTime));
-    QHeaderView* header = table().horizontalHeader();
-    const auto click = [header](int column) {
-        QTest::mouseClick(
-            header->viewport(), Qt::LeftButton, {},
-            QPoint(header->sectionViewportPosition(column) + 5, header->height() / 2));
-    };
-    const auto state = [&] {
-        return std::tuple(list->sortColumn(), list->ascending(), header->sortIndicatorSection(),
-                          header->sortIndicatorOrder());
-    };
-    EXPECT_EQ(state(), std::tuple(0, true, 0, Qt::AscendingOrder));
-    click(1);
-    EXPECT_EQ(state(), std::tuple(1, true, 1, Qt::AscendingOrder));
-    EXPECT_EQ(rowNames().mid(0, 3), QStringList({"B", "a", "b"}));
-    click(1);
-    EXPECT_EQ(state(), std::tuple(1, false, 1, Qt::DescendingOrder));
-    click(3);
-    EXPECT_EQ(state(), std::tuple(3, true, 3, Qt::AscendingOrder));
-}
+                    SortCase(2, true, "a b 𝒜 ﬁ f é B"), SortCase(2, false, "B é f ﬁ 𝒜 b a"),
+                    SortCase(3, true, "B f 𝒜 ﬁ é a b"), SortCase(3, false, "b a é ﬁ 𝒜 f B")));
 
 TEST_F(TasksVCTest, RowTextsAndIsoTexts) {
     TimeZone cet("CET-1");
     // 14:05:09 local time on 3 March 2021; no longer snoozed, but still carrying its end.
-    Task t = makeTask("report", Date::fromUnixSeconds(1614776709).secondsSinceReferenceDate);
+    Task t =
+        makeDone(makeTask("report", Date::fromUnixSeconds(1614776709).secondsSinceReferenceDate),
+                 Date::fromUnixSeconds(1614790000).secondsSinceReferenceDate);
     t.snoozedUntil = Date::fromUnixSeconds(1614780000);
-    t.isDone = true;
-    t.doneDate = Date::fromUnixSeconds(1614790000);
     open({t});
     const FormattedTask f = list->formattedTask(0);
     EXPECT_EQ(f.name, "report");
@@ -107,19 +75,14 @@ TEST_F(TasksVCTest, RowTextsAndIsoTexts) {
 }
 
 TEST_F(TasksVCTest, CellColoursFollowTheTaskAndTheAppearance) {
-    Task doneAndSnoozed = makeSnoozed("both", 3, Date{startTime + day});
-    doneAndSnoozed.isDone = true;
-    open({makeTask("plain", 1), makeSnoozed("later", 2, Date{startTime + day}), doneAndSnoozed});
+    open({makeTask("plain", 1), makeSnoozed("later", 2, Date{startTime + day}),
+          makeDone(makeSnoozed("both", 3, Date{startTime + day}), 3)});
     for (const auto scheme : {Appearance::Scheme::Light, Appearance::Scheme::Dark}) {
         Appearance::shared().setPortalScheme(scheme);
-        int row = 0;
-        for (const char* name : {"task", "taskSnoozed", "taskDone"}) {
-            for (int column = 0; column < 4; ++column) {
-                EXPECT_EQ(table().model()->index(row, column).data(Qt::ForegroundRole),
-                          QBrush(*NamedColors::color(name, scheme)))
-                    << name;
-            }
-            ++row;
+        const char* names[] = {"task", "taskSnoozed", "taskDone"};
+        for (int cell = 0; cell < 12; ++cell) {
+            EXPECT_EQ(table().model()->index(cell / 4, cell % 4).data(Qt::ForegroundRole),
+                      QBrush(*NamedColors::color(names[cell / 4], scheme)));
         }
     }
     Appearance::shared().setPortalScheme(std::nullopt);
@@ -157,10 +120,9 @@ TEST_F(TasksVCTest, OneWindowOpensFromTheShortcutAndTheButtonAndStartsAfreshEach
     const auto shown = [] {
         QList<TasksVC*> windows;
         for (QWidget* w : QApplication::topLevelWidgets()) {
-            if (auto* tasks = qobject_cast<TasksVC*>(w); tasks && tasks->isVisible()) {
-                windows.append(tasks);
-            }
+            windows += w->isVisible() ? qobject_cast<TasksVC*>(w) : nullptr;
         }
+        windows.removeAll(nullptr);
         return windows;
     };
     vc().keyTFunction();
@@ -180,13 +142,12 @@ TEST_F(TasksVCTest, OneWindowOpensFromTheShortcutAndTheButtonAndStartsAfreshEach
 TEST_F(TasksVCTest, ScreenshotsInLightAndDark) {
     std::vector<Task> tasks;
     for (int i = 0; i < 36; ++i) {
-        Task t = makeTask(QStringLiteral("Task %1: call the plumber about the kitchen tap").arg(i),
-                          startTime - (36 - i) * 3600);
-        t.isDone = i % 5 == 0;
-        t.doneDate = t.isDone ? std::optional(Date{startTime - i * 600}) : std::nullopt;
-        t.isSnoozed = i % 4 == 1;
-        t.snoozedUntil = t.isSnoozed ? std::optional(Date{startTime + i * day}) : std::nullopt;
-        tasks.push_back(t);
+        const Task t = makeTask(QStringLiteral("Task %1: call the plumber about the tap").arg(i),
+                                startTime - (36 - i) * 3600);
+        tasks.push_back(i % 5 == 0   ? makeDone(t, startTime - i * 600)
+                        : i % 4 == 1 ? makeSnoozed(t.name, t.created.secondsSinceReferenceDate,
+                                                   Date{startTime + i * day})
+                                     : t);
     }
     open(tasks);
     select({3, 4});
