@@ -1,7 +1,7 @@
 # The project's commands. Each one installs what is missing, then configures and builds.
 JOBS ?= $(shell nproc)
 
-.PHONY: deps build run test asan bench fuzz package format clean
+.PHONY: deps build run test torture asan bench fuzz package format clean
 
 deps:
 	@scripts/install-deps
@@ -15,6 +15,10 @@ run: build
 
 test: build
 	ctest --preset default -j $(JOBS)
+
+# The torture groups with full counts (a few minutes); `make test` runs them with a few rounds.
+torture: build
+	scripts/run-torture build
 
 asan: deps
 	cmake --preset asan

@@ -17,6 +17,17 @@ constexpr char32_t quote = U'"';
 // Field storage above this size is not kept for later rows.
 constexpr std::size_t largeField = 64 * 1024;
 
+// A field's storage, cleared for the next field; a huge field of an earlier row gives its
+// memory back.
+std::string& emptied(std::string& field) {
+    if (field.capacity() > largeField) {
+        std::string().swap(field);
+    } else {
+        field.clear();
+    }
+    return field;
+}
+
 } // namespace
 
 const std::set<char32_t>& CSVReader::defaultWhitespaces() {
@@ -145,10 +156,15 @@ bool CSVReader::readUnquoted(std::string& field, char32_t c) {
     }
 }
 
-// Quoted, and QuoteSeen after each quote; the text between the quotes is never trimmed.
+// Quoted, and QuoteSeen after each quote; the text between the quotes is never trimmed. A quote
+// ends the field only before a delimiter, a line end or the end of the input (after whitespace,
+// when trimming); a doubled quote is one quote; any other quote stays, with what follows it.
 bool CSVReader::readQuoted(std::string& field) {
+    char32_t c = noScalar;
     for (;;) {
-        char32_t c = appendRun(field, quotedStops_);
+        if (c == noScalar) {
+            c = appendRun(field, quotedStops_);
+        }
         if (c == noScalar) {
             c = nextScalar();
         }
@@ -157,26 +173,28 @@ bool CSVReader::readQuoted(std::string& field) {
         }
         if (c != quote) {
             detail::appendScalar(field, c);
+            c = noScalar;
             continue;
         }
+        const std::size_t quoteAt = field.size();
+        field.push_back('"');
         char32_t d = nextScalar();
         if (configuration_.trimFields) {
             while (d != noScalar && isWhitespace(d)) {
+                detail::appendScalar(field, d);
                 d = nextScalar();
             }
         }
-        if (d == noScalar || d == lf) {
-            return false;
+        if (d == noScalar || d == lf || d == cr || d == configuration_.delimiter) {
+            // The quote closed the field; whitespace read after it is trimmed away.
+            field.resize(quoteAt);
+            if (d == cr) {
+                afterCR();
+            }
+            return d == configuration_.delimiter;
         }
-        if (d == cr) {
-            afterCR();
-            return false;
-        }
-        if (d == configuration_.delimiter) {
-            return true;
-        }
-        // A doubled quote, or stray text after a closing quote: one quote, d dropped.
-        field.push_back('"');
+        const bool doubled = d == quote && field.size() == quoteAt + 1;
+        c = doubled ? noScalar : d;
     }
 }
 
@@ -188,15 +206,13 @@ void CSVReader::afterCR() {
 }
 
 std::string& CSVReader::beginField() {
+    if (fieldCount_ == configuration_.maxFieldsKept) {
+        return emptied(dropped_);
+    }
     if (fieldCount_ == row_.size()) {
         row_.emplace_back();
-    } else if (row_[fieldCount_].capacity() > largeField) {
-        // A huge field of an earlier row gives its memory back.
-        std::string().swap(row_[fieldCount_]);
-    } else {
-        row_[fieldCount_].clear();
     }
-    return row_[fieldCount_++];
+    return emptied(row_[fieldCount_++]);
 }
 
 // Only the end needs trimming: when trimming, FieldStart has already skipped leading whitespace.

@@ -10,6 +10,7 @@
 #include "CSV/UnicodeCodecs.h"
 
 #include <cstddef>
+#include <limits>
 #include <memory>
 #include <optional>
 #include <set>
@@ -22,7 +23,9 @@ namespace csv {
 using Row = std::vector<std::string>;
 
 // Reads delimiter-separated text into rows of UTF-8 fields, one row per next(). Fields may be
-// double-quoted; LF, CR and CR LF end rows. Input errors end the rows and are kept in error().
+// double-quoted; LF, CR and CR LF end rows. A quote inside a quoted field that neither doubles
+// nor ends it (no delimiter or line end follows) is kept with what follows it, so
+// `"He said "hi" there"` reads whole. Input errors end the rows and are kept in error().
 // The reader refers to itself from its input's error handler, so it stays where it was built.
 class CSVReader {
 public:
@@ -31,11 +34,16 @@ public:
         bool trimFields = defaultTrimFields;
         char32_t delimiter = defaultDelimiter;
         std::set<char32_t> whitespaces = defaultWhitespaces();
+        // Fields after the first maxFieldsKept of a row (the header row too) are read and
+        // dropped, so that a row of a million delimiters costs nothing to a caller who needs
+        // only the first few.
+        std::size_t maxFieldsKept = allFields;
     };
 
     static constexpr bool defaultHasHeaderRow = false;
     static constexpr bool defaultTrimFields = false;
     static constexpr char32_t defaultDelimiter = U',';
+    static constexpr std::size_t allFields = std::numeric_limits<std::size_t>::max();
     // Tab and the Unicode space separators (Zs); no line break.
     static const std::set<char32_t>& defaultWhitespaces();
     static Configuration defaultConfiguration() { return {}; }
@@ -113,6 +121,8 @@ private:
     // Field strings are reused from row to row; fieldCount_ of them belong to the row in work.
     Row row_;
     std::size_t fieldCount_ = 0;
+    // Where the fields beyond maxFieldsKept are read.
+    std::string dropped_;
     bool hasCurrentRow_ = false;
     std::vector<std::string> canonicalHeader_;
     RunStops fieldStartStops_;

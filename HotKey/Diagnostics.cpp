@@ -11,11 +11,7 @@ void printLine(const QString& line) {
 }
 
 void printRefusal(const KeyCombo& combo, const QString& reason) {
-    QString name = combo.description();
-    if (!combo.key()) {
-        name += QStringLiteral("(key code %1)").arg(combo.carbonKeyCode);
-    }
-    printLine(QStringLiteral("Hot key %1 refused: %2").arg(name, reason));
+    printLine(QStringLiteral("Hot key %1 refused: %2").arg(combo.keyboardName(), reason));
 }
 
 } // namespace HotKeyDiagnostics

@@ -1,5 +1,7 @@
 #include "HotKey/KeyCombo.h"
 
+#include <utility>
+
 #include <limits>
 
 namespace {
@@ -49,6 +51,20 @@ std::optional<std::uint32_t> unsigned32(const QVariantMap& dictionary, const QSt
 QString KeyCombo::description() const {
     const std::optional<Key> k = key();
     return modifiers().description() + (k ? ::description(*k) : QString());
+}
+
+QString KeyCombo::keyboardName() const {
+    const ModifierFlags held = modifiers();
+    QString name;
+    for (const auto& [flag, word] :
+         {std::pair{ModifierFlags::control, "Ctrl+"}, std::pair{ModifierFlags::option, "Alt+"},
+          std::pair{ModifierFlags::shift, "Shift+"}, std::pair{ModifierFlags::command, "Super+"}}) {
+        if (held.contains(flag)) {
+            name += QLatin1StringView(word);
+        }
+    }
+    const std::optional<Key> k = key();
+    return name + (k ? ::description(*k) : QStringLiteral("(key code %1)").arg(carbonKeyCode));
 }
 
 QVariantMap KeyCombo::dictionary() const {

@@ -37,6 +37,8 @@ struct KeyCombo {
 
     // Modifier symbols then the key's string ("⌃⌥A"); the symbols alone for an unknown code.
     QString description() const;
+    // As this keyboard names it: "Ctrl+Alt+A" (Shift, Super); an unknown code by its number.
+    QString keyboardName() const;
 
     // {"keyCode": code, "modifiers": mask}, both as signed integers.
     QVariantMap dictionary() const;

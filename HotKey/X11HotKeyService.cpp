@@ -31,23 +31,6 @@ constexpr std::uint16_t modifierBits = 0xFF;
 // at once, so this only bridges the two being read apart.
 constexpr std::chrono::milliseconds repeatGrace{20};
 
-std::uint16_t xModifiers(std::uint32_t carbonModifiers) {
-    std::uint16_t mask = 0;
-    if ((carbonModifiers & CarbonModifiers::control) != 0) {
-        mask |= XCB_MOD_MASK_CONTROL;
-    }
-    if ((carbonModifiers & CarbonModifiers::option) != 0) {
-        mask |= XCB_MOD_MASK_1; // Alt
-    }
-    if ((carbonModifiers & CarbonModifiers::shift) != 0) {
-        mask |= XCB_MOD_MASK_SHIFT;
-    }
-    if ((carbonModifiers & CarbonModifiers::command) != 0) {
-        mask |= XCB_MOD_MASK_4; // Super
-    }
-    return mask;
-}
-
 QString grabFailure(std::uint8_t errorCode) {
     if (errorCode == badAccess) {
         return QStringLiteral("already grabbed by another application");
@@ -93,15 +76,15 @@ std::unique_ptr<X11HotKeyService> X11HotKeyService::create() {
         new X11HotKeyService(x11->connection(), defaultRoot(x11->connection())));
 }
 
-X11HotKeyService::X11HotKeyService(xcb_connection_t* xcbConnection, xcb_window_t rootWindow)
-    : connection(xcbConnection)
-    , root(rootWindow)
-    , xkbFirstEvent(xkbFirstEventOf(xcbConnection))
-    , keySymbols(xcb_key_symbols_alloc(xcbConnection)) {
-    numLockMask = readNumLockMask();
-    releaseTimer.setSingleShot(true);
-    releaseTimer.setInterval(repeatGrace);
-    QObject::connect(&releaseTimer, &QTimer::timeout, [this] { deliverPendingReleases(); });
+X11HotKeyService::X11HotKeyService(xcb_connection_t* connection, xcb_window_t root)
+    : connection_(connection)
+    , root_(root)
+    , xkbFirstEvent_(xkbFirstEventOf(connection))
+    , keySymbols_(xcb_key_symbols_alloc(connection)) {
+    numLockMask_ = readNumLockMask();
+    releaseTimer_.setSingleShot(true);
+    releaseTimer_.setInterval(repeatGrace);
+    QObject::connect(&releaseTimer_, &QTimer::timeout, [this] { deliverPendingReleases(); });
     QCoreApplication::instance()->installNativeEventFilter(this);
 }
 
@@ -111,10 +94,10 @@ X11HotKeyService::~X11HotKeyService() {
         return;
     }
     QCoreApplication::instance()->removeNativeEventFilter(this);
-    for (const auto& [handle, registration] : registrations) {
+    for (const auto& [handle, registration] : registrations_) {
         ungrab(registration.keycodes, registration.modifiers);
     }
-    xcb_flush(connection);
+    xcb_flush(connection_);
 }
 
 std::optional<HotKeyService::Handle> X11HotKeyService::registerHotKey(const KeyCombo& combo,
@@ -130,7 +113,7 @@ std::optional<HotKeyService::Handle> X11HotKeyService::registerHotKey(const KeyC
         HotKeyDiagnostics::printRefusal(combo, QStringLiteral("no such key on this keyboard"));
         return std::nullopt;
     }
-    const std::uint16_t modifiers = xModifiers(combo.carbonModifiers);
+    const std::uint16_t modifiers = x11Modifiers(combo.carbonModifiers);
     // The server would silently merge a second grab of ours; one ungrab would then end both.
     if (isTaken(keycodes, modifiers)) {
         HotKeyDiagnostics::printRefusal(combo,
@@ -141,24 +124,24 @@ std::optional<HotKeyService::Handle> X11HotKeyService::registerHotKey(const KeyC
         HotKeyDiagnostics::printRefusal(combo, grabFailure(error));
         return std::nullopt;
     }
-    const Handle handle = nextHandle++;
-    registrations.emplace(handle, Registration{combo, id, *keysym, modifiers, std::move(keycodes),
-                                               std::nullopt, std::nullopt});
+    const Handle handle = nextHandle_++;
+    registrations_.emplace(handle, Registration{combo, id, *keysym, modifiers, std::move(keycodes),
+                                                std::nullopt, std::nullopt});
     return handle;
 }
 
 void X11HotKeyService::unregisterHotKey(Handle handle) {
-    const auto found = registrations.find(handle);
-    if (found == registrations.end()) {
+    const auto found = registrations_.find(handle);
+    if (found == registrations_.end()) {
         return;
     }
     ungrab(found->second.keycodes, found->second.modifiers);
-    xcb_flush(connection);
-    registrations.erase(found);
+    xcb_flush(connection_);
+    registrations_.erase(found);
 }
 
 void X11HotKeyService::installEventHandler(EventHandler handler) {
-    eventHandler = std::move(handler);
+    eventHandler_ = std::move(handler);
 }
 
 bool X11HotKeyService::nativeEventFilter(const QByteArray& eventType, void* message, qintptr*) {
@@ -180,7 +163,7 @@ bool X11HotKeyService::nativeEventFilter(const QByteArray& eventType, void* mess
         return false;
     default:
         // Qt selects XKB's keyboard and map notifications; a layout switch arrives only so.
-        if (xkbFirstEvent != 0 && type == xkbFirstEvent) {
+        if (xkbFirstEvent_ != 0 && type == xkbFirstEvent_) {
             const std::uint8_t xkbType =
                 reinterpret_cast<const xcb_xkb_new_keyboard_notify_event_t*>(event)->xkbType;
             if (xkbType == XCB_XKB_NEW_KEYBOARD_NOTIFY || xkbType == XCB_XKB_MAP_NOTIFY) {
@@ -192,11 +175,11 @@ bool X11HotKeyService::nativeEventFilter(const QByteArray& eventType, void* mess
 }
 
 bool X11HotKeyService::keyPressed(const xcb_key_press_event_t& press) {
-    if (press.event != root) {
+    if (press.event != root_) {
         return false;
     }
     // A held key repeats as release + press with one timestamp: drop both halves.
-    for (auto& [handle, registration] : registrations) {
+    for (auto& [handle, registration] : registrations_) {
         if (registration.downKeycode == press.detail &&
             registration.pendingReleaseTime == press.time) {
             registration.pendingReleaseTime.reset();
@@ -204,8 +187,9 @@ bool X11HotKeyService::keyPressed(const xcb_key_press_event_t& press) {
         }
     }
     deliverPendingReleases();
-    const std::uint16_t modifiers = press.state & modifierBits & ~(XCB_MOD_MASK_LOCK | numLockMask);
-    for (auto& [handle, registration] : registrations) {
+    const std::uint16_t modifiers =
+        press.state & modifierBits & ~(XCB_MOD_MASK_LOCK | numLockMask_);
+    for (auto& [handle, registration] : registrations_) {
         if (registration.modifiers == modifiers && contains(registration.keycodes, press.detail)) {
             // Already down: a repeat from a server that sends no releases in between.
             if (!registration.downKeycode) {
@@ -219,14 +203,14 @@ bool X11HotKeyService::keyPressed(const xcb_key_press_event_t& press) {
 }
 
 bool X11HotKeyService::keyReleased(const xcb_key_release_event_t& release) {
-    if (release.event != root) {
+    if (release.event != root_) {
         return false;
     }
     // By key alone: the modifiers may already be up when the key comes up.
-    for (auto& [handle, registration] : registrations) {
+    for (auto& [handle, registration] : registrations_) {
         if (registration.downKeycode == release.detail) {
             registration.pendingReleaseTime = release.time;
-            releaseTimer.start();
+            releaseTimer_.start();
             return true;
         }
     }
@@ -234,10 +218,10 @@ bool X11HotKeyService::keyReleased(const xcb_key_release_event_t& release) {
 }
 
 void X11HotKeyService::deliverPendingReleases() {
-    releaseTimer.stop();
+    releaseTimer_.stop();
     // Collected first: a handler may unregister hot keys.
     std::vector<EventHotKeyID> released;
-    for (auto& [handle, registration] : registrations) {
+    for (auto& [handle, registration] : registrations_) {
         if (registration.pendingReleaseTime) {
             registration.pendingReleaseTime.reset();
             registration.downKeycode.reset();
@@ -250,17 +234,17 @@ void X11HotKeyService::deliverPendingReleases() {
 }
 
 void X11HotKeyService::deliver(EventHotKeyID id, std::uint32_t kind) const {
-    if (eventHandler) {
-        eventHandler(HotKeyEvent{id, kind});
+    if (eventHandler_) {
+        eventHandler_(HotKeyEvent{id, kind});
     }
 }
 
 void X11HotKeyService::keyboardChanged() {
-    keySymbols.reset(xcb_key_symbols_alloc(connection));
+    keySymbols_.reset(xcb_key_symbols_alloc(connection_));
     const std::uint16_t newNumLockMask = readNumLockMask();
-    const bool locksMoved = newNumLockMask != numLockMask;
+    const bool locksMoved = newNumLockMask != numLockMask_;
     std::vector<Registration*> moved;
-    for (auto& [handle, registration] : registrations) {
+    for (auto& [handle, registration] : registrations_) {
         std::vector<xcb_keycode_t> keycodes = keycodesOf(registration.keysym);
         if (locksMoved || keycodes != registration.keycodes) {
             ungrab(registration.keycodes, registration.modifiers);
@@ -270,7 +254,7 @@ void X11HotKeyService::keyboardChanged() {
             moved.push_back(&registration);
         }
     }
-    numLockMask = newNumLockMask;
+    numLockMask_ = newNumLockMask;
     for (Registration* registration : moved) {
         const std::uint8_t error = registration->keycodes.empty()
                                        ? 0
@@ -284,12 +268,12 @@ void X11HotKeyService::keyboardChanged() {
                                             QStringLiteral("after a keyboard change, ") + reason);
         }
     }
-    xcb_flush(connection);
+    xcb_flush(connection_);
 }
 
 std::vector<xcb_keycode_t> X11HotKeyService::keycodesOf(xcb_keysym_t keysym) const {
     std::vector<xcb_keycode_t> keycodes;
-    xcb_keycode_t* found = xcb_key_symbols_get_keycode(keySymbols.get(), keysym);
+    xcb_keycode_t* found = xcb_key_symbols_get_keycode(keySymbols_.get(), keysym);
     for (const xcb_keycode_t* code = found; code != nullptr && *code != XCB_NO_SYMBOL; ++code) {
         if (!contains(keycodes, *code)) {
             keycodes.push_back(*code);
@@ -303,7 +287,7 @@ std::vector<xcb_keycode_t> X11HotKeyService::keycodesOf(xcb_keysym_t keysym) con
 std::uint16_t X11HotKeyService::readNumLockMask() const {
     const std::vector<xcb_keycode_t> numLockKeys = keycodesOf(XK_Num_Lock);
     xcb_get_modifier_mapping_reply_t* reply =
-        xcb_get_modifier_mapping_reply(connection, xcb_get_modifier_mapping(connection), nullptr);
+        xcb_get_modifier_mapping_reply(connection_, xcb_get_modifier_mapping(connection_), nullptr);
     if (reply == nullptr) {
         return 0;
     }
@@ -325,9 +309,9 @@ std::uint16_t X11HotKeyService::readNumLockMask() const {
 
 std::vector<std::uint16_t> X11HotKeyService::lockVariants() const {
     std::vector<std::uint16_t> variants{0, XCB_MOD_MASK_LOCK};
-    if (numLockMask != 0) {
-        variants.push_back(numLockMask);
-        variants.push_back(static_cast<std::uint16_t>(XCB_MOD_MASK_LOCK | numLockMask));
+    if (numLockMask_ != 0) {
+        variants.push_back(numLockMask_);
+        variants.push_back(static_cast<std::uint16_t>(XCB_MOD_MASK_LOCK | numLockMask_));
     }
     return variants;
 }
@@ -346,14 +330,14 @@ std::uint8_t X11HotKeyService::grab(const std::vector<xcb_keycode_t>& keycodes,
         for (const std::uint16_t variant : lockVariants()) {
             const auto mask = static_cast<std::uint16_t>(modifiers | variant);
             requests.push_back({keycode, mask,
-                                xcb_grab_key_checked(connection, 0, root, mask, keycode,
+                                xcb_grab_key_checked(connection_, 0, root_, mask, keycode,
                                                      XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC)});
         }
     }
     std::uint8_t firstError = 0;
     std::vector<const Request*> made;
     for (const Request& request : requests) {
-        if (xcb_generic_error_t* error = xcb_request_check(connection, request.cookie)) {
+        if (xcb_generic_error_t* error = xcb_request_check(connection_, request.cookie)) {
             firstError = firstError != 0 ? firstError : error->error_code;
             std::free(error);
         } else {
@@ -362,9 +346,9 @@ std::uint8_t X11HotKeyService::grab(const std::vector<xcb_keycode_t>& keycodes,
     }
     if (firstError != 0) {
         for (const Request* request : made) {
-            xcb_ungrab_key(connection, request->keycode, root, request->modifiers);
+            xcb_ungrab_key(connection_, request->keycode, root_, request->modifiers);
         }
-        xcb_flush(connection);
+        xcb_flush(connection_);
     }
     return firstError;
 }
@@ -373,7 +357,7 @@ void X11HotKeyService::ungrab(const std::vector<xcb_keycode_t>& keycodes,
                               std::uint16_t modifiers) const {
     for (const xcb_keycode_t keycode : keycodes) {
         for (const std::uint16_t variant : lockVariants()) {
-            xcb_ungrab_key(connection, keycode, root,
+            xcb_ungrab_key(connection_, keycode, root_,
                            static_cast<std::uint16_t>(modifiers | variant));
         }
     }
@@ -381,7 +365,7 @@ void X11HotKeyService::ungrab(const std::vector<xcb_keycode_t>& keycodes,
 
 bool X11HotKeyService::isTaken(const std::vector<xcb_keycode_t>& keycodes,
                                std::uint16_t modifiers) const {
-    return std::any_of(registrations.begin(), registrations.end(), [&](const auto& entry) {
+    return std::any_of(registrations_.begin(), registrations_.end(), [&](const auto& entry) {
         const Registration& registration = entry.second;
         return registration.modifiers == modifiers &&
                std::any_of(keycodes.begin(), keycodes.end(), [&](xcb_keycode_t keycode) {

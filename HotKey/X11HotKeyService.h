@@ -65,13 +65,13 @@ private:
         void operator()(xcb_key_symbols_t* symbols) const { xcb_key_symbols_free(symbols); }
     };
 
-    xcb_connection_t* const connection;
-    const xcb_window_t root;
-    const std::uint8_t xkbFirstEvent;
-    std::unique_ptr<xcb_key_symbols_t, KeySymbolsFree> keySymbols;
-    std::uint16_t numLockMask = 0;
-    std::map<Handle, Registration> registrations;
-    Handle nextHandle = 1;
-    EventHandler eventHandler;
-    QTimer releaseTimer;
+    xcb_connection_t* const connection_;
+    const xcb_window_t root_;
+    const std::uint8_t xkbFirstEvent_;
+    std::unique_ptr<xcb_key_symbols_t, KeySymbolsFree> keySymbols_;
+    std::uint16_t numLockMask_ = 0;
+    std::map<Handle, Registration> registrations_;
+    Handle nextHandle_ = 1;
+    EventHandler eventHandler_;
+    QTimer releaseTimer_;
 };

@@ -1,7 +1,10 @@
 #include "HotKey/X11KeySymbols.h"
 
+#include "HotKey/ModifierFlags.h"
+
 #include <X11/XF86keysym.h>
 #include <X11/keysym.h>
+#include <xcb/xproto.h>
 
 #include <array>
 
@@ -75,6 +78,18 @@ constexpr bool tableFollowsDeclarationOrder() {
 }
 static_assert(tableFollowsDeclarationOrder());
 
+struct ModifierRow {
+    std::uint32_t carbon;
+    std::uint16_t x11;
+};
+
+constexpr std::array<ModifierRow, 4> modifierTable{{
+    {CarbonModifiers::control, XCB_MOD_MASK_CONTROL},
+    {CarbonModifiers::option, XCB_MOD_MASK_1},
+    {CarbonModifiers::shift, XCB_MOD_MASK_SHIFT},
+    {CarbonModifiers::command, XCB_MOD_MASK_4},
+}};
+
 } // namespace
 
 std::optional<std::uint32_t> x11KeySym(Key key) {
@@ -83,4 +98,14 @@ std::optional<std::uint32_t> x11KeySym(Key key) {
         return std::nullopt;
     }
     return keysym;
+}
+
+std::uint16_t x11Modifiers(std::uint32_t carbonModifiers) {
+    std::uint16_t mask = 0;
+    for (const ModifierRow& row : modifierTable) {
+        if ((carbonModifiers & row.carbon) != 0) {
+            mask |= row.x11;
+        }
+    }
+    return mask;
 }

@@ -1,6 +1,7 @@
 #include "AppDelegate.h"
 
 #include "platform/LoginItem.h"
+#include "store/StoreKeys.h"
 #include "support/Console.h"
 
 #include <QGuiApplication>
@@ -8,9 +9,6 @@
 #include <QSystemTrayIcon>
 
 namespace {
-const QString startupSetKey = QStringLiteral("startupSet");
-const QString launchOnStartupKey = QStringLiteral("launchOnStartup");
-
 QIcon applicationIcon() {
     QIcon icon;
     for (const int size : {32, 64}) {
@@ -59,13 +57,17 @@ void AppDelegate::showTrayIcon() {
 AppDelegate::~AppDelegate() = default;
 
 void AppDelegate::applicationDidFinishLaunching() {
-    if (!defaults_.boolForKey(startupSetKey)) {
+    // Once per installation: a mark that is there but unreadable was set before.
+    const auto startupSet = defaults_.boolean(StoreKeys::startupSet);
+    if (startupSet ? !*startupSet
+                   : !defaults_.contains(StoreKeys::startupSet, PreferenceStore::Kind::Boolean)) {
         const bool registered = setLaunchAtStartup(true);
-        defaults_.setBool(startupSetKey, true);
-        // A refused entry leaves start at login off, as the desktop has it.
-        defaults_.setBool(launchOnStartupKey, registered);
+        // The flags only record; a failed write has said why.
+        static_cast<void>(defaults_.setBool(StoreKeys::startupSet, true));
+        static_cast<void>(defaults_.setBool(StoreKeys::launchOnStartup, registered));
     }
-    launchOnStartupFlag_ = defaults_.boolForKey(launchOnStartupKey);
+    // The menu shows what the desktop will do at login: whether the entry is there.
+    launchOnStartupFlag_ = LoginItem::isEnabled();
     Console::printLine("launch on startup", launchOnStartupFlag_);
     launchItem_->setChecked(launchOnStartupFlag_);
 }
@@ -78,7 +80,8 @@ void AppDelegate::launchAction(QAction* sender) {
         launchOnStartupFlag_ = LoginItem::isEnabled();
         sender->setChecked(launchOnStartupFlag_);
     }
-    defaults_.setBool(launchOnStartupKey, launchOnStartupFlag_);
+    // Records the choice; a failed write has said why, and the menu follows the desktop.
+    static_cast<void>(defaults_.setBool(StoreKeys::launchOnStartup, launchOnStartupFlag_));
 }
 
 void AppDelegate::exportAction() {

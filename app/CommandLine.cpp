@@ -1,5 +1,7 @@
 #include "CommandLine.h"
 
+#include "feed/BuildSettings.h"
+
 #include <QCommandLineParser>
 #include <QCoreApplication>
 
@@ -45,7 +47,9 @@ std::optional<int> handle() {
     }
     if (parser.isSet(version)) {
         print(stdout, QCoreApplication::applicationName() +
-                          QStringLiteral(" " QUENBY_SHORT_VERSION " (" QUENBY_BUILD_NUMBER ")\n"));
+                          QStringLiteral(" %1 (%2)\n")
+                              .arg(QLatin1StringView(BuildSettings::shortVersion),
+                                   QLatin1StringView(BuildSettings::buildNumber)));
         return 0;
     }
     return std::nullopt;

@@ -97,4 +97,5 @@ void MainInterface::launch() {
     appDelegate_.applicationDidFinishLaunching();
     panel_.restorePosition();
     panel_.show();
+    board_.startMessagePolling();
 }

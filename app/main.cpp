@@ -28,12 +28,21 @@ int main(int argc, char** argv) {
     // The panel is a tool window; the application lives until Quit.
     QApplication::setQuitOnLastWindowClosed(false);
 
-    SingleInstance instance(PreferenceStore::standard().directory());
-    if (!instance.claim()) {
+    const PreferenceStore store = PreferenceStore::standard();
+    SingleInstance instance(store.directory());
+    switch (instance.claim()) {
+    case SingleInstance::Claim::AlreadyRunning:
         // Touch nothing: the running panel comes forward and this launch ends.
         Console::printLine("Quenby is already running");
         return instance.notifyRunning() ? 0 : 1;
+    case SingleInstance::Claim::Failed:
+        Console::printLine("Quenby cannot start:", instance.failure());
+        return 1;
+    case SingleInstance::Claim::First:
+        break;
     }
+    // This process alone holds the store now: what a killed write left there is stale.
+    store.removeLeftovers();
 
     // Before any window is built, so that every window finds the typefaces.
     Fonts::registerApplicationFonts();

@@ -113,3 +113,10 @@ CsvBenchFiles generateCsvBenchFiles(const std::filesystem::path& utf8,
     }
     return files;
 }
+
+std::uintmax_t generateDelimiterFlood(const std::filesystem::path& file, std::uintmax_t size) {
+    const File out = create(file);
+    const std::string row = std::string(size, ',') + "\nlast,row\n";
+    write(out.get(), row);
+    return row.size();
+}

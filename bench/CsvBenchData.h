@@ -17,3 +17,7 @@ struct CsvBenchFiles {
 // Writes about `size` bytes of UTF-8 to `utf8`, and the same rows as UTF-16LE (no mark) to `utf16`.
 CsvBenchFiles generateCsvBenchFiles(const std::filesystem::path& utf8,
                                     const std::filesystem::path& utf16, std::uintmax_t size);
+
+// Writes one row of `size` delimiters, then a short row: a hostile file for a reader that keeps
+// every field. Returns the bytes written.
+std::uintmax_t generateDelimiterFlood(const std::filesystem::path& file, std::uintmax_t size);

@@ -25,6 +25,8 @@ struct WritePass {
 ReadPass countLineFeeds(const std::filesystem::path& file);
 ReadPass readWithCSVReader(const std::filesystem::path& file);
 ReadPass readWithCSVReaderUTF16LE(const std::filesystem::path& file);
+// Keeps only the first field of each row, as the task import does.
+ReadPass readFirstFieldsWithCSVReader(const std::filesystem::path& file);
 // The peers run as programs of their own that time themselves.
 ReadPass readWithLibcsv(const std::filesystem::path& file);
 ReadPass readWithPython(const std::filesystem::path& file);

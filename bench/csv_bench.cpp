@@ -14,6 +14,7 @@
 namespace {
 
 constexpr std::uintmax_t fileSize = 100'000'000;
+constexpr std::uintmax_t floodSize = 10'000'000;
 constexpr int rounds = 5;
 constexpr int pythonRounds = 3;
 constexpr int writeRepeat = 10;
@@ -66,6 +67,14 @@ int run() {
     const long peakBefore = peakMemoryKiB();
     const ReadPass reference = readWithCSVReader(files.utf8);
     const long peakGrowth = peakMemoryKiB() - peakBefore;
+    // A row of nothing but delimiters, read keeping the first field of each row.
+    const auto flood = dir.path / "flood.csv";
+    const std::uintmax_t floodBytes = generateDelimiterFlood(flood, floodSize);
+    resetPeakMemory();
+    const long floodBefore = peakMemoryKiB();
+    const ReadPass floodPass = readFirstFieldsWithCSVReader(flood);
+    const long floodGrowth = peakMemoryKiB() - floodBefore;
+    std::filesystem::remove(flood);
 
     Series floor{"read  floor: fread + memchr LF", files.utf8Bytes, {}};
     Series ours{"read  CSVReader UTF-8", files.utf8Bytes, {}};
@@ -122,6 +131,10 @@ int run() {
                 "(input buffer %zu bytes)\n",
                 peakGrowth, megabytes(files.utf8Bytes), csv::CSVReader::bufferSize);
 
+    std::printf("memory: peak RSS grew by %ld KiB while CSVReader read %.1f MB of delimiters "
+                "keeping the first field (%zu rows, %zu fields kept)\n",
+                floodGrowth, megabytes(floodBytes), floodPass.rows, floodPass.fields);
+
     const double readRatio = libcsv.median() / ours.median();
     Goals::print("csv-read-vs-libcsv", Goals::format("%.2fx", readRatio), "1.00x",
                  readRatio >= 1.0);
@@ -132,6 +145,10 @@ int run() {
                  writeRatio >= 3.0);
     const double wideRatio = ours.median() / ours16.median();
     Goals::print("csv-utf16-vs-utf8", Goals::format("%.2fx", wideRatio), "0.50x", wideRatio >= 0.5);
+    const double floodRatio =
+        static_cast<double>(floodGrowth) * 1024 / static_cast<double>(floodBytes);
+    Goals::print("csv-delimiter-flood-memory", Goals::format("%.2fx", floodRatio), "3.00x",
+                 floodRatio <= 3.0);
     return 0;
 }
 

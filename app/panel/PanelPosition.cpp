@@ -1,18 +1,18 @@
 #include "panel/PanelPosition.h"
 
 #include "store/PreferenceStore.h"
+#include "store/StoreKeys.h"
 
 #include <algorithm>
 
 namespace PanelPosition {
 
 namespace {
-const QString storeKey = QStringLiteral("panelOrigin");
 constexpr int topGap = 48;
 } // namespace
 
 std::optional<QPoint> stored() {
-    const auto values = PreferenceStore::standard().integers(storeKey);
+    const auto values = PreferenceStore::standard().integers(StoreKeys::panelOrigin);
     if (!values || values->size() != 2) {
         return std::nullopt;
     }
@@ -24,7 +24,10 @@ std::optional<QPoint> stored() {
 }
 
 void save(QPoint origin) {
-    PreferenceStore::standard().setIntegers(storeKey, {origin.x(), origin.y()});
+    // A place that could not be stored costs only the place at the next start; the store has
+    // said why.
+    static_cast<void>(
+        PreferenceStore::standard().setIntegers(StoreKeys::panelOrigin, {origin.x(), origin.y()}));
 }
 
 QPoint keptOnScreen(QPoint origin, QSize size, const QList<QRect>& areas) {

@@ -6,7 +6,9 @@
 
 #include <QAbstractItemView>
 #include <QComboBox>
+#include <QKeySequence>
 #include <QScreen>
+#include <QShortcut>
 #include <QTimer>
 
 #include <algorithm>
@@ -27,7 +29,8 @@ int positionOf(Key key) {
 } // namespace
 
 SettingsVC::SettingsVC(LivenessQuery isHotKeyLive, QWidget* panel)
-    : QWidget(nullptr, Qt::Window)
+    // A window of the panel's, so the window manager keeps it above the always-on-top panel.
+    : QWidget(panel ? panel->window() : nullptr, Qt::Window)
     , isHotKeyLive_(std::move(isHotKeyLive))
     , panel_(panel)
     , ui_(std::make_unique<Ui::SettingsVC>()) {
@@ -65,6 +68,8 @@ void SettingsVC::viewDidLoad() {
     }
     connect(ui_->saveButton, &QPushButton::clicked, this, &SettingsVC::saveAction);
     connect(ui_->cancelButton, &QPushButton::clicked, this, &SettingsVC::cancelAction);
+    connect(new QShortcut(QKeySequence(Qt::Key_Escape), this), &QShortcut::activated, this,
+            &SettingsVC::cancelAction);
 }
 
 void SettingsVC::showEvent(QShowEvent* event) {
@@ -106,9 +111,18 @@ void SettingsVC::comboBoxSelectionDidChange(QComboBox* combo) {
     if (unused || ownKey) {
         keys_[static_cast<size_t>(tag)] = key;
         indexes_[static_cast<size_t>(tag)] = picked;
+        ui_->takenLabel->hide();
         return;
     }
     Console::printLine(description(key), " already in use");
+    std::size_t owner = 0;
+    while (owner + 1 < keys_.size() && (keys_[owner] != key || owner == static_cast<size_t>(tag))) {
+        ++owner;
+    }
+    ui_->takenLabel->setText(
+        QStringLiteral("%1 is used by %2")
+            .arg(description(key), QString::fromLatin1(shortcutActions[owner].title)));
+    ui_->takenLabel->show();
     setComboItem(combo);
 }
 

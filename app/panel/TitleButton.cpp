@@ -49,21 +49,29 @@ QSize TitleButton::sizeHint() const {
 void TitleButton::paintEvent(QPaintEvent* event) {
     if (!attributed_) {
         QPushButton::paintEvent(event);
-        return;
-    }
-    QStylePainter painter(this);
-    QStyleOptionButton option;
-    initStyleOption(&option);
-    option.text.clear();
-    painter.drawControl(QStyle::CE_PushButton, option);
+    } else {
+        QStylePainter painter(this);
+        QStyleOptionButton option;
+        initStyleOption(&option);
+        option.text.clear();
+        painter.drawControl(QStyle::CE_PushButton, option);
 
-    QTextLayout layout;
-    layOut(layout);
-    const QTextLine line = layout.lineAt(0);
-    const QRect area = style()->subElementRect(QStyle::SE_PushButtonContents, &option, this);
-    const QPointF origin(area.x() + (area.width() - line.naturalTextWidth()) / 2,
-                         area.y() + (area.height() - line.height()) / 2);
-    painter.setPen(
-        palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled, QPalette::ButtonText));
-    layout.draw(&painter, origin);
+        QTextLayout layout;
+        layOut(layout);
+        const QTextLine line = layout.lineAt(0);
+        const QRect area = style()->subElementRect(QStyle::SE_PushButtonContents, &option, this);
+        const QPointF origin(area.x() + (area.width() - line.naturalTextWidth()) / 2,
+                             area.y() + (area.height() - line.height()) / 2);
+        painter.setPen(palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled,
+                                       QPalette::ButtonText));
+        layout.draw(&painter, origin);
+    }
+    if (hasFocus()) {
+        // The panel's flat buttons get no focus frame from the style; a keyboard user
+        // must still see where Tab went.
+        QPainter painter(this);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setPen(QPen(palette().color(QPalette::Highlight), 1.5));
+        painter.drawRoundedRect(QRectF(rect()).adjusted(1, 1, -1, -1), 3, 3);
+    }
 }

@@ -36,6 +36,11 @@ void ViewController::connectActions() {
     connect(ui_->settingsButton, &QPushButton::clicked, this, &ViewController::settingsAction);
     connect(ui_->quenbyButton, &QPushButton::clicked, this, &ViewController::quenbyAction);
     connect(ui_->ctaButton, &QPushButton::clicked, this, &ViewController::ctaAction);
+    connect(ui_->noticeButton, &QPushButton::clicked, this, [this] {
+        noticeFollowed_ = true;
+        ui_->noticeButton->hide();
+        settingsAction();
+    });
     connect(ui_->taskText, &QLineEdit::returnPressed, this, &ViewController::textAction);
 }
 

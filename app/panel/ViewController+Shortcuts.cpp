@@ -6,6 +6,8 @@
 #include "support/Extensions.h"
 #include "ui_ViewController.h"
 
+#include <algorithm>
+
 namespace {
 
 // Per action, in the order of the stored assignment: the button's word and the key that
@@ -38,7 +40,23 @@ void ViewController::setupKeys() {
     }
     titledAssignment_ = assignment;
     setTitles();
+    showRefusedShortcutNotice();
     emit shortcutsChanged();
+}
+
+void ViewController::showRefusedShortcutNotice() {
+    const auto refused = std::find_if(shortcutActions.begin(), shortcutActions.end(),
+                                      [this](const ShortcutActionInfo& info) {
+                                          return hotKey(info.action) && !isHotKeyLive(info.action);
+                                      });
+    if (noticeFollowed_ || refused == shortcutActions.end()) {
+        ui_->noticeButton->hide();
+        return;
+    }
+    ui_->noticeButton->setText(QStringLiteral("%1 (%2) is taken by another application. Change…")
+                                   .arg(hotKey(refused->action)->keyCombo().keyboardName(),
+                                        QString::fromLatin1(refused->title)));
+    ui_->noticeButton->show();
 }
 
 void ViewController::resetKeys() {

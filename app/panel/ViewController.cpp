@@ -11,7 +11,9 @@
 #include "tasks/TaskBoard.h"
 #include "ui_ViewController.h"
 
+#include <QDateTime>
 #include <QKeySequence>
+#include <QLocale>
 #include <QScreen>
 #include <QShortcut>
 
@@ -151,9 +153,31 @@ void ViewController::showCurrentItem() {
 void ViewController::setNoTask() {
     ui_->taskText->setReadOnly(true);
     ui_->taskText->setSelectable(false);
-    showText(QStringLiteral("Nothing to do"), QStringLiteral("nothing"));
+    showText(nothingToDoText(), QStringLiteral("nothing"));
     setButtons(false);
     ui_->hintLabel->hide();
+}
+
+QString ViewController::nothingToDoText() const {
+    const TaskBoard::Snoozed snoozed = board_.snoozedTasks();
+    QString text = QStringLiteral("Nothing to do");
+    if (snoozed.count == 0) {
+        return text;
+    }
+    // So the user knows the tasks are safe, and when the first one is back.
+    text += QStringLiteral(" · %1 snoozed").arg(snoozed.count);
+    if (snoozed.nextBack) {
+        const auto local = [](Date date) {
+            return QDateTime::fromMSecsSinceEpoch(static_cast<qint64>(date.unixSeconds() * 1000));
+        };
+        const QDateTime back = local(*snoozed.nextBack);
+        const QLocale locale;
+        text += QStringLiteral(", next back at ") +
+                (back.date() == local(board_.now()).date()
+                     ? locale.toString(back.time(), QLocale::ShortFormat)
+                     : locale.toString(back, QLocale::ShortFormat));
+    }
+    return text;
 }
 
 void ViewController::setButtons(bool enabled) {

@@ -114,6 +114,9 @@ public:
     }
     // Whether the desktop accepted the action's shortcut.
     bool isHotKeyLive(ShortcutAction action) const;
+    // The notice naming a shortcut the desktop refused, until it is followed or every
+    // shortcut works; shown once a run.
+    void showRefusedShortcutNotice();
 
     // What each global shortcut does; the hot keys are bound to these.
     std::function<void()> keyAFunction = [] {};
@@ -146,6 +149,7 @@ private:
     // Shows the item the model chose.
     void showCurrentItem();
     void setNoTask();
+    QString nothingToDoText() const;
     void showText(const QString& text, const QString& colorName);
     void applyNamedColors();
     void adjustFontSizeToFitTextField();
@@ -175,6 +179,8 @@ private:
     std::unique_ptr<Ui::ViewController> ui_;
     HighlightView* highlightView_;
     bool adding_ = false;
+    // The refused-shortcut notice was followed: it does not come back this run.
+    bool noticeFollowed_ = false;
     // Text typed before add mode was left without a commit.
     QString draft_;
 

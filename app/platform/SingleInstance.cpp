@@ -2,12 +2,17 @@
 
 #include "support/Console.h"
 
-#include <QCryptographicHash>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QLocalSocket>
 #include <QThread>
 
+#include <cerrno>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -16,43 +21,87 @@ const QByteArray activateRequest = QByteArrayLiteral("activate\n");
 // A first process may hold the lock but not listen yet; a later launch waits this long.
 constexpr int connectPatienceMs = 2000;
 
+// Where the lock lives: a folder that only this user can write, so that nobody else can
+// take, replace or jam it.
+QString instanceFolder(const QString& storeDirectory) {
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    return runtime.isEmpty() || QDir::isRelativePath(runtime) ? storeDirectory : runtime;
+}
+
+bool isOwnFolder(const struct stat& st) {
+    return S_ISDIR(st.st_mode) && st.st_uid == ::geteuid() && (st.st_mode & S_IWOTH) == 0;
+}
+
 } // namespace
 
-QString SingleInstance::keyFor(const QString& storeDirectory) {
-    const QByteArray hash =
-        QCryptographicHash::hash(QDir::cleanPath(storeDirectory).toUtf8(), QCryptographicHash::Sha1)
-            .toHex()
-            .left(12);
-    return QStringLiteral("quenby-%1-%2").arg(getuid()).arg(QString::fromLatin1(hash));
-}
-
-SingleInstance::SingleInstance(const QString& storeDirectory, QObject* parent)
+SingleInstance::SingleInstance(QString storeDirectory, QObject* parent)
     : QObject(parent)
-    , key(keyFor(storeDirectory))
-    , lock(QDir::temp().filePath(key + QStringLiteral(".lock"))) {
-    // Held for the whole run: only a dead holder's lock counts as stale.
-    lock.setStaleLockTime(0);
-}
+    , storeDirectory_(std::move(storeDirectory)) {}
 
 SingleInstance::~SingleInstance() = default;
 
-bool SingleInstance::claim() {
-    if (!lock.tryLock(0)) {
-        return false;
+SingleInstance::Claim SingleInstance::fail(const QString& why) {
+    failure_ = why;
+    return Claim::Failed;
+}
+
+SingleInstance::Claim SingleInstance::claim() {
+    // The store folder names the lock, so it must exist first.
+    struct stat store {};
+    if (!QDir().mkpath(storeDirectory_) ||
+        ::stat(QFile::encodeName(storeDirectory_).constData(), &store) != 0) {
+        return fail(QStringLiteral("cannot create the store folder ") + storeDirectory_);
     }
+    const QString folder = instanceFolder(storeDirectory_);
+    struct stat where {};
+    if (::stat(QFile::encodeName(folder).constData(), &where) != 0 || !isOwnFolder(where)) {
+        return fail(folder + QStringLiteral(" is not a folder that only this user can write"));
+    }
+    const QString base =
+        folder + QStringLiteral("/quenby-%1-%2").arg(store.st_dev).arg(store.st_ino);
+    lockPath_ = base + QStringLiteral(".lock");
+    socketPath_ = base + QStringLiteral(".socket");
+
+    // Read access is enough for the lock, so an existing lock file works in a read-only
+    // folder. Neither a symlink nor a FIFO put in its place can redirect or stall the open.
+    lock_.reset(::open(QFile::encodeName(lockPath_).constData(),
+                       O_RDONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0600));
+    struct stat st {};
+    if (!lock_ || ::fstat(lock_.get(), &st) != 0) {
+        return fail(QStringLiteral("cannot open ") + lockPath_ + QStringLiteral(": ") +
+                    qt_error_string(errno));
+    }
+    if (!S_ISREG(st.st_mode) || st.st_uid != ::geteuid()) {
+        lock_.reset();
+        return fail(lockPath_ + QStringLiteral(" is not a file of this user's"));
+    }
+    if (::flock(lock_.get(), LOCK_EX | LOCK_NB) != 0) {
+        const int error = errno;
+        lock_.reset();
+        if (error == EWOULDBLOCK) {
+            return Claim::AlreadyRunning;
+        }
+        return fail(QStringLiteral("cannot lock ") + lockPath_ + QStringLiteral(": ") +
+                    qt_error_string(error));
+    }
+    listen();
+    return Claim::First;
+}
+
+void SingleInstance::listen() {
     // With the lock held, a socket left by a crashed run is ours to remove.
-    QLocalServer::removeServer(key);
-    server = std::make_unique<QLocalServer>();
-    server->setSocketOptions(QLocalServer::UserAccessOption);
-    connect(server.get(), &QLocalServer::newConnection, this, &SingleInstance::readRequest);
-    if (!server->listen(key)) {
-        Console::printLine("SingleInstance: cannot listen on", key, "-", server->errorString());
+    QLocalServer::removeServer(socketPath_);
+    server_ = std::make_unique<QLocalServer>();
+    server_->setSocketOptions(QLocalServer::UserAccessOption);
+    connect(server_.get(), &QLocalServer::newConnection, this, &SingleInstance::readRequest);
+    if (!server_->listen(socketPath_)) {
+        Console::printLine("SingleInstance: cannot listen on", socketPath_, "-",
+                           server_->errorString());
     }
-    return true;
 }
 
 void SingleInstance::readRequest() {
-    while (QLocalSocket* socket = server->nextPendingConnection()) {
+    while (QLocalSocket* socket = server_->nextPendingConnection()) {
         connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
         connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
             if (socket->canReadLine() && socket->readLine() == activateRequest) {
@@ -64,11 +113,14 @@ void SingleInstance::readRequest() {
 }
 
 bool SingleInstance::notifyRunning() const {
+    if (socketPath_.isEmpty()) {
+        return false;
+    }
     QElapsedTimer waited;
     waited.start();
     do {
         QLocalSocket socket;
-        socket.connectToServer(key);
+        socket.connectToServer(socketPath_);
         if (socket.waitForConnected(500)) {
             socket.write(activateRequest);
             const bool sent = socket.waitForBytesWritten(1000);

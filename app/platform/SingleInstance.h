@@ -1,26 +1,38 @@
 #pragma once
 
+#include "support/UniqueFd.h"
+
 #include <QLocalServer>
-#include <QLockFile>
 #include <QObject>
 #include <QString>
 
 #include <memory>
 
-// One running Quenby per user and store: two processes on one store would overwrite each
-// other's lists. The first process holds a lock file and listens on a local socket; a later
-// launch finds the lock, asks the running process to come forward, and exits.
+// One running Quenby per store folder: two processes on one store would overwrite each
+// other's lists. The first process holds a lock and listens on a local socket; a later
+// launch finds the lock taken, asks the running process to come forward, and exits.
+//
+// Lock and socket belong to the store folder itself: they are named after its device and
+// inode, so every path to the folder (a symlink, another spelling) finds them, and live in
+// $XDG_RUNTIME_DIR when it is set, else in the store folder. Either folder must be the
+// user's own; the lock is a kernel lock on an open file, released when the process ends.
 class SingleInstance : public QObject {
     Q_OBJECT
 public:
-    explicit SingleInstance(const QString& storeDirectory, QObject* parent = nullptr);
+    enum class Claim { First, AlreadyRunning, Failed };
+
+    explicit SingleInstance(QString storeDirectory, QObject* parent = nullptr);
     ~SingleInstance() override;
 
-    // The socket and lock name for a store: per user, per store folder.
-    static QString keyFor(const QString& storeDirectory);
+    // First: this process holds the store and listens for later launches. AlreadyRunning:
+    // a live process holds it. Failed: the lock could not be taken, `failure` says why.
+    // Never waits on the lock.
+    Claim claim();
+    const QString& failure() const { return failure_; }
 
-    // True when this process is the first: it then listens for later launches.
-    bool claim();
+    // The lock's path (the socket's is beside it); set by `claim`.
+    const QString& lockPath() const { return lockPath_; }
+
     // Asks the running process to bring its panel forward; false when it could not be reached.
     bool notifyRunning() const;
 
@@ -28,9 +40,14 @@ signals:
     void activationRequested();
 
 private:
+    Claim fail(const QString& why);
+    void listen();
     void readRequest();
 
-    QString key;
-    QLockFile lock;
-    std::unique_ptr<QLocalServer> server;
+    QString storeDirectory_;
+    QString lockPath_;
+    QString socketPath_;
+    QString failure_;
+    UniqueFd lock_;
+    std::unique_ptr<QLocalServer> server_;
 };

@@ -3,111 +3,134 @@
 #include "store/ShortcutAction.h"
 
 #include "store/PreferenceStore.h"
+#include "store/StoreKeys.h"
 #include "support/Console.h"
 
-#include <QDateTime>
-#include <QDir>
-#include <QFile>
-
-#include <algorithm>
+#include <bitset>
+#include <map>
 
 namespace {
 
-const QString tasksKey = QStringLiteral("tasksData");
-const QString messagesKey = QStringLiteral("systemMessages");
-const QString seenKey = QStringLiteral("seenSystemMessages");
-const QString keyIndexesKey = QStringLiteral("keyIndexes");
+using Kind = PreferenceStore::Kind;
+using State = StoreFiles::ReadResult::State;
 
-// Keeps the bytes of an unreadable stored list beside it, under a name that is never
-// overwritten, before any save can replace them. The same bytes are kept only once.
-void keepUnreadable(const PreferenceStore& store, const QString& key, const QByteArray& bytes) {
-    const QDir dir(store.directory());
-    const QString prefix = key + QStringLiteral(".unreadable-");
-    for (const QString& name : dir.entryList({prefix + u'*'}, QDir::Files)) {
-        QFile kept(dir.filePath(name));
-        if (kept.size() == bytes.size() && kept.open(QIODevice::ReadOnly) &&
-            kept.readAll() == bytes) {
-            return;
+// Stored lists whose file could neither be read nor moved aside, by file path, with why it
+// is unreadable. Such a file must not be replaced before its bytes are safe, so saves to it
+// are refused (the application keeps the list in memory) and each one tries again.
+std::map<QString, QString>& heldBack() {
+    static std::map<QString, QString> lists;
+    return lists;
+}
+
+// Moves the file of an unreadable list aside, whole, before any save may replace it. False
+// when it cannot be moved: the list is then held back, which is said once.
+bool keepAside(const PreferenceStore& store, const QString& key, const QString& why) {
+    const QString path = store.filePath(key, Kind::Data);
+    const auto moved = store.keepAside(key, Kind::Data);
+    const QString unreadable = QStringLiteral("is unreadable (%1)").arg(why);
+    switch (moved.state) {
+    case StoreFiles::MoveResult::State::Moved:
+        Console::printLine("DBManager: stored", key, unreadable + u';', "its bytes are kept in",
+                           moved.detail);
+        break;
+    case StoreFiles::MoveResult::State::NothingThere:
+        break;
+    case StoreFiles::MoveResult::State::Failed:
+        if (heldBack().emplace(path, why).second) {
+            Console::printLine("DBManager: stored", key, unreadable,
+                               "and could not be kept aside:", moved.detail,
+                               "- changes to it are kept in memory only, until it can be");
         }
+        return false;
     }
-    const QString stamp =
-        QDateTime::currentDateTimeUtc().toString(QStringLiteral("yyyyMMdd'T'HHmmss'Z'"));
-    QString path = dir.filePath(prefix + stamp + QStringLiteral(".data"));
-    for (int n = 1; QFile::exists(path); ++n) {
-        path = dir.filePath(prefix + stamp + u'-' + QString::number(n) + QStringLiteral(".data"));
-    }
-    QFile out(path);
-    if (out.open(QIODevice::NewOnly) && out.write(bytes) == bytes.size() && out.flush()) {
-        Console::printLine("DBManager: stored", key, "is unreadable; its bytes are kept in", path);
-    } else {
-        Console::printLine("DBManager: stored", key,
-                           "is unreadable and could not be kept aside:", out.errorString());
-    }
+    heldBack().erase(path);
+    return true;
 }
 
 template <typename T, typename Decode> std::vector<T> readList(const QString& key, Decode decode) {
     const PreferenceStore store = PreferenceStore::standard();
-    const auto bytes = store.data(key);
-    if (!bytes) {
+    const auto stored = store.load(key, Kind::Data);
+    QString why = stored.error;
+    if (stored.state == State::Missing) {
         return {};
     }
-    auto list = decode(*bytes);
-    if (!list) {
-        if (!bytes->isEmpty()) {
-            keepUnreadable(store, key, *bytes);
+    if (stored.state == State::Read) {
+        if (auto list = decode(stored.bytes)) {
+            return std::move(*list);
         }
-        return {};
+        why = stored.bytes.isEmpty() ? QStringLiteral("empty") : QStringLiteral("not a valid list");
     }
-    return std::move(*list);
+    keepAside(store, key, why);
+    return {};
 }
 
 bool writeList(const QString& key, const std::optional<QByteArray>& bytes) {
-    return bytes && PreferenceStore::standard().setData(key, *bytes);
+    if (!bytes) {
+        Console::printLine("DBManager:", key,
+                           "not saved - it holds a time that is not a finite number;",
+                           "the stored one stays");
+        return false;
+    }
+    const PreferenceStore store = PreferenceStore::standard();
+    const auto held = heldBack().find(store.filePath(key, Kind::Data));
+    if (held != heldBack().end() && !keepAside(store, key, held->second)) {
+        return false;
+    }
+    return store.setData(key, *bytes);
 }
 
+// Seven different keys, each one of the assignable ones.
 bool isValidAssignment(const std::vector<std::int64_t>& indexes) {
-    return indexes.size() == shortcutActionCount &&
-           std::all_of(indexes.begin(), indexes.end(), [](std::int64_t i) {
-               return i >= 0 && i < static_cast<std::int64_t>(DBManager::assignableKeyCount);
-           });
+    if (indexes.size() != shortcutActionCount) {
+        return false;
+    }
+    std::bitset<DBManager::assignableKeyCount> seen;
+    for (const std::int64_t i : indexes) {
+        if (i < 0 || i >= static_cast<std::int64_t>(seen.size()) ||
+            seen.test(static_cast<size_t>(i))) {
+            return false;
+        }
+        seen.set(static_cast<size_t>(i));
+    }
+    return true;
 }
 
 } // namespace
 
 std::vector<Task> DBManager::getTaskList() {
-    return readList<Task>(tasksKey, Json::decodeTasks);
+    return readList<Task>(StoreKeys::tasksData, Json::decodeTasks);
 }
 
 bool DBManager::saveTaskList(const std::vector<Task>& tasks) {
-    return writeList(tasksKey, Json::encodeTasks(tasks));
+    return writeList(StoreKeys::tasksData, Json::encodeTasks(tasks));
 }
 
 std::vector<SystemMessage> DBManager::getSystemMessages() {
-    return readList<SystemMessage>(messagesKey, Json::decodeSystemMessages);
+    return readList<SystemMessage>(StoreKeys::systemMessages, Json::decodeSystemMessages);
 }
 
 bool DBManager::saveSystemMessages(const std::vector<SystemMessage>& messages) {
-    return writeList(messagesKey, Json::encodeSystemMessages(messages));
+    return writeList(StoreKeys::systemMessages, Json::encodeSystemMessages(messages));
 }
 
 std::vector<std::int64_t> DBManager::getSeenSysyemMessages() {
-    return readList<std::int64_t>(seenKey, Json::decodeIntegers);
+    return readList<std::int64_t>(StoreKeys::seenSystemMessages, Json::decodeIntegers);
 }
 
-void DBManager::saveSeenSysyemMessages(const std::vector<std::int64_t>& seen) {
-    writeList(seenKey, Json::encodeIntegers(seen));
+bool DBManager::saveSeenSysyemMessages(const std::vector<std::int64_t>& seen) {
+    return writeList(StoreKeys::seenSystemMessages, Json::encodeIntegers(seen));
 }
 
 std::vector<std::int64_t> DBManager::getKeys() {
-    auto stored = PreferenceStore::standard().integers(keyIndexesKey);
+    auto stored = PreferenceStore::standard().integers(StoreKeys::keyIndexes);
     if (!stored || !isValidAssignment(*stored)) {
         return defaultKeyIndexes();
     }
     return std::move(*stored);
 }
 
-void DBManager::saveKeys(const std::vector<std::int64_t>& keyIndexes) {
-    PreferenceStore::standard().setIntegers(keyIndexesKey, keyIndexes);
+bool DBManager::saveKeys(const std::vector<std::int64_t>& keyIndexes) {
+    return PreferenceStore::standard().setIntegers(StoreKeys::keyIndexes, keyIndexes);
 }
 
 const std::vector<std::int64_t>& DBManager::defaultKeyIndexes() {

@@ -10,24 +10,25 @@
 #include <vector>
 
 // Turns the application's lists into stored values and back. Every call goes to the
-// store afresh; nothing is cached.
+// store afresh; nothing is cached. A save answers true when the value is stored; on false
+// the stored value stays and a line has said why. A stored list that cannot be read is moved
+// aside before anything may replace it; while that cannot be done, saves of it are refused.
 class DBManager {
 public:
     DBManager() = delete;
 
     static std::vector<Task> getTaskList();
-    // True when the list was stored; otherwise the previous stored list stays.
     static bool saveTaskList(const std::vector<Task>& tasks);
 
     static std::vector<SystemMessage> getSystemMessages();
     static bool saveSystemMessages(const std::vector<SystemMessage>& messages);
 
     static std::vector<std::int64_t> getSeenSysyemMessages();
-    static void saveSeenSysyemMessages(const std::vector<std::int64_t>& seen);
+    static bool saveSeenSysyemMessages(const std::vector<std::int64_t>& seen);
 
     // Seven indexes into `keys`, for the actions A, D, H, 1, 2, W, T.
     static std::vector<std::int64_t> getKeys();
-    static void saveKeys(const std::vector<std::int64_t>& keyIndexes);
+    static bool saveKeys(const std::vector<std::int64_t>& keyIndexes);
 
     static const std::vector<std::int64_t>& defaultKeyIndexes();
     // The shortcut keys that can be assigned, A to Z then 0 to 9; the stored assignment

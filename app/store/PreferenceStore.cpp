@@ -4,14 +4,11 @@
 #include "support/ConfigHome.h"
 #include "support/Console.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
-#include <QSaveFile>
 
 #include <array>
-
-#include <fcntl.h>
-#include <unistd.h>
 
 namespace {
 
@@ -30,57 +27,45 @@ QString suffix(PreferenceStore::Kind kind) {
     return {};
 }
 
-// Makes the rename that put a file in place survive a power loss, not only a crash.
-void syncDirectory(const QString& dir) {
-    const int fd = ::open(QFile::encodeName(dir).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
-    }
-}
-
 } // namespace
 
 PreferenceStore::PreferenceStore(QString directory)
-    : dir(std::move(directory)) {}
+    : dir_(std::move(directory)) {}
 
 PreferenceStore PreferenceStore::standard() {
     return PreferenceStore(configHome() + QStringLiteral("/Quenby"));
 }
 
 QString PreferenceStore::filePath(const QString& key, Kind kind) const {
-    return dir + u'/' + key + suffix(kind);
+    return dir_ + u'/' + key + suffix(kind);
+}
+
+StoreFiles::ReadResult PreferenceStore::load(const QString& key, Kind kind) const {
+    return StoreFiles::read(filePath(key, kind));
 }
 
 std::optional<QByteArray> PreferenceStore::read(const QString& key, Kind kind) const {
-    QFile file(filePath(key, kind));
-    if (!file.open(QIODevice::ReadOnly)) {
+    auto stored = load(key, kind);
+    if (stored.state == StoreFiles::ReadResult::State::Unreadable) {
+        Console::printLine("PreferenceStore: cannot read", filePath(key, kind), "-", stored.error);
+    }
+    if (stored.state != StoreFiles::ReadResult::State::Read) {
         return std::nullopt;
     }
-    // Spare room after the bytes lets a JSON parser read them in place, without a copy.
-    constexpr qsizetype spare = 64;
-    QByteArray bytes(file.size() + spare, Qt::Uninitialized);
-    const qint64 got = file.read(bytes.data(), file.size());
-    if (got < 0) {
-        return std::nullopt;
-    }
-    bytes.truncate(got);
-    return bytes;
+    return std::move(stored.bytes);
 }
 
 bool PreferenceStore::write(const QString& key, Kind kind, const QByteArray& bytes) const {
     const QString path = filePath(key, kind);
-    if (!QDir().mkpath(dir)) {
-        Console::printLine("PreferenceStore: cannot create", dir, "- value of", key, "not saved");
+    if (!QDir().mkpath(dir_)) {
+        Console::printLine("PreferenceStore: cannot create", dir_, "- value of", key, "not saved");
         return false;
     }
-    QSaveFile file(path);
-    // QSaveFile fsyncs the temporary file before renaming it into place.
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
-        Console::printLine("PreferenceStore: cannot write", path, "-", file.errorString());
+    if (const auto error = StoreFiles::replace(path, bytes)) {
+        Console::printLine("PreferenceStore: cannot write", path, "-", *error, "- value of", key,
+                           "not saved; the stored one stays");
         return false;
     }
-    syncDirectory(dir);
     // The key now has this kind only; the new value is in place before the old goes.
     for (const Kind other : kinds) {
         if (other != kind) {
@@ -99,7 +84,12 @@ std::optional<std::vector<std::int64_t>> PreferenceStore::integers(const QString
     if (!bytes) {
         return std::nullopt;
     }
-    return Json::decodeIntegers(*bytes);
+    auto values = Json::decodeIntegers(*bytes);
+    if (!values) {
+        Console::printLine("PreferenceStore:", filePath(key, Kind::Integers),
+                           "holds no list of integers; it reads as missing");
+    }
+    return values;
 }
 
 std::optional<bool> PreferenceStore::boolean(const QString& key) const {
@@ -114,6 +104,8 @@ std::optional<bool> PreferenceStore::boolean(const QString& key) const {
     if (text == "false") {
         return false;
     }
+    Console::printLine("PreferenceStore:", filePath(key, Kind::Boolean),
+                       "holds neither true nor false; it reads as missing");
     return std::nullopt;
 }
 
@@ -129,4 +121,16 @@ bool PreferenceStore::setIntegers(const QString& key,
 bool PreferenceStore::setBool(const QString& key, bool value) const {
     return write(key, Kind::Boolean,
                  value ? QByteArrayLiteral("true") : QByteArrayLiteral("false"));
+}
+
+StoreFiles::MoveResult PreferenceStore::keepAside(const QString& key, Kind kind) const {
+    const QString stamp =
+        QDateTime::currentDateTimeUtc().toString(QStringLiteral("yyyyMMdd'T'HHmmss'Z'"));
+    return StoreFiles::moveAside(filePath(key, kind),
+                                 dir_ + u'/' + key + QStringLiteral(".unreadable-") + stamp,
+                                 suffix(kind));
+}
+
+void PreferenceStore::removeLeftovers() const {
+    StoreFiles::removeLeftovers(dir_);
 }

@@ -14,16 +14,18 @@ struct ShortcutActionInfo {
     std::int64_t defaultKeyIndex;
     // How long the action snoozes the shown item; nothing for the other actions.
     std::optional<double> snoozeHours;
+    // What the action does, as the settings list it.
+    const char* title;
 };
 
 inline constexpr std::array<ShortcutActionInfo, 7> shortcutActions{{
-    {ShortcutAction::Add, 0, std::nullopt},
-    {ShortcutAction::Done, 3, std::nullopt},
-    {ShortcutAction::Hour, 7, 1},
-    {ShortcutAction::Day, 27, 24},
-    {ShortcutAction::TwoDays, 28, 48},
-    {ShortcutAction::Week, 22, 168},
-    {ShortcutAction::Tasks, 19, std::nullopt},
+    {ShortcutAction::Add, 0, std::nullopt, "Add a task"},
+    {ShortcutAction::Done, 3, std::nullopt, "Mark done"},
+    {ShortcutAction::Hour, 7, 1, "Snooze for an hour"},
+    {ShortcutAction::Day, 27, 24, "Snooze for a day"},
+    {ShortcutAction::TwoDays, 28, 48, "Snooze for two days"},
+    {ShortcutAction::Week, 22, 168, "Snooze for a week"},
+    {ShortcutAction::Tasks, 19, std::nullopt, "Edit all tasks"},
 }};
 
 inline constexpr std::size_t shortcutActionCount = shortcutActions.size();

@@ -6,6 +6,7 @@
 #include "support/DateHelpers.h"
 #include "support/Graphemes.h"
 #include "tasklist/FormattedTask.h"
+#include "tasklist/SaveFileStream.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -101,8 +102,8 @@ void checkImportable(const QFileInfo& file) {
 
 } // namespace
 
-void exportTasks(std::unique_ptr<ExportStream> stream, const std::vector<Task>& tasks) {
-    const std::shared_ptr<ExportStream> out = std::move(stream);
+void exportTasks(const QString& path, const std::vector<Task>& tasks) {
+    const auto out = std::make_shared<SaveFileStream>(path);
     try {
         csv::CSVWriter writer(out, ",", csv::CSVWriter::Newline::lf);
         writer.writeRow({"Created", "Task", "Snoozed", "Done"});
@@ -131,9 +132,12 @@ ImportResult importFile(const QString& path, std::vector<Task> tasks, const Cloc
     checkImportable(QFileInfo(path));
     const auto stream =
         std::make_shared<csv::FileInputStream>(QFile::encodeName(path).toStdString());
+    csv::CSVReader::Configuration onlyTheText;
+    // The rest of a row is read and dropped: a row of a million delimiters costs nothing.
+    onlyTheText.maxFieldsKept = 1;
     std::optional<csv::CSVReader> reader;
     try {
-        reader.emplace(stream);
+        reader.emplace(stream, onlyTheText);
     } catch (const csv::CSVError& error) {
         throw TransferError(readFailure(error, *stream));
     }

@@ -2,12 +2,10 @@
 
 #include "store/Models.h"
 #include "support/Clock.h"
-#include "tasklist/ExportStream.h"
 
 #include <QString>
 
 #include <cstdint>
-#include <memory>
 #include <optional>
 #include <stdexcept>
 #include <vector>
@@ -31,9 +29,9 @@ private:
 constexpr std::int64_t maxImportBytes = std::int64_t{512} * 1024 * 1024;
 
 // Writes a header ("Created", "Task", "Snoozed", "Done") and one row per task, in the given
-// order, to `stream` as UTF-8 with LF between rows; the task's text is always quoted. The
-// file is put in place only when all of it was written. Throws TransferError.
-void exportTasks(std::unique_ptr<ExportStream> stream, const std::vector<Task>& tasks);
+// order, to the file at `path` as UTF-8 with LF between rows; the task's text is always quoted.
+// The file is put in place only when all of it was written. Throws TransferError.
+void exportTasks(const QString& path, const std::vector<Task>& tasks);
 
 struct ImportResult {
     // The list with the file's rows merged in.

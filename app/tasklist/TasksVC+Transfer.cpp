@@ -14,7 +14,7 @@ void TasksVC::exportAction() {
     }
     Console::printLine("Selected file:", *path);
     try {
-        TaskCsv::exportTasks(env_.openExport(*path), model_->tasks());
+        TaskCsv::exportTasks(*path, model_->tasks());
     } catch (const TaskCsv::TransferError& error) {
         warn(QStringLiteral("The tasks could not be exported to \"%1\".").arg(*path),
              error.reason());

@@ -1,7 +1,6 @@
 #pragma once
 
 #include "support/Clock.h"
-#include "tasklist/ExportStream.h"
 #include "tasklist/FileDialogs.h"
 #include "tasklist/FormattedTask.h"
 #include "tasklist/UndoHistory.h"
@@ -26,8 +25,6 @@ class TasksVC;
 struct TasksEnvironment {
     std::shared_ptr<FileDialogs> dialogs = makeDesktopFileDialogs();
     Clock clock = systemNow;
-    // The stream an export to a path writes to.
-    std::function<std::unique_ptr<ExportStream>(const QString& path)> openExport = openSaveFile;
 };
 
 // The task list window: every task in a table sorted by a column the user picks, an edit

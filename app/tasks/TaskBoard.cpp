@@ -1,7 +1,10 @@
 #include "tasks/TaskBoard.h"
 
+#include "feed/Acceptance.h"
+#include "feed/AppVersion.h"
 #include "store/DBManager.h"
 #include "store/PreferenceStore.h"
+#include "store/StoreKeys.h"
 #include "support/Console.h"
 #include "support/Graphemes.h"
 
@@ -68,9 +71,47 @@ void unsnoozeTask(Task& task) {
 
 } // namespace
 
-TaskBoard::TaskBoard(Clock clock, QObject* parent)
+TaskBoard::TaskBoard(Clock clock, FeedAddress feed, QObject* parent)
     : QObject(parent)
-    , now_(std::move(clock)) {}
+    , now_(std::move(clock))
+    , api_(std::move(feed)) {
+    connect(&feedTimer_, &QTimer::timeout, this, &TaskBoard::getSystemMessages);
+}
+
+void TaskBoard::startMessagePolling() {
+    getSystemMessages();
+    feedTimer_.start(feedPollInterval);
+}
+
+void TaskBoard::getSystemMessages() {
+    // A list whose last save failed is newer than the stored one.
+    if (!messagesUnsaved_) {
+        messages_ = DBManager::getSystemMessages();
+    }
+    // The answer comes on this thread, so it never interleaves with a pass or an action.
+    api_.getSystemMessages(
+        [this](bool success, const QString& statusText, std::vector<SystemMessage> fetched) {
+            acceptSystemMessages(success, statusText, fetched);
+        });
+}
+
+void TaskBoard::acceptSystemMessages(bool success, const QString& statusText,
+                                     const std::vector<SystemMessage>& fetched) {
+    Feed::printReceived(success, statusText, fetched);
+    auto accepted =
+        Feed::acceptMessages(success, fetched, {messages_, DBManager::getSeenSysyemMessages()},
+                             Feed::platformTag, runningVersion());
+    if (!accepted) {
+        return;
+    }
+    DBManager::saveSeenSysyemMessages(accepted->lists.seen);
+    if (accepted->changed) {
+        // The message on show is tracked by id, so a new order does not change it.
+        messages_ = std::move(accepted->lists.messages);
+        saveMessages();
+        emit changed();
+    }
+}
 
 void TaskBoard::load() {
     tasks_ = DBManager::getTaskList();
@@ -128,9 +169,22 @@ void TaskBoard::addTutorialTasks() {
     }
     // Saved by the first selection pass.
     tasksUnsaved_ = true;
-    if (!PreferenceStore::standard().setBool(QStringLiteral("tutorialsAdded"), true)) {
-        Console::printLine("TaskBoard: the tutorial flag could not be stored");
+    // Nothing reads the flag back; a failed write has said why.
+    static_cast<void>(PreferenceStore::standard().setBool(StoreKeys::tutorialsAdded, true));
+}
+
+TaskBoard::Snoozed TaskBoard::snoozedTasks() const {
+    Snoozed snoozed;
+    for (const Task& task : tasks_) {
+        if (task.isSnoozed && !task.isDone && !task.isTutorial) {
+            ++snoozed.count;
+            if (task.snoozedUntil &&
+                (!snoozed.nextBack || *task.snoozedUntil < *snoozed.nextBack)) {
+                snoozed.nextBack = task.snoozedUntil;
+            }
+        }
     }
+    return snoozed;
 }
 
 void TaskBoard::setCurrentTask() {

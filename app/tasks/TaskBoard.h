@@ -1,13 +1,16 @@
 #pragma once
 
+#include "feed/APIManager.h"
 #include "store/Models.h"
 #include "support/Clock.h"
 
 #include <QList>
 #include <QObject>
 #include <QString>
+#include <QTimer>
 #include <QUuid>
 
+#include <chrono>
 #include <cstdint>
 #include <optional>
 #include <variant>
@@ -25,7 +28,13 @@ public:
     // A new task keeps this many user-perceived characters of its text.
     static constexpr int maxTaskLength = 100;
 
-    explicit TaskBoard(Clock clock = systemNow, QObject* parent = nullptr);
+    // How often the announcement feed is asked for new messages.
+    static constexpr std::chrono::hours feedPollInterval{24};
+
+    // The feed is fetched from `feed` (by default the build's address, which the environment
+    // may override).
+    explicit TaskBoard(Clock clock = systemNow, FeedAddress feed = configuredFeedAddress(),
+                       QObject* parent = nullptr);
 
     // Reads both lists from the store and adds the tutorial tasks when the list has none.
     void load();
@@ -39,6 +48,15 @@ public:
     bool systemMessageActive() const { return std::holds_alternative<std::int64_t>(current_); }
     const Task* currentTaskItem() const;
     const SystemMessage* currentMessage() const;
+
+    // The open tasks put off for now, and when the first of them comes back (if any has an end).
+    struct Snoozed {
+        int count = 0;
+        std::optional<Date> nextBack;
+    };
+    Snoozed snoozedTasks() const;
+    // The model's clock.
+    Date now() const { return now_(); }
 
     // The selection pass: sort, wake expired snoozes, save, choose the item to do now.
     void setCurrentTask();
@@ -60,6 +78,15 @@ public:
     // Puts a whole new list in place (an import, an undo).
     void replaceTasks(std::vector<Task> tasks);
 
+    // The announcements: reloads the stored messages and fetches the feed once; new messages
+    // are accepted when it answers and shown from the next selection pass.
+    void getSystemMessages();
+    // One fetch now, then one a day.
+    void startMessagePolling();
+    // The answer of a fetch: the messages meant for this platform and version are kept.
+    void acceptSystemMessages(bool success, const QString& statusText,
+                              const std::vector<SystemMessage>& fetched);
+
     // Cuts a text to the length a task keeps.
     static QString taskName(const QString& text);
 
@@ -76,6 +103,8 @@ private:
     void wakeExpired();
 
     Clock now_;
+    APIManager api_;
+    QTimer feedTimer_;
     std::vector<Task> tasks_;
     std::vector<SystemMessage> messages_;
     // Changes not yet in the store: new ones, or ones whose save failed.

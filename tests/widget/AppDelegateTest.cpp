@@ -53,25 +53,44 @@ TEST_F(AppDelegateTest, FirstLaunchTurnsStartAtLoginOn) {
     EXPECT_TRUE(entry().startsWith("[Desktop Entry]\n"));
     EXPECT_TRUE(entry().contains("\nType=Application\n"));
 
-    // Applied once: the next launch registers nothing.
+    // Applied once: the next launch registers nothing, and shows the entry is gone.
     QFile::remove(LoginItem::entryPath());
     AppDelegate later(executable);
     testing::internal::CaptureStdout();
     later.applicationDidFinishLaunching();
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "launch on startup true\n");
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "launch on startup false\n");
+    EXPECT_FALSE(later.launchMenuItem()->isChecked());
+    EXPECT_FALSE(LoginItem::isEnabled());
+}
+
+TEST_F(AppDelegateTest, TheMenuShowsTheAutostartEntryNotTheFlag) {
+    // The entry was written but the flags could not be stored.
+    ASSERT_FALSE(LoginItem::setEnabled(true, executable));
+    ASSERT_TRUE(store().setBool("startupSet", true));
+    ASSERT_TRUE(store().setBool("launchOnStartup", false));
+    AppDelegate delegate(executable);
+    delegate.applicationDidFinishLaunching();
+    EXPECT_TRUE(delegate.launchMenuItem()->isChecked());
+
+    // A mark that is there but unreadable was set: start at login, now off, stays off.
+    ASSERT_FALSE(LoginItem::setEnabled(false, executable));
+    ASSERT_TRUE(writeFile(home.storeFile("startupSet.bool"), "\x01garbage"));
+    AppDelegate garbled(executable);
+    garbled.applicationDidFinishLaunching();
+    EXPECT_FALSE(garbled.launchMenuItem()->isChecked());
     EXPECT_FALSE(LoginItem::isEnabled());
 }
 
 TEST_F(AppDelegateTest, LaterLaunchKeepsTheStoredChoice) {
-    store().setBool("startupSet", true);
-    store().setBool("launchOnStartup", false);
+    ASSERT_TRUE(store().setBool("startupSet", true));
+    ASSERT_TRUE(store().setBool("launchOnStartup", false));
     AppDelegate delegate(executable);
     delegate.applicationDidFinishLaunching();
     EXPECT_FALSE(delegate.launchMenuItem()->isChecked());
     EXPECT_FALSE(LoginItem::isEnabled());
 
     // A choice without the first-launch mark is overridden by the default.
-    store().setBool("launchOnStartup", false);
+    ASSERT_TRUE(store().setBool("launchOnStartup", false));
     QFile::remove(home.storeFile("startupSet.bool"));
     AppDelegate edited(executable);
     edited.applicationDidFinishLaunching();

@@ -1,21 +1,50 @@
-// One running panel per user and store.
+// One running panel per store folder, whatever path leads to it.
 #include "platform/SingleInstance.h"
-#include "tests/support/TempConfigHome.h"
+#include "tests/support/FileFaults.h"
 
 #include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+
+namespace {
+
+// Points XDG_RUNTIME_DIR at `folder` (unset for an empty one) for the life of the object.
+class RuntimeDir {
+public:
+    explicit RuntimeDir(const QString& folder)
+        : previous_(qgetenv("XDG_RUNTIME_DIR")) {
+        if (folder.isEmpty()) {
+            qunsetenv("XDG_RUNTIME_DIR");
+        } else {
+            qputenv("XDG_RUNTIME_DIR", folder.toUtf8());
+        }
+    }
+    ~RuntimeDir() { qputenv("XDG_RUNTIME_DIR", previous_); }
+    RuntimeDir(const RuntimeDir&) = delete;
+    RuntimeDir& operator=(const RuntimeDir&) = delete;
+
+private:
+    QByteArray previous_;
+};
+
+} // namespace
 
 TEST(SingleInstance, ALaterLaunchAsksTheFirstToComeForward) {
+    const QTemporaryDir runtime;
+    const RuntimeDir inRuntime(runtime.path());
     const QTemporaryDir store;
     SingleInstance first(store.path());
-    ASSERT_TRUE(first.claim());
+    ASSERT_EQ(first.claim(), SingleInstance::Claim::First);
+    EXPECT_TRUE(first.lockPath().startsWith(runtime.path() + "/quenby-"));
     QSignalSpy activations(&first, &SingleInstance::activationRequested);
 
     SingleInstance second(store.path());
-    EXPECT_FALSE(second.claim());
+    EXPECT_EQ(second.claim(), SingleInstance::Claim::AlreadyRunning);
     EXPECT_TRUE(second.notifyRunning());
     EXPECT_TRUE(activations.wait(2000));
     EXPECT_EQ(activations.count(), 1);
@@ -23,23 +52,81 @@ TEST(SingleInstance, ALaterLaunchAsksTheFirstToComeForward) {
     // Another store is another instance.
     const QTemporaryDir other;
     SingleInstance elsewhere(other.path());
-    EXPECT_TRUE(elsewhere.claim());
-    EXPECT_NE(SingleInstance::keyFor(store.path()), SingleInstance::keyFor(other.path()));
-    EXPECT_EQ(SingleInstance::keyFor(store.path()), SingleInstance::keyFor(store.path() + "/"));
+    EXPECT_EQ(elsewhere.claim(), SingleInstance::Claim::First);
 }
 
-TEST(SingleInstance, TheLockOfACrashedRunDoesNotBlock) {
-    const QTemporaryDir store;
-    const QString lockPath =
-        QDir::temp().filePath(SingleInstance::keyFor(store.path()) + QStringLiteral(".lock"));
-    {
-        // What a run killed while holding the lock leaves: its process is gone.
-        QFile stale(lockPath);
-        ASSERT_TRUE(stale.open(QIODevice::WriteOnly));
-        stale.write("2147480000\nquenby\n" + QSysInfo::machineHostName().toUtf8() + "\n");
+TEST(SingleInstance, EveryPathToTheStoreFindsTheLock) {
+    const QTemporaryDir base;
+    const QString store = base.path() + "/config/Quenby";
+    ASSERT_TRUE(QDir().mkpath(store));
+    ASSERT_TRUE(QFile::link(base.path() + "/config", base.path() + "/linked"));
+    for (const QString& runtime : {QString(), base.path()}) {
+        const RuntimeDir inRuntime(runtime);
+        SingleInstance first(store);
+        ASSERT_EQ(first.claim(), SingleInstance::Claim::First);
+        for (const QString& path : {base.path() + "/linked/Quenby", store + "/../Quenby/"}) {
+            // Another temporary folder changes nothing either.
+            qputenv("TMPDIR", base.path().toUtf8());
+            SingleInstance second(path);
+            EXPECT_EQ(second.claim(), SingleInstance::Claim::AlreadyRunning) << path.toStdString();
+            qunsetenv("TMPDIR");
+        }
     }
+}
+
+TEST(SingleInstance, TheLockOfAnEndedRunDoesNotBlock) {
+    const QTemporaryDir runtime;
+    const RuntimeDir inRuntime(runtime.path());
+    const QTemporaryDir store;
+    QString lockPath;
+    {
+        SingleInstance ended(store.path());
+        ASSERT_EQ(ended.claim(), SingleInstance::Claim::First);
+        lockPath = ended.lockPath();
+    }
+    ASSERT_TRUE(QFile::exists(lockPath)) << "left behind, as by a killed run";
     SingleInstance next(store.path());
-    EXPECT_TRUE(next.claim());
+    EXPECT_EQ(next.claim(), SingleInstance::Claim::First);
+}
+
+TEST(SingleInstance, ALockThatCannotBeTakenIsAFailureNotAnotherInstance) {
+    const QTemporaryDir runtime;
+    const RuntimeDir inRuntime(runtime.path());
+    const QTemporaryDir store;
+    QString lockPath;
+    {
+        SingleInstance probe(store.path());
+        ASSERT_EQ(probe.claim(), SingleInstance::Claim::First);
+        lockPath = probe.lockPath();
+    }
+    ASSERT_TRUE(QFile::remove(lockPath));
+
+    // A FIFO in the lock's place: refused at once, never waited on.
+    ASSERT_EQ(::mkfifo(QFile::encodeName(lockPath).constData(), 0600), 0);
+    QElapsedTimer took;
+    took.start();
+    SingleInstance jammed(store.path());
+    EXPECT_EQ(jammed.claim(), SingleInstance::Claim::Failed);
+    EXPECT_LT(took.elapsed(), 1000);
+    EXPECT_EQ(jammed.failure(), lockPath + " is not a file of this user's");
+    ASSERT_TRUE(QFile::remove(lockPath));
+
+    // A folder where nobody may create the lock.
+    {
+        const ObeyFilePermissions asUser;
+        QFile::setPermissions(runtime.path(), QFile::ReadOwner | QFile::ExeOwner);
+        SingleInstance refused(store.path());
+        EXPECT_EQ(refused.claim(), SingleInstance::Claim::Failed);
+        EXPECT_EQ(refused.failure(), "cannot open " + lockPath + ": Permission denied");
+        QFile::setPermissions(runtime.path(),
+                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    }
+
+    // A folder that others may write is no place for it.
+    ::chmod(QFile::encodeName(runtime.path()).constData(), 0777);
+    SingleInstance shared(store.path());
+    EXPECT_EQ(shared.claim(), SingleInstance::Claim::Failed);
+    EXPECT_EQ(shared.failure(), runtime.path() + " is not a folder that only this user can write");
 }
 
 TEST(SingleInstance, NobodyToNotifyIsReported) {

@@ -1,44 +1,12 @@
 // Export and import through the CSV module: the dialogs, the file's bytes, the import rules,
 // and what is kept and said when a file cannot be written or read.
 #include "TasksVCFixture.h"
+#include "tests/support/FileFaults.h"
 
 #include <QFileDialog>
 #include <QTemporaryDir>
 
 #include <sys/stat.h>
-
-namespace {
-
-// Takes `room` bytes, then refuses every write as a full disk does. Everything else is the real
-// save file's doing, so whatever is left on disk is what the export did with the failure.
-class FullDiskStream final : public ExportStream {
-public:
-    FullDiskStream(const QString& path, std::size_t room)
-        : file_(path)
-        , room_(room) {}
-
-    csv::StreamStatus status() const override {
-        return full_ ? csv::StreamStatus::error : file_.status();
-    }
-    void open() override { file_.open(); }
-    void close() override { file_.close(); }
-    std::error_code error() const override { return file_.error(); }
-    bool commit() override { return file_.commit(); }
-    QString errorString() const override { return QStringLiteral("No space left on device"); }
-
-private:
-    std::ptrdiff_t writeThrough(const std::uint8_t* bytes, std::size_t length) override {
-        full_ = full_ || length > room_;
-        room_ -= full_ ? 0 : length;
-        return full_ ? -1 : file_.write(bytes, length);
-    }
-
-    SaveFileStream file_;
-    std::size_t room_;
-    bool full_ = false;
-};
-
-} // namespace
 
 class TasksVCTransferTest : public TasksVCTest {
 protected:
@@ -137,19 +105,18 @@ TEST_F(TasksVCTransferTest, AnExportImportedBackAddsItsHeaderAndStampsAndCanBeTa
 }
 
 TEST_F(TasksVCTransferTest, AFailedExportKeepsThePreviousFileAndSaysWhy) {
-    TasksVC::Environment env = tasksEnvironment();
-    env.openExport = [](const QString& target) {
-        return std::make_unique<FullDiskStream>(target, 40);
-    };
-    open({makeTask("a task with a name long enough to fill the disk", 1)}, env);
+    open({makeTask("a task with a name long enough to fill the disk", 1)});
     const QByteArray previous = "the user's previous export\n";
     ASSERT_TRUE(writeFile(path("out.csv"), previous));
     dialogs->answer = path("out.csv");
     const auto seen = answerNextAlert("OK");
-    list->exportAction();
+    {
+        const FileSizeLimit fullDisk(40);
+        list->exportAction();
+    }
     ASSERT_TRUE(seen->answered);
     EXPECT_TRUE(seen->text.contains(path("out.csv"))) << seen->text.toStdString();
-    EXPECT_EQ(seen->informativeText, "No space left on device");
+    EXPECT_EQ(seen->informativeText, "File too large");
     EXPECT_EQ(readFile(path("out.csv")), previous);
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"out.csv"}) << "no leftovers";
 }
@@ -161,10 +128,14 @@ TEST_F(TasksVCTransferTest, FilesThatCannotBeWrittenOrReadChangeNothingAndSaySo)
     QFile huge(path("huge.csv"));
     ASSERT_TRUE(huge.open(QIODevice::WriteOnly) && huge.resize(513LL * 1024 * 1024));
     huge.close();
+    ASSERT_TRUE(writeFile(path("locked.csv"), "a task nobody may read"));
+    ASSERT_TRUE(QFile::setPermissions(path("locked.csv"), {}));
+    const ObeyFilePermissions notEvenRoot;
     const QByteArray store = readFile(home.storeFile("tasksData.data"));
     const std::pair<void (TasksVC::*)(), QString> cases[] = {
         {&TasksVC::exportAction, path("plain/under-a-file.csv")},
         {&TasksVC::importAction, path("missing.csv")},
+        {&TasksVC::importAction, path("locked.csv")},
         {&TasksVC::importAction, dir.path()},
         {&TasksVC::importAction, path("fifo")},
         {&TasksVC::importAction, path("huge.csv")}};

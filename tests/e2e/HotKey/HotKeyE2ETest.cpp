@@ -18,23 +18,22 @@ namespace {
 
 using namespace std::chrono_literals;
 
-const ModifierFlags controlOption = ModifierFlags::control | ModifierFlags::option;
 constexpr std::uint16_t controlAlt = XCB_MOD_MASK_CONTROL | XCB_MOD_MASK_1;
 constexpr std::uint16_t capsLock = XCB_MOD_MASK_LOCK;
 constexpr std::uint16_t numLock = XCB_MOD_MASK_2; // where Xvfb's default keymap puts NumLock
 constexpr std::uint8_t badAccess = 10;
 
-QString registerHotKeyProgram() {
-    return QStringLiteral(QUENBY_REGISTER_HOTKEY);
+// Runs xdotool with its arguments, e.g. "key ctrl+alt+d".
+bool xdotool(const char* arguments) {
+    const E2E::RunResult result =
+        E2E::run(QStringLiteral("xdotool"), QString::fromLatin1(arguments).split(QLatin1Char(' ')));
+    EXPECT_EQ(result.exitCode, 0) << arguments << ": " << result.output.toStdString();
+    return result.exitCode == 0;
 }
 
-bool xdotool(const QStringList& arguments) {
-    const E2E::RunResult result = E2E::run(QStringLiteral("xdotool"), arguments);
-    if (result.exitCode != 0) {
-        ADD_FAILURE() << "xdotool " << arguments.join(QLatin1Char(' ')).toStdString() << ": "
-                      << result.output.toStdString();
-    }
-    return result.exitCode == 0;
+// Registers Control-Option-<key> from a process of its own.
+E2E::RunResult registerElsewhere(const char* key) {
+    return E2E::run(QStringLiteral(QUENBY_REGISTER_HOTKEY), {QString::fromLatin1(key)});
 }
 
 class X11HotKeyE2E : public testing::Test {
@@ -53,13 +52,14 @@ protected:
 
     std::shared_ptr<HotKey> makeCounting(Key key) {
         return HotKey::make(
-            key, controlOption, [this] { ++downs; }, [this] { ++ups; });
+            key, ModifierFlags::control | ModifierFlags::option, [this] { ++downs; },
+            [this] { ++ups; });
     }
 
-    // Presses and releases Control-Alt-<key> and waits until the release has been handled.
-    bool pressAndRelease(const QString& key) {
+    // Presses and releases the keys (e.g. "ctrl+alt+d") and waits until the release is handled.
+    bool pressAndRelease(const std::string& keys) {
         const int expectedUps = ups + 1;
-        return xdotool({QStringLiteral("key"), QStringLiteral("ctrl+alt+") + key}) &&
+        return xdotool(("key " + keys).c_str()) &&
                E2E::waitUntil([&] { return ups >= expectedUps; });
     }
 
@@ -72,33 +72,26 @@ protected:
 TEST_F(X11HotKeyE2E, PressAndReleaseRunTheHandlersWhileAnotherWindowHasTheFocus) {
     const auto hotKey = makeCounting(Key::d);
     ASSERT_TRUE(HotKeysController::isLive(*hotKey));
-
-    ASSERT_TRUE(pressAndRelease(QStringLiteral("d")));
+    ASSERT_TRUE(pressAndRelease("ctrl+alt+d"));
     EXPECT_EQ(downs, 1);
     EXPECT_EQ(ups, 1);
     EXPECT_EQ(client.inputFocus(), focusWindow.windowId());
-
     // The focused window never saw the D: a key typed after it arrives there, alone.
-    ASSERT_TRUE(xdotool({QStringLiteral("key"), QStringLiteral("x")}));
+    ASSERT_TRUE(xdotool("key x"));
     ASSERT_TRUE(focusWindow.waitForKeyPresses(XK_x, 1));
     EXPECT_EQ(focusWindow.keyPresses(XK_d), 0);
 }
 
 TEST_F(X11HotKeyE2E, LockKeysDoNotBreakTheShortcut) {
     const auto hotKey = makeCounting(Key::d);
-    const struct {
-        const char* toggle;
-        std::uint16_t locksAfter;
-    } steps[] = {
-        {"Num_Lock", numLock},
-        {"Caps_Lock", numLock | capsLock},
-        {"Num_Lock", capsLock},
-        {"Caps_Lock", 0},
-    };
-    for (const auto& step : steps) {
-        ASSERT_TRUE(xdotool({QStringLiteral("key"), QString::fromLatin1(step.toggle)}));
-        ASSERT_EQ(client.modifierState() & (numLock | capsLock), step.locksAfter);
-        ASSERT_TRUE(pressAndRelease(QStringLiteral("d"))) << "locks " << step.locksAfter;
+    const std::pair<const char*, int> steps[] = {{"key Num_Lock", numLock},
+                                                 {"key Caps_Lock", numLock | capsLock},
+                                                 {"key Num_Lock", capsLock},
+                                                 {"key Caps_Lock", 0}};
+    for (const auto& [toggle, locksAfter] : steps) {
+        ASSERT_TRUE(xdotool(toggle));
+        ASSERT_EQ(client.modifierState() & (numLock | capsLock), locksAfter);
+        ASSERT_TRUE(pressAndRelease("ctrl+alt+d")) << "locks " << locksAfter;
     }
     EXPECT_EQ(downs, 4);
     EXPECT_EQ(ups, 4);
@@ -110,20 +103,18 @@ TEST_F(X11HotKeyE2E, HoldingTheKeyDeliversOnePress) {
     const xcb_keycode_t e = client.keycodesOf(XK_e).at(0);
     ASSERT_EQ(client.grabKey(e, controlAlt), 0);
     std::vector<XcbClient::KeyEvent> events;
-    const auto presses = [&] {
-        return std::count_if(events.begin(), events.end(), [](const auto& ev) { return ev.press; });
-    };
     QElapsedTimer held;
-    ASSERT_TRUE(xdotool({QStringLiteral("keydown"), QStringLiteral("ctrl+alt+e")}));
+    ASSERT_TRUE(xdotool("keydown ctrl+alt+e"));
     held.start();
     const bool repeated = E2E::waitUntil([&] {
         for (const XcbClient::KeyEvent& event : client.pendingKeyEvents()) {
             events.push_back(event);
         }
-        return presses() >= 3;
+        return std::count_if(events.begin(), events.end(),
+                             [](const auto& ev) { return ev.press; }) >= 3;
     });
-    const auto repeatTime = std::chrono::milliseconds(held.elapsed());
-    ASSERT_TRUE(xdotool({QStringLiteral("keyup"), QStringLiteral("ctrl+alt+e")}));
+    const auto repeatTime = held.elapsed();
+    ASSERT_TRUE(xdotool("keyup ctrl+alt+e"));
     ASSERT_TRUE(repeated) << "no auto-repeat";
     // Each repeat is a release and a press with the same timestamp.
     ASSERT_TRUE(events.front().press);
@@ -136,10 +127,10 @@ TEST_F(X11HotKeyE2E, HoldingTheKeyDeliversOnePress) {
 
     // Now the same hold on our shortcut, half as long again: one press, one release.
     const auto hotKey = makeCounting(Key::d);
-    ASSERT_TRUE(xdotool({QStringLiteral("keydown"), QStringLiteral("ctrl+alt+d")}));
+    ASSERT_TRUE(xdotool("keydown ctrl+alt+d"));
     ASSERT_TRUE(E2E::waitUntil([&] { return downs == 1; }));
-    QTest::qWait(static_cast<int>(repeatTime.count() * 3 / 2));
-    ASSERT_TRUE(xdotool({QStringLiteral("keyup"), QStringLiteral("ctrl+alt+d")}));
+    QTest::qWait(static_cast<int>(repeatTime * 3 / 2));
+    ASSERT_TRUE(xdotool("keyup ctrl+alt+d"));
     ASSERT_TRUE(E2E::waitUntil([&] { return ups >= 1; }));
     EXPECT_EQ(downs, 1);
     EXPECT_EQ(ups, 1);
@@ -147,19 +138,18 @@ TEST_F(X11HotKeyE2E, HoldingTheKeyDeliversOnePress) {
 
 TEST_F(X11HotKeyE2E, ASecondProcessIsRefusedUntilTheFirstLetsGo) {
     auto hotKey = makeCounting(Key::d);
-    const E2E::RunResult refused = E2E::run(registerHotKeyProgram(), {QStringLiteral("d")});
+    const E2E::RunResult refused = registerElsewhere("d");
     EXPECT_EQ(refused.exitCode, 1) << refused.output.toStdString();
     EXPECT_TRUE(refused.output.contains(
-        QString::fromUtf8("Hot key ⌃⌥D refused: already grabbed by another application\n")))
+        QString::fromUtf8("Hot key Ctrl+Alt+D refused: already grabbed by another application\n")))
         << refused.output.toStdString();
     EXPECT_TRUE(refused.output.contains(QStringLiteral("live false")));
-
     // Ours is untouched by the attempt.
-    ASSERT_TRUE(pressAndRelease(QStringLiteral("d")));
+    ASSERT_TRUE(pressAndRelease("ctrl+alt+d"));
     EXPECT_EQ(downs, 1);
 
     hotKey.reset();
-    const E2E::RunResult accepted = E2E::run(registerHotKeyProgram(), {QStringLiteral("d")});
+    const E2E::RunResult accepted = registerElsewhere("d");
     EXPECT_EQ(accepted.exitCode, 0) << accepted.output.toStdString();
     EXPECT_TRUE(accepted.output.contains(QStringLiteral("live true")));
 }
@@ -170,34 +160,25 @@ TEST_F(X11HotKeyE2E, RefusalsAreReportedAndLeaveNoGrabBehind) {
     ASSERT_EQ(client.grabKey(d, controlAlt | numLock), 0);
 
     testing::internal::CaptureStdout();
-    const auto taken = makeCounting(Key::d);
-    const auto noKeysym = makeCounting(Key::function);
-    const auto noKeycode = makeCounting(Key::f13);
+    const auto first = makeCounting(Key::e);
+    std::vector<std::shared_ptr<HotKey>> refused{makeCounting(Key::d), makeCounting(Key::function),
+                                                 makeCounting(Key::f13), makeCounting(Key::e)};
     EXPECT_EQ(testing::internal::GetCapturedStdout(),
-              "Hot key ⌃⌥D refused: already grabbed by another application\n"
-              "Hot key ⌃⌥fn refused: no X keysym for this key\n"
-              "Hot key ⌃⌥\uF861F13 refused: no such key on this keyboard\n");
-    EXPECT_FALSE(HotKeysController::isLive(*taken));
-    EXPECT_FALSE(HotKeysController::isLive(*noKeysym));
-    EXPECT_FALSE(HotKeysController::isLive(*noKeycode));
-
+              "Hot key Ctrl+Alt+D refused: already grabbed by another application\n"
+              "Hot key Ctrl+Alt+fn refused: no X keysym for this key\n"
+              "Hot key Ctrl+Alt+\uF861F13 refused: no such key on this keyboard\n"
+              "Hot key Ctrl+Alt+E refused: already registered by this application\n");
+    for (const auto& hotKey : refused) {
+        EXPECT_FALSE(HotKeysController::isLive(*hotKey));
+    }
     // The variants grabbed before the refusal were let go: a third client can take them all.
     const XcbClient third;
     for (const int locks : {0, int{capsLock}, capsLock | numLock}) {
-        EXPECT_EQ(third.grabKey(d, static_cast<std::uint16_t>(controlAlt | locks)), 0)
-            << "locks " << locks;
+        EXPECT_EQ(third.grabKey(d, static_cast<std::uint16_t>(controlAlt | locks)), 0) << locks;
     }
-}
-
-TEST_F(X11HotKeyE2E, TheSameCombinationTwiceInOneProcessIsRefused) {
-    const auto first = makeCounting(Key::d);
-    testing::internal::CaptureStdout();
-    auto second = makeCounting(Key::d);
-    EXPECT_EQ(testing::internal::GetCapturedStdout(),
-              "Hot key ⌃⌥D refused: already registered by this application\n");
-    EXPECT_FALSE(HotKeysController::isLive(*second));
-    second.reset();
-    ASSERT_TRUE(pressAndRelease(QStringLiteral("d")));
+    // Releasing the refused duplicate takes nothing from the first registration.
+    refused.clear();
+    ASSERT_TRUE(pressAndRelease("ctrl+alt+e"));
     EXPECT_EQ(downs, 1);
 }
 
@@ -209,51 +190,43 @@ TEST_F(X11HotKeyE2E, EveryKeycodeOfTheKeysymIsGrabbed) {
     for (const xcb_keycode_t keycode : keycodes) {
         EXPECT_EQ(client.grabKey(keycode, controlAlt), badAccess) << int{keycode};
     }
-    ASSERT_TRUE(pressAndRelease(QStringLiteral("KP_Decimal")));
+    ASSERT_TRUE(pressAndRelease("ctrl+alt+KP_Decimal"));
     EXPECT_EQ(downs, 1);
 }
 
 TEST_F(X11HotKeyE2E, PausingOrReleasingStopsDelivery) {
     auto hotKey = makeCounting(Key::d);
-    ASSERT_TRUE(pressAndRelease(QStringLiteral("d")));
-
+    ASSERT_TRUE(pressAndRelease("ctrl+alt+d"));
     // While paused the key reaches the focused window instead.
     hotKey->setPaused(true);
-    ASSERT_TRUE(xdotool({QStringLiteral("key"), QStringLiteral("ctrl+alt+d")}));
+    ASSERT_TRUE(xdotool("key ctrl+alt+d"));
     ASSERT_TRUE(focusWindow.waitForKeyPresses(XK_d, 1));
-    EXPECT_EQ(downs, 1);
-
     hotKey->setPaused(false);
-    ASSERT_TRUE(pressAndRelease(QStringLiteral("d")));
+    ASSERT_TRUE(pressAndRelease("ctrl+alt+d"));
     EXPECT_EQ(downs, 2);
-
     hotKey.reset();
-    ASSERT_TRUE(xdotool({QStringLiteral("key"), QStringLiteral("ctrl+alt+d")}));
+    ASSERT_TRUE(xdotool("key ctrl+alt+d"));
     ASSERT_TRUE(focusWindow.waitForKeyPresses(XK_d, 2));
     EXPECT_EQ(downs, 2);
 }
 
 TEST_F(X11HotKeyE2E, ALayoutChangeMovesTheGrabToTheKeyThatNowTypesTheCharacter) {
     const auto hotKey = makeCounting(Key::z);
-    ASSERT_TRUE(pressAndRelease(QStringLiteral("z")));
-
+    ASSERT_TRUE(pressAndRelease("ctrl+alt+z"));
     // German layout: Z and Y swap places.
     const std::vector<xcb_keycode_t> before = client.keycodesOf(XK_z);
     ASSERT_EQ(E2E::run(QStringLiteral("setxkbmap"), {QStringLiteral("de")}).exitCode, 0);
-    const XcbClient remapped;
-    ASSERT_NE(remapped.keycodesOf(XK_z), before);
-
+    ASSERT_NE(XcbClient().keycodesOf(XK_z), before);
     // The service re-grabs once it has seen the change; until then the key goes elsewhere.
     QElapsedTimer elapsed;
     elapsed.start();
     while (downs < 2 && elapsed.elapsed() < E2E::defaultTimeout.count()) {
-        ASSERT_TRUE(xdotool({QStringLiteral("key"), QStringLiteral("ctrl+alt+z")}));
+        ASSERT_TRUE(xdotool("key ctrl+alt+z"));
         (void)E2E::waitUntil([&] { return downs >= 2; }, 200ms);
     }
     EXPECT_EQ(downs, 2);
-
     // The old position now types Y and is no longer ours.
-    ASSERT_TRUE(xdotool({QStringLiteral("key"), QStringLiteral("ctrl+alt+y")}));
+    ASSERT_TRUE(xdotool("key ctrl+alt+y"));
     ASSERT_TRUE(focusWindow.waitForKeyPresses(XK_y, 1));
     EXPECT_EQ(downs, 2);
     EXPECT_EQ(E2E::run(QStringLiteral("setxkbmap"), {QStringLiteral("us")}).exitCode, 0);

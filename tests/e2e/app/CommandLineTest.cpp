@@ -3,6 +3,7 @@
 #include "platform/SingleInstance.h"
 #include "tests/support/TempConfigHome.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QProcess>
 
@@ -31,7 +32,12 @@ class CommandLineOption : public testing::TestWithParam<OptionCase> {};
 TEST_P(CommandLineOption, PrintsAndEndsBeforeTheStoreOrTheRunningInstanceIsTouched) {
     const TempConfigHome home;
     SingleInstance running(home.storeDir());
-    ASSERT_TRUE(running.claim());
+    ASSERT_EQ(running.claim(), SingleInstance::Claim::First);
+    const auto storeEntries = [&home] {
+        return QDir(home.storeDir())
+            .entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
+    };
+    const QStringList before = storeEntries();
 
     QProcess quenby;
     quenby.start(QStringLiteral(QUENBY_BINARY), GetParam().arguments);
@@ -41,7 +47,7 @@ TEST_P(CommandLineOption, PrintsAndEndsBeforeTheStoreOrTheRunningInstanceIsTouch
     const QString err = QString::fromLocal8Bit(quenby.readAllStandardError());
     EXPECT_EQ(out.left(GetParam().standardOutput.size()), GetParam().standardOutput);
     EXPECT_TRUE(err.contains(GetParam().standardError)) << err.toStdString();
-    EXPECT_FALSE(QFileInfo::exists(home.storeDir()));
+    EXPECT_EQ(storeEntries(), before);
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -17,9 +17,11 @@
 // Quenby on its own configuration folder, on the test's display.
 class Quenby {
 public:
-    explicit Quenby(const QString& configHome) {
+    // `feed`: the announcement feed's address, if any.
+    explicit Quenby(const QString& configHome, const QString& feed = {}) {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("XDG_CONFIG_HOME"), configHome);
+        env.insert(QStringLiteral("QUENBY_FEED_URL"), feed);
         process.setProcessEnvironment(env);
         QObject::connect(&process, &QProcess::readyReadStandardOutput,
                          [this] { output += process.readAllStandardOutput(); });
@@ -76,8 +78,8 @@ protected:
     }
 
     // Starts Quenby, then another application that takes the focus.
-    void startBoth() {
-        quenby = std::make_unique<Quenby>(config.path());
+    void startBoth(const QString& feed = {}) {
+        quenby = std::make_unique<Quenby>(config.path(), feed);
         ASSERT_TRUE(quenby->waitForLine("viewDidAppear")) << quenby->output.constData();
         other = std::make_unique<E2E::FocusWindow>();
         ASSERT_TRUE(other->waitUntilFocused()) << other->output().toStdString();

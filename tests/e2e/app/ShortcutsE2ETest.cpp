@@ -1,6 +1,7 @@
 // The real binary on a private X display with a window manager: its global shortcuts work
 // from inside another application, which keeps (or gets back) the keyboard focus.
 #include "QuenbyE2E.h"
+#include "tests/support/LocalHttpServer.h"
 
 #include <X11/keysym.h>
 
@@ -118,4 +119,27 @@ TEST_F(ShortcutsE2E, NothingAcknowledgedIsLostToAHardKill) {
     ASSERT_NE(back, nullptr);
     EXPECT_TRUE(back->isDone);
     EXPECT_TRUE(back->doneDate.has_value());
+}
+
+TEST_F(ShortcutsE2E, AnAnnouncementIsShownAfterTheFetchAndDismissedForGood) {
+    LocalHttpServer feed;
+    feed.answer("/msg.json", LocalHttpServer::response(200, R"([{"id":7,"created_at":100,
+        "message":"Quenby news","cta_text":"Read","cta_url":"https://example.com/"}])"));
+    const QString messagesFile = config.path() + QStringLiteral("/Quenby/systemMessages.data");
+    startBoth(feed.url().toString());
+    ASSERT_TRUE(quenby->waitForLine("Quenby news")) << quenby->output.constData();
+    ASSERT_TRUE(E2E::waitUntil([&] { return readFile(messagesFile).contains("Quenby news"); }));
+    // Any action refreshes the panel, which then shows the message before any task.
+    ASSERT_TRUE(xdotool({"key", "ctrl+alt+h"}));
+    ASSERT_TRUE(waitForStore([](const auto& s) { return s.size() == 2; })) << "H hint gone";
+    ASSERT_TRUE(xdotool({"key", "ctrl+alt+d"}));
+    ASSERT_TRUE(E2E::waitUntil([&] { return readFile(messagesFile) == "[]"; }));
+    EXPECT_EQ(stored().size(), 2u) << "Done on the message marks no task";
+
+    // After a restart the feed still carries it, but it was seen: it does not come back.
+    quenby.reset();
+    quenby = std::make_unique<Quenby>(config.path(), feed.url().toString());
+    ASSERT_TRUE(quenby->waitForLine("Quenby news")) << quenby->output.constData();
+    QTest::qWait(300);
+    EXPECT_EQ(readFile(messagesFile), "[]");
 }

@@ -1,160 +1,189 @@
-// The parser's state table, row ends and quoting, on text input.
-#include "ReaderSupport.h"
+// The parser's state table, row ends, quoting, kept fields and header rows, on text input.
+#include "CSVTestSupport.h"
 
 #include <gtest/gtest.h>
+
+#include <stdexcept>
 
 namespace csv::test {
 namespace {
 
-using Rows = std::vector<Row>;
+struct ReadCase {
+    std::string input;
+    Rows rows;
+    Configuration configuration = {};
+};
 
-TEST(CSVReaderRows, UnquotedFieldsAndRowEnds) {
-    EXPECT_EQ(rowsOf("a,b,c"), (Rows{{"a", "b", "c"}}));
-    EXPECT_EQ(rowsOf("a,b\n"), (Rows{{"a", "b"}}));
-    EXPECT_EQ(rowsOf("a,b\n\nc"), (Rows{{"a", "b"}, {""}, {"c"}}));
-    EXPECT_EQ(rowsOf("a,\n"), (Rows{{"a", ""}}));
-    EXPECT_EQ(rowsOf("a,"), (Rows{{"a", ""}}));
-    EXPECT_EQ(rowsOf(","), (Rows{{"", ""}}));
-    EXPECT_EQ(rowsOf("\n"), (Rows{{""}}));
-    EXPECT_EQ(rowsOf(""), Rows{});
-    EXPECT_EQ(rowsOf("a\nbb,c\nd,e,f"), (Rows{{"a"}, {"bb", "c"}, {"d", "e", "f"}}));
+void PrintTo(const ReadCase& c, std::ostream* os) {
+    *os << testing::PrintToString(c.input.substr(0, 40));
 }
 
-TEST(CSVReaderRows, AllThreeLineEnds) {
-    EXPECT_EQ(rowsOf("a\rb\r\nc"), (Rows{{"a"}, {"b"}, {"c"}}));
-    EXPECT_EQ(rowsOf("a\r"), (Rows{{"a"}}));
-    EXPECT_EQ(rowsOf("a\r\n"), (Rows{{"a"}}));
-    EXPECT_EQ(rowsOf("a\r\rb"), (Rows{{"a"}, {""}, {"b"}}));
-    EXPECT_EQ(rowsOf("a\r\n\r\nb"), (Rows{{"a"}, {""}, {"b"}}));
-    EXPECT_EQ(rowsOf("a\n\rb"), (Rows{{"a"}, {""}, {"b"}}));
-    EXPECT_EQ(rowsOf("\"a\"\r\nb"), (Rows{{"a"}, {"b"}}));
-    EXPECT_EQ(rowsOf("\"a\"\rb"), (Rows{{"a"}, {"b"}}));
-    EXPECT_EQ(rowsOf("\"a\"\nb"), (Rows{{"a"}, {"b"}}));
-    EXPECT_EQ(rowsOf("\"a\"\r"), (Rows{{"a"}}));
-    // The scalar after a lone CR begins the next row, even a quote.
-    EXPECT_EQ(rowsOf("a\r\"b,c\""), (Rows{{"a"}, {"b,c"}}));
+class CSVReaderRows : public testing::TestWithParam<ReadCase> {};
+
+TEST_P(CSVReaderRows, ReadTheSameWithAndWithoutTheFastPath) {
+    const ReadCase& c = GetParam();
+    EXPECT_EQ(rowsOf(c.input, c.configuration), c.rows);
+    Configuration plain = c.configuration;
+    plain.whitespaces.erase(plain.delimiter);
+    CSVReader slow(ScalarList{scalarsOf(c.input)}, plain);
+    EXPECT_EQ(readRows(slow), c.rows);
 }
 
-TEST(CSVReaderRows, QuotedFields) {
-    EXPECT_EQ(rowsOf("\"x,y\",z"), (Rows{{"x,y", "z"}}));
-    EXPECT_EQ(rowsOf("\"a\"\"b\"\"\"\"\""), (Rows{{"a\"b\"\""}}));
-    EXPECT_EQ(rowsOf("\"a\nb\",c\nd"), (Rows{{"a\nb", "c"}, {"d"}}));
-    EXPECT_EQ(rowsOf("\"a\r\nb\""), (Rows{{"a\r\nb"}}));
-    EXPECT_EQ(rowsOf("\"\""), (Rows{{""}}));
-    EXPECT_EQ(rowsOf("\"\",\"\""), (Rows{{"", ""}}));
-    EXPECT_EQ(rowsOf("\"a\","), (Rows{{"a", ""}}));
-    EXPECT_EQ(rowsOf("a,\"b\""), (Rows{{"a", "b"}}));
-}
+const Configuration trim{.trimFields = true};
+const std::string longA(24, 'a');
+const std::string longB(28, 'b');
 
-TEST(CSVReaderRows, QuotesInUnusualPlaces) {
-    // After a closing quote, a scalar that is no row end or delimiter turns into one quote.
-    EXPECT_EQ(rowsOf("\"ab\"c\",d"), (Rows{{"ab\"", "d"}}));
-    EXPECT_EQ(rowsOf("\"a\" x\",c"), (Rows{{"a\"x", "c"}}));
-    // A doubled quote at the very end.
-    EXPECT_EQ(rowsOf("\"a\"\""), (Rows{{"a\""}}));
-    // Never closed: the rest of the input, without error.
-    CSVReader open("\"abc,d\ne");
-    EXPECT_EQ(readRows(open), (Rows{{"abc,d\ne"}}));
-    EXPECT_FALSE(open.error());
-    // A quote inside an unquoted field is an ordinary character.
-    EXPECT_EQ(rowsOf("a\"b,c"), (Rows{{"a\"b", "c"}}));
-    EXPECT_EQ(rowsOf("ab\"c\""), (Rows{{"ab\"c\""}}));
-    // Without trimming, a space before the quote makes the field unquoted.
-    EXPECT_EQ(rowsOf(" \"a\",b"), (Rows{{" \"a\"", "b"}}));
-}
+INSTANTIATE_TEST_SUITE_P(
+    RowEnds, CSVReaderRows,
+    testing::Values(
+        ReadCase{"a,b,c", {{"a", "b", "c"}}}, ReadCase{"a,b\n", {{"a", "b"}}},
+        ReadCase{"a,b\n\nc", {{"a", "b"}, {""}, {"c"}}}, ReadCase{"a,\n", {{"a", ""}}},
+        ReadCase{"a,", {{"a", ""}}}, ReadCase{",", {{"", ""}}}, ReadCase{"\n", {{""}}},
+        ReadCase{"", {}}, ReadCase{"a\nbb,c\nd,e,f", {{"a"}, {"bb", "c"}, {"d", "e", "f"}}},
+        ReadCase{"a\rb\r\nc", {{"a"}, {"b"}, {"c"}}}, ReadCase{"a\r", {{"a"}}},
+        ReadCase{"a\r\n", {{"a"}}}, ReadCase{"a\r\rb", {{"a"}, {""}, {"b"}}},
+        ReadCase{"a\r\n\r\nb", {{"a"}, {""}, {"b"}}}, ReadCase{"a\n\rb", {{"a"}, {""}, {"b"}}},
+        ReadCase{"\"a\"\r\nb", {{"a"}, {"b"}}}, ReadCase{"\"a\"\rb", {{"a"}, {"b"}}},
+        ReadCase{"\"a\"\nb", {{"a"}, {"b"}}}, ReadCase{"\"a\"\r", {{"a"}}},
+        // The scalar after a lone CR begins the next row, even a quote.
+        ReadCase{"a\r\"b,c\"", {{"a"}, {"b,c"}}},
+        // Field storage is reused; a shorter row keeps none of the old fields.
+        ReadCase{longA + "," + longB + ",c\nd\n\"e\"\n", {{longA, longB, "c"}, {"d"}, {"e"}}}));
 
-TEST(CSVReaderRows, TrimmingOutsideQuotesOnly) {
-    const std::string input = "  a  ,  \"b \"  ,c";
-    EXPECT_EQ(rowsOf(input, trimmed()), (Rows{{"a", "b ", "c"}}));
-    EXPECT_EQ(rowsOf(input), (Rows{{"  a  ", "  \"b \"  ", "c"}}));
+INSTANTIATE_TEST_SUITE_P(
+    Quotes, CSVReaderRows,
+    testing::Values(
+        ReadCase{"\"x,y\",z", {{"x,y", "z"}}}, ReadCase{"\"a\"\"b\"\"\"\"\"", {{"a\"b\"\""}}},
+        ReadCase{"\"a\nb\",c\nd", {{"a\nb", "c"}, {"d"}}}, ReadCase{"\"a\r\nb\"", {{"a\r\nb"}}},
+        ReadCase{"\"\"", {{""}}}, ReadCase{"\"\",\"\"", {{"", ""}}},
+        ReadCase{"\"a\",", {{"a", ""}}}, ReadCase{"a,\"b\"", {{"a", "b"}}},
+        ReadCase{"\"a\"\"", {{"a\""}}}, ReadCase{"\"abc,d\ne", {{"abc,d\ne"}}},
+        ReadCase{"a\"b,c", {{"a\"b", "c"}}}, ReadCase{"ab\"c\"", {{"ab\"c\""}}},
+        ReadCase{" \"a\",b", {{" \"a\"", "b"}}},
+        // A quote that neither doubles nor ends the field stays, and so does what follows it.
+        ReadCase{"\"He said \"hi\" there\"", {{"He said \"hi\" there"}}},
+        ReadCase{"\"He said \"hi\" there\"", {{"He said \"hi\" there"}}, trim},
+        ReadCase{"\"ab\"c\",d", {{"ab\"c", "d"}}}, ReadCase{"\"a\" x\",c", {{"a\" x", "c"}}},
+        ReadCase{"\"a\" x\",c", {{"a\" x", "c"}}, trim},
+        ReadCase{"\"a\"  \"b\"", {{"a\"  \"b"}}, trim}));
 
-    EXPECT_EQ(rowsOf("  ,  ", trimmed()), (Rows{{"", ""}}));
-    EXPECT_EQ(rowsOf("a,   ", trimmed()), (Rows{{"a", ""}}));
-    EXPECT_EQ(rowsOf("\"a\"   ", trimmed()), (Rows{{"a"}}));
-    EXPECT_EQ(rowsOf("\"a\"  \nb", trimmed()), (Rows{{"a"}, {"b"}}));
-    EXPECT_EQ(rowsOf("\"a\" \r\nb", trimmed()), (Rows{{"a"}, {"b"}}));
-    EXPECT_EQ(rowsOf("\"a\" x\",c", trimmed()), (Rows{{"a\"", "c"}}));
-    EXPECT_EQ(rowsOf("a b , c d", trimmed()), (Rows{{"a b", "c d"}}));
-    // Non-ASCII whitespace: ideographic and no-break spaces.
-    EXPECT_EQ(rowsOf("\u3000a\u00A0,\tb\u2003", trimmed()), (Rows{{"a", "b"}}));
-    // Line breaks are not whitespace.
-    EXPECT_EQ(rowsOf(" \n ", trimmed()), (Rows{{""}, {""}}));
-}
+INSTANTIATE_TEST_SUITE_P(
+    Trimming, CSVReaderRows,
+    testing::Values(ReadCase{"  a  ,  \"b \"  ,c", {{"a", "b ", "c"}}, trim},
+                    ReadCase{"  a  ,  \"b \"  ,c", {{"  a  ", "  \"b \"  ", "c"}}},
+                    ReadCase{"  ,  ", {{"", ""}}, trim}, ReadCase{"a,   ", {{"a", ""}}, trim},
+                    ReadCase{"\"a\"   ", {{"a"}}, trim},
+                    ReadCase{"\"a\"  \nb", {{"a"}, {"b"}}, trim},
+                    ReadCase{"\"a\" \r\nb", {{"a"}, {"b"}}, trim},
+                    ReadCase{"a b , c d", {{"a b", "c d"}}, trim},
+                    ReadCase{"\u3000a\u00A0,\tb\u2003", {{"a", "b"}}, trim},
+                    // Tab and the space separators are whitespace; line breaks and others not.
+                    ReadCase{"\u1680\u2000a\u200A\u202F\u205F", {{"a"}}, trim},
+                    ReadCase{"\v\f\u0085\u2028\u200Ba", {{"\v\f\u0085\u2028\u200Ba"}}, trim},
+                    ReadCase{" \n ", {{""}, {""}}, trim}));
 
-TEST(CSVReaderRows, OtherDelimiters) {
-    CSVReader::Configuration tabs = trimmed();
-    tabs.delimiter = U'\t';
-    EXPECT_EQ(rowsOf(" a \t b\t\tc ", tabs), (Rows{{"a", "b", "", "c"}}));
-    EXPECT_FALSE(CSVReader("", tabs).configuration().whitespaces.contains(U'\t'));
+INSTANTIATE_TEST_SUITE_P(Delimiters, CSVReaderRows,
+                         testing::Values(ReadCase{" a \t b\t\tc ",
+                                                  {{"a", "b", "", "c"}},
+                                                  {.trimFields = true, .delimiter = U'\t'}},
+                                         ReadCase{
+                                             "a,b;\"c;d\"", {{"a,b", "c;d"}}, {.delimiter = U';'}},
+                                         ReadCase{"\u00E9\u00A7\u65E5\u00A7\"\u00A7\"",
+                                                  {{"\u00E9", "\u65E5", "\u00A7"}},
+                                                  {.delimiter = U'\u00A7'}}));
 
-    CSVReader::Configuration semicolons;
-    semicolons.delimiter = U';';
-    EXPECT_EQ(rowsOf("a,b;\"c;d\"", semicolons), (Rows{{"a,b", "c;d"}}));
+// The fields after the kept ones are read, quotes and line breaks included, and dropped.
+INSTANTIATE_TEST_SUITE_P(
+    KeptFields, CSVReaderRows,
+    testing::Values(
+        ReadCase{",,,,\n,\na,b,c", {{""}, {""}, {"a"}}, {.maxFieldsKept = 1}},
+        ReadCase{"a,\"x,\ny\",\"p\"\"\rq\",z\r\nnext", {{"a"}, {"next"}}, {.maxFieldsKept = 1}},
+        ReadCase{" a , b , c \n d", {{"a", "b"}, {"d"}}, {.trimFields = true, .maxFieldsKept = 2}},
+        ReadCase{"a,b\nc", {{}, {}}, {.maxFieldsKept = 0}},
+        ReadCase{std::string(1'000'000, ',') + "\nx,y", {{""}, {"x"}}, {.maxFieldsKept = 1}}));
 
-    CSVReader::Configuration section;
-    section.delimiter = U'\u00A7';
-    EXPECT_EQ(rowsOf("\u00E9\u00A7\u65E5\u00A7\"\u00A7\"", section),
-              (Rows{{"\u00E9", "\u65E5", "\u00A7"}}));
-}
-
-TEST(CSVReaderRows, IteratorInputUsesConfigurationAsGiven) {
-    CSVReader::Configuration tabs = trimmed();
-    tabs.delimiter = U'\t';
+TEST(CSVReader, IteratorInputUsesTheConfigurationAsGiven) {
     // The delimiter stays a whitespace here, so the empty field's tab is trimmed away.
-    CSVReader reader(ScalarList{U"a\t\tb\n\u00E9\"x\"\"\""}, tabs);
+    CSVReader reader(ScalarList{U"a\t\tb\n\u00E9\"x\"\"\""},
+                     {.trimFields = true, .delimiter = U'\t'});
     EXPECT_EQ(readRows(reader), (Rows{{"a", "b"}, {"\u00E9\"x\"\"\""}}));
+    EXPECT_FALSE(CSVReader("", {.delimiter = U'\t'}).configuration().whitespaces.contains(U'\t'));
 }
 
-TEST(CSVReaderRows, EndAndCurrentRow) {
+TEST(CSVReader, EndAndCurrentRow) {
     CSVReader reader("a\nb");
     EXPECT_EQ(reader.currentRow(), nullptr);
     const Row* first = reader.next();
     ASSERT_NE(first, nullptr);
-    EXPECT_EQ(*first, (Row{"a"}));
     EXPECT_EQ(reader.currentRow(), first);
+    EXPECT_EQ(*first, Row{"a"});
     ASSERT_NE(reader.next(), nullptr);
-    EXPECT_EQ(*reader.currentRow(), (Row{"b"}));
+    EXPECT_EQ(*reader.currentRow(), Row{"b"});
     EXPECT_EQ(reader.next(), nullptr);
     EXPECT_EQ(reader.currentRow(), nullptr);
     EXPECT_EQ(reader.next(), nullptr);
     EXPECT_FALSE(reader.error());
 }
 
-TEST(CSVReaderRows, ShorterRowAfterLongerOne) {
-    // Field storage is reused between rows; a shorter row must not keep old fields.
-    EXPECT_EQ(
-        rowsOf("aaaaaaaaaaaaaaaaaaaaaaaa,bbbbbbbbbbbbbbbbbbbbbbbbbbbb,c\nd\n\"e\"\n"),
-        (Rows{{"aaaaaaaaaaaaaaaaaaaaaaaa", "bbbbbbbbbbbbbbbbbbbbbbbbbbbb", "c"}, {"d"}, {"e"}}));
+const Configuration header{.hasHeaderRow = true};
+
+std::string logicError(const CSVReader& reader, std::string_view name) {
+    try {
+        (void)reader[name];
+    } catch (const std::logic_error& error) {
+        return error.what();
+    }
+    return "no error";
 }
 
-TEST(CSVReaderRows, IllFormedTextEndsRowsWithError) {
-    CSVReader reader(std::string("a,b\xFF"
-                                 "c,d\ne,f"));
-    EXPECT_EQ(readRows(reader), (Rows{{"a", "b"}}));
-    ASSERT_TRUE(reader.error());
-    EXPECT_EQ(reader.error()->kind(), CSVError::Kind::unicodeDecoding);
-    EXPECT_EQ(reader.next(), nullptr);
-
-    CSVReader truncated(std::string("\"x\xE2\x82"));
-    EXPECT_EQ(readRows(truncated), (Rows{{"x"}}));
-    ASSERT_TRUE(truncated.error());
-    EXPECT_EQ(truncated.error()->kind(), CSVError::Kind::unicodeDecoding);
+TEST(CSVReaderHeader, LookupByTheFirstCanonicallyEqualName) {
+    CSVReader reader("id,name,k,k,caf\u00E9,\u212B,\uFB01\n1,x,first,second,2,3,4\n5", header);
+    EXPECT_EQ(reader.headerRow(), (Row{"id", "name", "k", "k", "caf\u00E9", "\u212B", "\uFB01"}));
+    EXPECT_EQ(reader.currentRow(), nullptr);
+    ASSERT_NE(reader.next(), nullptr);
+    EXPECT_EQ(reader["name"], "x");
+    EXPECT_EQ(reader["other"], std::nullopt);
+    EXPECT_EQ(reader["k"], "first");
+    EXPECT_EQ(reader["cafe\u0301"], "2");
+    EXPECT_EQ(reader["A\u030A"], "3");
+    // Compatibility forms are not canonical equivalents: the ligature is not "fi".
+    EXPECT_EQ(reader["fi"], std::nullopt);
+    EXPECT_EQ(reader[std::string("caf\xC3")], std::nullopt);
+    // A row shorter than the header.
+    ASSERT_NE(reader.next(), nullptr);
+    EXPECT_EQ(reader["id"], "5");
+    EXPECT_EQ(reader["name"], std::nullopt);
 }
 
-TEST(CSVReaderDefaults, WhitespacesAndDefaults) {
-    const auto& spaces = CSVReader::defaultWhitespaces();
-    for (const char32_t c : {U'\t', U' ', U'\u00A0', U'\u1680', U'\u2000', U'\u200A', U'\u202F',
-                             U'\u205F', U'\u3000'}) {
-        EXPECT_TRUE(spaces.contains(c)) << static_cast<unsigned>(c);
-    }
-    for (const char32_t c : {U'\n', U'\r', U'\v', U'\f', U'\u0085', U'\u2028', U'\u200B', U'a'}) {
-        EXPECT_FALSE(spaces.contains(c)) << static_cast<unsigned>(c);
-    }
-    const CSVReader::Configuration defaults;
-    EXPECT_FALSE(defaults.hasHeaderRow);
-    EXPECT_FALSE(defaults.trimFields);
-    EXPECT_EQ(defaults.delimiter, U',');
-    EXPECT_EQ(defaults.whitespaces, spaces);
+TEST(CSVReaderHeader, Preconditions) {
+    CSVReader plain("a,b");
+    plain.next();
+    EXPECT_EQ(logicError(plain, "a"), "CSVReader.headerRow must not be nil");
+
+    CSVReader reader("a,b\n1,2", header);
+    EXPECT_EQ(logicError(reader, "a"), "CSVReader.currentRow must not be nil");
+    // An unknown name answers nothing before the current row is looked at.
+    EXPECT_EQ(reader["zzz"], std::nullopt);
+    reader.next();
+    reader.next();
+    EXPECT_EQ(logicError(reader, "a"), "CSVReader.currentRow must not be nil");
+}
+
+TEST(CSVReaderHeader, MissingBrokenAndCutHeaderRows) {
+    EXPECT_EQ(kindThrown([] { CSVReader("", header); }), CSVError::Kind::cannotReadHeaderRow);
+    CSVReader onlyHeader("a,b\n", header);
+    EXPECT_EQ(onlyHeader.headerRow(), (Row{"a", "b"}));
+    EXPECT_EQ(onlyHeader.next(), nullptr);
+
+    CSVReader broken(std::string("a,\xFF\n1,2"), header);
+    EXPECT_EQ(broken.headerRow(), (Row{"a", ""}));
+    EXPECT_EQ(broken.error(), CSVError(CSVError::Kind::unicodeDecoding));
+    EXPECT_EQ(broken.next(), nullptr);
+
+    CSVReader cut("a,b,c\n1,2,3", {.hasHeaderRow = true, .maxFieldsKept = 2});
+    EXPECT_EQ(cut.headerRow(), (Row{"a", "b"}));
+    cut.next();
+    EXPECT_EQ(cut["c"], std::nullopt);
 }
 
 } // namespace

@@ -1,29 +1,82 @@
-// Decoding rows into records: keys, strategies, and the typed errors with their messages.
+// Decoding rows into records: keys, strategies, and the typed errors with their paths and messages.
 #include "CSV/CSVRowDecoder.h"
-#include "ReaderSupport.h"
+#include "CSVTestSupport.h"
 
 #include <gtest/gtest.h>
 
-#include <functional>
+#include <sstream>
 
 namespace csv::test {
 namespace {
 
-using namespace std::chrono;
+using Texts = std::vector<std::string>;
 
 // A reader on `text` positioned on its first data row.
 struct Row1 {
     explicit Row1(std::string text, bool header = true)
-        : reader(std::move(text), configure(header)) {
+        : reader(std::move(text), {.hasHeaderRow = header}) {
         reader.next();
-    }
-    static CSVReader::Configuration configure(bool header) {
-        CSVReader::Configuration configuration;
-        configuration.hasHeaderRow = header;
-        return configuration;
     }
     CSVReader reader;
 };
+
+template <class T> std::string text(const T& value) {
+    std::ostringstream out;
+    out.precision(15);
+    if constexpr (std::same_as<T, Bytes>) {
+        out << std::string(value.begin(), value.end());
+    } else if constexpr (std::same_as<T, TimePoint>) {
+        out << value.time_since_epoch().count();
+    } else if constexpr (std::same_as<T, URL>) {
+        out << value.string();
+    } else if constexpr (std::same_as<T, Decimal>) {
+        out << value.toString();
+    } else if constexpr (std::same_as<T, bool>) {
+        out << std::boolalpha << value;
+    } else {
+        out << +value;
+    }
+    return out.str();
+}
+
+std::string text(const std::string& value) {
+    return value;
+}
+
+// "<kind> at <path>: <message>"
+std::string text(const DecodingError& error) {
+    constexpr const char* kinds[] = {"typeMismatch", "valueNotFound", "keyNotFound",
+                                     "dataCorrupted"};
+    std::string path;
+    for (const CodingKey& key : error.codingPath()) {
+        path += key.stringValue;
+    }
+    return kinds[static_cast<int>(error.kind())] + (" at " + path + ": ") +
+           error.debugDescription();
+}
+
+// The decoded value as text, or the error as text.
+template <class Decode> std::string outcome(Decode decode) {
+    try {
+        return text(decode());
+    } catch (const DecodingError& error) {
+        return text(error);
+    }
+}
+
+// The record that decodes one field, named in userInfo, as a T.
+template <class T> struct One {
+    T value;
+    static One decode(Decoder& d) {
+        return {d.container().decode<T>(std::any_cast<CodingKey>(d.userInfo().at("key")))};
+    }
+};
+
+template <class T>
+std::string decoded(const CSVReader& reader, const CodingKey& key, CSVRowDecoder decoder = {}) {
+    decoder.userInfo["key"] = key;
+    return outcome([&] { return decoder.decode<One<T>>(reader).value; });
+}
 
 struct Person {
     std::string name;
@@ -34,73 +87,41 @@ struct Person {
     }
 };
 
-// Runs a decode of one value through a record type and returns the error it throws.
-template <class T>
-DecodingError errorOf(const CSVReader& reader, const CodingKey& key,
-                      const CSVRowDecoder& decoder = {}) {
-    try {
-        struct One {
-            static One decode(Decoder& d) {
-                d.container().decode<T>(std::any_cast<CodingKey>(d.userInfo().at("key")));
-                return {};
-            }
-        };
-        CSVRowDecoder withKey = decoder;
-        withKey.userInfo["key"] = key;
-        withKey.decode<One>(reader);
-    } catch (const DecodingError& error) {
-        return error;
-    }
-    ADD_FAILURE() << "decoded";
-    return DecodingError::dataCorrupted({}, "none");
-}
-
-template <class T>
-T valueOf(const CSVReader& reader, const CodingKey& key, const CSVRowDecoder& decoder = {}) {
-    struct One {
-        T value;
-        static One decode(Decoder& d) {
-            return {d.container().decode<T>(std::any_cast<CodingKey>(d.userInfo().at("key")))};
-        }
-    };
-    CSVRowDecoder withKey = decoder;
-    withKey.userInfo["key"] = key;
-    return withKey.decode<One>(reader).value;
-}
-
-TEST(CSVRowDecoderKeys, RecordByHeaderName) {
-    Row1 row("name,age\nx,");
+TEST(CSVRowDecoder, KeysByHeaderNameOrPosition) {
+    const Row1 row("name,age\nx,");
     const Person person = CSVRowDecoder().decode<Person>(row.reader);
     EXPECT_EQ(person.name, "x");
     EXPECT_EQ(person.age, std::nullopt);
+    EXPECT_EQ(CSVRowDecoder().decode<Person>(Row1("age,name\n42,y").reader).age, 42);
+    const Row1 plain("a,b,c", false);
+    EXPECT_EQ(decoded<std::string>(plain.reader, 2), "c");
+    // An empty field is null, not an empty text.
+    EXPECT_EQ(
+        (Texts{decoded<int>(row.reader, "age"), decoded<std::string>(row.reader, "age"),
+               decoded<std::string>(plain.reader, 5), decoded<std::string>(plain.reader, "a")}),
+        (Texts{"valueNotFound at age: Expected Int32 value but found null instead.",
+               "valueNotFound at age: Expected String value but found null instead.",
+               "keyNotFound at : No value associated with key CodingKey(stringValue: \"5\", "
+               "intValue: 5) (\"5\").",
+               "keyNotFound at : No value associated with key CodingKey(stringValue: \"a\", "
+               "intValue: nil) (\"a\")."}));
 
-    const DecodingError error = errorOf<int>(row.reader, "age");
-    EXPECT_EQ(error.kind(), DecodingError::Kind::valueNotFound);
-    EXPECT_EQ(error.typeName(), "Int32");
-    EXPECT_STREQ(error.what(), "Expected Int32 value but found null instead.");
-    EXPECT_EQ(error.codingPath(), CodingPath{"age"});
-
-    Row1 aged("age,name\n42,y");
-    EXPECT_EQ(CSVRowDecoder().decode<Person>(aged.reader).age, 42);
-    // An empty field is no empty text either.
-    EXPECT_EQ(errorOf<std::string>(row.reader, "age").debugDescription(),
-              "Expected String value but found null instead.");
+    CSVRowDecoder decoder;
+    const auto error = [&](const CodingKey& key) {
+        decoder.userInfo["key"] = key;
+        try {
+            decoder.decode<One<std::uint16_t>>(Row1("a\nx").reader);
+        } catch (const DecodingError& e) {
+            return e;
+        }
+        return DecodingError::dataCorrupted({}, "decoded");
+    };
+    EXPECT_EQ(error("a").typeName(), "UInt16");
+    EXPECT_STREQ(error("a").what(), "Expected to decode UInt16 but found x instead.");
+    EXPECT_EQ(error(5).key(), CodingKey(5));
 }
 
-TEST(CSVRowDecoderKeys, PositionsAndMissingKeys) {
-    Row1 row("a,b,c", false);
-    EXPECT_EQ(valueOf<std::string>(row.reader, 2), "c");
-    const DecodingError error = errorOf<std::string>(row.reader, 5);
-    EXPECT_EQ(error.kind(), DecodingError::Kind::keyNotFound);
-    EXPECT_EQ(error.debugDescription(),
-              "No value associated with key CodingKey(stringValue: \"5\", intValue: 5) (\"5\").");
-    EXPECT_EQ(error.key(), CodingKey(5));
-    EXPECT_TRUE(error.codingPath().empty());
-    EXPECT_EQ(errorOf<std::string>(row.reader, "a").debugDescription(),
-              "No value associated with key CodingKey(stringValue: \"a\", intValue: nil) (\"a\").");
-}
-
-TEST(CSVRowDecoderKeys, ContainsAndAllKeys) {
+TEST(CSVRowDecoder, ContainsAndAllKeys) {
     struct Keys {
         std::vector<CodingKey> all;
         std::vector<bool> contained;
@@ -114,146 +135,111 @@ TEST(CSVRowDecoderKeys, ContainsAndAllKeys) {
             return {fields.allKeys(), contained};
         }
     };
-    Row1 row("a,b,c,caf\u00E9\n1,2");
-    const Keys keys = CSVRowDecoder().decode<Keys>(row.reader);
+    const Keys keys = CSVRowDecoder().decode<Keys>(Row1("a,b,c,caf\u00E9\n1,2").reader);
     EXPECT_EQ(keys.all, (std::vector<CodingKey>{"a", "b", "c", "caf\u00E9"}));
     // "c" is a header name but the row stops before its column; -1 is no position.
     EXPECT_EQ(keys.contained,
               (std::vector<bool>{true, false, false, true, true, false, false, false}));
-    EXPECT_EQ(errorOf<std::string>(row.reader, "c").kind(), DecodingError::Kind::keyNotFound);
+    EXPECT_EQ(decoded<std::string>(Row1("caf\u00E9\nok").reader, "cafe\u0301"), "ok");
+    EXPECT_TRUE(CSVRowDecoder().decode<Keys>(Row1("a,b", false).reader).all.empty());
 
-    Row1 accents("caf\u00E9\nok");
-    EXPECT_EQ(valueOf<std::string>(accents.reader, "cafe\u0301"), "ok");
-
-    Row1 plain("a,b", false);
-    EXPECT_TRUE(CSVRowDecoder().decode<Keys>(plain.reader).all.empty());
-
-    CSVReader finished("h\n1", Row1::configure(true));
+    CSVReader finished("h\n1", {.hasHeaderRow = true});
     finished.next();
     finished.next();
     EXPECT_EQ(CSVRowDecoder().decode<Keys>(finished).contained, std::vector<bool>(8, false));
 }
 
-TEST(CSVRowDecoderValues, BoolsIntegersAndFloats) {
-    Row1 values("true,false,TRUE,127,300,-1,+5,1.5e3,3.25,\"1,5\"", false);
-    const CSVReader& r = values.reader;
-    EXPECT_TRUE(valueOf<bool>(r, 0));
-    EXPECT_FALSE(valueOf<bool>(r, 1));
-    const DecodingError mismatch = errorOf<bool>(r, 2);
-    EXPECT_EQ(mismatch.kind(), DecodingError::Kind::typeMismatch);
-    EXPECT_EQ(mismatch.debugDescription(), "Expected to decode Bool but found TRUE instead.");
-    EXPECT_EQ(mismatch.codingPath(), CodingPath{2});
+TEST(CSVRowDecoder, ValuesOfEveryType) {
+    const Row1 row("true,false,TRUE,127,300,-1,+5,1.5e3,3.25,\"1,5\",aGVsbG8=,aGVsbG8,"
+                   "https://example.com/a?b=c,not a url,12.50,1.2.3",
+                   false);
+    const CSVReader& r = row.reader;
+    EXPECT_EQ((Texts{decoded<bool>(r, 0), decoded<bool>(r, 1), decoded<std::int8_t>(r, 3),
+                     decoded<long long>(r, 5), decoded<unsigned>(r, 6), decoded<float>(r, 7),
+                     decoded<double>(r, 8), decoded<Bytes>(r, 10), decoded<URL>(r, 12),
+                     decoded<Decimal>(r, 14)}),
+              (Texts{"true", "false", "127", "-1", "5", "1500", "3.25", "hello",
+                     "https://example.com/a?b=c", "12.5"}));
+    EXPECT_EQ((Texts{decoded<bool>(r, 2), decoded<std::int8_t>(r, 4), decoded<std::uint16_t>(r, 5),
+                     decoded<double>(r, 9), decoded<Bytes>(r, 11), decoded<URL>(r, 13),
+                     decoded<Decimal>(r, 15)}),
+              (Texts{"typeMismatch at 2: Expected to decode Bool but found TRUE instead.",
+                     "typeMismatch at 4: Expected to decode Int8 but found 300 instead.",
+                     "typeMismatch at 5: Expected to decode UInt16 but found -1 instead.",
+                     "typeMismatch at 9: Expected to decode Double but found 1,5 instead.",
+                     "dataCorrupted at 11: Encountered Data is not valid Base64.",
+                     "dataCorrupted at 13: Invalid URL string.",
+                     "dataCorrupted at 15: Invalid Decimal string."}));
+}
 
-    EXPECT_EQ(valueOf<std::int8_t>(r, 3), 127);
-    EXPECT_EQ(errorOf<std::int8_t>(r, 4).debugDescription(),
-              "Expected to decode Int8 but found 300 instead.");
-    EXPECT_EQ(errorOf<std::uint16_t>(r, 5).typeName(), "UInt16");
-    EXPECT_EQ(valueOf<long long>(r, 5), -1);
-    EXPECT_EQ(valueOf<unsigned>(r, 6), 5u);
-    EXPECT_EQ(valueOf<float>(r, 7), 1500.0f);
-    EXPECT_EQ(valueOf<double>(r, 8), 3.25);
-    EXPECT_EQ(errorOf<double>(r, 9).debugDescription(),
-              "Expected to decode Double but found 1,5 instead.");
-
-    CSVRowDecoder yesNo;
-    yesNo.boolDecodingStrategy = strategy::Custom<bool>{[](const std::string& text) {
-        if (text != "yes" && text != "no") {
+TEST(CSVRowDecoder, CustomBoolDataAndNilStrategies) {
+    const Row1 row("yes,no,maybe,NULL,,7", false);
+    const CSVReader& r = row.reader;
+    CSVRowDecoder custom;
+    custom.boolDecodingStrategy = strategy::Custom<bool>{[](const std::string& field) {
+        if (field != "yes" && field != "no") {
             throw DecodingError::dataCorrupted({}, "not yes or no");
         }
-        return text == "yes";
+        return field == "yes";
     }};
-    Row1 answers("yes,no,maybe", false);
-    EXPECT_TRUE(valueOf<bool>(answers.reader, 0, yesNo));
-    EXPECT_FALSE(valueOf<bool>(answers.reader, 1, yesNo));
-    EXPECT_EQ(errorOf<bool>(answers.reader, 2, yesNo).debugDescription(), "not yes or no");
-}
+    custom.dataDecodingStrategy = strategy::Custom<Bytes>{
+        [](const std::string& field) { return Bytes(field.rbegin(), field.rend()); }};
+    custom.nilDecodingStrategy =
+        strategy::Custom<bool>{[](const std::string& field) { return field == "NULL"; }};
+    // The empty field is not null to the custom strategy, and still converts to nothing.
+    EXPECT_EQ((Texts{decoded<bool>(r, 0, custom), decoded<bool>(r, 1, custom),
+                     decoded<bool>(r, 2, custom), decoded<Bytes>(r, 1, custom),
+                     decoded<int>(r, 4, custom), decoded<int>(r, 3)}),
+              (Texts{"true", "false", "dataCorrupted at : not yes or no", "on",
+                     "valueNotFound at 4: Expected Int32 value but found null instead.",
+                     "typeMismatch at 3: Expected to decode Int32 but found NULL instead."}));
 
-TimePoint unix(double seconds) {
-    return TimePoint(duration<double>(seconds));
-}
-
-TEST(CSVRowDecoderValues, DateStrategies) {
-    Row1 row("1500,abc,2024-05-17T10:22:31Z,2024-05-17T12:22:31+02:00,2024-05-17 10:22:31Z,"
-             "17/05/2024,0",
-             false);
-    const CSVReader& r = row.reader;
-    CSVRowDecoder decoder;
-    decoder.dateDecodingStrategy = strategy::MillisecondsSince1970{};
-    EXPECT_EQ(valueOf<TimePoint>(r, 0, decoder), unix(1.5));
-    decoder.dateDecodingStrategy = strategy::SecondsSince1970{};
-    EXPECT_EQ(valueOf<TimePoint>(r, 0, decoder), unix(1500));
-    const DecodingError notANumber = errorOf<TimePoint>(r, 1, decoder);
-    EXPECT_EQ(notANumber.kind(), DecodingError::Kind::typeMismatch);
-    EXPECT_EQ(notANumber.debugDescription(), "Expected to decode Double but found abc instead.");
-
-    decoder.dateDecodingStrategy = strategy::ISO8601{};
-    const TimePoint may17 = unix(1715941351);
-    EXPECT_EQ(valueOf<TimePoint>(r, 2, decoder), may17);
-    EXPECT_EQ(valueOf<TimePoint>(r, 3, decoder), may17);
-    const DecodingError notISO = errorOf<TimePoint>(r, 4, decoder);
-    EXPECT_EQ(notISO.kind(), DecodingError::Kind::dataCorrupted);
-    EXPECT_EQ(notISO.debugDescription(), "Expected date string to be ISO8601-formatted.");
-
-    decoder.dateDecodingStrategy = strategy::Formatted{DateFormatter("%d/%m/%Y")};
-    EXPECT_EQ(valueOf<TimePoint>(r, 5, decoder), TimePoint(sys_days(2024y / May / 17)));
-    EXPECT_EQ(errorOf<TimePoint>(r, 2, decoder).debugDescription(),
-              "Date string does not match format expected by formatter.");
-
-    // The default: seconds since 2001-01-01 00:00:00 UTC.
-    EXPECT_EQ(valueOf<TimePoint>(r, 6), unix(978307200));
-    EXPECT_EQ(errorOf<TimePoint>(Row1("d\n\n").reader, "d").debugDescription(),
-              "Expected Date value but found null instead.");
-
-    decoder.dateDecodingStrategy =
-        strategy::Custom<TimePoint>{[](const std::string& text) { return unix(text.size()); }};
-    EXPECT_EQ(valueOf<TimePoint>(r, 1, decoder), unix(3));
-}
-
-TEST(CSVRowDecoderValues, DataURLsAndDecimals) {
-    Row1 row("aGVsbG8=,aGVsbG8,https://example.com/a?b=c,not a url,12.50,1.2.3", false);
-    const CSVReader& r = row.reader;
-    EXPECT_EQ(valueOf<Bytes>(r, 0), (Bytes{'h', 'e', 'l', 'l', 'o'}));
-    const DecodingError notBase64 = errorOf<Bytes>(r, 1);
-    EXPECT_EQ(notBase64.kind(), DecodingError::Kind::dataCorrupted);
-    EXPECT_EQ(notBase64.debugDescription(), "Encountered Data is not valid Base64.");
-    EXPECT_EQ(notBase64.codingPath(), CodingPath{1});
-
-    CSVRowDecoder raw;
-    raw.dataDecodingStrategy = strategy::Custom<Bytes>{
-        [](const std::string& text) { return Bytes(text.begin(), text.end()); }};
-    EXPECT_EQ(valueOf<Bytes>(r, 1, raw).size(), 7u);
-
-    EXPECT_EQ(valueOf<URL>(r, 2).scheme(), "https");
-    EXPECT_EQ(errorOf<URL>(r, 3).debugDescription(), "Invalid URL string.");
-    EXPECT_EQ(valueOf<Decimal>(r, 4).toString(), "12.5");
-    EXPECT_EQ(errorOf<Decimal>(r, 5).debugDescription(), "Invalid Decimal string.");
-}
-
-TEST(CSVRowDecoderValues, NilStrategy) {
-    struct Maybe {
-        std::optional<int> a;
-        bool bIsNil;
-        static Maybe decode(Decoder& decoder) {
+    struct Nils {
+        std::optional<int> third;
+        bool fourth;
+        bool fifth;
+        static Nils decode(Decoder& decoder) {
             KeyedContainer fields = decoder.container();
-            return {fields.decodeIfPresent<int>(0), fields.decodeNil(1)};
+            return {fields.decodeIfPresent<int>(3), fields.decodeNil(3), fields.decodeNil(4)};
         }
     };
-    Row1 row("NULL,,7", false);
-    CSVRowDecoder nulls;
-    nulls.nilDecodingStrategy =
-        strategy::Custom<bool>{[](const std::string& text) { return text == "NULL"; }};
-    const Maybe custom = nulls.decode<Maybe>(row.reader);
-    EXPECT_EQ(custom.a, std::nullopt);
-    EXPECT_FALSE(custom.bIsNil);
-    // The empty field is not null here, and still converts to nothing.
-    EXPECT_EQ(errorOf<int>(row.reader, 1, nulls).kind(), DecodingError::Kind::valueNotFound);
+    const Nils nils = custom.decode<Nils>(r);
+    EXPECT_EQ(nils.third, std::nullopt);
+    EXPECT_TRUE(nils.fourth);
+    EXPECT_FALSE(nils.fifth);
+    EXPECT_TRUE(CSVRowDecoder().decode<Nils>(Row1("a,b,c,1,", false).reader).fifth);
+}
 
-    struct SecondIsNil {
-        bool nil;
-        static SecondIsNil decode(Decoder& decoder) { return {decoder.container().decodeNil(1)}; }
+TEST(CSVRowDecoder, DateStrategies) {
+    const Row1 row("1500,abc,2024-05-17T10:22:31Z,2024-05-17T12:22:31+02:00,2024-05-17 10:22:31Z,"
+                   "17/05/2024,0",
+                   false);
+    const CSVReader& r = row.reader;
+    const auto with = [](DateDecodingStrategy strategy) {
+        CSVRowDecoder decoder;
+        decoder.dateDecodingStrategy = std::move(strategy);
+        return decoder;
     };
-    EXPECT_TRUE(CSVRowDecoder().decode<SecondIsNil>(row.reader).nil);
-    EXPECT_EQ(errorOf<int>(row.reader, 0).kind(), DecodingError::Kind::typeMismatch);
+    const CSVRowDecoder seconds = with(strategy::SecondsSince1970{});
+    const CSVRowDecoder iso = with(strategy::ISO8601{});
+    const CSVRowDecoder formatted = with(strategy::Formatted{DateFormatter("%d/%m/%Y")});
+    const CSVRowDecoder custom = with(strategy::Custom<TimePoint>{[](const std::string& field) {
+        return TimePoint(std::chrono::duration<double>(field.size()));
+    }});
+    // The default: seconds since 2001-01-01 00:00:00 UTC.
+    EXPECT_EQ((Texts{decoded<TimePoint>(r, 6), decoded<TimePoint>(r, 0, seconds),
+                     decoded<TimePoint>(r, 0, with(strategy::MillisecondsSince1970{})),
+                     decoded<TimePoint>(r, 2, iso), decoded<TimePoint>(r, 3, iso),
+                     decoded<TimePoint>(r, 5, formatted), decoded<TimePoint>(r, 1, custom)}),
+              (Texts{"978307200", "1500", "1.5", "1715941351", "1715941351", "1715904000", "3"}));
+    EXPECT_EQ(
+        (Texts{decoded<TimePoint>(Row1("d\n\n").reader, "d"), decoded<TimePoint>(r, 1, seconds),
+               decoded<TimePoint>(r, 4, iso), decoded<TimePoint>(r, 2, formatted)}),
+        (Texts{"valueNotFound at d: Expected Date value but found null instead.",
+               "typeMismatch at 1: Expected to decode Double but found abc instead.",
+               "dataCorrupted at 4: Expected date string to be ISO8601-formatted.",
+               "dataCorrupted at 2: Date string does not match format expected by "
+               "formatter."}));
 }
 
 // A value type that decodes itself from the single-value container.
@@ -264,58 +250,47 @@ struct Celsius {
     }
 };
 
-TEST(CSVRowDecoderContainers, SingleValues) {
-    Row1 row("place,temp\nhere,21.5\nthere,");
-    EXPECT_EQ(valueOf<Celsius>(row.reader, "temp").degrees, 21.5);
-    row.reader.next();
-    const DecodingError null = errorOf<Celsius>(row.reader, "temp");
-    EXPECT_EQ(null.kind(), DecodingError::Kind::valueNotFound);
-    EXPECT_EQ(null.debugDescription(), "Expected Double but found null value instead.");
-    EXPECT_EQ(null.codingPath(), CodingPath{"temp"});
-
-    // Without a key there is no field to take the value from.
-    try {
-        CSVRowDecoder().decode<Celsius>(row.reader);
-        ADD_FAILURE() << "decoded";
-    } catch (const DecodingError& error) {
-        EXPECT_EQ(error.kind(), DecodingError::Kind::dataCorrupted);
-    }
+std::string text(const Celsius& value) {
+    return text(value.degrees);
 }
 
-TEST(CSVRowDecoderContainers, NestingAlwaysFails) {
-    const auto failure = [](const std::function<void(Decoder&)>& use) {
-        struct Run {
-            static Run decode(Decoder& decoder) {
-                std::any_cast<std::function<void(Decoder&)>>(decoder.userInfo().at("use"))(decoder);
-                return {};
-            }
-        };
-        Row1 row("a\n1");
+TEST(CSVRowDecoder, SingleValuesAndNestingThatAlwaysFails) {
+    Row1 row("place,temp\nhere,21.5\nthere,");
+    EXPECT_EQ(decoded<Celsius>(row.reader, "temp"), "21.5");
+    row.reader.next();
+
+    using Use = std::function<void(Decoder&)>;
+    struct Run {
+        static Run decode(Decoder& decoder) {
+            std::any_cast<Use>(decoder.userInfo().at("use"))(decoder);
+            return {};
+        }
+    };
+    const auto failure = [&](const Use& use) {
         CSVRowDecoder decoder;
         decoder.userInfo["use"] = use;
-        try {
+        return outcome([&] {
             decoder.decode<Run>(row.reader);
-        } catch (const DecodingError& error) {
-            return std::pair(error.kind(), error.debugDescription());
-        }
-        return std::pair(DecodingError::Kind::typeMismatch, std::string("no error"));
+            return std::string("no error");
+        });
     };
-    using Kind = DecodingError::Kind;
-    EXPECT_EQ(failure([](Decoder& d) { d.unkeyedContainer(); }),
-              std::pair(Kind::valueNotFound,
-                        std::string(
-                            "Cannot get unkeyed decoding container -- found null value instead.")));
-    EXPECT_EQ(failure([](Decoder& d) { d.container().nestedContainer("a"); }),
-              std::pair(Kind::dataCorrupted,
-                        std::string("nestedContainer(...) CSV does not support nested values")));
     EXPECT_EQ(
-        failure([](Decoder& d) { d.container().nestedUnkeyedContainer("a"); }),
-        std::pair(Kind::dataCorrupted,
-                  std::string("nestedUnkeyedContainer(...) CSV does not support nested values")));
-    EXPECT_EQ(failure([](Decoder& d) { d.container().superDecoder(); }),
-              std::pair(Kind::dataCorrupted, std::string("CSV does not support nested values")));
-    EXPECT_EQ(failure([](Decoder& d) { d.container().superDecoder("a"); }),
-              std::pair(Kind::dataCorrupted, std::string("CSV does not support nested values")));
+        (Texts{decoded<Celsius>(row.reader, "temp"),
+               // Without a key there is no field to take the value from.
+               outcome([&] { return CSVRowDecoder().decode<Celsius>(row.reader); }),
+               failure([](Decoder& d) { d.unkeyedContainer(); }),
+               failure([](Decoder& d) { d.container().nestedContainer("a"); }),
+               failure([](Decoder& d) { d.container().nestedUnkeyedContainer("a"); }),
+               failure([](Decoder& d) { d.container().superDecoder(); }),
+               failure([](Decoder& d) { d.container().superDecoder("a"); })}),
+        (Texts{"valueNotFound at temp: Expected Double but found null value instead.",
+               "dataCorrupted at : A single value is a field: decode it through a key.",
+               "valueNotFound at : Cannot get unkeyed decoding container -- found null value "
+               "instead.",
+               "dataCorrupted at : nestedContainer(...) CSV does not support nested values",
+               "dataCorrupted at : nestedUnkeyedContainer(...) CSV does not support nested values",
+               "dataCorrupted at : CSV does not support nested values",
+               "dataCorrupted at : CSV does not support nested values"}));
 }
 
 } // namespace

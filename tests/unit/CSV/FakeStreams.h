@@ -3,11 +3,9 @@
 #include "CSV/Streams.h"
 
 #include <algorithm>
-#include <cstring>
 #include <deque>
 #include <functional>
 #include <string>
-#include <system_error>
 #include <vector>
 
 namespace csv::test {
@@ -19,15 +17,12 @@ public:
     StreamStatus status() const override { return status_; }
     void open() override {
         ++openCalls;
-        if (status_ == StreamStatus::notOpen) {
-            status_ = statusAfterOpen;
-        }
+        status_ = status_ == StreamStatus::notOpen ? statusAfterOpen : status_;
     }
     void close() override {
         ++closeCalls;
         status_ = StreamStatus::closed;
     }
-    void setStatus(StreamStatus status) { status_ = status; }
 
     StreamStatus statusAfterOpen = StreamStatus::open;
     int openCalls = 0;
@@ -55,7 +50,7 @@ public:
             return -1;
         }
         const std::size_t count = std::min(maxLength, step.bytes.size());
-        std::memcpy(buffer, step.bytes.data(), count);
+        std::copy_n(step.bytes.begin(), count, buffer);
         step.bytes.erase(0, count);
         if (step.bytes.empty()) {
             steps_.pop_front();
@@ -75,8 +70,8 @@ private:
     std::error_code error_;
 };
 
-// An output stream that records every write call. By default it takes everything; answer can
-// make it take less (or claim more) for a call.
+// An output stream that records every write call (it lends no window). By default it takes
+// everything; answer can make it take less (or claim more) for a call.
 class RecordingOutputStream final : public FakeLifecycle<OutputStream> {
 public:
     std::error_code error() const override { return {}; }
@@ -86,14 +81,12 @@ public:
     std::string data;
 
 private:
-    // No window: every write call arrives here.
     std::ptrdiff_t writeThrough(const std::uint8_t* bytes, std::size_t length) override {
-        const std::string call(reinterpret_cast<const char*>(bytes), length);
-        calls.push_back(call);
-        const std::ptrdiff_t taken = answer ? answer(call) : static_cast<std::ptrdiff_t>(length);
-        if (taken > 0) {
-            data.append(call, 0, std::min(length, static_cast<std::size_t>(taken)));
-        }
+        const std::string& call = calls.emplace_back(bytes, bytes + length);
+        const std::ptrdiff_t taken = answer ? answer(call) : std::ssize(call);
+        data.append(
+            call, 0,
+            static_cast<std::size_t>(std::clamp<std::ptrdiff_t>(taken, 0, std::ssize(call))));
         return taken;
     }
 };

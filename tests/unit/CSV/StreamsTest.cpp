@@ -1,14 +1,9 @@
 // The file and in-memory streams.
 #include "CSV/CSVWriter.h"
 #include "CSV/FileStreams.h"
-#include "CSV/MemoryStreams.h"
-#include "Printers.h"
-#include "TempDir.h"
+#include "CSVTestSupport.h"
 
 #include <gtest/gtest.h>
-
-#include <fstream>
-#include <sstream>
 
 namespace csv::test {
 namespace {
@@ -50,7 +45,7 @@ TEST(MemoryStreams, OutputCollects) {
 }
 
 TEST(FileStreams, WriteThenRead) {
-    TempDir dir;
+    const TempDir dir;
     const auto path = dir.file("out.csv");
     std::string expected;
     {
@@ -59,11 +54,7 @@ TEST(FileStreams, WriteThenRead) {
         // More than the stream's buffer, to exercise its flushes.
         for (int i = 0; i < 20000; ++i) {
             writer.writeRow({std::to_string(i), "caf\u00E9"});
-            if (i > 0) {
-                expected += '\n';
-            }
-            expected += std::to_string(i);
-            expected += ",caf\u00E9";
+            expected += (i > 0 ? "\n" : "") + std::to_string(i) + ",caf\u00E9";
         }
         stream->close();
         EXPECT_EQ(stream->status(), StreamStatus::closed);

@@ -1,3 +1,4 @@
+// The services that answer without a window system, and how keys and modifiers are named to X.
 #include "HotKey/DefaultHotKeyService.h"
 #include "HotKey/HotKey.h"
 #include "HotKey/HotKeysController.h"
@@ -7,6 +8,7 @@
 #include <X11/XF86keysym.h>
 #include <X11/keysym.h>
 #include <gtest/gtest.h>
+#include <xcb/xproto.h>
 
 #include <set>
 
@@ -19,8 +21,8 @@ TEST(DefaultHotKeyService, WithoutX11EveryRegistrationIsRefusedAndReported) {
     const auto hotKey = HotKey::make(Key::d, ModifierFlags::control | ModifierFlags::option);
     const auto unknownKey = HotKey::make(10, 0x1800);
     EXPECT_EQ(testing::internal::GetCapturedStdout(),
-              "Hot key ⌃⌥D refused: no X11 connection\n"
-              "Hot key ⌃⌥(key code 10) refused: no X11 connection\n");
+              "Hot key Ctrl+Alt+D refused: no X11 connection\n"
+              "Hot key Ctrl+Alt+(key code 10) refused: no X11 connection\n");
     EXPECT_FALSE(HotKeysController::isLive(*hotKey));
     EXPECT_EQ(HotKeysController::registeredIds().size(), 2u);
 }
@@ -34,34 +36,41 @@ TEST(RefusingHotKeyService, RefusesWithAHandleNever) {
 }
 
 TEST(X11KeySymbols, KeysMapToTheirUnshiftedKeysym) {
-    EXPECT_EQ(x11KeySym(Key::a), XK_a);
-    EXPECT_EQ(x11KeySym(Key::z), XK_z);
-    EXPECT_EQ(x11KeySym(Key::zero), XK_0);
-    EXPECT_EQ(x11KeySym(Key::quote), XK_apostrophe);
-    EXPECT_EQ(x11KeySym(Key::return_), XK_Return);
-    EXPECT_EQ(x11KeySym(Key::keypadEnter), XK_KP_Enter);
-    EXPECT_EQ(x11KeySym(Key::keypad7), XK_KP_7);
-    EXPECT_EQ(x11KeySym(Key::delete_), XK_BackSpace);
-    EXPECT_EQ(x11KeySym(Key::forwardDelete), XK_Delete);
-    EXPECT_EQ(x11KeySym(Key::command), XK_Super_L);
-    EXPECT_EQ(x11KeySym(Key::rightOption), XK_Alt_R);
-    EXPECT_EQ(x11KeySym(Key::pageDown), XK_Next);
-    EXPECT_EQ(x11KeySym(Key::f20), XK_F20);
-    EXPECT_EQ(x11KeySym(Key::mute), XF86XK_AudioMute);
+    const std::pair<Key, std::uint32_t> samples[] = {
+        // clang-format off
+        {Key::a, XK_a}, {Key::zero, XK_0}, {Key::quote, XK_apostrophe}, {Key::return_, XK_Return},
+        {Key::keypadEnter, XK_KP_Enter}, {Key::keypad7, XK_KP_7}, {Key::delete_, XK_BackSpace},
+        {Key::forwardDelete, XK_Delete}, {Key::command, XK_Super_L}, {Key::rightOption, XK_Alt_R},
+        {Key::pageDown, XK_Next}, {Key::f20, XK_F20}, {Key::mute, XF86XK_AudioMute},
+        // clang-format on
+    };
+    for (const auto& [key, keysym] : samples) {
+        EXPECT_EQ(x11KeySym(key), keysym) << static_cast<int>(key);
+    }
     EXPECT_EQ(x11KeySym(Key::function), std::nullopt);
-
     // Letters are the lower-case keysyms, in order; every other key has a keysym of its own.
     std::set<std::uint32_t> seen;
     for (const Key key : allKeys()) {
-        const auto keysym = x11KeySym(key);
         if (key <= Key::z) {
-            EXPECT_EQ(keysym, XK_a + static_cast<std::uint32_t>(key));
+            EXPECT_EQ(x11KeySym(key), XK_a + static_cast<std::uint32_t>(key));
         }
-        if (keysym) {
+        if (const auto keysym = x11KeySym(key)) {
             EXPECT_TRUE(seen.insert(*keysym).second) << static_cast<int>(key);
         }
     }
     EXPECT_EQ(seen.size(), keyCount - 1);
+}
+
+TEST(X11KeySymbols, EachShortcutModifierHasItsXModifier) {
+    using namespace CarbonModifiers;
+    EXPECT_EQ(x11Modifiers(control), XCB_MOD_MASK_CONTROL);
+    EXPECT_EQ(x11Modifiers(option), XCB_MOD_MASK_1);
+    EXPECT_EQ(x11Modifiers(shift), XCB_MOD_MASK_SHIFT);
+    EXPECT_EQ(x11Modifiers(command), XCB_MOD_MASK_4);
+    EXPECT_EQ(x11Modifiers(control | option | shift | command),
+              XCB_MOD_MASK_CONTROL | XCB_MOD_MASK_1 | XCB_MOD_MASK_SHIFT | XCB_MOD_MASK_4);
+    // Caps lock and the unused bits take no part in a shortcut.
+    EXPECT_EQ(x11Modifiers(0x0400 | 0x00FF | 0xE000), 0);
 }
 
 } // namespace

@@ -1,3 +1,4 @@
+// Modifier flags, key combinations, their stored form, and the lists of combinations in use.
 #include "HotKey/KeyCombo.h"
 #include "HotKeyPrinters.h"
 
@@ -7,7 +8,6 @@
 #include <gtest/gtest.h>
 
 #include <limits>
-#include <memory>
 
 namespace {
 
@@ -37,12 +37,8 @@ TEST(ModifierFlags, KeepTheFourShortcutModifiersAndDropEveryOtherBit) {
 
 TEST(ModifierFlags, SymbolsComeInFixedOrder) {
     EXPECT_EQ(ModifierFlags{}.description(), QString());
-    EXPECT_EQ((ModifierFlags::command | ModifierFlags::shift | ModifierFlags::option |
-               ModifierFlags::control)
-                  .description(),
-              QString::fromUtf8("⌃⌥⇧⌘"));
-    EXPECT_EQ((ModifierFlags::command | ModifierFlags::control).description(),
-              QString::fromUtf8("⌃⌘"));
+    EXPECT_EQ(ModifierFlags::fromCarbonFlags(0x1B00).description(), QString::fromUtf8("⌃⌥⇧⌘"));
+    EXPECT_EQ(ModifierFlags::fromCarbonFlags(0x1100).description(), QString::fromUtf8("⌃⌘"));
     EXPECT_EQ(ModifierFlags::fromCarbonFlags(0x0A00).description(), QString::fromUtf8("⌥⇧"));
 }
 
@@ -91,26 +87,22 @@ TEST(KeyComboDictionary, RoundTrips) {
 }
 
 TEST(KeyComboDictionary, RefusesMissingNonIntegerAndOutOfRangeValues) {
-    const auto withKeyCode = [](const QVariant& keyCode) {
-        return QVariantMap{{QStringLiteral("keyCode"), keyCode},
-                           {QStringLiteral("modifiers"), 0x1800}};
-    };
+    const QString keyCode = QStringLiteral("keyCode");
+    const QString modifiers = QStringLiteral("modifiers");
     EXPECT_EQ(KeyCombo::fromDictionary({}), std::nullopt);
-    EXPECT_EQ(KeyCombo::fromDictionary({{QStringLiteral("keyCode"), 2}}), std::nullopt);
-    EXPECT_EQ(KeyCombo::fromDictionary({{QStringLiteral("modifiers"), 2}}), std::nullopt);
-    EXPECT_EQ(KeyCombo::fromDictionary(withKeyCode(QStringLiteral("2"))), std::nullopt);
-    EXPECT_EQ(KeyCombo::fromDictionary(withKeyCode(2.0)), std::nullopt);
-    EXPECT_EQ(KeyCombo::fromDictionary(withKeyCode(true)), std::nullopt);
-    EXPECT_EQ(KeyCombo::fromDictionary(withKeyCode(QVariant())), std::nullopt);
-    EXPECT_EQ(KeyCombo::fromDictionary(withKeyCode(-1)), std::nullopt);
-    EXPECT_EQ(KeyCombo::fromDictionary(withKeyCode(qlonglong{0x100000000})), std::nullopt);
-    EXPECT_EQ(KeyCombo::fromDictionary(withKeyCode(qulonglong{0x100000000})), std::nullopt);
-    EXPECT_EQ(KeyCombo::fromDictionary(withKeyCode(std::numeric_limits<qlonglong>::min())),
-              std::nullopt);
+    EXPECT_EQ(KeyCombo::fromDictionary({{keyCode, 2}}), std::nullopt);
+    EXPECT_EQ(KeyCombo::fromDictionary({{modifiers, 2}}), std::nullopt);
+    for (const QVariant& bad :
+         {QVariant(QStringLiteral("2")), QVariant(2.0), QVariant(true), QVariant(), QVariant(-1),
+          QVariant(qlonglong{0x100000000}), QVariant(qulonglong{0x100000000}),
+          QVariant(std::numeric_limits<qlonglong>::min())}) {
+        EXPECT_EQ(KeyCombo::fromDictionary({{keyCode, bad}, {modifiers, 0x1800}}), std::nullopt)
+            << bad.toString().toStdString();
+    }
     // An extra entry does not matter.
-    QVariantMap extra = withKeyCode(2);
-    extra.insert(QStringLiteral("other"), QStringLiteral("x"));
-    EXPECT_EQ(KeyCombo::fromDictionary(extra), KeyCombo(2, 0x1800));
+    EXPECT_EQ(
+        KeyCombo::fromDictionary({{keyCode, 2}, {modifiers, 0x1800}, {QStringLiteral("x"), 1}}),
+        KeyCombo(2, 0x1800));
 }
 
 TEST(KeyComboLists, StandardCombosInTheirFixedOrder) {
@@ -124,50 +116,53 @@ TEST(KeyComboLists, StandardCombosInTheirFixedOrder) {
               QString::fromUtf8("⌘, ⌘H ⌥⌘H ⌘Q ⌘N ⌘O ⌘W ⌘S ⇧⌘S ⌘R ⇧⌘P ⌘P ⌘Z ⇧⌘Z ⌘X ⌘C ⌘V ⌥⇧⌘V "
                                 "⌘A ⌘F ⌥⌘F ⌘G ⇧⌘G ⌘E ⌘J ⇧⌘; ⌘; ⌘T ⌘B ⌘I ⌘U ⇧⌘= ⌘- ⇧⌘C ⌥⌘C "
                                 "⌥⌘V ⇧⌘[ ⇧⌘\\ ⇧⌘] ⌃⌘C ⌃⌘V ⌥⌘T ⌃⌘S ⌃⌘F ⌘M ⇧⌘/"));
-    EXPECT_EQ(combos.front(), KeyCombo(43, 0x0100));
-    EXPECT_EQ(combos[17], KeyCombo(9, 0x0B00));
-    EXPECT_EQ(combos.back(), KeyCombo(44, 0x0300));
     EXPECT_TRUE(KeyCombo::systemKeyCombos().empty());
+}
+
+QAction* addAction(QMenu& menu, const char* shortcut) {
+    QAction* action = menu.addAction(QStringLiteral("x"));
+    action->setShortcut(QKeySequence(QString::fromLatin1(shortcut)));
+    return action;
 }
 
 TEST(KeyComboLists, MenuShortcutsDepthFirst) {
     QMenu menu;
-    menu.addAction(QStringLiteral("Quit"))->setShortcut(QKeySequence(QStringLiteral("Ctrl+Q")));
+    addAction(menu, "Ctrl+Q");
     menu.addSeparator();
-    menu.addAction(QStringLiteral("No shortcut"));
+    addAction(menu, "");
     QMenu* sub = menu.addMenu(QStringLiteral("More"));
-    sub->addAction(QStringLiteral("Settings"))->setShortcut(QKeySequence(QStringLiteral("Meta+,")));
-    sub->addAction(QStringLiteral("Unreadable"))
-        ->setShortcut(QKeySequence(QStringLiteral("Ctrl+Up")));
-    QMenu* deeper = sub->addMenu(QStringLiteral("Deeper"));
-    deeper->addAction(QStringLiteral("Help"))->setShortcut(QKeySequence(QStringLiteral("F1")));
-    menu.addAction(QStringLiteral("Add"))
-        ->setShortcut(QKeySequence(QStringLiteral("Ctrl+Alt+Shift+Space")));
+    addAction(*sub, "Meta+,");
+    addAction(*sub, "Ctrl+Up"); // no key of ours
+    addAction(*sub->addMenu(QStringLiteral("Deeper")), "F1");
+    addAction(menu, "Ctrl+Alt+Shift+Space");
     // The submenu's own entry can carry a shortcut too; it comes before the submenu's items.
     sub->menuAction()->setShortcut(QKeySequence(QStringLiteral("Alt+M")));
-
-    const std::vector<KeyCombo> expected{
-        KeyCombo(Key::q, ModifierFlags::control),
-        KeyCombo(Key::m, ModifierFlags::option),
-        KeyCombo(Key::comma, ModifierFlags::command),
-        KeyCombo(Key::f1, ModifierFlags{}),
-        KeyCombo(Key::space, controlOption | ModifierFlags::shift),
-    };
-    EXPECT_EQ(KeyCombo::keyCombos(menu), expected);
+    EXPECT_EQ(KeyCombo::keyCombos(menu),
+              (std::vector<KeyCombo>{{Key::q, ModifierFlags::control},
+                                     {Key::m, ModifierFlags::option},
+                                     {Key::comma, ModifierFlags::command},
+                                     {Key::f1, ModifierFlags{}},
+                                     {Key::space, controlOption | ModifierFlags::shift}}));
 }
 
 TEST(KeyComboLists, MainMenuIsTheTopLevelMenuNamedMainMenu) {
     EXPECT_TRUE(KeyCombo::mainMenuKeyCombos().empty());
-    auto other = std::make_unique<QMenu>();
-    other->addAction(QStringLiteral("X"))->setShortcut(QKeySequence(QStringLiteral("Ctrl+X")));
+    QMenu other;
+    addAction(other, "Ctrl+X");
     EXPECT_TRUE(KeyCombo::mainMenuKeyCombos().empty());
-
-    auto mainMenu = std::make_unique<QMenu>();
-    mainMenu->setObjectName(QLatin1String(KeyCombo::mainMenuObjectName));
-    mainMenu->addAction(QStringLiteral("Quit"))
-        ->setShortcut(QKeySequence(QStringLiteral("Ctrl+Q")));
+    QMenu mainMenu;
+    mainMenu.setObjectName(QLatin1String(KeyCombo::mainMenuObjectName));
+    addAction(mainMenu, "Ctrl+Q");
     EXPECT_EQ(KeyCombo::mainMenuKeyCombos(),
               std::vector<KeyCombo>{KeyCombo(Key::q, ModifierFlags::control)});
 }
 
 } // namespace
+
+TEST(KeyCombo, KeyboardNameUsesThePCKeyboardsWords) {
+    EXPECT_EQ(KeyCombo(Key::d, ModifierFlags::control | ModifierFlags::option).keyboardName(),
+              "Ctrl+Alt+D");
+    EXPECT_EQ(KeyCombo(Key::one, ModifierFlags::shift | ModifierFlags::command).keyboardName(),
+              "Shift+Super+1");
+    EXPECT_EQ(KeyCombo(10, 0).keyboardName(), "(key code 10)");
+}

@@ -1,12 +1,17 @@
 #include "store/DBManager.h"
 
 #include "store/PreferenceStore.h"
+#include "tests/support/FileFaults.h"
 #include "tests/support/FileUtil.h"
 #include "tests/support/TempConfigHome.h"
 
 #include <QDir>
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <cmath>
+#include <functional>
 
 namespace {
 
@@ -19,7 +24,13 @@ Task makeTask(const QString& name, double created) {
 }
 
 QStringList keptAside(const TempConfigHome& home, const QString& key) {
-    return QDir(home.storeDir()).entryList({key + ".unreadable-*.data"}, QDir::Files);
+    return QDir(home.storeDir())
+        .entryList({key + ".unreadable-*.data"}, QDir::AllEntries | QDir::System);
+}
+
+ino_t inodeOf(const QString& path) {
+    struct stat st {};
+    return ::lstat(QFile::encodeName(path).constData(), &st) == 0 ? st.st_ino : 0;
 }
 
 } // namespace
@@ -69,64 +80,33 @@ TEST(DBManager, SavedListsReadBackEqualAndUncached) {
 TEST(DBManager, WrongKindReadsEmpty) {
     TempConfigHome home;
     const PreferenceStore store = PreferenceStore::standard();
-    store.setBool("tasksData", true);
-    store.setIntegers("systemMessages", {1});
+    ASSERT_TRUE(store.setBool("tasksData", true));
+    ASSERT_TRUE(store.setIntegers("systemMessages", {1}));
     EXPECT_TRUE(DBManager::getTaskList().empty());
     EXPECT_TRUE(DBManager::getSystemMessages().empty());
     // Nothing to keep aside: the data value itself is missing.
     EXPECT_TRUE(keptAside(home, "tasksData").isEmpty());
 }
 
-TEST(DBManager, UnreadableListIsKeptAsideOnce) {
-    TempConfigHome home;
-    const Task good = makeTask("kept", 1);
-    // The second element lacks "isTutorial": the whole list is unreadable.
-    const QByteArray stored = "[" + Json::encodeTasks({good})->mid(1).chopped(1) +
-                              R"(,{"id":"6F1C2A3B-4D5E-4F60-8A9B-0C1D2E3F4A5B","name":"b",)"
-                              R"("created":2,"isSnoozed":false,"isDone":false}])";
-    ASSERT_TRUE(writeFile(home.storeFile("tasksData.data"), stored));
-
-    testing::internal::CaptureStdout();
-    EXPECT_TRUE(DBManager::getTaskList().empty());
-    EXPECT_TRUE(DBManager::getTaskList().empty());
-    const std::string out = testing::internal::GetCapturedStdout();
-    EXPECT_NE(out.find("tasksData is unreadable"), std::string::npos) << out;
-
-    const QStringList kept = keptAside(home, "tasksData");
-    ASSERT_EQ(kept.size(), 1) << "the same bytes are kept only once";
-    EXPECT_EQ(readFile(home.storeFile(kept[0])), stored);
-
-    // The next save replaces the unreadable value; the kept copy stays.
-    DBManager::saveTaskList({good});
-    EXPECT_EQ(DBManager::getTaskList().size(), 1u);
-    EXPECT_EQ(readFile(home.storeFile(kept[0])), stored);
-
-    // Different unreadable bytes get a copy of their own, never overwriting the first.
-    ASSERT_TRUE(writeFile(home.storeFile("tasksData.data"), "[{]"));
-    testing::internal::CaptureStdout();
-    EXPECT_TRUE(DBManager::getTaskList().empty());
-    testing::internal::GetCapturedStdout();
-    EXPECT_EQ(keptAside(home, "tasksData").size(), 2);
-    EXPECT_EQ(readFile(home.storeFile(kept[0])), stored);
-}
-
 TEST(DBManager, KeyIndexesMustBeSevenAssignablePositions) {
     TempConfigHome home;
     const std::vector<std::int64_t> defaults{0, 3, 7, 27, 28, 22, 19};
     const std::vector<std::int64_t> custom{35, 1, 2, 3, 4, 5, 0};
-    DBManager::saveKeys(custom);
+    ASSERT_TRUE(DBManager::saveKeys(custom));
     EXPECT_EQ(DBManager::getKeys(), custom);
 
     for (const std::vector<std::int64_t>& bad :
          {std::vector<std::int64_t>{1, 2, 3}, std::vector<std::int64_t>{0, 1, 2, 3, 4, 5, 36},
           std::vector<std::int64_t>{0, 1, 2, 3, 4, 5, -1},
-          std::vector<std::int64_t>{0, 1, 2, 3, 4, 5, 6, 7}}) {
-        DBManager::saveKeys(bad);
+          std::vector<std::int64_t>{0, 1, 2, 3, 4, 5, 6, 7},
+          std::vector<std::int64_t>{0, 0, 0, 0, 0, 0, 0},
+          std::vector<std::int64_t>{0, 1, 2, 3, 4, 5, 0}}) {
+        ASSERT_TRUE(DBManager::saveKeys(bad));
         EXPECT_EQ(DBManager::getKeys(), defaults);
     }
     ASSERT_TRUE(writeFile(home.storeFile("keyIndexes.ints"), R"(["a","b","c","d","e","f","g"])"));
     EXPECT_EQ(DBManager::getKeys(), defaults);
-    PreferenceStore::standard().setData("keyIndexes", "[0,1,2,3,4,5,6]");
+    ASSERT_TRUE(PreferenceStore::standard().setData("keyIndexes", "[0,1,2,3,4,5,6]"));
     EXPECT_EQ(DBManager::getKeys(), defaults);
 }
 
@@ -136,7 +116,7 @@ TEST(DBManager, UnwritableStoreReportsAndRecovers) {
     // A file where the store folder should be: nothing can be written there.
     ASSERT_TRUE(writeFile(home.storeDir(), "not a folder"));
     testing::internal::CaptureStdout();
-    DBManager::saveTaskList({first});
+    EXPECT_FALSE(DBManager::saveTaskList({first}));
     const std::string out = testing::internal::GetCapturedStdout();
     EXPECT_NE(out.find("not saved"), std::string::npos) << out;
     EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), 1) << "one diagnostic line";
@@ -145,4 +125,111 @@ TEST(DBManager, UnwritableStoreReportsAndRecovers) {
     ASSERT_TRUE(QFile::remove(home.storeDir()));
     DBManager::saveTaskList({first});
     EXPECT_EQ(DBManager::getTaskList().size(), 1u);
+}
+
+TEST(DBManager, AListThatCannotBeEncodedIsNotSavedAndSaysSo) {
+    TempConfigHome home;
+    ASSERT_TRUE(DBManager::saveTaskList({makeTask("kept", 1)}));
+    testing::internal::CaptureStdout();
+    EXPECT_FALSE(DBManager::saveTaskList({makeTask("never", std::nan(""))}));
+    const std::string out = testing::internal::GetCapturedStdout();
+    EXPECT_EQ(out, "DBManager: tasksData not saved - it holds a time that is not a finite "
+                   "number; the stored one stays\n");
+    ASSERT_EQ(DBManager::getTaskList().size(), 1u);
+    EXPECT_EQ(DBManager::getTaskList()[0].name, QStringLiteral("kept"));
+}
+
+// A stored list that cannot be read, and what is kept of it.
+struct Unreadable {
+    const char* name;
+    std::function<void(const QString& path)> make;
+    // The kept thing still holds the bytes (a regular file), or is of the same type.
+    bool holdsBytes;
+    friend void PrintTo(const Unreadable& value, std::ostream* os) { *os << value.name; }
+};
+
+class DBManagerUnreadable : public testing::TestWithParam<Unreadable> {};
+
+TEST_P(DBManagerUnreadable, IsMovedAsideWholeBeforeTheNextSave) {
+    TempConfigHome home;
+    const QString path = home.storeFile("tasksData.data");
+    ASSERT_TRUE(QDir().mkpath(home.storeDir()));
+    GetParam().make(path);
+    const QByteArray bytes = GetParam().holdsBytes ? readFile(path) : QByteArray();
+    const ino_t inode = inodeOf(path);
+    testing::internal::CaptureStdout();
+    {
+        // A full disk does not stop it: nothing is copied.
+        const ObeyFilePermissions asUser;
+        const FileSizeLimit full(4096);
+        EXPECT_TRUE(DBManager::getTaskList().empty());
+    }
+    EXPECT_TRUE(DBManager::getTaskList().empty()) << "moved once, so kept once";
+    const std::string out = testing::internal::GetCapturedStdout();
+    EXPECT_NE(out.find("DBManager: stored tasksData is unreadable ("), std::string::npos) << out;
+    EXPECT_NE(out.find("its bytes are kept in"), std::string::npos) << out;
+
+    const QStringList kept = keptAside(home, "tasksData");
+    ASSERT_EQ(kept.size(), 1) << out;
+    EXPECT_EQ(inodeOf(home.storeFile(kept[0])), inode) << "the very file, not a copy";
+    if (GetParam().holdsBytes) {
+        QFile::setPermissions(home.storeFile(kept[0]), QFile::ReadOwner | QFile::WriteOwner);
+        EXPECT_EQ(readFile(home.storeFile(kept[0])), bytes);
+    }
+    EXPECT_TRUE(DBManager::saveTaskList({makeTask("new", 1)}));
+    EXPECT_EQ(DBManager::getTaskList().size(), 1u);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Kinds, DBManagerUnreadable,
+    testing::Values(
+        Unreadable{"corrupt", [](const QString& p) { writeFile(p, QByteArray(9000, '{')); }, true},
+        Unreadable{"without_read_permission",
+                   [](const QString& p) {
+                       writeFile(p, "[]");
+                       QFile::setPermissions(p, QFile::WriteOwner);
+                   },
+                   true},
+        Unreadable{"fifo",
+                   [](const QString& p) { ::mkfifo(QFile::encodeName(p).constData(), 0600); },
+                   false}),
+    [](const testing::TestParamInfo<Unreadable>& param) { return std::string(param.param.name); });
+
+TEST(DBManager, AnUnreadableListThatCannotBeKeptAsideIsNeverOverwritten) {
+    TempConfigHome home;
+    const QByteArray stored = "[{\"id\": broken";
+    ASSERT_TRUE(writeFile(home.storeFile("tasksData.data"), stored));
+    const auto setFolderWritable = [&](bool writable) {
+        QFile::setPermissions(home.storeDir(),
+                              QFile::ReadOwner | QFile::ExeOwner |
+                                  (writable ? QFile::WriteOwner : QFile::Permissions()));
+    };
+    const ObeyFilePermissions asUser;
+    setFolderWritable(false);
+    testing::internal::CaptureStdout();
+    EXPECT_TRUE(DBManager::getTaskList().empty());
+    EXPECT_FALSE(DBManager::saveTaskList({makeTask("held", 1)}));
+    EXPECT_TRUE(DBManager::getTaskList().empty());
+    std::string out = testing::internal::GetCapturedStdout();
+    EXPECT_NE(out.find("DBManager: stored tasksData is unreadable (not a valid list) and could "
+                       "not be kept aside: Permission denied - changes to it are kept in memory "
+                       "only, until it can be\n"),
+              std::string::npos)
+        << out;
+    EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), 1) << "said once: " << out;
+
+    // Writable again: the next save keeps the bytes aside first, then stores the list.
+    setFolderWritable(true);
+    testing::internal::CaptureStdout();
+    EXPECT_TRUE(DBManager::saveTaskList({makeTask("held", 1)}));
+    out = testing::internal::GetCapturedStdout();
+    EXPECT_NE(out.find("its bytes are kept in"), std::string::npos) << out;
+    const QStringList kept = keptAside(home, "tasksData");
+    ASSERT_EQ(kept.size(), 1);
+    EXPECT_EQ(readFile(home.storeFile(kept[0])), stored);
+    ASSERT_EQ(DBManager::getTaskList().size(), 1u);
+
+    // Once kept, saves go straight through.
+    EXPECT_TRUE(DBManager::saveTaskList({}));
+    EXPECT_EQ(keptAside(home, "tasksData").size(), 1);
 }

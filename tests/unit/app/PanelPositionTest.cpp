@@ -13,9 +13,9 @@ TEST(PanelPosition, StoredUnderItsOwnKey) {
     EXPECT_EQ(PreferenceStore::standard().integers("panelOrigin"),
               (std::vector<std::int64_t>{-40, 1200}));
     // Anything else stored there is ignored.
-    PreferenceStore::standard().setIntegers("panelOrigin", {1, 2, 3});
+    ASSERT_TRUE(PreferenceStore::standard().setIntegers("panelOrigin", {1, 2, 3}));
     EXPECT_FALSE(PanelPosition::stored());
-    PreferenceStore::standard().setIntegers("panelOrigin", {5'000'000'000, 2});
+    ASSERT_TRUE(PreferenceStore::standard().setIntegers("panelOrigin", {5'000'000'000, 2}));
     EXPECT_FALSE(PanelPosition::stored());
 }
 

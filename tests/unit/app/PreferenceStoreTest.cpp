@@ -1,5 +1,6 @@
 #include "store/PreferenceStore.h"
 
+#include "tests/support/FileFaults.h"
 #include "tests/support/FileUtil.h"
 #include "tests/support/TempConfigHome.h"
 
@@ -7,6 +8,15 @@
 
 #include <gtest/gtest.h>
 #include <unistd.h>
+
+namespace {
+
+QStringList storeEntries(const TempConfigHome& home) {
+    return QDir(home.storeDir())
+        .entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+}
+
+} // namespace
 
 TEST(PreferenceStore, LivesUnderXdgConfigHome) {
     TempConfigHome home;
@@ -62,19 +72,46 @@ TEST(PreferenceStore, FailedWriteKeepsThePreviousValue) {
     TempConfigHome home;
     const PreferenceStore store = PreferenceStore::standard();
     ASSERT_TRUE(store.setData("tasksData", "[1]"));
+    ASSERT_TRUE(store.setBool("startupSet", false));
 
     // A folder in the way of the new file: the rename into place fails, even for root.
     ASSERT_TRUE(QDir().mkpath(home.storeFile("tasksData.bool")));
     EXPECT_FALSE(store.setBool("tasksData", true));
     EXPECT_EQ(store.data("tasksData"), QByteArray("[1]"));
 
-    if (geteuid() != 0) {
+    {
+        const ObeyFilePermissions asUser;
         QFile::setPermissions(home.storeDir(), QFile::ReadOwner | QFile::ExeOwner);
         EXPECT_FALSE(store.setData("tasksData", "[2]"));
         QFile::setPermissions(home.storeDir(),
                               QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        EXPECT_EQ(store.data("tasksData"), QByteArray("[1]"));
     }
+    EXPECT_EQ(store.data("tasksData"), QByteArray("[1]"));
+
+    // A full disk, for a value within and beyond a write buffer: the write stops part way,
+    // and neither an empty nor a partial file takes the old one's place.
+    for (const qsizetype size : {6000, 200000}) {
+        const QByteArray before = readFile(home.storeFile("tasksData.data"));
+        testing::internal::CaptureStdout();
+        {
+            const FileSizeLimit fullAfter(4096);
+            EXPECT_FALSE(store.setData("tasksData", QByteArray(size, 'x'))) << size;
+        }
+        const std::string out = testing::internal::GetCapturedStdout();
+        EXPECT_EQ(readFile(home.storeFile("tasksData.data")), before) << size;
+        EXPECT_EQ(out, "PreferenceStore: cannot write " +
+                           home.storeFile("tasksData.data").toStdString() +
+                           " - File too large - value of tasksData not saved; the stored one "
+                           "stays\n");
+    }
+    {
+        const FileSizeLimit fullAfter(2);
+        EXPECT_FALSE(store.setBool("startupSet", true));
+    }
+    EXPECT_EQ(store.boolean("startupSet"), false);
+    EXPECT_EQ(storeEntries(home),
+              (QStringList{"startupSet.bool", "tasksData.bool", "tasksData.data"}))
+        << "no temporary file stays behind";
 }
 
 TEST(PreferenceStore, UncreatableFolderFailsTheWrite) {
@@ -85,4 +122,17 @@ TEST(PreferenceStore, UncreatableFolderFailsTheWrite) {
     const PreferenceStore store(blocker + "/Quenby");
     EXPECT_FALSE(store.setData("tasksData", "[]"));
     EXPECT_FALSE(store.data("tasksData"));
+}
+
+TEST(PreferenceStore, OnlyWhatInterruptedWritesLeftIsRemoved) {
+    TempConfigHome home;
+    const PreferenceStore store = PreferenceStore::standard();
+    ASSERT_TRUE(store.setData("tasksData", "[]"));
+    for (const char* name : {"tasksData.data.saving-Ab12Cd", "keyIndexes.ints.saving-000000",
+                             "notes.saving-1", "tasksData.unreadable-20240101T000000Z.data"}) {
+        ASSERT_TRUE(writeFile(home.storeFile(name), "x"));
+    }
+    store.removeLeftovers();
+    EXPECT_EQ(storeEntries(home), (QStringList{"notes.saving-1", "tasksData.data",
+                                               "tasksData.unreadable-20240101T000000Z.data"}));
 }

@@ -1,4 +1,4 @@
-#include "tasklist/ExportStream.h"
+#include "tasklist/SaveFileStream.h"
 
 SaveFileStream::SaveFileStream(const QString& path)
     : file_(path) {}
@@ -44,9 +44,7 @@ std::ptrdiff_t SaveFileStream::writeThrough(const std::uint8_t* bytes, std::size
         return -1;
     }
     if (length >= buffer_.size()) {
-        const auto size = static_cast<qint64>(length);
-        if (file_.write(reinterpret_cast<const char*>(bytes), size) != size) {
-            fail();
+        if (!writeAll(bytes, length)) {
             return -1;
         }
     } else {
@@ -57,12 +55,24 @@ std::ptrdiff_t SaveFileStream::writeThrough(const std::uint8_t* bytes, std::size
 }
 
 bool SaveFileStream::flushBuffer() {
-    const auto size = static_cast<qint64>(windowNext() - buffer_.data());
-    if (size > 0 && file_.write(reinterpret_cast<const char*>(buffer_.data()), size) != size) {
-        fail();
+    if (!writeAll(buffer_.data(), static_cast<std::size_t>(windowNext() - buffer_.data()))) {
         return false;
     }
     setWindow(buffer_.data(), buffer_.data() + buffer_.size());
+    return true;
+}
+
+bool SaveFileStream::writeAll(const std::uint8_t* bytes, std::size_t length) {
+    // A short write is no failure yet; the next one tells why the file takes no more.
+    for (qint64 done = 0, size = static_cast<qint64>(length); done < size;) {
+        const qint64 written =
+            file_.write(reinterpret_cast<const char*>(bytes) + done, size - done);
+        if (written <= 0) {
+            fail();
+            return false;
+        }
+        done += written;
+    }
     return true;
 }
 
@@ -71,8 +81,4 @@ void SaveFileStream::fail() {
     status_ = csv::StreamStatus::error;
     error_ = std::make_error_code(std::errc::io_error);
     setWindow(nullptr, nullptr);
-}
-
-std::unique_ptr<ExportStream> openSaveFile(const QString& path) {
-    return std::make_unique<SaveFileStream>(path);
 }

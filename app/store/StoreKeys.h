@@ -1,0 +1,17 @@
+#pragma once
+
+#include <QString>
+
+// The names of the stored values, each named here and nowhere else.
+namespace StoreKeys {
+
+inline const QString tasksData = QStringLiteral("tasksData");
+inline const QString systemMessages = QStringLiteral("systemMessages");
+inline const QString seenSystemMessages = QStringLiteral("seenSystemMessages");
+inline const QString keyIndexes = QStringLiteral("keyIndexes");
+inline const QString launchOnStartup = QStringLiteral("launchOnStartup");
+inline const QString startupSet = QStringLiteral("startupSet");
+inline const QString tutorialsAdded = QStringLiteral("tutorialsAdded");
+inline const QString panelOrigin = QStringLiteral("panelOrigin");
+
+} // namespace StoreKeys

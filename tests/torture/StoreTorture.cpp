@@ -1,0 +1,264 @@
+// The real binary on a private X display, under what a hostile tester does to its store:
+// kill -9 in the middle of shortcut actions, a full or read-only disk, broken store files,
+// and launches racing each other. Each group prints one summary line.
+#include "Torture.h"
+
+#include <QElapsedTimer>
+#include <QTemporaryDir>
+
+#include <map>
+#include <random>
+#include <set>
+
+using namespace Torture;
+
+namespace {
+
+// The done and snoozed tasks of the stored list, by id; tutorials come and go on their own.
+std::map<QUuid, char> changes(const std::vector<Task>& tasks) {
+    std::map<QUuid, char> out;
+    for (const Task& t : tasks) {
+        if (!t.isTutorial && (t.isDone || t.isSnoozed)) {
+            out[t.id] = t.isDone ? 'd' : 's';
+        }
+    }
+    return out;
+}
+
+// The bytes of a regular file; nothing for anything else (reading a FIFO would block).
+QByteArray contents(const QString& path) {
+    return QFileInfo(path).isFile() ? readFile(path) : QByteArray();
+}
+
+} // namespace
+
+TEST(Torture, KillDuringShortcutActionsLosesNothingAcknowledged) {
+    const QTemporaryDir config;
+    const int total = rounds(6);
+    seedTasks(config.path(), total * 4 + 10);
+    std::mt19937 rng(20240601);
+    const char* const actions[] = {"ctrl+alt+d", "ctrl+alt+h", "ctrl+alt+1", "ctrl+alt+2",
+                                   "ctrl+alt+w"};
+    // Every change seen in the store before the kill that followed it.
+    std::map<QUuid, char> acknowledged;
+    int lost = 0;
+    int midWrite = 0;
+    for (int round = 0; round <= total; ++round) {
+        App app(config.path());
+        ASSERT_TRUE(app.waitForLine("viewDidAppear")) << app.output.constData();
+        const auto stored = changes(storedTasks(config.path()));
+        for (const auto& [id, change] : acknowledged) {
+            const auto found = stored.find(id);
+            lost += found == stored.end() || found->second != change;
+        }
+        EXPECT_EQ(lost, 0) << "round " << round;
+        // A save of the new run may be under way; what a killed one left must be gone.
+        EXPECT_TRUE(E2E::waitUntil([&] { return storeProblems(config.path()).isEmpty(); }, 2s))
+            << "round " << round << ": " << storeProblems(config.path()).join(' ').toStdString();
+        if (round == total) {
+            break;
+        }
+        const int steps = std::uniform_int_distribution<int>(1, 4)(rng);
+        for (int step = 0; step < steps; ++step) {
+            ASSERT_TRUE(press(actions[std::uniform_int_distribution<int>(0, 4)(rng)]));
+            const bool last = step == steps - 1;
+            // Waits for the change, except after the last key: the kill comes at a
+            // random moment while it is handled.
+            const auto wait =
+                last ? std::chrono::milliseconds(std::uniform_int_distribution<int>(0, 40)(rng))
+                     : std::chrono::milliseconds(5000);
+            const std::size_t before = acknowledged.size();
+            E2E::waitUntil(
+                [&] {
+                    for (const auto& change : changes(storedTasks(config.path()))) {
+                        acknowledged.insert(change);
+                    }
+                    return acknowledged.size() > before;
+                },
+                wait);
+        }
+        app.kill();
+        midWrite += QDir(config.path() + "/Quenby").entryList({"*.saving-*"}).size() > 0;
+    }
+    summary("kill -9", total, static_cast<int>(acknowledged.size()), lost);
+    std::cout << "torture kill -9: " << midWrite << " kills left a write unfinished" << std::endl;
+}
+
+class TortureFullDisk : public testing::TestWithParam<int> {
+protected:
+    void SetUp() override {
+        if (::geteuid() != 0) {
+            GTEST_SKIP() << "torture full disk: skipped, mounting a small tmpfs needs root";
+        }
+        ASSERT_TRUE(config.isValid());
+        const auto mounted =
+            E2E::run("mount", {"-t", "tmpfs", "-o", "size=2m,mode=0700", "tmpfs", config.path()});
+        if (mounted.exitCode != 0) {
+            GTEST_SKIP() << "torture full disk: skipped, cannot mount a tmpfs: "
+                         << mounted.output.toStdString();
+        }
+    }
+    void TearDown() override { E2E::run("umount", {"-l", config.path()}); }
+
+    // Fills the file system to its last byte.
+    void fill() {
+        QFile filler(config.path() + "/filler");
+        ASSERT_TRUE(filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
+        const QByteArray block(4096, 'f');
+        while (filler.write(block) > 0) {
+        }
+        while (filler.write(block.left(1)) > 0) {
+        }
+    }
+
+    QTemporaryDir config;
+};
+
+TEST_P(TortureFullDisk, TheAppKeepsRunningAndRecoversWhenSpaceReturns) {
+    const std::vector<Task> tasks = seedTasks(config.path(), GetParam());
+    App app(config.path());
+    ASSERT_TRUE(app.waitForLine("viewDidAppear")) << app.output.constData();
+    int step = 0;
+    // Done on the current task, then waits until the store shows it.
+    const auto doneStored = [&] {
+        ++step;
+        const bool stored =
+            press("ctrl+alt+d") && E2E::waitUntil([&] {
+                return changes(storedTasks(config.path())).size() == static_cast<size_t>(step);
+            });
+        waitForQuiet(storeFile(config.path(), "tasksData.data"));
+        return stored;
+    };
+    ASSERT_TRUE(doneStored());
+    const QString list = storeFile(config.path(), "tasksData.data");
+    struct Fault {
+        std::function<void()> make, undo;
+        QByteArray why;
+    };
+    const Fault faults[] = {{[&] { fill(); }, [&] { QFile::remove(config.path() + "/filler"); },
+                             "No space left on device"},
+                            {[&] {
+                                 E2E::run("mount", {"-o", "remount,ro", config.path()});
+                             },
+                             [&] {
+                                 E2E::run("mount", {"-o", "remount,rw", config.path()});
+                             },
+                             "Read-only file system"}};
+    for (const Fault& fault : faults) {
+        const QByteArray before = readFile(list);
+        fault.make();
+        app.output.clear();
+        ASSERT_TRUE(press("ctrl+alt+d"));
+        ++step;
+        EXPECT_TRUE(app.waitForOutput("tasksData.data - " + fault.why)) << app.output.constData();
+        EXPECT_TRUE(app.running());
+        EXPECT_TRUE(readFile(list) == before) << "the previous list stays, byte for byte";
+        // A failing save may be under way; none may leave anything behind.
+        EXPECT_TRUE(E2E::waitUntil([&] { return storeProblems(config.path()).isEmpty(); }, 2s))
+            << storeProblems(config.path()).join(' ').toStdString();
+        fault.undo();
+        // The change held in memory is stored with the next one.
+        EXPECT_TRUE(doneStored()) << app.output.constData();
+    }
+    summary(GetParam() > 100 ? "full disk (large store)" : "full disk (small store)", 2, step,
+            step - static_cast<int>(changes(storedTasks(config.path())).size()));
+}
+
+INSTANTIATE_TEST_SUITE_P(Stores, TortureFullDisk, testing::Values(5, 3000));
+
+// What is put in place of the store's files before a start.
+struct Broken {
+    const char* name;
+    std::function<void(const QString& path)> make;
+    friend void PrintTo(const Broken& value, std::ostream* os) { *os << value.name; }
+};
+
+class TortureBrokenStore : public testing::TestWithParam<Broken> {};
+
+TEST_P(TortureBrokenStore, StartsQuicklyKeepsTheBytesAndWorks) {
+    const QTemporaryDir config;
+    const QStringList files{"tasksData.data", "systemMessages.data", "keyIndexes.ints",
+                            "startupSet.bool"};
+    std::map<QString, QByteArray> bytes;
+    for (const QString& name : files) {
+        QDir().mkpath(config.path() + "/Quenby");
+        GetParam().make(storeFile(config.path(), name));
+        bytes[name] = contents(storeFile(config.path(), name));
+    }
+    QElapsedTimer started;
+    started.start();
+    App app(config.path());
+    ASSERT_TRUE(app.waitForLine("viewDidAppear", 2s)) << app.output.constData();
+    EXPECT_LT(started.elapsed(), 2000);
+    for (const QString& list : {QString("tasksData"), QString("systemMessages")}) {
+        const QStringList kept =
+            QDir(config.path() + "/Quenby")
+                .entryList({list + ".unreadable-*"}, QDir::AllEntries | QDir::System);
+        ASSERT_EQ(kept.size(), 1) << list.toStdString() << app.output.constData();
+        EXPECT_EQ(contents(storeFile(config.path(), kept[0])), bytes[list + ".data"]);
+    }
+    // The next action works and is stored: Done on the task on show.
+    ASSERT_TRUE(press("ctrl+alt+d"));
+    EXPECT_TRUE(E2E::waitUntil([&] {
+        const auto tasks = storedTasks(config.path());
+        return std::any_of(tasks.begin(), tasks.end(), [](const Task& t) { return t.isDone; });
+    })) << app.output.constData();
+    summary(GetParam().name, 1, 1, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, TortureBrokenStore,
+    testing::Values(
+        Broken{"corrupt", [](const QString& p) { writeFile(p, "\x01\xff{[garbage"); }},
+        Broken{"truncated", [](const QString& p) { writeFile(p, R"([{"id":"6F1C2A3B-4D5E)"); }},
+        Broken{"wrong_type", [](const QString& p) { writeFile(p, R"({"a":1})"); }},
+        Broken{"fifo", [](const QString& p) { ::mkfifo(QFile::encodeName(p).constData(), 0600); }},
+        Broken{"folder", [](const QString& p) { QDir().mkpath(p); }},
+        Broken{"unreadable",
+               [](const QString& p) {
+                   writeFile(p, "[]");
+                   QFile::setPermissions(p, QFile::WriteOwner);
+               }}),
+    [](const testing::TestParamInfo<Broken>& param) { return std::string(param.param.name); });
+
+TEST(Torture, LaunchesAtOnceAndThroughALinkGiveOnePanel) {
+    const QTemporaryDir base;
+    const QString config = base.path() + "/config";
+    ASSERT_TRUE(QFile::link(config, base.path() + "/linked"));
+    const std::vector<Task> tasks = seedTasks(config, 5);
+    const int total = std::max(3, rounds(3) / 10);
+    int lost = 0;
+    for (int round = 0; round < total; ++round) {
+        std::vector<std::unique_ptr<App>> apps;
+        apps.push_back(std::make_unique<App>(config));
+        apps.push_back(std::make_unique<App>(config));
+        apps.push_back(std::make_unique<App>(base.path() + "/linked", base.path()));
+        // Each one either shows its panel or finds the other and ends.
+        ASSERT_TRUE(E2E::waitUntil(
+            [&] {
+                return std::all_of(apps.begin(), apps.end(), [](const auto& app) {
+                    return !app->running() || app->output.contains("viewDidAppear\n");
+                });
+            },
+            10s));
+        int panels = 0;
+        for (const auto& app : apps) {
+            if (app->running()) {
+                ++panels;
+                continue;
+            }
+            app->output += app->process.readAllStandardOutput();
+            EXPECT_EQ(app->process.exitCode(), 0);
+            EXPECT_EQ(app->output, "Quenby is already running\n");
+        }
+        EXPECT_EQ(panels, 1) << "round " << round;
+        const auto stored = storedTasks(config);
+        for (const Task& t : tasks) {
+            lost += std::none_of(stored.begin(), stored.end(),
+                                 [&](const Task& s) { return s.id == t.id; });
+        }
+    }
+    EXPECT_EQ(lost, 0);
+    // The seeded tasks, which every round must find again.
+    summary("launches at once", total, total * static_cast<int>(tasks.size()), lost);
+}

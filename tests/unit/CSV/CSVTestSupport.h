@@ -1,0 +1,150 @@
+#pragma once
+
+// What the CSV module's tests share: readable values in failure messages, reading helpers, text
+// in other encodings, random text and a temporary directory.
+#include "CSV/CSVReader.h"
+#include "CSV/MemoryStreams.h"
+#include "CSV/Utf8Text.h"
+
+#include <filesystem>
+#include <functional>
+#include <ostream>
+#include <random>
+
+namespace csv {
+
+inline void PrintTo(CSVError::Kind kind, std::ostream* os) {
+    *os << toString(kind);
+}
+inline void PrintTo(const CSVError& error, std::ostream* os) {
+    *os << error.what();
+    if (error.streamError()) {
+        *os << " (" << error.streamError().message() << ")";
+    }
+}
+inline void PrintTo(StreamStatus status, std::ostream* os) {
+    constexpr const char* names[] = {"notOpen", "open", "atEnd", "closed", "error"};
+    *os << names[static_cast<int>(status)];
+}
+
+namespace test {
+
+using Rows = std::vector<Row>;
+using Configuration = CSVReader::Configuration;
+
+// The kind of the CSVError the action throws, if it throws one.
+inline std::optional<CSVError::Kind> kindThrown(const std::function<void()>& action) {
+    try {
+        action();
+    } catch (const CSVError& error) {
+        return error.kind();
+    }
+    return std::nullopt;
+}
+
+inline std::shared_ptr<MemoryInputStream> memory(std::string bytes) {
+    return std::make_shared<MemoryInputStream>(std::move(bytes));
+}
+
+inline Rows readRows(CSVReader& reader) {
+    Rows rows;
+    for (const Row& row : reader) {
+        rows.push_back(row);
+    }
+    return rows;
+}
+
+inline Rows rowsOf(std::string text, Configuration configuration = {}) {
+    CSVReader reader(std::move(text), std::move(configuration));
+    return readRows(reader);
+}
+
+// A scalar source without the fast path, for the constructor that takes any iterator.
+struct ScalarList {
+    std::u32string scalars;
+    std::size_t position = 0;
+    std::optional<char32_t> next() {
+        return position < scalars.size() ? std::optional(scalars[position++]) : std::nullopt;
+    }
+};
+
+inline std::u32string scalarsOf(std::string_view utf8) {
+    std::u32string scalars;
+    for (detail::ScalarCursor cursor(utf8); const auto scalar = cursor.next();) {
+        scalars.push_back(*scalar);
+    }
+    return scalars;
+}
+
+// The bytes of UTF-8 text in another encoding form.
+template <class Codec> std::string encoded(std::string_view utf8, Endian endian) {
+    std::string bytes;
+    for (const char32_t scalar : scalarsOf(utf8)) {
+        Codec::encode(scalar, [&](typename Codec::CodeUnit unit) {
+            for (std::size_t i = 0; i < sizeof unit; ++i) {
+                const std::size_t shift = endian == Endian::big ? sizeof unit - 1 - i : i;
+                bytes.push_back(static_cast<char>(unit >> (8 * shift) & 0xFF));
+            }
+        });
+    }
+    return bytes;
+}
+
+// Random fields of Unicode text, biased towards what CSV treats specially.
+class RandomText {
+public:
+    explicit RandomText(unsigned seed)
+        : engine_(seed) {}
+
+    std::string field(std::size_t maxLength) {
+        static constexpr char32_t special[] = {U',',      U'"',      U'\n',        U'\r',
+                                               U' ',      U'\t',     U';',         U'\u00E9',
+                                               U'\u3000', U'\u65E5', U'\U0001F600'};
+        std::string text;
+        for (std::size_t length = pick(maxLength + 1); length > 0; --length) {
+            const std::size_t kind = pick(4);
+            char32_t c = kind == 0   ? special[pick(std::size(special))]
+                         : kind == 1 ? U'a' + static_cast<char32_t>(pick(26))
+                                     : static_cast<char32_t>(pick(maxScalar + 1));
+            detail::appendScalar(text, isSurrogate(c) ? U'\uFFFD' : c);
+        }
+        return text;
+    }
+
+    Row row(std::size_t maxFields, std::size_t maxLength) {
+        Row fields(1 + pick(maxFields));
+        for (std::string& text : fields) {
+            text = field(maxLength);
+        }
+        return fields;
+    }
+
+private:
+    std::size_t pick(std::size_t count) {
+        return std::uniform_int_distribution<std::size_t>(0, count - 1)(engine_);
+    }
+
+    std::mt19937 engine_;
+};
+
+// A fresh directory under the system's temporary directory, removed with its content.
+class TempDir {
+public:
+    TempDir() { std::filesystem::create_directories(path_); }
+    ~TempDir() {
+        std::error_code ignored;
+        std::filesystem::remove_all(path_, ignored);
+    }
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+
+    std::filesystem::path file(const std::string& name) const { return path_ / name; }
+
+private:
+    const std::filesystem::path path_ =
+        std::filesystem::temp_directory_path() /
+        ("quenby-csv-test-" + std::to_string(std::random_device()()));
+};
+
+} // namespace test
+} // namespace csv

@@ -1,0 +1,105 @@
+#include "feed/Acceptance.h"
+
+#include <gtest/gtest.h>
+
+#include <ranges>
+
+namespace {
+
+using Ids = std::vector<std::int64_t>;
+
+SystemMessage message(std::int64_t id, std::int64_t createdAt = 0) {
+    SystemMessage m;
+    m.id = id;
+    m.created_at = createdAt;
+    m.message = QString::number(id);
+    return m;
+}
+
+Ids ids(const std::vector<SystemMessage>& messages) {
+    const auto view = messages | std::views::transform(&SystemMessage::id);
+    return {view.begin(), view.end()};
+}
+
+Feed::Acceptance accept(const std::vector<SystemMessage>& fetched, Feed::MessageLists stored = {}) {
+    return *Feed::acceptMessages(true, fetched, std::move(stored), Feed::platformTag, u"2.3.41");
+}
+
+struct FilterCase {
+    QStringList platform;
+    const char* min;
+    const char* max;
+    bool accepted;
+};
+
+class AcceptanceFilter : public testing::TestWithParam<FilterCase> {};
+
+} // namespace
+
+TEST_P(AcceptanceFilter, TakesOnlyMessagesForThisPlatformAndVersion) {
+    const FilterCase& c = GetParam();
+    SystemMessage m = message(1);
+    m.platform = c.platform;
+    m.min_version = QString::fromUtf8(c.min);
+    m.max_version = QString::fromUtf8(c.max);
+    const Feed::Acceptance a = accept({m}, {{}, {9}});
+    EXPECT_EQ(ids(a.lists.messages), c.accepted ? Ids{1} : Ids{});
+    EXPECT_EQ(a.lists.seen, c.accepted ? (Ids{9, 1}) : Ids{9}) << "only accepted ids are seen";
+    EXPECT_EQ(a.changed, c.accepted);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, AcceptanceFilter,
+    testing::Values(FilterCase{{"Linux"}, "", "", true}, FilterCase{{"linux"}, "", "", false},
+                    FilterCase{{"Linux "}, "", "", false}, FilterCase{{}, "", "", true},
+                    FilterCase{{"MacOS"}, "", "", false},
+                    FilterCase{{"MacOS", "Linux"}, "", "", true}, FilterCase{{}, "2.4", "", false},
+                    FilterCase{{}, "2.3", "2.3", true}, FilterCase{{}, "", "2.2.99", false},
+                    FilterCase{{}, "2.3.42", "", false}, FilterCase{{}, "", "2.3.40", false},
+                    FilterCase{{}, "2.3.41", "2.3.41", true}));
+
+TEST(Acceptance, SecondFetchOfTheSameMessageAcceptsNothing) {
+    const Feed::Acceptance first = accept({message(7)});
+    // Done removed it; its id stays seen.
+    const Feed::Acceptance second = accept({message(7)}, {{}, first.lists.seen});
+    EXPECT_FALSE(second.changed);
+    EXPECT_TRUE(second.lists.messages.empty());
+    EXPECT_EQ(second.lists.seen, Ids{7});
+}
+
+TEST(Acceptance, DuplicateIdInOneFeedTakesTheFirst) {
+    SystemMessage again = message(3);
+    again.message = QStringLiteral("later");
+    const Feed::Acceptance a = accept({message(3), again});
+    ASSERT_EQ(ids(a.lists.messages), Ids{3});
+    EXPECT_EQ(a.lists.messages[0].message, u"3");
+    EXPECT_EQ(a.lists.seen, Ids{3});
+}
+
+TEST(Acceptance, SortsByCreationStoredFirstOnTies) {
+    // Enough equal keys that an unstable sort would show.
+    Feed::MessageLists stored;
+    std::vector<SystemMessage> fetched{message(100, 5)};
+    Ids expected{100};
+    for (int i = 1; i <= 40; ++i) {
+        (i <= 20 ? stored.messages : fetched).push_back(message(i, 10));
+        expected.push_back(i);
+    }
+    EXPECT_EQ(ids(accept(fetched, stored).lists.messages), expected);
+}
+
+TEST(Acceptance, ReorderingTheStoredListIsAChange) {
+    EXPECT_TRUE(accept({}, {{message(1, 30), message(2, 10)}, {}}).changed);
+}
+
+TEST(Acceptance, FailedFetchChangesNothing) {
+    EXPECT_FALSE(Feed::acceptMessages(false, {}, {{message(1)}, {1}}, Feed::platformTag, u"1"));
+}
+
+TEST(Acceptance, PrintsTheOutcomeThenEachTextOnItsOwnLine) {
+    SystemMessage twoLines = message(2);
+    twoLines.message = QStringLiteral("a\nb");
+    testing::internal::CaptureStdout();
+    Feed::printReceived(true, QStringLiteral("Success"), {message(1), twoLines});
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "true Success 2 messages\n1\na b\n");
+}
