@@ -104,6 +104,8 @@ void checkImportable(const QFileInfo& file) {
 
 void exportTasks(const QString& path, const std::vector<Task>& tasks) {
     const auto out = std::make_shared<SaveFileStream>(path);
+    // Only a file written to its end is put in place; the writer may close the stream anyway.
+    bool complete = false;
     try {
         csv::CSVWriter writer(out, ",", csv::CSVWriter::Newline::lf);
         writer.writeRow({"Created", "Task", "Snoozed", "Done"});
@@ -118,10 +120,11 @@ void exportTasks(const QString& path, const std::vector<Task>& tasks) {
             writer.writeRow(row, quoteTheText);
         }
         out->close();
+        complete = out->status() == csv::StreamStatus::closed;
     } catch (const csv::CSVError&) {
         // The stream knows the reason; the writer only that a write fell short.
     }
-    if (out->status() != csv::StreamStatus::closed || !out->commit()) {
+    if (!complete || !out->commit()) {
         throw TransferError(out->errorString().isEmpty()
                                 ? QStringLiteral("The file could not be written.")
                                 : out->errorString());
