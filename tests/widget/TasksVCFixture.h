@@ -26,24 +26,17 @@ protected:
         QLocale::setDefault(QLocale::system());
     }
 
-    TasksVC::Environment tasksEnvironment() {
-        TasksVC::Environment env;
-        env.dialogs = dialogs;
-        env.clock = [this] { return now; };
-        return env;
-    }
     // The panel with exactly `tasks` in its model, and the task list window open beside it.
-    TasksVC& open(std::vector<Task> tasks, TasksVC::Environment env) {
+    TasksVC& open(std::vector<Task> tasks) {
         start();
         board().replaceTasks(std::move(tasks));
-        list = new TasksVC(board(), std::move(env));
+        list = new TasksVC(board(), {dialogs, [this] { return now; }});
         list->show();
         list->activateWindow();
         EXPECT_TRUE(QTest::qWaitForWindowActive(list));
         table().setFocus();
         return *list;
     }
-    TasksVC& open(std::vector<Task> tasks) { return open(std::move(tasks), tasksEnvironment()); }
 
     QTableView& table() const { return *list->tableView(); }
     QPushButton* listButton(const char* name) const {

@@ -1,19 +1,13 @@
 // The real binary's task list window on X: Control-Alt-T from another application opens it
 // with the keyboard in its table.
 #include "QuenbyE2E.h"
+#include "tests/support/Builders.h"
 
 #include <X11/keysym.h>
 
 TEST_F(ShortcutsE2E, ControlAltTOpensTheTaskListReadyForTheKeyboard) {
-    std::vector<Task> tasks;
-    for (const char* name : {"first", "second"}) {
-        Task t;
-        t.id = QUuid::createUuid();
-        t.name = QString::fromLatin1(name);
-        t.created = Date{700000000.0 + static_cast<double>(tasks.size())};
-        tasks.push_back(t);
-    }
-    ASSERT_TRUE(writeFile(storeFile(), *Json::encodeTasks(tasks)));
+    ASSERT_TRUE(writeFile(
+        storeFile(), *Json::encodeTasks({makeTask("first", 7e8), makeTask("second", 7e8 + 1)})));
     startBoth();
     ASSERT_TRUE(xdotool({"key", "ctrl+alt+t"}));
     const auto focusedName = [] {
