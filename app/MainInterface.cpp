@@ -27,7 +27,8 @@ ViewController::Environment withWindows(ViewController::Environment environment,
 
 MainInterface::MainInterface(ViewController::Environment environment, Clock clock,
                              const QString& executable)
-    : board_(std::move(clock))
+    : clock_(std::move(clock))
+    , board_(clock_)
     , windows_({QStringLiteral("settings"), QStringLiteral("alltasks"), QStringLiteral("help")})
     , appDelegate_(executable)
     , controller_(new ViewController(board_, withWindows(std::move(environment), windows_))) {
@@ -36,7 +37,21 @@ MainInterface::MainInterface(ViewController::Environment environment, Clock cloc
     connectSignals();
 }
 
+MainInterface::~MainInterface() {
+    // It works on the task model, which goes with this object.
+    delete tasksVC_;
+}
+
 void MainInterface::registerWindows() {
+    windows_.registerWindow(QStringLiteral("alltasks"), [this] {
+        if (tasksVC_) {
+            tasksVC_->raise();
+            tasksVC_->activateWindow();
+        } else {
+            tasksVC_ = new TasksVC(board_, {.clock = clock_});
+        }
+        return tasksVC_.data();
+    });
     windows_.registerWindow(QStringLiteral("settings"), [this] {
         auto* settings = new SettingsVC(
             [this](ShortcutAction action) { return controller_->isHotKeyLive(action); },

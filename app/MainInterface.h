@@ -5,9 +5,11 @@
 #include "panel/ViewController.h"
 #include "support/Clock.h"
 #include "support/WindowRegistry.h"
+#include "tasklist/TasksVC.h"
 #include "tasks/TaskBoard.h"
 
 #include <QCoreApplication>
+#include <QPointer>
 
 // The application's objects and the one place they are wired together: the task model,
 // the delegate with the main menu, the panel window with its controller, and the windows
@@ -16,6 +18,9 @@ class MainInterface {
 public:
     explicit MainInterface(ViewController::Environment environment = {}, Clock clock = systemNow,
                            const QString& executable = QCoreApplication::applicationFilePath());
+    ~MainInterface();
+    MainInterface(const MainInterface&) = delete;
+    MainInterface& operator=(const MainInterface&) = delete;
 
     // The delegate's launch steps; then the panel appears where the user left it.
     void launch();
@@ -30,9 +35,12 @@ private:
     void registerWindows();
     void connectSignals();
 
+    Clock clock_;
     TaskBoard board_;
     WindowRegistry windows_;
     AppDelegate appDelegate_;
     PBWindow panel_;
     ViewController* controller_;
+    // The task list window while it is open; there is only ever one.
+    QPointer<TasksVC> tasksVC_;
 };

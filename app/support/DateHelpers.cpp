@@ -3,6 +3,7 @@
 #include <QDateTime>
 #include <QLocale>
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <vector>
@@ -57,9 +58,53 @@ std::vector<std::int64_t> components(QStringView version) {
     return out;
 }
 
-QDateTime localDateTime(Date date) {
+constexpr qint64 msecsPerDay = 86'400'000;
+// Far beyond any calendar Qt draws, yet safe to convert and to add an offset to.
+constexpr double msecsLimit = 1e17;
+
+qint64 unixMsecs(Date date) {
     const double msecs = std::floor(date.unixSeconds() * 1000.0);
-    return QDateTime::fromMSecsSinceEpoch(static_cast<qint64>(msecs), Qt::LocalTime);
+    return static_cast<qint64>(std::isnan(msecs) ? 0 : std::clamp(msecs, -msecsLimit, msecsLimit));
+}
+
+QDateTime systemLocalTime(qint64 msecs) {
+    return QDateTime::fromMSecsSinceEpoch(msecs, Qt::LocalTime);
+}
+
+void appendDigits(QString& text, int value, int width) {
+    for (int divisor = width == 4 ? 1000 : 10; divisor > 0; divisor /= 10) {
+        text.append(QChar(u'0' + value / divisor % 10));
+    }
+}
+
+QString isoText(QDate date, QTime time, int offsetSeconds) {
+    const int hour12 = time.hour() % 12 == 0 ? 12 : time.hour() % 12;
+    const int offsetMinutes = std::abs(offsetSeconds) / 60;
+    QString text;
+    text.reserve(24);
+    if (date.year() >= 0 && date.year() <= 9999) {
+        appendDigits(text, date.year(), 4);
+        text.append(u'-');
+        appendDigits(text, date.month(), 2);
+        text.append(u'-');
+        appendDigits(text, date.day(), 2);
+    } else {
+        text.append(date.toString(QStringLiteral("yyyy-MM-dd")));
+    }
+    text.append(u'T');
+    appendDigits(text, hour12, 2);
+    text.append(u':');
+    appendDigits(text, time.minute(), 2);
+    text.append(u':');
+    appendDigits(text, time.second(), 2);
+    text.append(offsetSeconds < 0 ? u'-' : u'+');
+    appendDigits(text, offsetMinutes / 60, 2);
+    appendDigits(text, offsetMinutes % 60, 2);
+    return text;
+}
+
+QString joined(const QString& date, const QString& time) {
+    return date + QStringLiteral(", ") + time;
 }
 
 } // namespace
@@ -77,24 +122,47 @@ std::int64_t compareVersions(QStringView first, QStringView second) {
 }
 
 QString getDisplayDateISO8601(Date date) {
-    const QDateTime dt = localDateTime(date);
-    const QTime time = dt.time();
-    const int hour12 = time.hour() % 12 == 0 ? 12 : time.hour() % 12;
-    const int offsetMinutes = dt.offsetFromUtc() / 60;
-    const int absOffset = std::abs(offsetMinutes);
-    return dt.date().toString(QStringLiteral("yyyy-MM-dd")) +
-           QStringLiteral("T%1:%2:%3%4%5%6")
-               .arg(hour12, 2, 10, QChar(u'0'))
-               .arg(time.minute(), 2, 10, QChar(u'0'))
-               .arg(time.second(), 2, 10, QChar(u'0'))
-               .arg(QChar(offsetMinutes < 0 ? u'-' : u'+'))
-               .arg(absOffset / 60, 2, 10, QChar(u'0'))
-               .arg(absOffset % 60, 2, 10, QChar(u'0'));
+    const QDateTime dt = systemLocalTime(unixMsecs(date));
+    return isoText(dt.date(), dt.time(), dt.offsetFromUtc());
 }
 
 QString getLocalDateTime(Date date) {
-    const QDateTime dt = localDateTime(date);
+    const QDateTime dt = systemLocalTime(unixMsecs(date));
     const QLocale locale;
-    return locale.toString(dt.date(), QLocale::ShortFormat) + QStringLiteral(", ") +
-           locale.toString(dt.time(), QLocale::ShortFormat);
+    return joined(locale.toString(dt.date(), QLocale::ShortFormat),
+                  locale.toString(dt.time(), QLocale::ShortFormat));
+}
+
+DateTexts::DateTexts()
+    : dateFormat_(locale_.dateFormat(QLocale::ShortFormat))
+    , timeFormat_(locale_.timeFormat(QLocale::ShortFormat)) {}
+
+DateTexts::LocalTime DateTexts::local(Date date) {
+    const qint64 msecs = unixMsecs(date);
+    const qint64 day = msecs >= 0 ? msecs / msecsPerDay : (msecs + 1) / msecsPerDay - 1;
+    auto offset = dayOffsets_.constFind(day);
+    if (offset == dayOffsets_.constEnd()) {
+        const int first = systemLocalTime(day * msecsPerDay).offsetFromUtc();
+        const int last = systemLocalTime((day + 1) * msecsPerDay - 1).offsetFromUtc();
+        offset = dayOffsets_.insert(day, first == last ? std::optional(first) : std::nullopt);
+    }
+    if (!*offset) {
+        // The clocks change that day: ask for every time.
+        const QDateTime dt = systemLocalTime(msecs);
+        return {dt.date(), dt.time(), dt.offsetFromUtc()};
+    }
+    const int offsetSeconds = **offset;
+    const QDateTime shifted =
+        QDateTime::fromMSecsSinceEpoch(msecs + qint64{offsetSeconds} * 1000, Qt::UTC);
+    return {shifted.date(), shifted.time(), offsetSeconds};
+}
+
+QString DateTexts::displayDateISO8601(Date date) {
+    const LocalTime t = local(date);
+    return isoText(t.date, t.time, t.offsetSeconds);
+}
+
+QString DateTexts::localDateTime(Date date) {
+    const LocalTime t = local(date);
+    return joined(locale_.toString(t.date, dateFormat_), locale_.toString(t.time, timeFormat_));
 }

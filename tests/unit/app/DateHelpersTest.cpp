@@ -1,37 +1,11 @@
 #include "support/DateHelpers.h"
+#include "tests/support/TimeZone.h"
 
 #include <QLocale>
 
 #include <gtest/gtest.h>
 
-#include <ctime>
-
 namespace {
-
-// Sets TZ for the life of the object.
-class TimeZone {
-public:
-    explicit TimeZone(const char* tz)
-        : previous(qgetenv("TZ"))
-        , hadPrevious(qEnvironmentVariableIsSet("TZ")) {
-        qputenv("TZ", tz);
-        tzset();
-    }
-    ~TimeZone() {
-        if (hadPrevious) {
-            qputenv("TZ", previous);
-        } else {
-            qunsetenv("TZ");
-        }
-        tzset();
-    }
-    TimeZone(const TimeZone&) = delete;
-    TimeZone& operator=(const TimeZone&) = delete;
-
-private:
-    QByteArray previous;
-    bool hadPrevious;
-};
 
 // 2021-03-03 14:05:09 UTC.
 constexpr double march3rd1405Utc = 1614780309.0;
@@ -114,4 +88,37 @@ TEST(LocalDateTime, FollowsTheLocale) {
     QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
     EXPECT_EQ(getLocalDateTime(date), QStringLiteral("03.03.21, 14:05"));
     QLocale::setDefault(QLocale::system());
+}
+
+class DateTextsTest : public testing::TestWithParam<const char*> {};
+
+// The table's fast formatter answers exactly what the two functions answer, on every day,
+// including the days the clocks change (30 minutes on Lord Howe Island).
+TEST_P(DateTextsTest, AnswersWhatTheFunctionsAnswer) {
+    TimeZone tz(GetParam());
+    for (const auto& locale : {QLocale(QLocale::English, QLocale::UnitedStates),
+                               QLocale(QLocale::German, QLocale::Germany), QLocale::c()}) {
+        QLocale::setDefault(locale);
+        DateTexts texts;
+        // Two years in steps that visit every time of day.
+        for (double t = 1609459200; t < 1672531200; t += 4441.7) {
+            const Date date = Date::fromUnixSeconds(t);
+            ASSERT_EQ(texts.displayDateISO8601(date), getDisplayDateISO8601(date)) << t;
+            ASSERT_EQ(texts.localDateTime(date), getLocalDateTime(date)) << t;
+        }
+    }
+    QLocale::setDefault(QLocale::system());
+}
+
+INSTANTIATE_TEST_SUITE_P(Zones, DateTextsTest,
+                         testing::Values("UTC0", "Europe/Berlin", "Australia/Lord_Howe",
+                                         "America/St_Johns", "<-0330>3:30"));
+
+TEST(DateTexts, DatesFarOutsideTheCalendarStillGiveATextOfTheirShape) {
+    TimeZone tz("UTC0");
+    DateTexts texts;
+    for (const double seconds : {1e300, -1e300, 1e15}) {
+        EXPECT_EQ(texts.displayDateISO8601(Date{seconds}), getDisplayDateISO8601(Date{seconds}));
+        EXPECT_FALSE(texts.localDateTime(Date{seconds}).isEmpty());
+    }
 }

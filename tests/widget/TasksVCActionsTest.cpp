@@ -1,0 +1,217 @@
+// The edit area and the actions on the selected rows: their effect on the table, the panel
+// and the store, and taking them back.
+#include "TasksVCFixture.h"
+#include "support/NamedColors.h"
+
+#include <QContextMenuEvent>
+#include <QLineEdit>
+#include <QMenu>
+
+namespace {
+
+constexpr double hour = 3600;
+
+// Answers the next edit alert once it is up with the keyboard in its field: `look` sees it,
+// then OK after typing `text`, or Cancel without one.
+void answerEditAlert(std::optional<QString> text, std::function<void(QWidget*, QLineEdit*)> look) {
+    auto* poll = new QTimer;
+    QObject::connect(poll, &QTimer::timeout, [poll, text, look] {
+        QWidget* alert = QApplication::activeModalWidget();
+        auto* field = alert ? alert->findChild<QLineEdit*>("editField") : nullptr;
+        if (field && field->hasFocus()) {
+            poll->deleteLater();
+            poll->stop();
+            look(alert, field);
+            field->setText(text.value_or(field->text()));
+            for (QPushButton* b : alert->findChildren<QPushButton*>()) {
+                if (b->text() == (text ? "OK" : "Cancel")) {
+                    b->click();
+                }
+            }
+        }
+    });
+    poll->start(5);
+}
+
+} // namespace
+
+// Selected rows; then the Done button's enabled state and title (none: whatever it was), and
+// whether Edit and Unsnooze are enabled.
+using EditAreaCase = std::tuple<std::vector<int>, bool, const char*, bool, bool>;
+
+class TasksVCEditAreaTest : public TasksVCTest, public testing::WithParamInterface<EditAreaCase> {};
+
+TEST_P(TasksVCEditAreaTest, FollowsTheSelection) {
+    const auto& [rows, doneEnabled, doneTitle, editEnabled, unsnoozeEnabled] = GetParam();
+    // Rows: open, done, three snoozed, done.
+    open({makeTask("open", 1), makeDone(makeTask("done", 2), 2),
+          makeSnoozed("s1", 3, Date{startTime + hour}),
+          makeSnoozed("s2", 4, Date{startTime + hour}),
+          makeSnoozed("s3", 5, Date{startTime + hour}), makeDone(makeTask("done too", 6), 6)});
+    EXPECT_FALSE(editStack()->isVisible());
+    select(rows);
+    EXPECT_TRUE(editStack()->isVisible() && list->findChild<QLabel*>("taskLabel")->isVisible());
+    EXPECT_EQ(std::tuple(listButton("doneButton")->isEnabled(),
+                         listButton("editButton")->isEnabled(),
+                         listButton("unSnoozeButton")->isEnabled()),
+              std::tuple(doneEnabled, editEnabled, unsnoozeEnabled));
+    if (doneTitle) {
+        EXPECT_EQ(listButton("doneButton")->text(), doneTitle);
+    }
+    select({});
+    EXPECT_FALSE(editStack()->isVisible());
+}
+
+INSTANTIATE_TEST_SUITE_P(Selections, TasksVCEditAreaTest,
+                         testing::Values(EditAreaCase({0}, true, "Done", true, false),
+                                         EditAreaCase({1}, true, "Not Done", true, false),
+                                         EditAreaCase({2}, true, "Done", true, true),
+                                         EditAreaCase({0, 1}, false, nullptr, false, false),
+                                         EditAreaCase({2, 3, 4}, true, "Done", false, true),
+                                         EditAreaCase({0, 2, 3, 4}, true, "Done", false, false),
+                                         EditAreaCase({1, 5}, true, "Not Done", false, false)));
+
+TEST_F(TasksVCTest, DoneTogglesUnsnoozesAndReselectsTheSameRows) {
+    open({makeSnoozed("A", 1, Date{startTime + hour}), makeTask("B", 2),
+          makeDone(makeTask("C", 3), startTime - hour)});
+    list->mouseDownInHeaderOf(3);
+    list->mouseDownInHeaderOf(3); // completion time descending: A B C
+    select({0});
+    QTest::mouseClick(listButton("doneButton"), Qt::LeftButton);
+    // A is now the latest done task: B moved onto row 0, which is selected again.
+    EXPECT_EQ(rowNames(), QStringList({"B", "A", "C"}));
+    EXPECT_EQ(selectedRows(), std::vector<int>{0});
+    const Task stored = DBManager::getTaskList()[0];
+    EXPECT_EQ(std::tuple(stored.isDone, stored.doneDate, stored.isSnoozed, stored.snoozedUntil),
+              std::tuple(true, std::optional(now), false, std::optional<Date>()));
+    EXPECT_EQ(board().currentTaskItem()->name, "B");
+
+    select({1});
+    EXPECT_EQ(listButton("doneButton")->text(), "Not Done");
+    QTest::mouseClick(listButton("doneButton"), Qt::LeftButton);
+    EXPECT_FALSE(DBManager::getTaskList()[0].isDone || DBManager::getTaskList()[0].doneDate);
+    EXPECT_EQ(board().currentTaskItem()->name, "A") << "a candidate for the panel again";
+}
+
+TEST_F(TasksVCTest, EditAlertCutsTheTextAndCancelKeepsIt) {
+    open({makeTask("first", 1), makeTask("second", 2)});
+    select({1});
+    bool seen = false;
+    answerEditAlert(QString(150, u'x'), [&seen](QWidget* alert, QLineEdit* field) {
+        seen = true;
+        const QRect screen = QGuiApplication::screens().front()->geometry();
+        EXPECT_EQ(std::tuple(field->text(), field->size(), alert->pos()),
+                  std::tuple(QString("second"), QSize(400, 24),
+                             screen.center() + QPoint(1, 1) - QPoint(200, 100)));
+        QStringList texts; // the labels', then the buttons' from left to right
+        for (QLabel* label : alert->findChildren<QLabel*>()) {
+            texts += label->text().isEmpty() ? QStringList() : QStringList{label->text()};
+        }
+        auto buttons = alert->findChildren<QPushButton*>();
+        std::sort(buttons.begin(), buttons.end(), [](auto* a, auto* b) { return a->x() < b->x(); });
+        for (QPushButton* b : buttons) {
+            texts.append(b->text());
+        }
+        EXPECT_EQ(texts, QStringList({"Edit task description", "OK", "Cancel"}));
+    });
+    QTest::mouseClick(listButton("editButton"), Qt::LeftButton);
+    ASSERT_TRUE(seen);
+    EXPECT_EQ(DBManager::getTaskList()[1].name, QString(100, u'x'));
+    EXPECT_EQ(selectedRows(), std::vector<int>{1});
+
+    const QByteArray before = readFile(home.storeFile("tasksData.data"));
+    answerEditAlert(std::nullopt, [](QWidget*, QLineEdit* field) { field->setText("typed"); });
+    list->editAction();
+    EXPECT_EQ(readFile(home.storeFile("tasksData.data")), before);
+}
+
+TEST_F(TasksVCTest, UnsnoozeAndTheDeletes) {
+    open({makeSnoozed("s1", 1, Date{startTime + hour}),
+          makeSnoozed("s2", 2, Date{startTime + hour}), makeDone(makeTask("d1", 3), 3),
+          makeTask("keep", 4), makeDone(makeTask("d2", 5), 5)});
+    select({0, 1});
+    QTest::mouseClick(listButton("unSnoozeButton"), Qt::LeftButton);
+    EXPECT_EQ(selectedRows(), std::vector<int>({0, 1}));
+    for (const Task& t : DBManager::getTaskList()) {
+        EXPECT_FALSE(t.isSnoozed || t.snoozedUntil) << t.name.toStdString();
+    }
+
+    // Not consulted: the selected open task stays, the edit area goes.
+    select({0});
+    QTest::mouseClick(listButton("deleteAllDoneButton"), Qt::LeftButton);
+    EXPECT_EQ(names(DBManager::getTaskList()), QStringList({"s1", "s2", "keep"}));
+    EXPECT_FALSE(editStack()->isVisible());
+    EXPECT_TRUE(selectedRows().empty());
+
+    select({0, 2});
+    QTest::mouseClick(listButton("deleteButton"), Qt::LeftButton);
+    EXPECT_EQ(names(board().tasks()), QStringList{"s2"});
+    EXPECT_FALSE(editStack()->isVisible());
+    select({0});
+    QTest::keyClick(list->windowHandle(), Qt::Key_Delete);
+    EXPECT_TRUE(rowNames().isEmpty());
+    EXPECT_TRUE(DBManager::getTaskList().empty());
+}
+
+TEST_F(TasksVCTest, OnlyTheTrailingEdgeOffersARedDeleteAlsoFromTheMenuKey) {
+    open({makeTask("one", 1), makeTask("two", 2), makeTask("three", 3)});
+    EXPECT_TRUE(list->rowActionsForRow(1, TasksVC::Edge::leading).empty());
+    const auto actions = list->rowActionsForRow(1, TasksVC::Edge::trailing);
+    ASSERT_EQ(actions.size(), 1u);
+    EXPECT_EQ(std::tuple(actions[0].title, actions[0].destructive, actions[0].background),
+              std::tuple(QString("Delete"), true, *NamedColors::color("destructive")));
+    EXPECT_LT(actions[0].background.hueF(), 0.05) << "red";
+
+    table().setCurrentIndex(table().model()->index(2, 1));
+    QStringList offered;
+    QTimer::singleShot(50, [&offered] {
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        ASSERT_TRUE(menu);
+        for (QAction* a : menu->actions()) {
+            offered.append(a->text());
+        }
+        menu->actions().front()->trigger();
+        menu->close();
+    });
+    // The menu key as the desktop delivers it: a keyboard context menu at the current cell.
+    const QPoint at = table().visualRect(table().currentIndex()).center();
+    QContextMenuEvent menuKey(QContextMenuEvent::Keyboard, at, table().mapToGlobal(at));
+    QApplication::sendEvent(&table(), &menuKey);
+    EXPECT_EQ(offered, QStringList{"Delete"});
+    EXPECT_EQ(names(DBManager::getTaskList()), QStringList({"one", "two"}));
+    actions[0].trigger();
+    EXPECT_EQ(rowNames(), QStringList{"one"});
+}
+
+TEST_F(TasksVCTest, ControlZTakesBackTheLastChangesButNotThePanels) {
+    open({makeTask("one", 1), makeTask("two", 2), makeDone(makeTask("three", 3), 3)});
+    select({0});
+    QTest::keyClick(&table(), Qt::Key_Delete);
+    list->deleteAllDoneAction();
+    now = Date{startTime + 10};
+    board().addTask("added in the panel");
+    QTest::keyClick(list, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(names(DBManager::getTaskList()), QStringList({"two", "three", "added in the panel"}));
+    QTest::keyClick(list, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(names(board().tasks()), QStringList({"one", "two", "three", "added in the panel"}));
+    EXPECT_EQ(rowNames(), names(board().tasks()));
+    QTest::keyClick(list, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(board().tasks().size(), 4u) << "nothing more to take back";
+}
+
+TEST_F(TasksVCTest, EveryControlIsNamedAndReachedWithTab) {
+    open({makeTask("one", 1)});
+    select({0});
+    QStringList reached;
+    QWidget* w = &table();
+    do {
+        if (w->isVisible() && (w->focusPolicy() & Qt::TabFocus) && w->window() == list) {
+            EXPECT_FALSE(w->accessibleName().isEmpty()) << w->objectName().toStdString();
+            reached.append(w->objectName());
+        }
+        w = w->nextInFocusChain();
+    } while (w != &table());
+    EXPECT_EQ(reached,
+              QStringList({"tableView", "doneButton", "editButton", "unSnoozeButton",
+                           "deleteButton", "deleteAllDoneButton", "importButton", "exportButton"}));
+}

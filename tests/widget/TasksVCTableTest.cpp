@@ -1,0 +1,169 @@
+// The task list's table: its orders, texts and colours, and how it follows the task model.
+#include "TasksVCFixture.h"
+#include "support/Appearance.h"
+#include "support/NamedColors.h"
+
+#include <QAbstractItemModelTester>
+#include <QDir>
+
+namespace {
+
+constexpr double day = 86400;
+
+// Created in this order; names that tell code-point order from UTF-16 order and from the
+// order of unnormalised text.
+std::vector<Task> sortSample(double now) {
+    return {makeSnoozed("b", 10, Date{now + 300}),     makeDone(makeTask("B", 20), now - 50),
+            makeSnoozed("a", 30, Date{now + 100}),     makeTask(QStringLiteral("e\u0301"), 40),
+            makeDone(makeTask("f", 50), now - 10),     makeTask(QStringLiteral("\uFB01"), 60),
+            makeTask(QStringLiteral("\U0001D49C"), 70)};
+}
+
+// A column, the direction, and the names in the order shown (in NFC, space-separated).
+using SortCase = std::tuple<int, bool, const char*>;
+
+} // namespace
+
+class TasksVCSortTest : public TasksVCTest, public testing::WithParamInterface<SortCase> {};
+
+// Reached by clicks on the titles: a first click sorts a column ascending, the next flips it.
+TEST_P(TasksVCSortTest, HeaderClicksGiveThePartsOrderAndTheIndicator) {
+    const auto& [column, ascending, order] = GetParam();
+    open(sortSample(startTime));
+    if (column != 0) {
+        clickHeader(column);
+    }
+    if (!ascending) {
+        clickHeader(column);
+    }
+    EXPECT_EQ(rowNames().join(u' ').normalized(QString::NormalizationForm_C),
+              QString::fromUtf8(order));
+    const QHeaderView* header = table().horizontalHeader();
+    EXPECT_EQ(std::tuple(list->sortColumn(), list->ascending(), header->sortIndicatorSection(),
+                         header->sortIndicatorOrder()),
+              std::tuple(column, ascending, column,
+                         ascending ? Qt::AscendingOrder : Qt::DescendingOrder));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Columns, TasksVCSortTest,
+    testing::Values(SortCase(0, true, "b B a é f ﬁ 𝒜"), SortCase(0, false, "𝒜 ﬁ f é a B b"),
+                    SortCase(1, true, "B a b f é ﬁ 𝒜"), SortCase(1, false, "𝒜 ﬁ é f b a B"),
+                    // Dated first, then the undated ones in reverse stored order.
+                    SortCase(2, true, "a b 𝒜 ﬁ f é B"), SortCase(2, false, "B é f ﬁ 𝒜 b a"),
+                    SortCase(3, true, "B f 𝒜 ﬁ é a b"), SortCase(3, false, "b a é ﬁ 𝒜 f B")));
+
+TEST_F(TasksVCTest, RowTextsAndIsoTexts) {
+    TimeZone cet("CET-1");
+    // 14:05:09 local time on 3 March 2021; no longer snoozed, but still carrying its end.
+    Task t =
+        makeDone(makeTask("report", Date::fromUnixSeconds(1614776709).secondsSinceReferenceDate),
+                 Date::fromUnixSeconds(1614790000).secondsSinceReferenceDate);
+    t.snoozedUntil = Date::fromUnixSeconds(1614780000);
+    open({t});
+    const FormattedTask f = list->formattedTask(0);
+    EXPECT_EQ(f.name, "report");
+    EXPECT_EQ(f.created, getLocalDateTime(t.created));
+    EXPECT_TRUE(f.created.startsWith("3/3/21, 2:05")) << f.created.toStdString();
+    EXPECT_EQ(std::tuple(f.isSnoozed, f.snoozedUntil, f.isDone, f.doneDate),
+              std::tuple(QString("No"), QString(), QString("Yes"), getLocalDateTime(*t.doneDate)));
+    EXPECT_EQ(std::tuple(f.createdISO, f.snoozedISO, f.doneISO),
+              std::tuple(QString("2021-03-03T02:05:09+0100"), QString("2021-03-03T03:00:00+0100"),
+                         QString("2021-03-03T05:46:40+0100")));
+    EXPECT_EQ(QStringList({cell(0, 0), cell(0, 1), cell(0, 2), cell(0, 3)}),
+              QStringList({f.created, f.name, "", f.doneDate}));
+}
+
+TEST_F(TasksVCTest, CellColoursFollowTheTaskAndTheAppearance) {
+    open({makeTask("plain", 1), makeSnoozed("later", 2, Date{startTime + day}),
+          makeDone(makeSnoozed("both", 3, Date{startTime + day}), 3)});
+    for (const auto scheme : {Appearance::Scheme::Light, Appearance::Scheme::Dark}) {
+        Appearance::shared().setPortalScheme(scheme);
+        const char* names[] = {"task", "taskSnoozed", "taskDone"};
+        for (int cell = 0; cell < 12; ++cell) {
+            EXPECT_EQ(table().model()->index(cell / 4, cell % 4).data(Qt::ForegroundRole),
+                      QBrush(*NamedColors::color(names[cell / 4], scheme)));
+        }
+    }
+    Appearance::shared().setPortalScheme(std::nullopt);
+}
+
+TEST_F(TasksVCTest, SelectedRowsWriteTheirIndexWhenDrawn) {
+    open({makeTask("one", 1), makeTask("two", 2), makeTask("three", 3)});
+    select({1});
+    testing::internal::CaptureStdout();
+    table().viewport()->repaint();
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "1\n1\n1\n1\n");
+}
+
+TEST_F(TasksVCTest, FollowsThePanelAndKeepsTheSelectedTask) {
+    open({makeTask("older", 1), makeTask("newer", 2)});
+    QAbstractItemModelTester tester(table().model(),
+                                    QAbstractItemModelTester::FailureReportingMode::Fatal);
+    list->mouseDownInHeaderOf(0); // newest first
+    select({1});
+    ASSERT_EQ(list->tasks()[1].name, "older");
+    vc().doneAction(button("doneButton"));
+    EXPECT_FALSE(cell(1, 3).isEmpty()) << "the panel's Done shows at once";
+    now = Date{startTime + 5};
+    board().addTask("newest");
+    EXPECT_EQ(rowNames(), QStringList({"newest", "newer", "older"}));
+    EXPECT_EQ(selectedRows(), std::vector<int>{2}) << "the same task stays selected";
+    EXPECT_TRUE(editStack()->isVisible());
+    board().remove({list->tasks()[2].id});
+    EXPECT_TRUE(selectedRows().empty());
+    EXPECT_FALSE(editStack()->isVisible());
+}
+
+TEST_F(TasksVCTest, OneWindowOpensFromTheShortcutAndTheButtonAndStartsAfreshEachTime) {
+    start();
+    const auto shown = [] {
+        QList<TasksVC*> windows;
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            windows += w->isVisible() ? qobject_cast<TasksVC*>(w) : nullptr;
+        }
+        windows.removeAll(nullptr);
+        return windows;
+    };
+    vc().keyTFunction();
+    ASSERT_EQ(shown().size(), 1);
+    QPointer<TasksVC> opened = shown().front();
+    QTest::mouseClick(button("allTasksButton"), Qt::LeftButton);
+    EXPECT_EQ(shown(), QList<TasksVC*>{opened.data()});
+    opened->mouseDownInHeaderOf(2);
+    opened->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(opened.isNull());
+    auto* again = qobject_cast<TasksVC*>(app->windows().open("alltasks"));
+    ASSERT_TRUE(again);
+    EXPECT_EQ(std::pair(again->sortColumn(), again->ascending()), std::pair(0, true));
+}
+
+TEST_F(TasksVCTest, ScreenshotsInLightAndDark) {
+    std::vector<Task> tasks;
+    for (int i = 0; i < 36; ++i) {
+        const Task t = makeTask(QStringLiteral("Task %1: call the plumber about the tap").arg(i),
+                                startTime - (36 - i) * 3600);
+        tasks.push_back(i % 5 == 0   ? makeDone(t, startTime - i * 600)
+                        : i % 4 == 1 ? makeSnoozed(t.name, t.created.secondsSinceReferenceDate,
+                                                   Date{startTime + i * day})
+                                     : t);
+    }
+    open(tasks);
+    select({3, 4});
+    QDir().mkpath(QStringLiteral(SCREENSHOT_DIR));
+    for (const auto& [scheme, file] : {std::pair(Appearance::Scheme::Light, "tasklist-light.png"),
+                                       std::pair(Appearance::Scheme::Dark, "tasklist-dark.png")}) {
+        Appearance::shared().setPortalScheme(scheme);
+        QTest::qWait(50);
+        const QImage image = list->grab().toImage();
+        EXPECT_TRUE(image.save(QStringLiteral(SCREENSHOT_DIR "/") + file));
+        // Beside the date of a plain row (not current, not selected), the table shows its
+        // background.
+        const QPoint blank = table().viewport()->mapTo(
+            list, QPoint(table().columnViewportPosition(0) + table().columnWidth(0) - 4,
+                         table().rowViewportPosition(2) + 1));
+        EXPECT_EQ(image.pixelColor(blank), NamedColors::color("bg", scheme)) << file;
+    }
+    Appearance::shared().setPortalScheme(std::nullopt);
+}
