@@ -1,16 +1,26 @@
 #pragma once
 
+#include "platform/ActionRequest.h"
+
 #include <optional>
 
 // The command-line options, read before anything else happens: --help and --version print
-// and end the run; an unknown option or an argument prints the usage and ends it with
-// status 2. Nothing when the application should start.
+// and end the run; an unknown option, action or argument prints the usage and ends it with
+// status 2; --action names a panel action for the running Quenby.
 namespace CommandLine {
 
-std::optional<int> handle();
+struct Outcome {
+    // Set when the run ends here, with this status.
+    std::optional<int> exitCode;
+    // Set when the run hands an action to the panel.
+    std::optional<ActionRequest> action;
+};
 
-// Whether the arguments ask only for something printed (help, version), which needs no
-// display: the caller then reads them without starting the graphical application.
-bool asksToPrint(int argc, char** argv);
+Outcome handle();
+
+// Whether the arguments ask for something that needs no display (help, version, an action
+// for the running panel): the caller then reads them without starting the graphical
+// application.
+bool needsNoDisplay(int argc, char** argv);
 
 } // namespace CommandLine

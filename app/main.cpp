@@ -1,6 +1,9 @@
+#include "ActionHandOver.h"
 #include "CommandLine.h"
 #include "MainInterface.h"
+#include "PanelActions.h"
 #include "platform/GraphicalSession.h"
+#include "platform/SessionMode.h"
 #include "platform/SingleInstance.h"
 #include "store/PreferenceStore.h"
 #include "support/Console.h"
@@ -12,17 +15,19 @@
 
 int main(int argc, char** argv) {
     QCoreApplication::setApplicationName(QStringLiteral("Quenby"));
-    if (CommandLine::asksToPrint(argc, argv)) {
-        const QCoreApplication printing(argc, argv);
-        return CommandLine::handle().value_or(0);
+    if (CommandLine::needsNoDisplay(argc, argv)) {
+        const QCoreApplication withoutDisplay(argc, argv);
+        const CommandLine::Outcome outcome = CommandLine::handle();
+        return outcome.action ? handOverAction(*outcome.action) : outcome.exitCode.value_or(0);
     }
+    choosePlatformForSession();
     if (const auto missing = missingGraphicalSession()) {
         Console::printLine(QStringLiteral("Quenby needs a graphical session: ") + *missing);
         return 1;
     }
     QApplication app(argc, argv);
     QApplication::setDesktopFileName(QStringLiteral("app.quenby.Quenby"));
-    if (const auto exitCode = CommandLine::handle()) {
+    if (const auto exitCode = CommandLine::handle().exitCode) {
         return *exitCode;
     }
     // The panel is a tool window; the application lives until Quit.
@@ -43,12 +48,19 @@ int main(int argc, char** argv) {
     }
     // This process alone holds the store now: what a killed write left there is stale.
     store.removeLeftovers();
+    if (const auto mode =
+            sessionMode(SessionEnvironment::current(), QGuiApplication::platformName())) {
+        Console::printLine(describe(*mode));
+    }
 
     // Before any window is built, so that every window finds the typefaces.
     Fonts::registerApplicationFonts();
     MainInterface mainInterface;
     QObject::connect(&instance, &SingleInstance::activationRequested, [&mainInterface] {
         mainInterface.viewController().activateApplication(ViewController::Activation::TakeFocus);
+    });
+    instance.setActionHandler([&mainInterface](const ActionRequest& request) {
+        return PanelActions::run(mainInterface.viewController(), request);
     });
     mainInterface.launch();
     QTimer::singleShot(0, &releaseFreedMemory);

@@ -19,7 +19,11 @@ namespace {
 
 const QByteArray activateRequest = QByteArrayLiteral("activate\n");
 // A first process may hold the lock but not listen yet; a later launch waits this long.
-constexpr int connectPatienceMs = 2000;
+constexpr std::chrono::milliseconds connectPatience{2000};
+// The panel answers once the action has run.
+constexpr int replyPatienceMs = 10000;
+// Requests and answers are single lines; a longer one is cut here.
+constexpr qint64 longestRequest = 64 * 1024;
 
 // Where the lock lives: a folder that only this user can write, so that nobody else can
 // take, replace or jam it.
@@ -104,30 +108,67 @@ void SingleInstance::readRequest() {
     while (QLocalSocket* socket = server_->nextPendingConnection()) {
         connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
         connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
-            if (socket->canReadLine() && socket->readLine() == activateRequest) {
-                emit activationRequested();
+            if (!socket->canReadLine() && socket->bytesAvailable() < longestRequest) {
+                return; // the rest of the line is on its way
             }
+            const QByteArray line = socket->readLine(longestRequest);
+            if (line == activateRequest) {
+                emit activationRequested();
+            } else if (const auto request = ActionRequest::decoded(line);
+                       request && actionHandler_) {
+                socket->write(actionHandler_(*request).encoded());
+            }
+            // Leaves once the answer is written.
             socket->disconnectFromServer();
         });
     }
 }
 
-bool SingleInstance::notifyRunning() const {
+void SingleInstance::release() {
+    server_.reset();
+    lock_.reset();
+}
+
+std::unique_ptr<QLocalSocket>
+SingleInstance::connectToRunning(std::chrono::milliseconds patience) const {
     if (socketPath_.isEmpty()) {
-        return false;
+        return nullptr;
     }
     QElapsedTimer waited;
     waited.start();
     do {
-        QLocalSocket socket;
-        socket.connectToServer(socketPath_);
-        if (socket.waitForConnected(500)) {
-            socket.write(activateRequest);
-            const bool sent = socket.waitForBytesWritten(1000);
-            socket.waitForDisconnected(1000);
-            return sent;
+        auto socket = std::make_unique<QLocalSocket>();
+        socket->connectToServer(socketPath_);
+        if (socket->waitForConnected(500)) {
+            return socket;
         }
         QThread::msleep(50);
-    } while (waited.elapsed() < connectPatienceMs);
-    return false;
+    } while (waited.elapsed() < patience.count());
+    return nullptr;
+}
+
+bool SingleInstance::notifyRunning() const {
+    const std::unique_ptr<QLocalSocket> socket = connectToRunning(connectPatience);
+    if (!socket) {
+        return false;
+    }
+    socket->write(activateRequest);
+    const bool sent = socket->waitForBytesWritten(1000);
+    socket->waitForDisconnected(1000);
+    return sent;
+}
+
+std::optional<ActionReply> SingleInstance::sendAction(const ActionRequest& request,
+                                                      std::chrono::milliseconds patience) const {
+    const std::unique_ptr<QLocalSocket> socket = connectToRunning(patience);
+    if (!socket) {
+        return std::nullopt;
+    }
+    socket->write(request.encoded());
+    if (!socket->waitForBytesWritten(1000)) {
+        return std::nullopt;
+    }
+    while (!socket->canReadLine() && socket->waitForReadyRead(replyPatienceMs)) {
+    }
+    return ActionReply::decoded(socket->readLine(longestRequest));
 }

@@ -55,7 +55,8 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(OptionCase{{"--version"}, 0, version, ""}, OptionCase{{"-v"}, 0, version, ""},
                     OptionCase{{"--help"}, 0, "Usage: ", ""}, OptionCase{{"-h"}, 0, "Usage: ", ""},
                     OptionCase{{"--bogus"}, 2, "", "Unknown option 'bogus'.\nUsage: "},
-                    OptionCase{{"stray"}, 2, "", "Unexpected argument 'stray'.\nUsage: "}));
+                    OptionCase{{"stray"}, 2, "", "Unexpected argument 'stray'.\nUsage: "},
+                    OptionCase{{"--action", "undo"}, 2, "", "Unknown action 'undo'; the actions"}));
 
 // Without a display, help still prints, and a start says what is missing instead of
 // letting Qt abort.

@@ -1,0 +1,21 @@
+#pragma once
+
+#include "platform/ActionRequest.h"
+#include "store/ShortcutAction.h"
+
+#include <QStringList>
+
+class ViewController;
+
+// The panel's shortcut actions by the names the command line gives them
+// (`quenby --action done`), for desktops where the application cannot have global
+// shortcuts of its own and the user binds these commands instead.
+namespace PanelActions {
+
+QStringList names();
+
+// Runs `request` on the panel as its shortcut would, except that an add with a text adds
+// that text at once. Says what it did, or why it did nothing.
+ActionReply run(ViewController& panel, const ActionRequest& request);
+
+} // namespace PanelActions

@@ -1,0 +1,62 @@
+#include "platform/ActionRequest.h"
+
+#include <QList>
+
+namespace {
+
+// Every field is percent-encoded, so texts with spaces or line breaks keep to one line.
+QByteArray line(const QList<QByteArray>& fields) {
+    QByteArray joined;
+    for (const QByteArray& field : fields) {
+        joined += (joined.isEmpty() ? "" : " ") + field.toPercentEncoding();
+    }
+    return joined + '\n';
+}
+
+// The fields of a line that starts with `tag` and has `count` fields in all.
+std::optional<QList<QByteArray>> fields(const QByteArray& line, const QByteArray& tag,
+                                        qsizetype count) {
+    if (!line.endsWith('\n')) {
+        return std::nullopt;
+    }
+    QList<QByteArray> parts = line.chopped(1).split(' ');
+    if (parts.size() != count || parts.constFirst() != tag) {
+        return std::nullopt;
+    }
+    for (QByteArray& part : parts) {
+        part = QByteArray::fromPercentEncoding(part);
+    }
+    return parts;
+}
+
+const QByteArray actionTag = QByteArrayLiteral("action");
+const QByteArray doneTag = QByteArrayLiteral("done");
+const QByteArray refusedTag = QByteArrayLiteral("refused");
+
+} // namespace
+
+QByteArray ActionRequest::encoded() const {
+    return line({actionTag, name.toUtf8(), text.toUtf8(), activationToken});
+}
+
+std::optional<ActionRequest> ActionRequest::decoded(const QByteArray& line) {
+    const auto parts = fields(line, actionTag, 4);
+    if (!parts) {
+        return std::nullopt;
+    }
+    return ActionRequest{QString::fromUtf8(parts->at(1)), QString::fromUtf8(parts->at(2)),
+                         parts->at(3)};
+}
+
+QByteArray ActionReply::encoded() const {
+    return line({done ? doneTag : refusedTag, message.toUtf8()});
+}
+
+std::optional<ActionReply> ActionReply::decoded(const QByteArray& line) {
+    for (const bool done : {true, false}) {
+        if (const auto parts = fields(line, done ? doneTag : refusedTag, 2)) {
+            return ActionReply{done, QString::fromUtf8(parts->at(1))};
+        }
+    }
+    return std::nullopt;
+}

@@ -1,0 +1,30 @@
+// Action requests and answers keep to one line whatever their texts hold; other lines are
+// neither.
+#include "platform/ActionRequest.h"
+
+#include <gtest/gtest.h>
+
+TEST(ActionRequest, AnyTextSurvivesTheLine) {
+    const ActionRequest sent{"add", "Buy milk\nand  eggs 100% «now» %20 ", "token-1"};
+    const QByteArray line = sent.encoded();
+    EXPECT_EQ(line.count('\n'), 1);
+    const auto received = ActionRequest::decoded(line);
+    ASSERT_TRUE(received);
+    EXPECT_EQ(std::tie(received->name, received->text, received->activationToken),
+              std::tie(sent.name, sent.text, sent.activationToken));
+    for (const ActionReply& reply : {ActionReply{true, "Done: a b"}, ActionReply{false, "n\n"}}) {
+        const auto back = ActionReply::decoded(reply.encoded());
+        ASSERT_TRUE(back);
+        EXPECT_EQ(std::tie(back->done, back->message), std::tie(reply.done, reply.message));
+    }
+}
+
+TEST(ActionRequest, OnlyWholeActionLinesAreRequests) {
+    EXPECT_TRUE(ActionRequest::decoded("action done  \n"));
+    for (const char* line :
+         {"activate\n", "action done  ", "action done   x\n", "done x  \n", ""}) {
+        EXPECT_FALSE(ActionRequest::decoded(line)) << line;
+    }
+    EXPECT_FALSE(ActionReply::decoded("done a b\n"));
+    EXPECT_FALSE(ActionReply::decoded("maybe a\n"));
+}
