@@ -28,6 +28,9 @@ public:
         QFile props(collection + QStringLiteral("/.Radicale.props"));
         EXPECT_TRUE(props.open(QIODevice::WriteOnly));
         props.write(R"({"tag": "VCALENDAR", "C:supported-calendar-component-set": "VTODO"})");
+        QFile users(dir_.filePath(QStringLiteral("users")));
+        EXPECT_TRUE(users.open(QIODevice::WriteOnly));
+        users.write("test:secret\n");
     }
     ~Radicale() { stop(); }
 
@@ -36,7 +39,10 @@ public:
                       {QStringLiteral("--config"), QString(), QStringLiteral("--server-hosts"),
                        QStringLiteral("127.0.0.1:%1").arg(port_),
                        QStringLiteral("--storage-filesystem-folder"), dir_.path(),
-                       QStringLiteral("--auth-type"), QStringLiteral("none")});
+                       QStringLiteral("--auth-type"), QStringLiteral("htpasswd"),
+                       QStringLiteral("--auth-htpasswd-filename"),
+                       dir_.filePath(QStringLiteral("users")),
+                       QStringLiteral("--auth-htpasswd-encryption"), QStringLiteral("plain")});
         for (int i = 0; i < 100; ++i) {
             QTcpSocket socket;
             socket.connectToHost(QHostAddress::LocalHost, port_);
@@ -51,10 +57,9 @@ public:
         server_.kill();
         server_.waitForFinished();
     }
-    CalDavClient client() const {
+    CalDavClient client(const QString& password = QStringLiteral("secret")) const {
         return CalDavClient(QUrl(QStringLiteral("http://127.0.0.1:%1/test/tasks/").arg(port_)),
-                            {QStringLiteral("test"), QStringLiteral("secret")},
-                            std::chrono::seconds(5));
+                            {QStringLiteral("test"), password}, std::chrono::seconds(5));
     }
 
 private:
@@ -172,6 +177,8 @@ TEST_F(RadicaleSync, AnInterruptedSyncNeitherLosesNorDuplicates) {
     EXPECT_NE(a.sync(server.client(), 150), QString());
     EXPECT_EQ(a.tasks.size(), 2u);
     server.start();
+    EXPECT_EQ(a.sync(server.client(QStringLiteral("wrong")), 160),
+              QStringLiteral("wrong user name or password"));
     EXPECT_EQ(a.sync(server.client(), 200), QString());
     EXPECT_EQ(b.sync(server.client(), 300), QString());
     EXPECT_EQ(names(b.tasks), names(a.tasks));
