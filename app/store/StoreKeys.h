@@ -13,5 +13,7 @@ inline const QString launchOnStartup = QStringLiteral("launchOnStartup");
 inline const QString startupSet = QStringLiteral("startupSet");
 inline const QString tutorialsAdded = QStringLiteral("tutorialsAdded");
 inline const QString panelOrigin = QStringLiteral("panelOrigin");
+// The CalDAV sync's token, ETags and last synced form of each task.
+inline const QString syncState = QStringLiteral("syncState");
 
 } // namespace StoreKeys

@@ -1,0 +1,188 @@
+#include "Builders.h"
+#include "store/PreferenceStore.h"
+#include "sync/SyncEngine.h"
+#include "sync/VTodo.h"
+
+#include <QDir>
+#include <QProcess>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTemporaryDir>
+#include <QThread>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// A Radicale of its own on loopback, storing in a temporary folder, with one task
+// collection for the user "test".
+class Radicale {
+public:
+    Radicale() {
+        QTcpServer probe;
+        probe.listen(QHostAddress::LocalHost);
+        port_ = probe.serverPort();
+        probe.close();
+        const QString collection = dir_.path() + QStringLiteral("/collection-root/test/tasks");
+        QDir().mkpath(collection);
+        QFile props(collection + QStringLiteral("/.Radicale.props"));
+        EXPECT_TRUE(props.open(QIODevice::WriteOnly));
+        props.write(R"({"tag": "VCALENDAR", "C:supported-calendar-component-set": "VTODO"})");
+        QFile users(dir_.filePath(QStringLiteral("users")));
+        EXPECT_TRUE(users.open(QIODevice::WriteOnly));
+        users.write("test:secret\n");
+    }
+    ~Radicale() { stop(); }
+
+    void start() {
+        server_.start(QStringLiteral("radicale"),
+                      {QStringLiteral("--config"), QString(), QStringLiteral("--server-hosts"),
+                       QStringLiteral("127.0.0.1:%1").arg(port_),
+                       QStringLiteral("--storage-filesystem-folder"), dir_.path(),
+                       QStringLiteral("--auth-type"), QStringLiteral("htpasswd"),
+                       QStringLiteral("--auth-htpasswd-filename"),
+                       dir_.filePath(QStringLiteral("users")),
+                       QStringLiteral("--auth-htpasswd-encryption"), QStringLiteral("plain")});
+        for (int i = 0; i < 100; ++i) {
+            QTcpSocket socket;
+            socket.connectToHost(QHostAddress::LocalHost, port_);
+            if (socket.waitForConnected(100)) {
+                return;
+            }
+            QThread::msleep(100);
+        }
+        ADD_FAILURE() << "radicale did not start: " << server_.readAllStandardError().toStdString();
+    }
+    void stop() {
+        server_.kill();
+        server_.waitForFinished();
+    }
+    CalDavClient client(const QString& password = QStringLiteral("secret")) const {
+        return CalDavClient(QUrl(QStringLiteral("http://127.0.0.1:%1/test/tasks/").arg(port_)),
+                            {QStringLiteral("test"), password}, std::chrono::seconds(5));
+    }
+
+private:
+    QTemporaryDir dir_;
+    quint16 port_ = 0;
+    QProcess server_;
+};
+
+// One machine: its task list and a store of its own for the sync state.
+struct Device {
+    QTemporaryDir dir;
+    PreferenceStore store{dir.path()};
+    std::vector<Task> tasks;
+
+    QString sync(CalDavClient client, double at) {
+        const SyncEngine::Outcome out =
+            SyncEngine::run(client, tasks, SyncState::load(store), Date{at});
+        tasks = out.tasks.value_or(tasks);
+        EXPECT_TRUE(out.state.save(store));
+        return out.failure;
+    }
+    Task& named(const QString& name) {
+        const auto it =
+            std::find_if(tasks.begin(), tasks.end(), [&](const Task& t) { return t.name == name; });
+        EXPECT_NE(it, tasks.end()) << name.toStdString();
+        return it == tasks.end() ? missing : *it;
+    }
+    // What a failed lookup hands out, so that the test goes on failing instead of crashing.
+    Task missing;
+};
+
+QStringList names(const std::vector<Task>& tasks) {
+    QStringList list;
+    for (const Task& t : tasks) {
+        list.append(t.name + (t.isDone ? QStringLiteral(" (done)") : QString()) +
+                    (t.isSnoozed ? QStringLiteral(" (snoozed)") : QString()));
+    }
+    list.sort();
+    return list;
+}
+
+class RadicaleSync : public testing::Test {
+protected:
+    void SetUp() override { server.start(); }
+    Radicale server;
+    Device a;
+    Device b;
+};
+
+TEST_F(RadicaleSync, ChangesOnEitherSideReachTheOther) {
+    a.tasks = {makeTask(QStringLiteral("Pay rent"), 10), makeTask(QStringLiteral("Call mum"), 11),
+               makeTask(QStringLiteral("Water plants"), 12),
+               makeTutorial(QStringLiteral("hint"), 1)};
+    EXPECT_EQ(a.sync(server.client(), 100), QString());
+    EXPECT_EQ(b.sync(server.client(), 110), QString());
+    EXPECT_EQ(names(b.tasks), QStringList({QStringLiteral("Call mum"), QStringLiteral("Pay rent"),
+                                           QStringLiteral("Water plants")}));
+
+    b.named(QStringLiteral("Pay rent")).name = QStringLiteral("Pay the rent");
+    b.named(QStringLiteral("Call mum")).isDone = true;
+    a.named(QStringLiteral("Pay rent")).isSnoozed = true;
+    a.tasks.erase(a.tasks.begin() + 2);
+    for (Device* d : {&b, &a, &b}) {
+        EXPECT_EQ(d->sync(server.client(), 200), QString());
+    }
+    const QStringList expected{QStringLiteral("Call mum (done)"),
+                               QStringLiteral("Pay the rent (snoozed)"), QStringLiteral("hint")};
+    EXPECT_EQ(names(a.tasks), expected);
+    EXPECT_EQ(names(b.tasks), expected.mid(0, 2));
+}
+
+TEST_F(RadicaleSync, ConflictsKeepTheLaterEditAndEditsOutliveDeletion) {
+    a.tasks = {makeTask(QStringLiteral("Draft"), 10), makeTask(QStringLiteral("Keep me"), 11)};
+    a.sync(server.client(), 100);
+    b.sync(server.client(), 100);
+    a.named(QStringLiteral("Draft")).name = QStringLiteral("Draft A");
+    b.named(QStringLiteral("Draft")).name = QStringLiteral("Draft B");
+    a.tasks.pop_back();
+    b.named(QStringLiteral("Keep me")).isDone = true;
+    EXPECT_EQ(a.sync(server.client(), 200), QString());
+    EXPECT_EQ(b.sync(server.client(), 300), QString());
+    EXPECT_EQ(a.sync(server.client(), 400), QString());
+    const QStringList expected{QStringLiteral("Draft B"), QStringLiteral("Keep me (done)")};
+    EXPECT_EQ(names(a.tasks), expected);
+    EXPECT_EQ(names(b.tasks), expected);
+}
+
+TEST_F(RadicaleSync, KeepsWhatAnotherClientWrote) {
+    CalDavClient other = server.client();
+    const QByteArray foreign = "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//Other//EN\r\n"
+                               "BEGIN:VTODO\r\nUID:phone-1\r\nDTSTAMP:20260101T100000Z\r\n"
+                               "SUMMARY:From the phone\r\nDESCRIPTION:Bring the receipts\r\n"
+                               "PRIORITY:1\r\nEND:VTODO\r\nEND:VCALENDAR\r\n";
+    ASSERT_TRUE(std::holds_alternative<QByteArray>(
+        other.put(other.hrefFor(QStringLiteral("phone-1")), foreign, {})));
+    a.sync(server.client(), 100);
+    a.named(QStringLiteral("From the phone")).isDone = true;
+    EXPECT_EQ(a.sync(server.client(), 200), QString());
+
+    const auto listed = std::get<CalDavClient::Changes>(other.changesSince({}));
+    ASSERT_EQ(listed.changed.size(), 1u);
+    const QByteArray& text = listed.changed[0].ics;
+    EXPECT_TRUE(text.contains("\r\nDESCRIPTION:Bring the receipts\r\n")) << text.toStdString();
+    EXPECT_TRUE(text.contains("\r\nPRIORITY:1\r\n"));
+    EXPECT_TRUE(text.contains("\r\nSTATUS:COMPLETED\r\n"));
+}
+
+TEST_F(RadicaleSync, AnInterruptedSyncNeitherLosesNorDuplicates) {
+    a.tasks = {makeTask(QStringLiteral("One"), 10)};
+    a.sync(server.client(), 100);
+    // Killed before the state was saved: the next sync finds its own task on the server.
+    ASSERT_TRUE(SyncState().save(a.store));
+    a.tasks.push_back(makeTask(QStringLiteral("Two"), 11));
+    server.stop();
+    EXPECT_NE(a.sync(server.client(), 150), QString());
+    EXPECT_EQ(a.tasks.size(), 2u);
+    server.start();
+    EXPECT_EQ(a.sync(server.client(QStringLiteral("wrong")), 160),
+              QStringLiteral("wrong user name or password"));
+    EXPECT_EQ(a.sync(server.client(), 200), QString());
+    EXPECT_EQ(b.sync(server.client(), 300), QString());
+    EXPECT_EQ(names(b.tasks), names(a.tasks));
+    EXPECT_EQ(b.tasks.size(), 2u);
+}
+
+} // namespace
