@@ -84,7 +84,15 @@ X11HotKeyService::X11HotKeyService(xcb_connection_t* connection, xcb_window_t ro
     numLockMask_ = readNumLockMask();
     releaseTimer_.setSingleShot(true);
     releaseTimer_.setInterval(repeatGrace);
-    QObject::connect(&releaseTimer_, &QTimer::timeout, [this] { deliverPendingReleases(); });
+    QObject::connect(&releaseTimer_, &QTimer::timeout, [this] {
+        // A busy machine can read the repeat's press later than the grace: while the server
+        // still has the key down, the release was half of a repeat.
+        if (pendingKeyStillDown()) {
+            releaseTimer_.start();
+        } else {
+            deliverPendingReleases();
+        }
+    });
     QCoreApplication::instance()->installNativeEventFilter(this);
 }
 
@@ -212,6 +220,23 @@ bool X11HotKeyService::keyReleased(const xcb_key_release_event_t& release) {
             registration.pendingReleaseTime = release.time;
             releaseTimer_.start();
             return true;
+        }
+    }
+    return false;
+}
+
+bool X11HotKeyService::pendingKeyStillDown() const {
+    std::unique_ptr<xcb_query_keymap_reply_t, decltype(&std::free)> keymap(
+        xcb_query_keymap_reply(connection_, xcb_query_keymap(connection_), nullptr), &std::free);
+    if (!keymap) {
+        return false;
+    }
+    for (const auto& [handle, registration] : registrations_) {
+        if (registration.pendingReleaseTime && registration.downKeycode) {
+            const xcb_keycode_t key = *registration.downKeycode;
+            if (keymap->keys[key / 8] & (1u << (key % 8))) {
+                return true;
+            }
         }
     }
     return false;

@@ -49,6 +49,8 @@ private:
     bool nativeEventFilter(const QByteArray& eventType, void* message, qintptr* result) override;
     bool keyPressed(const xcb_key_press_event_t& press);
     bool keyReleased(const xcb_key_release_event_t& release);
+    // Whether the server still holds down a key whose release waits for its repeat's press.
+    bool pendingKeyStillDown() const;
     void deliverPendingReleases();
     void deliver(EventHotKeyID id, std::uint32_t kind) const;
     void keyboardChanged();
