@@ -4,7 +4,9 @@
 #include "panel/PanelPosition.h"
 #include "platform/LoginItem.h"
 #include "store/DBManager.h"
+#include "tests/support/Builders.h"
 #include "tests/support/FileUtil.h"
+#include "tests/support/Printed.h"
 #include "tests/support/TempConfigHome.h"
 
 #include <QAction>
@@ -36,11 +38,9 @@ protected:
 
 } // namespace
 
-TEST_F(AppDelegateTest, FirstLaunchTurnsStartAtLoginOn) {
+TEST_F(AppDelegateTest, TheFirstLaunchTurnsStartAtLoginOnAndLaterOnesKeepTheChoice) {
     AppDelegate delegate(executable);
-    testing::internal::CaptureStdout();
-    delegate.applicationDidFinishLaunching();
-    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+    EXPECT_EQ(printed([&] { delegate.applicationDidFinishLaunching(); }),
               "setting launch: true\nLaunch on Startup is ON\n()\nlaunch on startup true\n");
     EXPECT_EQ(store().boolean("startupSet"), true);
     EXPECT_EQ(store().boolean("launchOnStartup"), true);
@@ -49,29 +49,22 @@ TEST_F(AppDelegateTest, FirstLaunchTurnsStartAtLoginOn) {
     EXPECT_EQ(
         LoginItem::entryPath(),
         QDir::cleanPath(home.storeDir() + "/../autostart/app.quenby.Quenby.AutoLauncher.desktop"));
-    EXPECT_TRUE(entry().contains("\nExec=\"/opt/Quenby Test/bin/quenby\"\n"));
     EXPECT_TRUE(entry().startsWith("[Desktop Entry]\n"));
     EXPECT_TRUE(entry().contains("\nType=Application\n"));
+    EXPECT_TRUE(entry().contains("\nExec=\"/opt/Quenby Test/bin/quenby\"\n"));
 
-    // Applied once: the next launch registers nothing.
-    QFile::remove(LoginItem::entryPath());
-    AppDelegate later(executable);
-    testing::internal::CaptureStdout();
-    later.applicationDidFinishLaunching();
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "launch on startup true\n");
-    EXPECT_FALSE(LoginItem::isEnabled());
-}
-
-TEST_F(AppDelegateTest, LaterLaunchKeepsTheStoredChoice) {
-    store().setBool("startupSet", true);
-    store().setBool("launchOnStartup", false);
-    AppDelegate delegate(executable);
-    delegate.applicationDidFinishLaunching();
-    EXPECT_FALSE(delegate.launchMenuItem()->isChecked());
-    EXPECT_FALSE(LoginItem::isEnabled());
+    // Applied once: later launches keep the stored choice and register nothing.
+    for (const bool choice : {true, false}) {
+        store().setBool("launchOnStartup", choice);
+        QFile::remove(LoginItem::entryPath());
+        AppDelegate later(executable);
+        EXPECT_EQ(printed([&] { later.applicationDidFinishLaunching(); }),
+                  choice ? "launch on startup true\n" : "launch on startup false\n");
+        EXPECT_EQ(later.launchMenuItem()->isChecked(), choice);
+        EXPECT_FALSE(LoginItem::isEnabled());
+    }
 
     // A choice without the first-launch mark is overridden by the default.
-    store().setBool("launchOnStartup", false);
     QFile::remove(home.storeFile("startupSet.bool"));
     AppDelegate edited(executable);
     edited.applicationDidFinishLaunching();
@@ -83,9 +76,7 @@ TEST_F(AppDelegateTest, LaterLaunchKeepsTheStoredChoice) {
 TEST_F(AppDelegateTest, TheMenuItemTogglesTheAutostartEntry) {
     AppDelegate delegate(executable);
     delegate.applicationDidFinishLaunching();
-    testing::internal::CaptureStdout();
-    delegate.launchMenuItem()->trigger();
-    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+    EXPECT_EQ(printed([&] { delegate.launchMenuItem()->trigger(); }),
               "setting launch: false\nLaunch on Startup is OFF\n()\n");
     EXPECT_FALSE(delegate.launchMenuItem()->isChecked());
     EXPECT_FALSE(LoginItem::isEnabled());
@@ -101,9 +92,7 @@ TEST_F(AppDelegateTest, AnAutostartFolderThatCannotBeWrittenIsReportedNotFatal) 
     // A file where the folder should be: no entry can be made, whoever runs the test.
     ASSERT_TRUE(writeFile(LoginItem::autostartDirectory(), "not a folder"));
     AppDelegate delegate(executable);
-    testing::internal::CaptureStdout();
-    delegate.applicationDidFinishLaunching();
-    const std::string out = testing::internal::GetCapturedStdout();
+    const std::string out = printed([&] { delegate.applicationDidFinishLaunching(); });
     EXPECT_NE(out.find("Start at login could not be enabled: cannot create"), std::string::npos)
         << out;
     EXPECT_EQ(out.find("()"), std::string::npos);
@@ -117,15 +106,18 @@ TEST_F(AppDelegateTest, AnAutostartFolderThatCannotBeWrittenIsReportedNotFatal) 
     EXPECT_EQ(store().boolean("launchOnStartup"), false);
 }
 
-TEST_F(AppDelegateTest, MenuActionsReachThePanel) {
+TEST_F(AppDelegateTest, LaunchShowsThePanelWhereItWasLeftAndTheMenuReachesIt) {
     AppDelegate alone(executable);
     EXPECT_EQ(menuTitles(alone.mainMenu()),
               (QStringList{"Start at Login", "Edit Tasks…", "Unsnooze All", "-", "Quit Quenby"}));
-    testing::internal::CaptureStdout();
-    alone.exportAction();
-    alone.unsnoozeAction();
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "Tasks\nunsnooze\n");
+    EXPECT_EQ(printed([&] {
+                  alone.exportAction();
+                  alone.unsnoozeAction();
+              }),
+              "Tasks\nunsnooze\n");
 
+    PanelPosition::save(QPoint(42, 64));
+    DBManager::saveTaskList({makeSnoozed("later", 0, std::nullopt)});
     MainInterface ui({}, systemNow, executable);
     EXPECT_EQ(ui.viewController().contextMenuPolicy(), Qt::CustomContextMenu);
     int opened = 0;
@@ -134,29 +126,16 @@ TEST_F(AppDelegateTest, MenuActionsReachThePanel) {
         return nullptr;
     });
     ui.launch();
-    ui.delegate().mainMenu().actions()[1]->trigger();
-    EXPECT_EQ(opened, 1);
-
-    Task snoozed;
-    snoozed.id = QUuid::createUuid();
-    snoozed.name = "later";
-    snoozed.isSnoozed = true;
-    DBManager::saveTaskList({snoozed});
-    MainInterface second({}, systemNow, executable);
-    second.launch();
-    EXPECT_TRUE(second.board().tasks().front().isSnoozed);
-    second.delegate().unsnoozeAction();
-    EXPECT_FALSE(second.board().tasks().front().isSnoozed);
-    EXPECT_FALSE(DBManager::getTaskList().front().isSnoozed);
-}
-
-TEST_F(AppDelegateTest, LaunchShowsThePanelWhereItWasLeft) {
-    PanelPosition::save(QPoint(42, 64));
-    MainInterface ui({}, systemNow, executable);
-    ui.launch();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&ui.window()));
     EXPECT_EQ(ui.window().pos(), QPoint(42, 64));
     EXPECT_EQ(ui.window().contentView(), &ui.viewController());
+
+    ui.delegate().mainMenu().actions()[1]->trigger();
+    EXPECT_EQ(opened, 1);
+    EXPECT_TRUE(ui.board().tasks().front().isSnoozed);
+    ui.delegate().unsnoozeAction();
+    EXPECT_FALSE(ui.board().tasks().front().isSnoozed);
+    EXPECT_FALSE(DBManager::getTaskList().front().isSnoozed);
 
     // Closing the panel from the window manager hides the application; it keeps running.
     ui.window().close();

@@ -1,4 +1,5 @@
 #include "feed/Acceptance.h"
+#include "tests/support/Printed.h"
 
 #include <gtest/gtest.h>
 
@@ -31,6 +32,10 @@ struct FilterCase {
     const char* max;
     bool accepted;
 };
+
+void PrintTo(const FilterCase& c, std::ostream* os) {
+    *os << '[' << c.platform.join(u',').toStdString() << "] " << c.min << '-' << c.max;
+}
 
 class AcceptanceFilter : public testing::TestWithParam<FilterCase> {};
 
@@ -99,7 +104,8 @@ TEST(Acceptance, FailedFetchChangesNothing) {
 TEST(Acceptance, PrintsTheOutcomeThenEachTextOnItsOwnLine) {
     SystemMessage twoLines = message(2);
     twoLines.message = QStringLiteral("a\nb");
-    testing::internal::CaptureStdout();
-    Feed::printReceived(true, QStringLiteral("Success"), {message(1), twoLines});
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "true Success 2 messages\n1\na b\n");
+    EXPECT_EQ(printed([&] {
+                  Feed::printReceived(true, QStringLiteral("Success"), {message(1), twoLines});
+              }),
+              "true Success 2 messages\n1\na b\n");
 }
