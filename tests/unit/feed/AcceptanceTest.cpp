@@ -93,11 +93,8 @@ TEST(Acceptance, SortsByCreationStoredFirstOnTies) {
     EXPECT_EQ(ids(accept(fetched, stored).lists.messages), expected);
 }
 
-TEST(Acceptance, ReorderingTheStoredListIsAChange) {
+TEST(Acceptance, ReorderingTheStoredListIsAChangeAndAFailedFetchChangesNothing) {
     EXPECT_TRUE(accept({}, {{message(1, 30), message(2, 10)}, {}}).changed);
-}
-
-TEST(Acceptance, FailedFetchChangesNothing) {
     EXPECT_FALSE(Feed::acceptMessages(false, {}, {{message(1)}, {1}}, Feed::platformTag, u"1"));
 }
 
