@@ -55,7 +55,7 @@ testing::AssertionResult followsOutline(const QString& page, const QString& font
 
 } // namespace
 
-TEST(HelpPage, HoldsTheFontAndTheAssignedKeysInTheDocumentsStructure) {
+TEST(HelpPage, HoldsTheFontAndTheKeysInTheDocumentsStructureAndSaysWhyAFontCannotBeRead) {
     const QTemporaryDir dir;
     ASSERT_TRUE(writeFile(dir.filePath("face.ttf"), QByteArray("\0\1Lato\xff\xfe", 8)));
     const QString font = HelpPage::fontText(dir.filePath("face.ttf"));
