@@ -1,10 +1,10 @@
 // What `cmake --install` and the Debian package put on the system: every file in its XDG
 // place, nothing else, a working binary, and entries the desktop's own validators accept.
 #include "FileUtil.h"
+#include "Processes.h"
 
 #include <QDirIterator>
 #include <QImage>
-#include <QProcess>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -15,25 +15,9 @@ const QString appId = QStringLiteral("app.quenby.Quenby");
 const QString buildDir = QStringLiteral(QUENBY_BUILD_DIR);
 const int iconSizes[] = {16, 22, 24, 32, 48, 64, 128, 256, 512};
 
-struct Result {
-    int exitCode = -1; // -1: it did not end by itself in time
-    QString output;    // standard output and error together
-};
-
-Result run(const QString& program, const QStringList& arguments) {
-    QProcess process;
-    process.setProcessChannelMode(QProcess::MergedChannels);
-    // The installed binary needs no display to answer --version.
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert("QT_QPA_PLATFORM", "offscreen");
-    process.setProcessEnvironment(environment);
-    process.start(program, arguments);
-    Result result;
-    if (process.waitForFinished(120000) && process.exitStatus() == QProcess::NormalExit) {
-        result.exitCode = process.exitCode();
-    }
-    result.output = QString::fromUtf8(process.readAll());
-    return result;
+// A run of a tool; packing takes a while on a busy machine.
+E2E::RunResult run(const QString& program, const QStringList& arguments) {
+    return E2E::run(program, arguments, std::chrono::minutes(2));
 }
 
 QString pngIcon(int size) {
@@ -66,16 +50,16 @@ QStringList filesUnder(const QString& root) {
 void expectInstalledTree(const QString& prefix) {
     EXPECT_EQ(filesUnder(prefix), expectedFiles());
 
-    const Result version = run(prefix + "/bin/quenby", {"--version"});
+    const E2E::RunResult version = run(prefix + "/bin/quenby", {"--version"});
     EXPECT_EQ(version.exitCode, 0) << version.output.toStdString();
     EXPECT_TRUE(version.output.contains("Quenby ")) << version.output.toStdString();
 
     const QString desktopFile = prefix + "/share/applications/" + appId + ".desktop";
-    const Result desktop = run(DESKTOP_FILE_VALIDATE, {desktopFile});
+    const E2E::RunResult desktop = run(DESKTOP_FILE_VALIDATE, {desktopFile});
     EXPECT_EQ(desktop.exitCode, 0);
     EXPECT_EQ(desktop.output, "") << "desktop-file-validate says so";
     const QString metainfoFile = prefix + "/share/metainfo/" + appId + ".metainfo.xml";
-    const Result metainfo = run(APPSTREAMCLI, {"validate", "--no-net", metainfoFile});
+    const E2E::RunResult metainfo = run(APPSTREAMCLI, {"validate", "--no-net", metainfoFile});
     EXPECT_EQ(metainfo.exitCode, 0) << metainfo.output.toStdString();
     // Both name the one id, the binary and, in the metadata, this version.
     const QByteArray both = readFile(desktopFile) + readFile(metainfoFile);
@@ -96,21 +80,23 @@ void expectInstalledTree(const QString& prefix) {
 
 TEST(Install, PutsEveryFileInItsXdgPlace) {
     const QTemporaryDir prefix;
-    const Result install = run(CMAKE_COMMAND, {"--install", buildDir, "--prefix", prefix.path()});
+    const E2E::RunResult install =
+        run(CMAKE_COMMAND, {"--install", buildDir, "--prefix", prefix.path()});
     ASSERT_EQ(install.exitCode, 0) << install.output.toStdString();
     expectInstalledTree(prefix.path());
 }
 
 TEST(Package, IsADebianPackageOfTheInstalledFilesThatNamesTheLibrariesItNeeds) {
     const QTemporaryDir dir;
-    const Result cpack =
+    const E2E::RunResult cpack =
         run(CPACK_COMMAND, {"--config", buildDir + "/CPackConfig.cmake", "-B", dir.path()});
     ASSERT_EQ(cpack.exitCode, 0) << cpack.output.toStdString();
     const QStringList debs = QDir(dir.path()).entryList({"*.deb"}, QDir::Files);
     ASSERT_EQ(debs.size(), 1);
     const QString deb = dir.filePath(debs.first());
 
-    const Result fields = run("dpkg-deb", {"--field", deb, "Package", "Version", "Depends"});
+    const E2E::RunResult fields =
+        run("dpkg-deb", {"--field", deb, "Package", "Version", "Depends"});
     EXPECT_TRUE(fields.output.startsWith("Package: quenby\nVersion: " QUENBY_VERSION "\n"))
         << fields.output.toStdString();
     for (const char* dependency : {"libqt6widgets6", "libqt6dbus6", "libxcb1", "qt6-qpa-plugins"}) {

@@ -19,6 +19,11 @@ inline Task makeTutorial(const QString& hint, double created) {
     return t;
 }
 
+inline Task markedDone(Task t) {
+    t.isDone = true;
+    return t;
+}
+
 inline Task makeSnoozed(const QString& name, double created, std::optional<Date> until) {
     Task t = makeTask(name, created);
     t.isSnoozed = true;

@@ -26,8 +26,8 @@ public:
         if (refusing) {
             return std::nullopt;
         }
-        live.push_back({nextHandle, combo, id});
-        return nextHandle++;
+        live.push_back({nextHandle_, combo, id});
+        return nextHandle_++;
     }
 
     void unregisterHotKey(Handle handle) override {
@@ -37,15 +37,15 @@ public:
 
     void installEventHandler(EventHandler handler) override {
         ++handlerInstalls;
-        eventHandler = std::move(handler);
+        eventHandler_ = std::move(handler);
     }
 
     // None when no handler is installed.
     std::optional<OSStatus> deliver(const HotKeyEvent& event) const {
-        if (!eventHandler) {
+        if (!eventHandler_) {
             return std::nullopt;
         }
-        return eventHandler(event);
+        return eventHandler_(event);
     }
     std::optional<OSStatus> press(std::uint32_t id) const {
         return deliver({{HotKeysController::eventHotKeySignature, id}, kEventHotKeyPressed});
@@ -72,6 +72,6 @@ public:
     int handlerInstalls = 0;
 
 private:
-    Handle nextHandle = 1;
-    EventHandler eventHandler;
+    Handle nextHandle_ = 1;
+    EventHandler eventHandler_;
 };

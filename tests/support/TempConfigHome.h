@@ -11,18 +11,18 @@
 class TempConfigHome {
 public:
     TempConfigHome()
-        : previous(qgetenv("XDG_CONFIG_HOME")) {
-        EXPECT_TRUE(dir.isValid());
-        qputenv("XDG_CONFIG_HOME", dir.path().toUtf8());
+        : previous_(qgetenv("XDG_CONFIG_HOME")) {
+        EXPECT_TRUE(dir_.isValid());
+        qputenv("XDG_CONFIG_HOME", dir_.path().toUtf8());
     }
-    ~TempConfigHome() { qputenv("XDG_CONFIG_HOME", previous); }
+    ~TempConfigHome() { qputenv("XDG_CONFIG_HOME", previous_); }
     TempConfigHome(const TempConfigHome&) = delete;
     TempConfigHome& operator=(const TempConfigHome&) = delete;
 
-    QString storeDir() const { return dir.path() + QStringLiteral("/Quenby"); }
+    QString storeDir() const { return dir_.path() + QStringLiteral("/Quenby"); }
     QString storeFile(const QString& name) const { return storeDir() + u'/' + name; }
 
 private:
-    QByteArray previous;
-    QTemporaryDir dir;
+    QByteArray previous_;
+    QTemporaryDir dir_;
 };

@@ -3,6 +3,7 @@
 #include "help/HelpBrowser.h"
 #include "support/Appearance.h"
 #include "tests/support/FileUtil.h"
+#include "tests/support/Printed.h"
 
 #include <QLineEdit>
 #include <QScreen>
@@ -54,7 +55,7 @@ testing::AssertionResult followsOutline(const QString& page, const QString& font
 
 } // namespace
 
-TEST(HelpPage, HoldsTheFontAndTheAssignedKeysInTheDocumentsStructure) {
+TEST(HelpPage, HoldsTheFontAndTheKeysInTheDocumentsStructureAndSaysWhyAFontCannotBeRead) {
     const QTemporaryDir dir;
     ASSERT_TRUE(writeFile(dir.filePath("face.ttf"), QByteArray("\0\1Lato\xff\xfe", 8)));
     const QString font = HelpPage::fontText(dir.filePath("face.ttf"));
@@ -62,15 +63,13 @@ TEST(HelpPage, HoldsTheFontAndTheAssignedKeysInTheDocumentsStructure) {
     const QString page = HelpPage::document(font, otherKeys);
     EXPECT_TRUE(followsOutline(page, font));
     EXPECT_FALSE(page.contains("OPT"));
-}
 
-TEST(HelpPage, FontTextIsEmptyWhenTheFileIsMissingAndSaysWhyWhenItCannotBeRead) {
-    const QTemporaryDir dir;
-    testing::internal::CaptureStdout();
-    EXPECT_EQ(HelpPage::fontText(dir.filePath("missing.ttf")), "");
-    EXPECT_EQ(HelpPage::fontText(dir.path()), ""); // a folder exists but reads as no file
-    EXPECT_TRUE(QString::fromStdString(testing::internal::GetCapturedStdout())
-                    .startsWith("Error loading font data: "));
+    // No font when its file is missing, and a line saying why when it cannot be read.
+    const std::string out = printed([&] {
+        EXPECT_EQ(HelpPage::fontText(dir.filePath("missing.ttf")), "");
+        EXPECT_EQ(HelpPage::fontText(dir.path()), ""); // a folder exists but reads as no file
+    });
+    EXPECT_TRUE(out.starts_with("Error loading font data: ")) << out;
     EXPECT_TRUE(followsOutline(HelpPage::document("", otherKeys), ""));
 }
 
@@ -112,21 +111,28 @@ TEST_F(HelpWindow, SendsThePageTheColoursOfTheAppearanceAtLoadAndWhenLoaded) {
     }
 }
 
-TEST_F(HelpWindow, ReadsTheAppearanceAgainAFifthOfASecondAfterItChanges) {
+TEST_F(HelpWindow, ReloadsForANewAssignmentAndReadsANewAppearanceAFifthOfASecondLater) {
     open(Appearance::Scheme::Light);
     scripts.clear();
-    testing::internal::CaptureStdout();
+    EXPECT_EQ(printed([&] {
+                  help->setKeys(otherKeys);
+                  QCoreApplication::processEvents();
+              }),
+              "help light\n");
+    EXPECT_TRUE(help->webView()->toPlainText().contains("Snooze: CTRL + ALT + 5, 6, 7 or Z"));
+    EXPECT_EQ(scripts, lightCalls) << "the reloaded page gets its colours";
+
+    scripts.clear();
     Appearance::shared().setPortalScheme(Appearance::Scheme::Dark);
     ASSERT_EQ(delayed.size(), 1u);
     EXPECT_EQ(delayed[0].first, std::chrono::milliseconds(200));
     EXPECT_TRUE(scripts.isEmpty());
-    delayed[0].second();
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "help dark\n");
+    EXPECT_EQ(printed(delayed[0].second), "help dark\n");
     EXPECT_EQ(scripts, darkCalls);
     EXPECT_EQ(help->osAppearance(), HelpVC::OSAppearance::dark);
 }
 
-TEST_F(HelpWindow, OpensAtHalfTheScreenCentredInItsAvailableArea) {
+TEST_F(HelpWindow, OpensAtHalfTheScreenCentredAndAnyKeyClosesIt) {
     open(Appearance::Scheme::Light);
     help->show();
     const QScreen* screen = QGuiApplication::primaryScreen();
@@ -136,10 +142,8 @@ TEST_F(HelpWindow, OpensAtHalfTheScreenCentredInItsAvailableArea) {
     EXPECT_EQ(help->geometry().topLeft(),
               visible.topLeft() + QPoint(margin.width(), margin.height()));
     EXPECT_EQ(help->webView()->documentTitle(), "Quenby Help");
-}
 
-TEST_F(HelpWindow, AnyKeyInAnyWindowClosesItAndStillReachesItsWindow) {
-    open(Appearance::Scheme::Light);
+    // Any key in any window closes it and still reaches its window.
     QLineEdit other;
     other.show();
     help->show();
@@ -150,15 +154,4 @@ TEST_F(HelpWindow, AnyKeyInAnyWindowClosesItAndStillReachesItsWindow) {
     help->show();
     QTest::keyClick(help->webView(), Qt::Key_Escape);
     EXPECT_FALSE(help->isVisible());
-}
-
-TEST_F(HelpWindow, ANewAssignmentReloadsThePageWithItsKeys) {
-    open(Appearance::Scheme::Light);
-    scripts.clear();
-    testing::internal::CaptureStdout();
-    help->setKeys(otherKeys);
-    QCoreApplication::processEvents();
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "help light\n");
-    EXPECT_TRUE(help->webView()->toPlainText().contains("Snooze: CTRL + ALT + 5, 6, 7 or Z"));
-    EXPECT_EQ(scripts, lightCalls) << "the reloaded page gets its colours";
 }

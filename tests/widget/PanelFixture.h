@@ -10,6 +10,7 @@
 #include "tests/support/FakeFocus.h"
 #include "tests/support/FakeHotKeyService.h"
 #include "tests/support/FileUtil.h"
+#include "tests/support/Printed.h"
 #include "tests/support/TempConfigHome.h"
 
 #include <QApplication>
@@ -22,6 +23,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <set>
 
 // What a modal alert showed and which button the test chose.
 struct AlertSeen {
@@ -122,23 +124,23 @@ protected:
     QLabel* hintLabel() const { return controller->findChild<QLabel*>("hintLabel"); }
     QWidget* highlight() const { return controller->findChild<QWidget*>("highlightView"); }
 
-    bool taskButtonsEnabled() const {
+    // Whether the five task buttons are enabled; nothing when they differ.
+    std::optional<bool> taskButtonsEnabled() const {
+        std::set<bool> states;
         for (const char* name :
              {"doneButton", "hourButton", "oneDayButton", "twoDayButton", "weekButton"}) {
-            if (!button(name)->isEnabled()) {
-                return false;
-            }
+            states.insert(button(name)->isEnabled());
         }
-        return true;
+        return states.size() == 1 ? std::optional(*states.begin()) : std::nullopt;
     }
-    bool taskButtonsDisabled() const {
-        for (const char* name :
-             {"doneButton", "hourButton", "oneDayButton", "twoDayButton", "weekButton"}) {
-            if (button(name)->isEnabled()) {
-                return false;
+    // The visible top-level window of type W, if one is open.
+    template <typename W> static W* openWindow() {
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            if (auto* found = qobject_cast<W*>(w); found && found->isVisible()) {
+                return found;
             }
         }
-        return true;
+        return nullptr;
     }
 
     // Types `text` into the input line and commits it with Return.

@@ -29,16 +29,7 @@ public slots:
 
 } // namespace
 
-TEST_F(PanelTest, TheQuenbyButtonOpensTheProductSite) {
-    UrlRecorder browser;
-    start();
-    QTest::mouseClick(button("quenbyButton"), Qt::LeftButton);
-    ASSERT_EQ(browser.opened.size(), 1);
-    EXPECT_EQ(browser.opened[0].scheme(), QStringLiteral("https"));
-    EXPECT_TRUE(browser.opened[0].toString().endsWith('/'));
-}
-
-TEST_F(PanelTest, TheCallToActionOpensOnlyWebAddresses) {
+TEST_F(PanelTest, TheQuenbyButtonOpensTheProductSiteAndTheCallToActionOnlyWebAddresses) {
     UrlRecorder browser;
     // Each address with whether the call to action may open it.
     const std::vector<std::pair<QString, bool>> addresses = {
@@ -56,11 +47,15 @@ TEST_F(PanelTest, TheCallToActionOpensOnlyWebAddresses) {
     }
     DBManager::saveSystemMessages(messages);
     start();
+    QTest::mouseClick(button("quenbyButton"), Qt::LeftButton);
+    ASSERT_EQ(browser.opened.size(), 1);
+    EXPECT_EQ(browser.opened[0].scheme(), QStringLiteral("https"));
+    EXPECT_TRUE(browser.opened[0].toString().endsWith('/'));
+
     for (const auto& [address, opens] : addresses) {
         browser.opened.clear();
-        testing::internal::CaptureStdout();
-        QTest::mouseClick(button("ctaButton"), Qt::LeftButton);
-        const std::string out = testing::internal::GetCapturedStdout();
+        const std::string out =
+            printed([&] { QTest::mouseClick(button("ctaButton"), Qt::LeftButton); });
         EXPECT_EQ(browser.opened.size(), opens ? 1 : 0) << address.toStdString();
         EXPECT_EQ(out.empty(), opens) << address.toStdString() << ": " << out;
         // The message stays on show until it is done.
@@ -71,9 +66,7 @@ TEST_F(PanelTest, TheCallToActionOpensOnlyWebAddresses) {
 
 TEST_F(PanelTest, AMissingTypefaceIsReportedAndStartUpGoesOn) {
     start();
-    testing::internal::CaptureStdout();
-    Fonts::loadCustomFont("Lato-Nonexistent", "ttf");
-    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+    EXPECT_EQ(printed([] { Fonts::loadCustomFont("Lato-Nonexistent", "ttf"); }),
               "Failed to find font URL for Lato-Nonexistent.\n");
     EXPECT_TRUE(window().isVisible());
 }

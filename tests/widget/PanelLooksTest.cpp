@@ -1,9 +1,8 @@
-// How the panel looks and moves: fonts, font fitting, the highlight, dragging, colours,
-// and what keyboard and assistive technology users get.
+// How the panel looks and moves: fonts, font fitting, the highlight, dragging, and what
+// keyboard and assistive technology users get.
 #include "PanelFixture.h"
 #include "panel/HighlightView.h"
 #include "store/PreferenceStore.h"
-#include "support/Appearance.h"
 #include "support/Extensions.h"
 #include "support/NamedColors.h"
 
@@ -137,37 +136,6 @@ TEST_F(PanelTest, DraggingMovesThePanelButNotAboveTheScreenTop) {
     EXPECT_EQ(window().windowOpacity(), 1.0);
     EXPECT_EQ(PreferenceStore::standard().integers("panelOrigin"),
               (std::vector<std::int64_t>{60, highest}));
-}
-
-TEST_F(PanelTest, NamedColoursFollowTheAppearance) {
-    DBManager::saveTaskList({makeTask("task", 1)});
-    start();
-    auto* bg = vc().findChild<QWidget*>("bgView");
-    const auto light = NamedColors::color("bg", Appearance::Scheme::Light);
-    const auto dark = NamedColors::color("bg", Appearance::Scheme::Dark);
-    Appearance::shared().setPortalScheme(Appearance::Scheme::Light);
-    EXPECT_EQ(ViewLayer::of(bg)->backgroundColor(), light);
-    EXPECT_EQ(taskText()->textColor(), NamedColors::color("task", Appearance::Scheme::Light));
-
-    Appearance::shared().setPortalScheme(Appearance::Scheme::Dark);
-    EXPECT_EQ(ViewLayer::of(bg)->backgroundColor(), dark);
-    EXPECT_EQ(taskText()->textColor(), NamedColors::color("task", Appearance::Scheme::Dark));
-    EXPECT_EQ(ViewStyle::borderColor(highlight()),
-              NamedColors::color("hint", Appearance::Scheme::Dark));
-    Appearance::shared().setPortalScheme(std::nullopt);
-    EXPECT_EQ(ViewLayer::of(bg)->backgroundColor(), light);
-
-    // Without a portal preference, a dark application palette means dark.
-    const QPalette original = QApplication::palette();
-    QPalette darkPalette = original;
-    darkPalette.setColor(QPalette::Window, QColor(30, 30, 30));
-    darkPalette.setColor(QPalette::WindowText, QColor(230, 230, 230));
-    QApplication::setPalette(darkPalette);
-    EXPECT_TRUE(Appearance::shared().isDark());
-    EXPECT_EQ(ViewLayer::of(bg)->backgroundColor(), dark);
-    QApplication::setPalette(original);
-    EXPECT_FALSE(Appearance::shared().isDark());
-    EXPECT_EQ(ViewLayer::of(bg)->backgroundColor(), light);
 }
 
 TEST_F(PanelTest, EveryControlHasAnAccessibleNameAndKeysWork) {

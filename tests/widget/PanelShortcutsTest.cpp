@@ -4,34 +4,34 @@
 #include "help/HelpBrowser.h"
 #include "help/HelpVC.h"
 
+namespace {
+
+const ModifierFlags controlOption = ModifierFlags::control | ModifierFlags::option;
+
+} // namespace
+
 TEST_F(PanelTest, ShortcutAFromAnotherApplicationAddsAndHandsTheFocusBack) {
     DBManager::saveTaskList({makeTask("older", 1), makeTutorial(TaskBoard::aHint, 0)});
     start();
     focus->active = 77;
-    vc().keyAFunction();
+    ASSERT_EQ(hotKeyService->press(KeyCombo(Key::a, controlOption)), noErr);
     EXPECT_TRUE(QTest::qWaitForWindowActive(&window()));
     EXPECT_TRUE(vc().addMode());
     EXPECT_TRUE(taskText()->hasFocus());
     EXPECT_TRUE(focus->activated.empty());
+    // An empty commit adds nothing and still hands the focus back.
+    typeAndCommit(QString());
+    EXPECT_EQ(DBManager::getTaskList().size(), 1u) << "the A hint is gone";
+    EXPECT_FALSE(vc().addMode());
+    EXPECT_EQ(taskButtonsEnabled(), true);
+    EXPECT_EQ(focus->activated, std::vector<FocusService::WindowId>{77});
 
+    vc().keyAFunction();
     QTest::keyClicks(taskText(), "new one");
     QTest::keyClick(taskText(), Qt::Key_Return);
     EXPECT_EQ(DBManager::getTaskList().back().name, QStringLiteral("new one"));
     EXPECT_EQ(taskText()->text(), QStringLiteral("older  "));
-    EXPECT_EQ(focus->activated, std::vector<FocusService::WindowId>{77});
-}
-
-TEST_F(PanelTest, ShortcutAShowsAHiddenPanelAndCancelsItsReappearance) {
-    start();
-    answerNextAlert("6 Hours");
-    vc().hideAction();
-    ASSERT_TRUE(vc().isApplicationHidden());
-    vc().keyAFunction();
-    EXPECT_TRUE(window().isVisible());
-    EXPECT_FALSE(vc().isApplicationHidden());
-    EXPECT_FALSE(vc().hideTimer().isActive());
-    EXPECT_TRUE(vc().addMode());
-    EXPECT_EQ(window().focusWidget(), taskText());
+    EXPECT_EQ(focus->activated, (std::vector<FocusService::WindowId>{77, 77}));
 }
 
 TEST_F(PanelTest, ShortcutsDHW12ActAndHandTheFocusBack) {
@@ -42,11 +42,9 @@ TEST_F(PanelTest, ShortcutsDHW12ActAndHandTheFocusBack) {
     DBManager::saveTaskList(tasks);
     start();
     focus->active = 12;
-    vc().keyDFunction();
-    vc().keyHFunction();
-    vc().key1Function();
-    vc().key2Function();
-    vc().keyWFunction();
+    for (const Key key : {Key::d, Key::h, Key::one, Key::two, Key::w}) {
+        ASSERT_EQ(hotKeyService->press(KeyCombo(key, controlOption)), noErr);
+    }
     const auto stored = DBManager::getTaskList();
     // The tutorials, made now, sort after these older tasks.
     EXPECT_TRUE(stored[0].isDone);
@@ -57,9 +55,11 @@ TEST_F(PanelTest, ShortcutsDHW12ActAndHandTheFocusBack) {
     }
     EXPECT_EQ(focus->activated, std::vector<FocusService::WindowId>(5, 12));
     EXPECT_FALSE(vc().addMode());
+    // A key-up has no handler.
+    EXPECT_EQ(hotKeyService->release(hotKeyService->live.front().id.id), eventNotHandledErr);
 }
 
-TEST_F(PanelTest, ShortcutsWhileHiddenOnlyShowThePanel) {
+TEST_F(PanelTest, ShortcutsWhileHiddenShowThePanelAndOnlyAActs) {
     DBManager::saveTaskList({makeTask("keep", 1)});
     start();
     const QByteArray before = readFile(home.storeFile("tasksData.data"));
@@ -75,6 +75,17 @@ TEST_F(PanelTest, ShortcutsWhileHiddenOnlyShowThePanel) {
     EXPECT_EQ(readFile(home.storeFile("tasksData.data")), before);
     EXPECT_EQ(focus->activated, std::vector<FocusService::WindowId>(5, 3));
     EXPECT_EQ(highlight()->geometry(), QRect());
+
+    // A also cancels the pending reappearance of a hidden panel, and adds.
+    answerNextAlert("6 Hours");
+    vc().hideAction();
+    ASSERT_TRUE(vc().isApplicationHidden());
+    vc().keyAFunction();
+    EXPECT_TRUE(window().isVisible());
+    EXPECT_FALSE(vc().isApplicationHidden());
+    EXPECT_FALSE(vc().hideTimer().isActive());
+    EXPECT_TRUE(vc().addMode());
+    EXPECT_EQ(window().focusWidget(), taskText());
 }
 
 TEST_F(PanelTest, ShortcutTOpensTheTaskListOnlyWhenNoWindowIsPresented) {
@@ -118,10 +129,7 @@ TEST_F(PanelTest, AnUnknownTransitionSaysSoAndTakesNoFocus) {
 TEST_F(PanelTest, HelpOpensNamingTheAssignedKeysAndFollowsANewAssignment) {
     start();
     QTest::mouseClick(button("helpButton"), Qt::LeftButton);
-    HelpVC* help = nullptr;
-    for (QWidget* w : QApplication::topLevelWidgets()) {
-        help = help ? help : qobject_cast<HelpVC*>(w);
-    }
+    HelpVC* help = openWindow<HelpVC>();
     ASSERT_NE(help, nullptr);
     const auto page = [help] { return help->webView()->toPlainText(); };
     EXPECT_TRUE(page().contains("Snooze: CTRL + ALT + H, 1, 2 or W")) << page().toStdString();

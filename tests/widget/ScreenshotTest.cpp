@@ -1,6 +1,7 @@
-// Pictures of the panel in both appearances, kept in the build folder for review.
+// The panel's colours in both appearances, with pictures kept in the build folder for review.
 #include "PanelFixture.h"
 #include "support/Appearance.h"
+#include "support/Extensions.h"
 #include "support/NamedColors.h"
 
 #include <QDir>
@@ -19,24 +20,40 @@ QImage shoot(PBWindow& window, const QString& name) {
 
 } // namespace
 
-TEST_F(PanelTest, ScreenshotsInLightAndDark) {
+TEST_F(PanelTest, NamedColoursFollowTheAppearance) {
     DBManager::saveTaskList({makeTask("Write the quarterly report for the board", 1)});
     start();
+    auto* bg = vc().findChild<QWidget*>("bgView");
     const QPoint inside(window().width() / 2, 4);
-
-    Appearance::shared().setPortalScheme(Appearance::Scheme::Light);
-    const QImage light = shoot(window(), "panel-light.png");
-    Appearance::shared().setPortalScheme(Appearance::Scheme::Dark);
-    const QImage dark = shoot(window(), "panel-dark.png");
+    for (const auto scheme : {Appearance::Scheme::Light, Appearance::Scheme::Dark}) {
+        const bool dark = scheme == Appearance::Scheme::Dark;
+        Appearance::shared().setPortalScheme(scheme);
+        const QImage image = shoot(window(), dark ? "panel-dark.png" : "panel-light.png");
+        EXPECT_EQ(image.pixelColor(inside), NamedColors::color("bg", scheme));
+        // Rounded corners: the window's very corner is left transparent.
+        EXPECT_EQ(image.pixelColor(0, 0).alpha(), 0);
+        EXPECT_EQ(image.pixelColor(image.width() - 1, image.height() - 1).alpha(), 0);
+        EXPECT_EQ(taskText()->textColor(), NamedColors::color("task", scheme));
+        EXPECT_EQ(ViewStyle::borderColor(highlight()), NamedColors::color("hint", scheme));
+    }
     vc().addAction(button("addButton"));
     shoot(window(), "panel-dark-adding.png");
+    const auto light = NamedColors::color("bg", Appearance::Scheme::Light);
+    const auto dark = NamedColors::color("bg", Appearance::Scheme::Dark);
     Appearance::shared().setPortalScheme(std::nullopt);
+    EXPECT_EQ(ViewLayer::of(bg)->backgroundColor(), light);
 
-    EXPECT_EQ(light.pixelColor(inside), NamedColors::color("bg", Appearance::Scheme::Light));
-    EXPECT_EQ(dark.pixelColor(inside), NamedColors::color("bg", Appearance::Scheme::Dark));
-    // Rounded corners: the window's very corner is left transparent.
-    EXPECT_EQ(light.pixelColor(0, 0).alpha(), 0);
-    EXPECT_EQ(dark.pixelColor(light.width() - 1, light.height() - 1).alpha(), 0);
+    // Without a portal preference, a dark application palette means dark.
+    const QPalette original = QApplication::palette();
+    QPalette darkPalette = original;
+    darkPalette.setColor(QPalette::Window, QColor(30, 30, 30));
+    darkPalette.setColor(QPalette::WindowText, QColor(230, 230, 230));
+    QApplication::setPalette(darkPalette);
+    EXPECT_TRUE(Appearance::shared().isDark());
+    EXPECT_EQ(ViewLayer::of(bg)->backgroundColor(), dark);
+    QApplication::setPalette(original);
+    EXPECT_FALSE(Appearance::shared().isDark());
+    EXPECT_EQ(ViewLayer::of(bg)->backgroundColor(), light);
 }
 
 TEST_F(PanelTest, ScreenshotOfTheFirstStart) {

@@ -1,5 +1,9 @@
+// The global shortcuts: their registration, the titles naming their keys, and the settings
+// window that assigns them.
 #include "panel/SettingsVC.h"
 #include "PanelFixture.h"
+#include "panel/TitleButton.h"
+#include "support/NamedColors.h"
 
 #include <QComboBox>
 
@@ -7,44 +11,102 @@ namespace {
 
 const ModifierFlags controlOption = ModifierFlags::control | ModifierFlags::option;
 constexpr int add = 0, done = 1, hour = 2, allTasks = 6;
-constexpr int keyA = 0, keyD = 3, keyZ = 25;
+constexpr int keyA = 0, keyD = 3, keyU = 20, keyZ = 25;
+
+using Keys = std::vector<std::optional<Key>>;
 
 } // namespace
 
-class SettingsTest : public PanelTest {
+class ShortcutTest : public PanelTest {
 protected:
-    // Opens the settings window from the panel, as its button does.
-    SettingsVC* openSettings() {
-        QTest::mouseClick(button("settingsButton"), Qt::LeftButton);
-        for (QWidget* w : QApplication::topLevelWidgets()) {
-            if (auto* s = qobject_cast<SettingsVC*>(w); s && s->isVisible()) {
-                return s;
+    // The title of the button is `text`, bold and underlined (in the shortcut colour) only at
+    // `emphasis`. The first character keeps the emphasis's colour; the rest take the other colour.
+    void expectTitle(const char* name, const QString& text, qsizetype emphasis) const {
+        SCOPED_TRACE(name);
+        const auto* b = qobject_cast<TitleButton*>(button(name));
+        ASSERT_TRUE(b && b->attributedTitle());
+        const AttributedString& title = *b->attributedTitle();
+        EXPECT_EQ(title.string, text);
+        EXPECT_EQ(b->text(), text);
+        for (qsizetype i = 0; i < text.size(); ++i) {
+            const QTextCharFormat f = title.formatAt(i);
+            EXPECT_EQ(f.fontWeight() == QFont::Bold && f.fontPointSize() == 11 &&
+                          f.underlineStyle() == QTextCharFormat::SingleUnderline,
+                      i == emphasis)
+                << i;
+            if (i > 0) {
+                EXPECT_EQ(f.foreground().color(), otherText) << i;
             }
         }
-        return nullptr;
+        EXPECT_EQ(title.formatAt(emphasis).underlineColor(), shortcut);
+        const QTextCharFormat first = title.formatAt(0);
+        EXPECT_EQ(first.hasProperty(QTextFormat::ForegroundBrush) ? first.foreground().color()
+                                                                  : QColor(),
+                  emphasis == 0 ? shortcut : QColor());
     }
 
-    // A pick by the user in the drop-down list of `action`; returns what was printed.
-    std::string pick(SettingsVC& settings, int action, int position) {
-        QComboBox* box = settings.combo(action);
-        testing::internal::CaptureStdout();
-        box->setCurrentIndex(position);
-        emit box->activated(position);
-        return testing::internal::GetCapturedStdout();
-    }
-
-    std::vector<std::optional<Key>> registeredKeys() const {
-        std::vector<std::optional<Key>> keys;
+    Keys registeredKeys() const {
+        Keys keys;
         for (const auto& r : hotKeyService->live) {
+            EXPECT_EQ(r.combo.modifiers(), controlOption);
             keys.push_back(r.combo.key());
         }
         return keys;
     }
+
+    // Opens the settings window from the panel, as its button does.
+    SettingsVC* openSettings() {
+        QTest::mouseClick(button("settingsButton"), Qt::LeftButton);
+        return openWindow<SettingsVC>();
+    }
+
+    // A pick by the user in the drop-down list of `action`; returns what was printed.
+    static std::string pick(SettingsVC& settings, int action, int position) {
+        QComboBox* box = settings.combo(action);
+        return printed([&] {
+            box->setCurrentIndex(position);
+            emit box->activated(position);
+        });
+    }
+    static void click(SettingsVC& settings, const char* name) {
+        QTest::mouseClick(settings.findChild<QPushButton*>(name), Qt::LeftButton);
+    }
+
+    const QColor shortcut = NamedColors::color("shortcut").value();
+    const QColor otherText = NamedColors::color("otherText").value();
 };
 
-TEST_F(SettingsTest, ListsTheKeysAndShowsTheStoredAssignment) {
-    DBManager::saveKeys({1, 3, 7, 27, 28, 22, 19});
+TEST_F(ShortcutTest, DefaultKeysAreRegisteredWithControlOptionAndNamedInTheTitles) {
     start();
+    EXPECT_EQ(registeredKeys(), (Keys{Key::a, Key::d, Key::h, Key::one, Key::two, Key::w, Key::t}));
+    EXPECT_EQ(hotKeyService->live.front().combo.carbonModifiers, 0x1800u);
+    const std::tuple<const char*, const char*, qsizetype> titles[] = {
+        {"addButton", "Add", 0},
+        {"doneButton", "Done", 0},
+        {"hourButton", "Hour", 0},
+        {"oneDayButton", "1 Day", 0},
+        {"twoDayButton", "2 Day", 0},
+        {"weekButton", "Week", 0},
+        {"allTasksButton", " Edit Tasks", 6},
+        {"unsnoozeButton", "Unsnooze", 0},
+        {"quenbyButton", " Quenby", 0},
+        {"helpButton", " Help", 0},
+        {"settingsButton", " Shortcuts", 0},
+        {"hideButton", " Hide", 0},
+        {"quitButton", " Quit", 0}};
+    for (const auto& [name, text, emphasis] : titles) {
+        expectTitle(name, text, emphasis);
+    }
+}
+
+TEST_F(ShortcutTest, SettingsListTheKeysAndShowTheStoredAssignment) {
+    DBManager::saveKeys({1, 3, 7, 27, 28, 22, 19}); // B adds
+    start();
+    EXPECT_EQ(registeredKeys().front(), Key::b);
+    // Another key: the word no longer names it, and only a leading space is emphasised.
+    expectTitle("addButton", " Add", 0);
+    expectTitle("doneButton", "Done", 0);
+
     SettingsVC* settings = openSettings();
     ASSERT_NE(settings, nullptr);
     const char* names[] = {"addNewCombo",     "doneCombo",       "snooze1HourCombo",
@@ -68,7 +130,7 @@ TEST_F(SettingsTest, ListsTheKeysAndShowsTheStoredAssignment) {
     settings->close();
 }
 
-TEST_F(SettingsTest, AKeyOfAnotherActionIsRevertedAndSwappingTakesThreePicks) {
+TEST_F(ShortcutTest, AKeyOfAnotherActionIsRevertedAndSwappingTakesThreePicks) {
     start();
     SettingsVC* settings = openSettings();
     ASSERT_NE(settings, nullptr);
@@ -95,68 +157,57 @@ TEST_F(SettingsTest, AKeyOfAnotherActionIsRevertedAndSwappingTakesThreePicks) {
     settings->close();
 }
 
-TEST_F(SettingsTest, SaveStoresThenReRegistersAllSevenAfterAMoment) {
+TEST_F(ShortcutTest, SaveStoresThenDropsAllSevenAndRegistersThemAgainAMomentLater) {
     start();
+    const auto before = hotKeyService->live;
     SettingsVC* settings = openSettings();
     ASSERT_NE(settings, nullptr);
     pick(*settings, add, keyZ);
     pick(*settings, done, keyA);
+    pick(*settings, allTasks, keyU);
     const int registrationsBefore = hotKeyService->registerCalls;
     const QPointer<SettingsVC> closing(settings);
 
-    QTest::mouseClick(settings->findChild<QPushButton*>("saveButton"), Qt::LeftButton);
-    EXPECT_EQ(DBManager::getKeys(), (std::vector<std::int64_t>{keyZ, keyA, 7, 27, 28, 22, 19}));
+    click(*settings, "saveButton");
+    EXPECT_EQ(DBManager::getKeys(), (std::vector<std::int64_t>{keyZ, keyA, 7, 27, 28, 22, keyU}));
     EXPECT_EQ(hotKeyService->live.size(), 7u) << "nothing changes before the reset";
 
-    // The reset drops all seven and closes the window; nothing is registered in the gap.
+    // The reset drops all seven and closes the window; nothing is registered in the gap and a
+    // press then finds nothing.
     ASSERT_TRUE(QTest::qWaitFor([&] { return hotKeyService->live.empty(); }, 2000));
     EXPECT_EQ(hotKeyService->registerCalls, registrationsBefore);
+    for (const ShortcutActionInfo& info : shortcutActions) {
+        EXPECT_TRUE(!vc().hotKey(info.action) && !vc().isHotKeyLive(info.action));
+    }
+    EXPECT_FALSE(hotKeyService->press(KeyCombo(Key::d, controlOption)));
     EXPECT_TRUE(QTest::qWaitFor([&] { return closing.isNull(); }, 1000)) << "closed and gone";
 
     ASSERT_TRUE(QTest::qWaitFor([&] { return hotKeyService->live.size() == 7; }, 2000));
-    EXPECT_EQ(registeredKeys(), (std::vector<std::optional<Key>>{Key::z, Key::a, Key::h, Key::one,
-                                                                 Key::two, Key::w, Key::t}));
-    EXPECT_EQ(button("addButton")->text(), " Add");
-    EXPECT_EQ(button("doneButton")->text(), " Done");
+    EXPECT_EQ(registeredKeys(), (Keys{Key::z, Key::a, Key::h, Key::one, Key::two, Key::w, Key::u}));
+    // Each dropped once, in action order; the new registrations have new ids.
+    std::vector<HotKeyService::Handle> dropped;
+    for (const auto& registration : before) {
+        dropped.push_back(registration.handle);
+    }
+    EXPECT_EQ(hotKeyService->unregistered, dropped);
+    EXPECT_GT(hotKeyService->live.front().id.id, before.back().id.id);
+    expectTitle("addButton", " Add", 0);
+    expectTitle("doneButton", " Done", 0);
+    expectTitle("allTasksButton", " Edit Tasks", 0);
 
     // The new key works at once; the old one is gone.
     EXPECT_EQ(hotKeyService->press(KeyCombo(Key::a, controlOption)), noErr);
     EXPECT_FALSE(hotKeyService->press(KeyCombo(Key::d, controlOption)));
 }
 
-TEST_F(SettingsTest, ClosingRightAfterSaveStillRegistersTheNewKeys) {
-    start();
-    for (const bool byCancel : {true, false}) {
-        SettingsVC* settings = openSettings();
-        ASSERT_NE(settings, nullptr);
-        pick(*settings, add, byCancel ? keyZ : keyA);
-        QTest::mouseClick(settings->findChild<QPushButton*>("saveButton"), Qt::LeftButton);
-        if (byCancel) {
-            QTest::mouseClick(settings->findChild<QPushButton*>("cancelButton"), Qt::LeftButton);
-        } else {
-            settings->close();
-        }
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        const Key expected = byCancel ? Key::z : Key::a;
-        EXPECT_TRUE(QTest::qWaitFor(
-            [&] { return !registeredKeys().empty() && registeredKeys().front() == expected; },
-            2000));
-        EXPECT_EQ(button("addButton")->text(), byCancel ? " Add" : "Add");
-    }
-}
-
-TEST_F(SettingsTest, CancelOrClosingLeavesEverythingAsItWas) {
+TEST_F(ShortcutTest, CancelOrClosingLeavesEverythingAsItWasUnlessSavedFirst) {
     start();
     const auto registered = hotKeyService->live;
     for (const bool byCancel : {true, false}) {
         SettingsVC* settings = openSettings();
         ASSERT_NE(settings, nullptr);
         pick(*settings, add, keyZ);
-        if (byCancel) {
-            QTest::mouseClick(settings->findChild<QPushButton*>("cancelButton"), Qt::LeftButton);
-        } else {
-            settings->close();
-        }
+        byCancel ? click(*settings, "cancelButton") : void(settings->close());
         QTest::qWait(250);
         EXPECT_FALSE(QFile::exists(home.storeFile("keyIndexes.ints")));
         EXPECT_TRUE(hotKeyService->unregistered.empty());
@@ -168,9 +219,24 @@ TEST_F(SettingsTest, CancelOrClosingLeavesEverythingAsItWas) {
     ASSERT_NE(settings, nullptr);
     EXPECT_EQ(settings->combo(add)->currentText(), "A");
     settings->close();
+
+    // Closing right after Save still registers the new keys.
+    for (const bool byCancel : {true, false}) {
+        settings = openSettings();
+        ASSERT_NE(settings, nullptr);
+        pick(*settings, add, byCancel ? keyZ : keyA);
+        click(*settings, "saveButton");
+        byCancel ? click(*settings, "cancelButton") : void(settings->close());
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        const Key expected = byCancel ? Key::z : Key::a;
+        EXPECT_TRUE(QTest::qWaitFor(
+            [&] { return !registeredKeys().empty() && registeredKeys().front() == expected; },
+            2000));
+        EXPECT_EQ(button("addButton")->text(), byCancel ? " Add" : "Add");
+    }
 }
 
-TEST_F(SettingsTest, AShortcutTheDesktopRefusedIsMarked) {
+TEST_F(ShortcutTest, AShortcutTheDesktopRefusedIsMarked) {
     // Another application holds Control-Alt-T.
     hotKeyService->onRegister = [this](const KeyCombo& combo, EventHotKeyID) {
         hotKeyService->refusing = combo.key() == Key::t;

@@ -1,9 +1,7 @@
-// The panel window class, the background view and the view styling properties.
-#include "panel/BGView.h"
+// The panel window class and the view styling properties.
 #include "panel/PBWindow.h"
 #include "panel/PanelPosition.h"
 #include "support/Extensions.h"
-#include "support/NamedColors.h"
 #include "tests/support/TempConfigHome.h"
 
 #include <QApplication>
@@ -65,14 +63,6 @@ TEST(ViewStyle, LayerPaintsBackgroundAndBorderOnlyWhenSet) {
     EXPECT_EQ(image.pixelColor(20, 1), QColor(Qt::blue));
     // The rounded corner leaves the very corner empty.
     EXPECT_EQ(image.pixelColor(0, 0).alpha(), 0);
-}
-
-TEST(BGView, PaintsTheNamedBackgroundColour) {
-    BGView view;
-    view.resize(30, 30);
-    ASSERT_NE(ViewLayer::of(&view), nullptr);
-    EXPECT_EQ(ViewLayer::of(&view)->backgroundColor(), NamedColors::color("bg"));
-    EXPECT_EQ(view.grab().toImage().pixelColor(15, 15), *NamedColors::color("bg"));
 }
 
 TEST(PBWindow, FloatsFramelessAndShowsWithoutTakingTheFocus) {

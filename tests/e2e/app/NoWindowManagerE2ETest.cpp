@@ -1,17 +1,14 @@
 // The real binary on a private X display without a window manager: the focus is taken and
 // given back through the input focus itself, since nobody answers _NET_ACTIVE_WINDOW.
 #include "QuenbyE2E.h"
+#include "tests/support/Builders.h"
 
 #include <X11/keysym.h>
 
 class NoWindowManagerE2E : public ShortcutsE2E {};
 
 TEST_F(NoWindowManagerE2E, ShortcutsHandTheInputFocusBack) {
-    std::vector<Task> tasks(1);
-    tasks[0].id = QUuid::createUuid();
-    tasks[0].name = QStringLiteral("older");
-    tasks[0].created = Date{700000000.0};
-    ASSERT_TRUE(writeFile(storeFile(), *Json::encodeTasks(tasks)));
+    ASSERT_TRUE(writeFile(storeFile(), *Json::encodeTasks({makeTask("older", 700000000.0)})));
     startBoth();
 
     ASSERT_TRUE(xdotool({"key", "ctrl+alt+a"}));

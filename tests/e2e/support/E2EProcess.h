@@ -1,89 +1,48 @@
 #pragma once
 
-#include <QProcess>
-#include <QString>
-#include <QStringList>
-#include <QtCore/qtestsupport_core.h>
+#include "tests/support/Processes.h"
 
-#include <chrono>
 #include <cstdint>
 
-// Processes for end-to-end tests, every wait bounded.
 namespace E2E {
-
-inline constexpr std::chrono::milliseconds defaultTimeout{5000};
-
-struct RunResult {
-    int exitCode = -1; // -1 when it did not finish in time or crashed
-    QString output;    // standard output, then standard error
-};
-
-// Runs a program to its end (killed after `timeout`).
-inline RunResult run(const QString& program, const QStringList& arguments,
-                     std::chrono::milliseconds timeout = defaultTimeout) {
-    QProcess process;
-    process.start(program, arguments);
-    RunResult result;
-    if (process.waitForFinished(static_cast<int>(timeout.count())) &&
-        process.exitStatus() == QProcess::NormalExit) {
-        result.exitCode = process.exitCode();
-    } else {
-        process.kill();
-        process.waitForFinished(1000);
-    }
-    result.output =
-        QString::fromUtf8(process.readAllStandardOutput() + process.readAllStandardError());
-    return result;
-}
-
-// Runs the Qt event loop until `condition` holds; false when `timeout` passes first.
-template <typename Condition>
-bool waitUntil(Condition condition, std::chrono::milliseconds timeout = defaultTimeout) {
-    return QTest::qWaitFor(condition, static_cast<int>(timeout.count()));
-}
-
-// The path of the x11-focus-window helper, compiled in by the build.
-inline QString focusWindowProgram() {
-    return QStringLiteral(QUENBY_X11_FOCUS_WINDOW);
-}
 
 // Another application's window holding the keyboard focus, and the key lines it reports.
 class FocusWindow {
 public:
     FocusWindow() {
-        QObject::connect(&process, &QProcess::readyReadStandardOutput,
-                         [this] { lines += QString::fromUtf8(process.readAllStandardOutput()); });
-        process.start(focusWindowProgram(), {});
+        QObject::connect(&process_, &QProcess::readyReadStandardOutput,
+                         [this] { lines_ += QString::fromUtf8(process_.readAllStandardOutput()); });
+        process_.start(QStringLiteral(QUENBY_X11_FOCUS_WINDOW), {}); // the helper the build made
     }
     ~FocusWindow() {
-        process.kill();
-        process.waitForFinished(1000);
+        process_.kill();
+        process_.waitForFinished(1000);
     }
     FocusWindow(const FocusWindow&) = delete;
     FocusWindow& operator=(const FocusWindow&) = delete;
 
     bool waitUntilFocused() {
-        return waitUntil([this] { return lines.contains(QLatin1String("focused ")); });
+        return waitUntil([this] { return lines_.contains(QLatin1String("focused ")); });
     }
     // The window's id, once focused.
     std::uint32_t windowId() const {
-        return lines.section(QLatin1Char('\n'), 0, 0)
+        return lines_.section(QLatin1Char('\n'), 0, 0)
             .section(QLatin1Char(' '), 1, 1)
             .toUInt(nullptr, 0);
     }
     // How many presses of the keysym the window received so far.
     qsizetype keyPresses(std::uint32_t keysym) const {
-        return lines.count(QStringLiteral("key-press 0x%1 ").arg(keysym, 0, 16));
+        return lines_.count(QStringLiteral("key-press 0x%1 ").arg(keysym, 0, 16));
     }
     bool waitForKeyPresses(std::uint32_t keysym, qsizetype count) {
         return waitUntil([&] { return keyPresses(keysym) >= count; });
     }
     // Everything it printed so far.
-    const QString& output() const { return lines; }
+    const QString& output() const { return lines_; }
 
 private:
-    QProcess process;
-    QString lines;
+    QProcess process_;
+    QString lines_;
 };
 
 } // namespace E2E

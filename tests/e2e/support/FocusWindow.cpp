@@ -10,8 +10,8 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <memory>
+#include <string_view>
 #include <thread>
 
 namespace {
@@ -29,7 +29,7 @@ bool hasFocus(xcb_connection_t* connection, xcb_window_t window) {
 
 } // namespace
 
-int main(int argc, char** argv) {
+int main() {
     xcb_connection_t* connection = xcb_connect(nullptr, nullptr);
     if (xcb_connection_has_error(connection) != 0) {
         std::fprintf(stderr, "x11-focus-window: cannot connect to the display\n");
@@ -43,9 +43,9 @@ int main(int argc, char** argv) {
     xcb_create_window(connection, XCB_COPY_FROM_PARENT, window, screen->root, 100, 100, 320, 200, 0,
                       XCB_WINDOW_CLASS_INPUT_OUTPUT, screen->root_visual,
                       XCB_CW_BACK_PIXEL | XCB_CW_EVENT_MASK, values);
-    const char* title = argc > 1 ? argv[1] : "x11-focus-window";
+    const std::string_view title = "x11-focus-window";
     xcb_change_property(connection, XCB_PROP_MODE_REPLACE, window, XCB_ATOM_WM_NAME,
-                        XCB_ATOM_STRING, 8, static_cast<std::uint32_t>(std::strlen(title)), title);
+                        XCB_ATOM_STRING, 8, static_cast<std::uint32_t>(title.size()), title.data());
     xcb_map_window(connection, window);
     xcb_flush(connection);
 

@@ -13,22 +13,22 @@
 class XcbClient {
 public:
     XcbClient()
-        : connection(xcb_connect(nullptr, nullptr))
-        , root(xcb_setup_roots_iterator(xcb_get_setup(connection)).data->root)
-        , symbols(xcb_key_symbols_alloc(connection)) {}
+        : connection_(xcb_connect(nullptr, nullptr))
+        , root_(xcb_setup_roots_iterator(xcb_get_setup(connection_)).data->root)
+        , symbols_(xcb_key_symbols_alloc(connection_)) {}
     ~XcbClient() {
-        xcb_key_symbols_free(symbols);
-        xcb_disconnect(connection);
+        xcb_key_symbols_free(symbols_);
+        xcb_disconnect(connection_);
     }
     XcbClient(const XcbClient&) = delete;
     XcbClient& operator=(const XcbClient&) = delete;
 
-    bool isConnected() const { return xcb_connection_has_error(connection) == 0; }
+    bool isConnected() const { return xcb_connection_has_error(connection_) == 0; }
 
     // Every keycode that carries the keysym, in the server's current mapping.
     std::vector<xcb_keycode_t> keycodesOf(xcb_keysym_t keysym) const {
         std::vector<xcb_keycode_t> keycodes;
-        xcb_keycode_t* codes = xcb_key_symbols_get_keycode(symbols, keysym);
+        xcb_keycode_t* codes = xcb_key_symbols_get_keycode(symbols_, keysym);
         for (const xcb_keycode_t* code = codes; code != nullptr && *code != XCB_NO_SYMBOL; ++code) {
             keycodes.push_back(*code);
         }
@@ -39,21 +39,21 @@ public:
     // 0 on success, else the X error code (10 is BadAccess).
     std::uint8_t grabKey(xcb_keycode_t keycode, std::uint16_t modifiers) const {
         xcb_generic_error_t* error = xcb_request_check(
-            connection, xcb_grab_key_checked(connection, 0, root, modifiers, keycode,
-                                             XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC));
+            connection_, xcb_grab_key_checked(connection_, 0, root_, modifiers, keycode,
+                                              XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC));
         const std::uint8_t code = error != nullptr ? error->error_code : 0;
         std::free(error);
         return code;
     }
     void ungrabKey(xcb_keycode_t keycode, std::uint16_t modifiers) const {
-        xcb_ungrab_key(connection, keycode, root, modifiers);
-        xcb_flush(connection);
+        xcb_ungrab_key(connection_, keycode, root_, modifiers);
+        xcb_flush(connection_);
     }
 
     // The keyboard modifiers in effect, locks included.
     std::uint16_t modifierState() const {
         xcb_query_pointer_reply_t* reply =
-            xcb_query_pointer_reply(connection, xcb_query_pointer(connection, root), nullptr);
+            xcb_query_pointer_reply(connection_, xcb_query_pointer(connection_, root_), nullptr);
         const std::uint16_t mask = reply != nullptr ? reply->mask : 0;
         std::free(reply);
         return mask & 0xFF;
@@ -61,7 +61,7 @@ public:
 
     xcb_window_t inputFocus() const {
         xcb_get_input_focus_reply_t* reply =
-            xcb_get_input_focus_reply(connection, xcb_get_input_focus(connection), nullptr);
+            xcb_get_input_focus_reply(connection_, xcb_get_input_focus(connection_), nullptr);
         const xcb_window_t focus = reply != nullptr ? reply->focus : 0;
         std::free(reply);
         return focus;
@@ -75,7 +75,7 @@ public:
     // The key events that have arrived, without waiting.
     std::vector<KeyEvent> pendingKeyEvents() const {
         std::vector<KeyEvent> events;
-        while (xcb_generic_event_t* event = xcb_poll_for_event(connection)) {
+        while (xcb_generic_event_t* event = xcb_poll_for_event(connection_)) {
             const std::uint8_t type = event->response_type & 0x7f;
             if (type == XCB_KEY_PRESS || type == XCB_KEY_RELEASE) {
                 const auto* key = reinterpret_cast<const xcb_key_press_event_t*>(event);
@@ -87,7 +87,7 @@ public:
     }
 
 private:
-    xcb_connection_t* const connection;
-    const xcb_window_t root;
-    xcb_key_symbols_t* const symbols;
+    xcb_connection_t* const connection_;
+    const xcb_window_t root_;
+    xcb_key_symbols_t* const symbols_;
 };

@@ -4,6 +4,7 @@
 #include "HotKey/HotKeysController.h"
 #include "HotKey/RefusingHotKeyService.h"
 #include "HotKey/X11KeySymbols.h"
+#include "tests/support/Printed.h"
 
 #include <X11/XF86keysym.h>
 #include <X11/keysym.h>
@@ -17,10 +18,11 @@ namespace {
 // These tests run on Qt's offscreen platform: there is no X11 connection.
 TEST(DefaultHotKeyService, WithoutX11EveryRegistrationIsRefusedAndReported) {
     HotKeysController::setService(makeDefaultHotKeyService());
-    testing::internal::CaptureStdout();
-    const auto hotKey = HotKey::make(Key::d, ModifierFlags::control | ModifierFlags::option);
-    const auto unknownKey = HotKey::make(10, 0x1800);
-    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+    std::shared_ptr<HotKey> hotKey, unknownKey;
+    EXPECT_EQ(printed([&] {
+                  hotKey = HotKey::make(Key::d, ModifierFlags::control | ModifierFlags::option);
+                  unknownKey = HotKey::make(10, 0x1800);
+              }),
               "Hot key Ctrl+Alt+D refused: no X11 connection\n"
               "Hot key Ctrl+Alt+(key code 10) refused: no X11 connection\n");
     EXPECT_FALSE(HotKeysController::isLive(*hotKey));
@@ -29,9 +31,10 @@ TEST(DefaultHotKeyService, WithoutX11EveryRegistrationIsRefusedAndReported) {
 
 TEST(RefusingHotKeyService, RefusesWithAHandleNever) {
     RefusingHotKeyService service;
-    testing::internal::CaptureStdout();
-    EXPECT_EQ(service.registerHotKey(KeyCombo(Key::f5, ModifierFlags{}), {1, 1}), std::nullopt);
-    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+    EXPECT_EQ(printed([&] {
+                  EXPECT_EQ(service.registerHotKey(KeyCombo(Key::f5, ModifierFlags{}), {1, 1}),
+                            std::nullopt);
+              }),
               "Hot key \uF860F5 refused: no X11 connection\n");
 }
 

@@ -36,7 +36,7 @@ protected:
     int calls = 0;
 };
 
-TEST_F(HotKeysControllerTest, IdsCountUpAndAreNeverReused) {
+TEST_F(HotKeysControllerTest, IdsCountUpAreNeverReusedAndALiveKeyIsRegisteredOnce) {
     const auto first = make(Key::a);
     const auto second = make(Key::d);
     ASSERT_EQ(fake->live.size(), 2u);
@@ -56,14 +56,12 @@ TEST_F(HotKeysControllerTest, IdsCountUpAndAreNeverReused) {
     EXPECT_EQ(fake->live.at(1).id.id, base + 3);
     EXPECT_EQ(HotKeysController::hotKeysCount(), base + 3);
     EXPECT_EQ(HotKeysController::registeredIds(), (Ids{base + 2, base + 3}));
-}
 
-TEST_F(HotKeysControllerTest, RegisteringALiveKeyAgainDoesNothing) {
-    const auto hotKey = make(Key::h);
-    hotKey->setPaused(false);
-    HotKeysController::registerHotKey(hotKey);
-    EXPECT_EQ(fake->registerCalls, 1);
-    EXPECT_EQ(HotKeysController::hotKeysCount(), base + 1);
+    // Resuming or registering a live key again does nothing.
+    first->setPaused(false);
+    HotKeysController::registerHotKey(first);
+    EXPECT_EQ(fake->registerCalls, 3);
+    EXPECT_EQ(HotKeysController::hotKeysCount(), base + 3);
 }
 
 TEST_F(HotKeysControllerTest, ReleasingUnregistersAndAPausedKeyHasNothingLeftToRelease) {
@@ -100,14 +98,11 @@ TEST_F(HotKeysControllerTest, BoxIsStoredBeforeTheServiceIsAskedAndKeptOnRefusal
     const auto accepted = make(Key::w);
     EXPECT_TRUE(HotKeysController::isLive(*accepted));
     EXPECT_EQ(fake->live.at(0).id.id, base + 2);
-    EXPECT_EQ(calls, 0);
-}
-
-TEST_F(HotKeysControllerTest, HandlerIsInstalledOnceAtTheFirstSuccessfulRegistration) {
-    make(Key::a).reset();
-    make(Key::d).reset();
-    const auto t = make(Key::t);
+    // The handler is installed once, at the first successful registration.
     EXPECT_EQ(fake->handlerInstalls, 1);
+    make(Key::a).reset();
+    EXPECT_EQ(fake->handlerInstalls, 1);
+    EXPECT_EQ(calls, 0);
 }
 
 TEST_F(HotKeysControllerTest, EventsRunTheHandlerOfTheirKind) {

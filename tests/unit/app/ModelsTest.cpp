@@ -8,6 +8,7 @@
 
 #include <cstring>
 #include <random>
+#include <tuple>
 
 namespace {
 
@@ -26,15 +27,14 @@ QJsonArray asJson(const QByteArray& bytes) {
     return doc.array();
 }
 
-void expectSameTask(const Task& a, const Task& b) {
-    EXPECT_EQ(a.id, b.id);
-    EXPECT_EQ(a.name, b.name);
-    EXPECT_EQ(a.created, b.created);
-    EXPECT_EQ(a.isSnoozed, b.isSnoozed);
-    EXPECT_EQ(a.snoozedUntil, b.snoozedUntil);
-    EXPECT_EQ(a.isTutorial, b.isTutorial);
-    EXPECT_EQ(a.isDone, b.isDone);
-    EXPECT_EQ(a.doneDate, b.doneDate);
+// Every field, for comparing records whole.
+auto fields(const Task& t) {
+    return std::tie(t.id, t.name, t.created, t.isSnoozed, t.snoozedUntil, t.isTutorial, t.isDone,
+                    t.doneDate);
+}
+auto fields(const SystemMessage& m) {
+    return std::tie(m.id, m.created_at, m.platform, m.min_version, m.max_version, m.message,
+                    m.cta_text, m.cta_url, m.isSnoozed, m.snoozedUntil);
 }
 
 } // namespace
@@ -138,7 +138,7 @@ TEST(TaskJson, TimesAndTextsRoundTripExactly) {
     ASSERT_TRUE(decoded);
     ASSERT_EQ(decoded->size(), tasks.size());
     for (size_t i = 0; i < tasks.size(); ++i) {
-        expectSameTask((*decoded)[i], tasks[i]);
+        EXPECT_EQ(fields((*decoded)[i]), fields(tasks[i]));
         EXPECT_EQ(std::signbit((*decoded)[i].created.secondsSinceReferenceDate),
                   std::signbit(tasks[i].created.secondsSinceReferenceDate));
     }
@@ -174,20 +174,8 @@ TEST(SystemMessageJson, RoundTripsBeyondDoublePrecision) {
     const auto back = Json::decodeSystemMessages(bytes);
     ASSERT_TRUE(back);
     ASSERT_EQ(back->size(), 2u);
-    for (size_t i = 0; i < 2; ++i) {
-        const SystemMessage& original = i == 0 ? m : snoozed;
-        const SystemMessage& read = (*back)[i];
-        EXPECT_EQ(read.id, original.id);
-        EXPECT_EQ(read.created_at, original.created_at);
-        EXPECT_EQ(read.platform, original.platform);
-        EXPECT_EQ(read.min_version, original.min_version);
-        EXPECT_EQ(read.max_version, original.max_version);
-        EXPECT_EQ(read.message, original.message);
-        EXPECT_EQ(read.cta_text, original.cta_text);
-        EXPECT_EQ(read.cta_url, original.cta_url);
-        EXPECT_EQ(read.isSnoozed, original.isSnoozed);
-        EXPECT_EQ(read.snoozedUntil, original.snoozedUntil);
-    }
+    EXPECT_EQ(fields((*back)[0]), fields(m));
+    EXPECT_EQ(fields((*back)[1]), fields(snoozed));
 }
 
 TEST(SystemMessageJson, EveryKeyButTheSnoozeEndIsRequired) {

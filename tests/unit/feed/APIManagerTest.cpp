@@ -1,5 +1,6 @@
 #include "feed/APIManager.h"
 #include "LocalHttpServer.h"
+#include "tests/support/Printed.h"
 
 #include <QElapsedTimer>
 #include <QEventLoop>
@@ -58,6 +59,10 @@ struct FetchCase {
     const char* status;
     size_t count;
 };
+
+void PrintTo(const FetchCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class FeedFetch : public testing::TestWithParam<FetchCase> {};
 
@@ -139,7 +144,9 @@ TEST(FeedFetch, ReadsEachKeyOrItsDefaultAndPrintsEachValueInOrder) {
 
 TEST(FeedFetch, WithoutAnAddressNothingIsFetched) {
     APIManager api(resolveFeedAddress({}, {}));
-    testing::internal::CaptureStdout();
-    api.getSystemMessages([](bool, const QString&, std::vector<SystemMessage>) { FAIL(); });
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "Message feed: no address configured\n");
+    EXPECT_EQ(printed([&] {
+                  api.getSystemMessages(
+                      [](bool, const QString&, std::vector<SystemMessage>) { FAIL(); });
+              }),
+              "Message feed: no address configured\n");
 }

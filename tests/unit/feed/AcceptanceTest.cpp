@@ -1,4 +1,5 @@
 #include "feed/Acceptance.h"
+#include "tests/support/Printed.h"
 
 #include <gtest/gtest.h>
 
@@ -31,6 +32,10 @@ struct FilterCase {
     const char* max;
     bool accepted;
 };
+
+void PrintTo(const FilterCase& c, std::ostream* os) {
+    *os << '[' << c.platform.join(u',').toStdString() << "] " << c.min << '-' << c.max;
+}
 
 class AcceptanceFilter : public testing::TestWithParam<FilterCase> {};
 
@@ -88,18 +93,16 @@ TEST(Acceptance, SortsByCreationStoredFirstOnTies) {
     EXPECT_EQ(ids(accept(fetched, stored).lists.messages), expected);
 }
 
-TEST(Acceptance, ReorderingTheStoredListIsAChange) {
+TEST(Acceptance, ReorderingTheStoredListIsAChangeAndAFailedFetchChangesNothing) {
     EXPECT_TRUE(accept({}, {{message(1, 30), message(2, 10)}, {}}).changed);
-}
-
-TEST(Acceptance, FailedFetchChangesNothing) {
     EXPECT_FALSE(Feed::acceptMessages(false, {}, {{message(1)}, {1}}, Feed::platformTag, u"1"));
 }
 
 TEST(Acceptance, PrintsTheOutcomeThenEachTextOnItsOwnLine) {
     SystemMessage twoLines = message(2);
     twoLines.message = QStringLiteral("a\nb");
-    testing::internal::CaptureStdout();
-    Feed::printReceived(true, QStringLiteral("Success"), {message(1), twoLines});
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "true Success 2 messages\n1\na b\n");
+    EXPECT_EQ(printed([&] {
+                  Feed::printReceived(true, QStringLiteral("Success"), {message(1), twoLines});
+              }),
+              "true Success 2 messages\n1\na b\n");
 }

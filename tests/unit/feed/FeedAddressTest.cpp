@@ -11,6 +11,13 @@ struct AddressCase {
     const char* refusalStart;
 };
 
+void PrintTo(const AddressCase& c, std::ostream* os) {
+    *os << '"' << c.configured << '"';
+    if (c.environment) {
+        *os << " then \"" << c.environment->toStdString() << '"';
+    }
+}
+
 class FeedAddressResolution : public testing::TestWithParam<AddressCase> {};
 
 const char* const none = "Message feed: no address configured";

@@ -26,11 +26,6 @@ QStringList names(const std::vector<Task>& tasks) {
     return list;
 }
 
-Task done(Task task) {
-    task.isDone = true;
-    return task;
-}
-
 template <typename Item> Item snoozed(Item item) {
     item.isSnoozed = true;
     item.snoozedUntil = Date{startTime + 60};
@@ -85,27 +80,28 @@ TEST_P(TaskBoardSelection, ChoosesTheItemToDoNow) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, TaskBoardSelection,
-    testing::Values(
-        SelectionCase{"oldest open task, equal times in stored order",
-                      {makeTask("later", 30), makeTask("first stored", 10),
-                       makeTask("second stored", 10), done(makeTask("older but done", 1)),
-                       makeTutorial(TaskBoard::aHint, 0)},
-                      {},
-                      "first stored"},
-        SelectionCase{"a done tutorial is shown when nothing is open",
-                      {done(makeTutorial(TaskBoard::dHint, 5))},
-                      {},
-                      TaskBoard::dHint},
-        SelectionCase{"a snoozed tutorial when only done and snoozed tasks are left",
-                      {done(makeTask("done", 1)), makeSnoozed("snoozed", 2, Date{startTime + 9}),
-                       snoozed(makeTutorial(TaskBoard::hHint, 3))},
-                      {},
-                      TaskBoard::hHint},
-        SelectionCase{
-            "an unsnoozed message before any task",
-            {makeTask("task", 1)},
-            {snoozed(makeMessage(1, 100, "snoozed news")), makeMessage(2, 200, "fresh news")},
-            "fresh news"}),
+    testing::Values(SelectionCase{"oldest open task, equal times in stored order",
+                                  {makeTask("later", 30), makeTask("first stored", 10),
+                                   makeTask("second stored", 10),
+                                   markedDone(makeTask("older but done", 1)),
+                                   makeTutorial(TaskBoard::aHint, 0)},
+                                  {},
+                                  "first stored"},
+                    SelectionCase{"a done tutorial is shown when nothing is open",
+                                  {markedDone(makeTutorial(TaskBoard::dHint, 5))},
+                                  {},
+                                  TaskBoard::dHint},
+                    SelectionCase{"a snoozed tutorial when only done and snoozed tasks are left",
+                                  {markedDone(makeTask("done", 1)),
+                                   makeSnoozed("snoozed", 2, Date{startTime + 9}),
+                                   snoozed(makeTutorial(TaskBoard::hHint, 3))},
+                                  {},
+                                  TaskBoard::hHint},
+                    SelectionCase{"an unsnoozed message before any task",
+                                  {makeTask("task", 1)},
+                                  {snoozed(makeMessage(1, 100, "snoozed news")),
+                                   makeMessage(2, 200, "fresh news")},
+                                  "fresh news"}),
     [](const auto& param) { return std::to_string(param.index); });
 
 TEST_F(TaskBoardTest, FirstStartAddsTheThreeTutorialsUnsaved) {
@@ -263,7 +259,7 @@ TEST_F(TaskBoardTest, AddKeepsTheFirstHundredCharactersUntrimmed) {
 }
 
 TEST_F(TaskBoardTest, UnsnoozeAllWakesEveryTaskButNoMessage) {
-    DBManager::saveTaskList({done(makeSnoozed("done", 1, Date{startTime + 500})),
+    DBManager::saveTaskList({markedDone(makeSnoozed("done", 1, Date{startTime + 500})),
                              makeSnoozed("snoozed", 2, std::nullopt)});
     DBManager::saveSystemMessages({snoozed(makeMessage(3, 1, "news"))});
     start();
@@ -277,7 +273,7 @@ TEST_F(TaskBoardTest, UnsnoozeAllWakesEveryTaskButNoMessage) {
 
 TEST_F(TaskBoardTest, ListOperationsSaveAndSignalOnce) {
     DBManager::saveTaskList({makeSnoozed("a", 1, Date{startTime + 50}), makeTask("b", 2),
-                             done(makeTask("c", 3)), makeTutorial(TaskBoard::aHint, 4)});
+                             markedDone(makeTask("c", 3)), makeTutorial(TaskBoard::aHint, 4)});
     start();
     const QUuid a = board.tasks()[0].id, b = board.tasks()[1].id, c = board.tasks()[2].id;
     QSignalSpy changed(&board, &TaskBoard::changed);
