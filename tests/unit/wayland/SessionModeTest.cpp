@@ -3,11 +3,22 @@
 
 #include <gtest/gtest.h>
 
+// A short, stable name for the session (CTest puts the printed parameter in the test name).
+void PrintTo(const SessionEnvironment& session, std::ostream* os) {
+    *os << "type " << session.sessionType.toStdString() << " wayland "
+        << session.waylandDisplay.toStdString() << " qt " << session.qtPlatform.toStdString();
+}
+
 struct PlatformCase {
     SessionEnvironment session;
     bool xDisplayOpens;
     std::optional<QByteArray> platform;
 };
+
+void PrintTo(const PlatformCase& c, std::ostream* os) {
+    PrintTo(c.session, os);
+    *os << (c.xDisplayOpens ? " with X" : " without X");
+}
 
 class PreferredPlatform : public testing::TestWithParam<PlatformCase> {};
 
@@ -28,6 +39,11 @@ struct ModeCase {
     QString platformName;
     std::optional<SessionMode> mode;
 };
+
+void PrintTo(const ModeCase& c, std::ostream* os) {
+    PrintTo(c.session, os);
+    *os << " on " << c.platformName.toStdString();
+}
 
 class RunMode : public testing::TestWithParam<ModeCase> {};
 
