@@ -4,8 +4,16 @@
 
 std::shared_ptr<HotKey> HotKey::make(const KeyCombo& keyCombo, Handler keyDownHandler,
                                      Handler keyUpHandler) {
-    auto hotKey = std::make_shared<HotKey>(Passkey{}, keyCombo, std::move(keyDownHandler),
-                                           std::move(keyUpHandler));
+    auto hotKey = std::make_shared<HotKey>(Passkey{}, keyCombo, HotKeyPurpose{},
+                                           std::move(keyDownHandler), std::move(keyUpHandler));
+    HotKeysController::registerHotKey(hotKey);
+    return hotKey;
+}
+
+std::shared_ptr<HotKey> HotKey::make(const KeyCombo& keyCombo, HotKeyPurpose purpose,
+                                     Handler keyDownHandler) {
+    auto hotKey = std::make_shared<HotKey>(Passkey{}, keyCombo, std::move(purpose),
+                                           std::move(keyDownHandler), Handler{});
     HotKeysController::registerHotKey(hotKey);
     return hotKey;
 }
@@ -21,9 +29,11 @@ std::shared_ptr<HotKey> HotKey::make(Key key, ModifierFlags modifiers, Handler k
     return make(KeyCombo(key, modifiers), std::move(keyDownHandler), std::move(keyUpHandler));
 }
 
-HotKey::HotKey(Passkey, const KeyCombo& keyCombo, Handler keyDownHandler, Handler keyUpHandler)
+HotKey::HotKey(Passkey, const KeyCombo& keyCombo, HotKeyPurpose purpose, Handler keyDownHandler,
+               Handler keyUpHandler)
     : identifier_(QUuid::createUuid())
     , keyCombo_(keyCombo)
+    , purpose_(std::move(purpose))
     , keyDownHandler_(std::move(keyDownHandler))
     , keyUpHandler_(std::move(keyUpHandler)) {}
 

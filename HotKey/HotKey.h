@@ -1,5 +1,6 @@
 #pragma once
 
+#include "HotKey/HotKeyService.h"
 #include "HotKey/KeyCombo.h"
 
 #include <QUuid>
@@ -24,15 +25,20 @@ public:
                                         Handler keyDownHandler = {}, Handler keyUpHandler = {});
     static std::shared_ptr<HotKey> make(Key key, ModifierFlags modifiers,
                                         Handler keyDownHandler = {}, Handler keyUpHandler = {});
+    // Named, for desktops that list shortcuts by what they do.
+    static std::shared_ptr<HotKey> make(const KeyCombo& keyCombo, HotKeyPurpose purpose,
+                                        Handler keyDownHandler);
 
     // Only through make(): registration needs the shared owner.
-    HotKey(Passkey, const KeyCombo& keyCombo, Handler keyDownHandler, Handler keyUpHandler);
+    HotKey(Passkey, const KeyCombo& keyCombo, HotKeyPurpose purpose, Handler keyDownHandler,
+           Handler keyUpHandler);
     ~HotKey();
     HotKey(const HotKey&) = delete;
     HotKey& operator=(const HotKey&) = delete;
 
     const QUuid& identifier() const { return identifier_; }
     const KeyCombo& keyCombo() const { return keyCombo_; }
+    const HotKeyPurpose& purpose() const { return purpose_; }
 
     const Handler& keyDownHandler() const { return keyDownHandler_; }
     void setKeyDownHandler(Handler handler) { keyDownHandler_ = std::move(handler); }
@@ -46,6 +52,7 @@ public:
 private:
     const QUuid identifier_;
     const KeyCombo keyCombo_;
+    const HotKeyPurpose purpose_;
     Handler keyDownHandler_;
     Handler keyUpHandler_;
     bool isPaused_ = false;

@@ -2,6 +2,8 @@
 
 #include "HotKey/KeyCombo.h"
 
+#include <QString>
+
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -26,6 +28,19 @@ struct HotKeyEvent {
     std::uint32_t kind = 0;
 };
 
+// What a shortcut is for, for desktops that list an application's shortcuts by name: a stable id
+// and a line for the user. Both empty for a shortcut nobody named.
+struct HotKeyPurpose {
+    QString id;
+    QString description;
+};
+
+// A desktop's later answer about a registration it accepted before binding it.
+struct HotKeyBinding {
+    bool bound = false;
+    QString trigger; // the desktop's own words for the keys; may be empty
+};
+
 // What the registry needs from the desktop's global-shortcut facility: register a combination
 // under an id (getting a handle, or a refusal), unregister a handle, and deliver presses and
 // releases to one handler on the main thread.
@@ -33,12 +48,23 @@ class HotKeyService {
 public:
     using Handle = std::uint64_t;
     using EventHandler = std::function<OSStatus(const HotKeyEvent&)>;
+    using BindingHandler = std::function<void(Handle, const HotKeyBinding&)>;
 
     virtual ~HotKeyService() = default;
 
-    // None when refused; the service reports why on standard output.
-    virtual std::optional<Handle> registerHotKey(const KeyCombo& combo, EventHotKeyID id) = 0;
+    // None when refused; the service reports why on standard output. A service that binds
+    // later answers with a handle at once and the outcome through the binding handler.
+    virtual std::optional<Handle> registerHotKey(const KeyCombo& combo, EventHotKeyID id,
+                                                 const HotKeyPurpose& purpose) = 0;
     virtual void unregisterHotKey(Handle handle) = 0;
     // Called for every press and release of this process's registrations from now on.
     virtual void installEventHandler(EventHandler handler) = 0;
+    // Called when the desktop binds, refuses or rebinds a registration, on the main thread;
+    // services that answer at once never call it.
+    virtual void installBindingHandler(BindingHandler) {}
+    // Whether the desktop binds the keys itself, possibly other keys than those asked for.
+    virtual bool bindsLater() const { return false; }
+    // Whether the desktop has a settings page of its own for these shortcuts; opening it.
+    virtual bool canConfigure() const { return false; }
+    virtual void configure() {}
 };

@@ -19,6 +19,7 @@ struct HotKeyBox {
     std::weak_ptr<HotKey> hotKey;
     std::uint32_t carbonHotKeyID = 0;
     std::optional<HotKeyService::Handle> carbonEventHotKey; // none when refused
+    HotKeyBinding binding{true, {}};                        // the desktop's later answer
 };
 
 struct RegistryState {
@@ -26,6 +27,7 @@ struct RegistryState {
     std::uint32_t hotKeysCount = 0;
     bool eventHandlerInstalled = false;
     std::unique_ptr<HotKeyService> service;
+    std::function<void()> bindingObserver;
 };
 
 RegistryState& state() {
@@ -33,10 +35,31 @@ RegistryState& state() {
     return registry;
 }
 
+void bindingChanged(HotKeyService::Handle handle, const HotKeyBinding& binding) {
+    RegistryState& registry = state();
+    for (auto& [id, entry] : registry.hotKeys) {
+        if (entry.carbonEventHotKey == handle) {
+            entry.binding = binding;
+        }
+    }
+    if (registry.bindingObserver) {
+        registry.bindingObserver();
+    }
+}
+
+void adopt(std::unique_ptr<HotKeyService> service) {
+    RegistryState& registry = state();
+    registry.service = std::move(service);
+    registry.eventHandlerInstalled = false;
+    if (registry.service) {
+        registry.service->installBindingHandler(&bindingChanged);
+    }
+}
+
 HotKeyService& service() {
     RegistryState& registry = state();
     if (!registry.service) {
-        registry.service = makeDefaultHotKeyService();
+        adopt(makeDefaultHotKeyService());
     }
     return *registry.service;
 }
@@ -87,8 +110,8 @@ void HotKeysController::registerHotKey(const std::shared_ptr<HotKey>& hotKey) {
     const std::uint32_t id = ++registry.hotKeysCount;
     registry.hotKeys[id] = HotKeyBox{hotKey->identifier(), hotKey, id, std::nullopt};
 
-    const std::optional<HotKeyService::Handle> handle =
-        service().registerHotKey(hotKey->keyCombo(), EventHotKeyID{eventHotKeySignature, id});
+    const std::optional<HotKeyService::Handle> handle = service().registerHotKey(
+        hotKey->keyCombo(), EventHotKeyID{eventHotKeySignature, id}, hotKey->purpose());
     if (handle) {
         registry.hotKeys[id].carbonEventHotKey = handle;
         updateEventHandler();
@@ -136,7 +159,28 @@ OSStatus HotKeysController::handleHotKeyEvent(const HotKeyEvent& event) {
 
 bool HotKeysController::isLive(const HotKey& hotKey) {
     const HotKeyBox* found = box(hotKey);
-    return found != nullptr && found->carbonEventHotKey.has_value();
+    return found != nullptr && found->carbonEventHotKey.has_value() && found->binding.bound;
+}
+
+QString HotKeysController::trigger(const HotKey& hotKey) {
+    const HotKeyBox* found = box(hotKey);
+    return found != nullptr && found->carbonEventHotKey ? found->binding.trigger : QString();
+}
+
+void HotKeysController::setBindingObserver(std::function<void()> observer) {
+    state().bindingObserver = std::move(observer);
+}
+
+bool HotKeysController::bindsLater() {
+    return service().bindsLater();
+}
+
+bool HotKeysController::canConfigure() {
+    return service().canConfigure();
+}
+
+void HotKeysController::configure() {
+    service().configure();
 }
 
 std::uint32_t HotKeysController::hotKeysCount() {
@@ -156,6 +200,5 @@ void HotKeysController::setService(std::unique_ptr<HotKeyService> replacement) {
     if (!registry.hotKeys.empty()) {
         throw std::logic_error("HotKeysController::setService while hot keys are registered");
     }
-    registry.service = std::move(replacement);
-    registry.eventHandlerInstalled = false;
+    adopt(std::move(replacement));
 }

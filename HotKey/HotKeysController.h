@@ -2,7 +2,10 @@
 
 #include "HotKey/HotKeyService.h"
 
+#include <QString>
+
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -30,8 +33,18 @@ public:
     // id, a paused hot key, no handler for the kind).
     static OSStatus handleHotKeyEvent(const HotKeyEvent& event);
 
-    // Whether the service accepted the hot key's current registration.
+    // Whether the service accepted the hot key's current registration and the desktop has not
+    // refused it since.
     static bool isLive(const HotKey& hotKey);
+    // The desktop's own words for the keys of the hot key's registration; empty when it gave none.
+    static QString trigger(const HotKey& hotKey);
+    // Called after the desktop bound, refused or rebound a registration later than it answered.
+    static void setBindingObserver(std::function<void()> observer);
+    // Whether the desktop binds the keys itself, later than registration answers.
+    static bool bindsLater();
+    // The service's settings page for its shortcuts, where it has one.
+    static bool canConfigure();
+    static void configure();
     // The last id handed out.
     static std::uint32_t hotKeysCount();
     // Ids that have a box in the table, ascending.

@@ -2,8 +2,8 @@
 
 #include "HotKey/Diagnostics.h"
 
-std::optional<HotKeyService::Handle> RefusingHotKeyService::registerHotKey(const KeyCombo& combo,
-                                                                           EventHotKeyID) {
+std::optional<HotKeyService::Handle>
+RefusingHotKeyService::registerHotKey(const KeyCombo& combo, EventHotKeyID, const HotKeyPurpose&) {
     HotKeyDiagnostics::printRefusal(combo, QStringLiteral("no X11 connection"));
     return std::nullopt;
 }

@@ -6,7 +6,8 @@
 // registration is refused with one diagnostic line.
 class RefusingHotKeyService final : public HotKeyService {
 public:
-    std::optional<Handle> registerHotKey(const KeyCombo& combo, EventHotKeyID id) override;
+    std::optional<Handle> registerHotKey(const KeyCombo& combo, EventHotKeyID id,
+                                         const HotKeyPurpose& purpose) override;
     void unregisterHotKey(Handle) override {}
     void installEventHandler(EventHandler) override {}
 };

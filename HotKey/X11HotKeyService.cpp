@@ -108,8 +108,8 @@ X11HotKeyService::~X11HotKeyService() {
     xcb_flush(connection_);
 }
 
-std::optional<HotKeyService::Handle> X11HotKeyService::registerHotKey(const KeyCombo& combo,
-                                                                      EventHotKeyID id) {
+std::optional<HotKeyService::Handle>
+X11HotKeyService::registerHotKey(const KeyCombo& combo, EventHotKeyID id, const HotKeyPurpose&) {
     const std::optional<Key> key = combo.key();
     const std::optional<std::uint32_t> keysym = key ? x11KeySym(*key) : std::nullopt;
     if (!keysym) {

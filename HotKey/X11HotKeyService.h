@@ -29,7 +29,8 @@ public:
     X11HotKeyService(const X11HotKeyService&) = delete;
     X11HotKeyService& operator=(const X11HotKeyService&) = delete;
 
-    std::optional<Handle> registerHotKey(const KeyCombo& combo, EventHotKeyID id) override;
+    std::optional<Handle> registerHotKey(const KeyCombo& combo, EventHotKeyID id,
+                                         const HotKeyPurpose& purpose) override;
     void unregisterHotKey(Handle handle) override;
     void installEventHandler(EventHandler handler) override;
 

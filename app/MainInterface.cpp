@@ -1,5 +1,7 @@
 #include "MainInterface.h"
 
+#include "HotKey/HotKey.h"
+#include "HotKey/HotKeysController.h"
 #include "help/HelpVC.h"
 #include "panel/SettingsVC.h"
 #include "store/DBManager.h"
@@ -53,9 +55,19 @@ void MainInterface::registerWindows() {
         return tasksVC_.data();
     });
     windows_.registerWindow(QStringLiteral("settings"), [this] {
+        DesktopShortcuts desktop;
+        if (HotKeysController::bindsLater()) {
+            desktop.trigger = [this](ShortcutAction action) {
+                const std::shared_ptr<HotKey>& key = controller_->hotKey(action);
+                return key ? HotKeysController::trigger(*key) : QString();
+            };
+        }
+        if (HotKeysController::canConfigure()) {
+            desktop.configure = &HotKeysController::configure;
+        }
         auto* settings = new SettingsVC(
             [this](ShortcutAction action) { return controller_->isHotKeyLive(action); },
-            controller_);
+            controller_, std::move(desktop));
         QObject::connect(settings, &SettingsVC::keysSaved, controller_, &ViewController::keysSaved);
         return settings;
     });

@@ -13,7 +13,6 @@ namespace PanelActions {
 namespace {
 
 struct NamedAction {
-    const char* name;
     ShortcutAction action;
     std::function<void()> ViewController::*shortcut;
     // What the answer says was done to the shown item.
@@ -21,18 +20,18 @@ struct NamedAction {
 };
 
 constexpr std::array<NamedAction, shortcutActionCount> table{{
-    {"add", ShortcutAction::Add, &ViewController::keyAFunction, "The panel waits for a new task"},
-    {"done", ShortcutAction::Done, &ViewController::keyDFunction, "Done"},
-    {"hour", ShortcutAction::Hour, &ViewController::keyHFunction, "Snoozed for an hour"},
-    {"day", ShortcutAction::Day, &ViewController::key1Function, "Snoozed for a day"},
-    {"two-days", ShortcutAction::TwoDays, &ViewController::key2Function, "Snoozed for two days"},
-    {"week", ShortcutAction::Week, &ViewController::keyWFunction, "Snoozed for a week"},
-    {"tasks", ShortcutAction::Tasks, &ViewController::keyTFunction, "The task list is open"},
+    {ShortcutAction::Add, &ViewController::keyAFunction, "The panel waits for a new task"},
+    {ShortcutAction::Done, &ViewController::keyDFunction, "Done"},
+    {ShortcutAction::Hour, &ViewController::keyHFunction, "Snoozed for an hour"},
+    {ShortcutAction::Day, &ViewController::key1Function, "Snoozed for a day"},
+    {ShortcutAction::TwoDays, &ViewController::key2Function, "Snoozed for two days"},
+    {ShortcutAction::Week, &ViewController::keyWFunction, "Snoozed for a week"},
+    {ShortcutAction::Tasks, &ViewController::keyTFunction, "The task list is open"},
 }};
 
 const NamedAction* find(const QString& name) {
     const auto it = std::find_if(table.begin(), table.end(), [&name](const NamedAction& entry) {
-        return name == QLatin1String(entry.name);
+        return name == QLatin1String(infoOf(entry.action).name);
     });
     return it == table.end() ? nullptr : &*it;
 }
@@ -67,7 +66,7 @@ ActionReply runOnShownItem(ViewController& panel, const NamedAction& entry) {
 QStringList names() {
     QStringList all;
     for (const NamedAction& entry : table) {
-        all << QString::fromLatin1(entry.name);
+        all << QString::fromLatin1(infoOf(entry.action).name);
     }
     return all;
 }

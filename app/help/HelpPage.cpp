@@ -47,6 +47,7 @@ const QString body = QStringLiteral(R"(') format('truetype');
     <p>Eliminates bloat like labels and due dates that can turn other to-do apps into distractions.</p>
     <h2>Single Task Focus</h2>
     <p>Your "current task" is the oldest undone, unsnoozed one. Mark it as 'done' to delete it and move to the next task. Snooze it if you're not ready to work on it yet.</p>
+    <p>On Wayland desktops, handing the focus back to the application you were using is best effort: the compositor decides.</p>
 </body>
 </html>
 )");

@@ -28,10 +28,11 @@ int positionOf(Key key) {
 
 } // namespace
 
-SettingsVC::SettingsVC(LivenessQuery isHotKeyLive, QWidget* panel)
+SettingsVC::SettingsVC(LivenessQuery isHotKeyLive, QWidget* panel, DesktopShortcuts desktop)
     // A window of the panel's, so the window manager keeps it above the always-on-top panel.
     : QWidget(panel ? panel->window() : nullptr, Qt::Window)
     , isHotKeyLive_(std::move(isHotKeyLive))
+    , desktop_(std::move(desktop))
     , panel_(panel)
     , ui_(std::make_unique<Ui::SettingsVC>()) {
     ui_->setupUi(this);
@@ -68,6 +69,8 @@ void SettingsVC::viewDidLoad() {
     }
     connect(ui_->saveButton, &QPushButton::clicked, this, &SettingsVC::saveAction);
     connect(ui_->cancelButton, &QPushButton::clicked, this, &SettingsVC::cancelAction);
+    ui_->configureButton->setVisible(static_cast<bool>(desktop_.configure));
+    connect(ui_->configureButton, &QPushButton::clicked, this, [this] { desktop_.configure(); });
     connect(new QShortcut(QKeySequence(Qt::Key_Escape), this), &QShortcut::activated, this,
             &SettingsVC::cancelAction);
 }
@@ -80,10 +83,23 @@ void SettingsVC::showEvent(QShowEvent* event) {
         const QRect area = panel_->screen()->availableGeometry();
         move(area.center() - rect().center());
     }
-    // Mark what the desktop refused, as it stands when the window appears.
+    markShortcuts();
+}
+
+// As the desktop's answers stand when the window appears.
+void SettingsVC::markShortcuts() {
     for (size_t tag = 0; tag < shortcutActionCount; ++tag) {
-        refusedMarks_[tag]->setVisible(isHotKeyLive_ &&
-                                       !isHotKeyLive_(shortcutActions[tag].action));
+        const ShortcutAction action = shortcutActions[tag].action;
+        const bool refused = isHotKeyLive_ && !isHotKeyLive_(action);
+        QLabel* mark = refusedMarks_[tag];
+        if (desktop_.trigger) {
+            const QString trigger = desktop_.trigger(action);
+            mark->setText(refused             ? QStringLiteral("not bound by the desktop")
+                          : trigger.isEmpty() ? QString()
+                                              : QStringLiteral("the desktop: ") + trigger);
+        }
+        const bool named = desktop_.trigger && !mark->text().isEmpty();
+        mark->setVisible(refused || named);
     }
 }
 

@@ -19,6 +19,13 @@ namespace Ui {
 class SettingsVC;
 }
 
+// What a desktop that binds the shortcuts itself says of them: its own words for each action's
+// keys, and its settings page for them. Both empty where the application grabs its keys.
+struct DesktopShortcuts {
+    std::function<QString(ShortcutAction)> trigger;
+    std::function<void()> configure;
+};
+
 // The shortcut settings window: one drop-down list of the assignable keys per action, a
 // rule against giving one key to two actions, and Save / Cancel. The working copies start
 // from the stored assignment each time the window opens and go when it closes.
@@ -28,15 +35,17 @@ public:
     // Whether the desktop accepted an action's shortcut.
     using LivenessQuery = std::function<bool(ShortcutAction)>;
 
-    // Opens in the middle of `panel`'s screen, marking the shortcuts `isHotKeyLive` denies.
-    SettingsVC(LivenessQuery isHotKeyLive, QWidget* panel);
+    // Opens in the middle of `panel`'s screen, marking the shortcuts `isHotKeyLive` denies,
+    // and showing what the desktop bound where it binds them itself.
+    SettingsVC(LivenessQuery isHotKeyLive, QWidget* panel, DesktopShortcuts desktop = {});
     ~SettingsVC() override;
 
     const std::vector<std::int64_t>& keyIndexes() const { return indexes_; }
     const std::vector<Key>& currentKeys() const { return keys_; }
     // The drop-down list of the action with this tag (0 to 6).
     QComboBox* combo(int tag) const { return combos_[static_cast<size_t>(tag)]; }
-    // The mark beside it telling that the desktop refused the shortcut.
+    // The mark beside it telling that the desktop refused the shortcut, or which keys the
+    // desktop bound.
     QLabel* refusedMark(int tag) const { return refusedMarks_[static_cast<size_t>(tag)]; }
 
     void setComboItem(QComboBox* combo);
@@ -54,8 +63,10 @@ protected:
 
 private:
     void viewDidLoad();
+    void markShortcuts();
 
     LivenessQuery isHotKeyLive_;
+    DesktopShortcuts desktop_;
     QPointer<QWidget> panel_;
     std::unique_ptr<Ui::SettingsVC> ui_;
     std::array<QComboBox*, shortcutActionCount> combos_{};

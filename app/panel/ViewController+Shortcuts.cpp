@@ -6,6 +6,8 @@
 #include "support/Extensions.h"
 #include "ui_ViewController.h"
 
+#include <QPointer>
+
 #include <algorithm>
 
 namespace {
@@ -30,13 +32,23 @@ constexpr std::chrono::milliseconds resetDelay{100};
 } // namespace
 
 void ViewController::setupKeys() {
+    // A desktop that binds later may still refuse, or rebind, what it accepted here.
+    HotKeysController::setBindingObserver([panel = QPointer<ViewController>(this)] {
+        if (panel) {
+            panel->showRefusedShortcutNotice();
+            emit panel->shortcutsChanged();
+        }
+    });
     const std::vector<std::int64_t> assignment = DBManager::getKeys();
     for (const ShortcutActionInfo& info : shortcutActions) {
         const std::size_t action = indexOf(info.action);
         const Key key = DBManager::keys()[static_cast<size_t>(assignment[action])];
+        const HotKeyPurpose purpose{QString::fromLatin1(info.name),
+                                    QString::fromLatin1(info.title)};
         // Replacing the old hot key releases, and so unregisters, it.
-        hotKeys_[action] = HotKey::make(key, ModifierFlags::control | ModifierFlags::option);
-        hotKeys_[action]->setKeyDownHandler(keyFunction(info.action));
+        hotKeys_[action] =
+            HotKey::make(KeyCombo(key, ModifierFlags::control | ModifierFlags::option), purpose,
+                         keyFunction(info.action));
     }
     titledAssignment_ = assignment;
     setTitles();

@@ -16,16 +16,18 @@ struct ShortcutActionInfo {
     std::optional<double> snoozeHours;
     // What the action does, as the settings list it.
     const char* title;
+    // Its name on the command line and, as the shortcut's id, to the desktop.
+    const char* name;
 };
 
 inline constexpr std::array<ShortcutActionInfo, 7> shortcutActions{{
-    {ShortcutAction::Add, 0, std::nullopt, "Add a task"},
-    {ShortcutAction::Done, 3, std::nullopt, "Mark done"},
-    {ShortcutAction::Hour, 7, 1, "Snooze for an hour"},
-    {ShortcutAction::Day, 27, 24, "Snooze for a day"},
-    {ShortcutAction::TwoDays, 28, 48, "Snooze for two days"},
-    {ShortcutAction::Week, 22, 168, "Snooze for a week"},
-    {ShortcutAction::Tasks, 19, std::nullopt, "Edit all tasks"},
+    {ShortcutAction::Add, 0, std::nullopt, "Add a task", "add"},
+    {ShortcutAction::Done, 3, std::nullopt, "Mark done", "done"},
+    {ShortcutAction::Hour, 7, 1, "Snooze for an hour", "hour"},
+    {ShortcutAction::Day, 27, 24, "Snooze for a day", "day"},
+    {ShortcutAction::TwoDays, 28, 48, "Snooze for two days", "two-days"},
+    {ShortcutAction::Week, 22, 168, "Snooze for a week", "week"},
+    {ShortcutAction::Tasks, 19, std::nullopt, "Edit all tasks", "tasks"},
 }};
 
 inline constexpr std::size_t shortcutActionCount = shortcutActions.size();

@@ -67,7 +67,10 @@ template <typename Action> double medianMs(int repetitions, Action action) {
 // Takes every shortcut in silence: the panel's actions are measured, not the desktop's keys.
 class AcceptingHotKeyService final : public HotKeyService {
 public:
-    std::optional<Handle> registerHotKey(const KeyCombo&, EventHotKeyID) override { return next++; }
+    std::optional<Handle> registerHotKey(const KeyCombo&, EventHotKeyID,
+                                         const HotKeyPurpose&) override {
+        return next++;
+    }
     void unregisterHotKey(Handle) override {}
     void installEventHandler(EventHandler) override {}
 

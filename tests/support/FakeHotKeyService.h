@@ -18,7 +18,8 @@ public:
         EventHotKeyID id;
     };
 
-    std::optional<Handle> registerHotKey(const KeyCombo& combo, EventHotKeyID id) override {
+    std::optional<Handle> registerHotKey(const KeyCombo& combo, EventHotKeyID id,
+                                         const HotKeyPurpose&) override {
         ++registerCalls;
         if (onRegister) {
             onRegister(combo, id);
@@ -38,6 +39,10 @@ public:
     void installEventHandler(EventHandler handler) override {
         ++handlerInstalls;
         eventHandler_ = std::move(handler);
+    }
+
+    void installBindingHandler(BindingHandler handler) override {
+        bindingHandler = std::move(handler);
     }
 
     // None when no handler is installed.
@@ -63,6 +68,7 @@ public:
         return press(found->id.id);
     }
 
+    BindingHandler bindingHandler;
     bool refusing = false;
     std::function<void(const KeyCombo&, EventHotKeyID)> onRegister;
 

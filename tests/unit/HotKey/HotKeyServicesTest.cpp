@@ -32,7 +32,7 @@ TEST(DefaultHotKeyService, WithoutX11EveryRegistrationIsRefusedAndReported) {
 TEST(RefusingHotKeyService, RefusesWithAHandleNever) {
     RefusingHotKeyService service;
     EXPECT_EQ(printed([&] {
-                  EXPECT_EQ(service.registerHotKey(KeyCombo(Key::f5, ModifierFlags{}), {1, 1}),
+                  EXPECT_EQ(service.registerHotKey(KeyCombo(Key::f5, ModifierFlags{}), {1, 1}, {}),
                             std::nullopt);
               }),
               "Hot key \uF860F5 refused: no X11 connection\n");

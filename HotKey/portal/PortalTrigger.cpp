@@ -1,0 +1,29 @@
+#include "HotKey/portal/PortalTrigger.h"
+
+#include "HotKey/X11KeySymbols.h"
+
+#include <xkbcommon/xkbcommon.h>
+
+#include <array>
+
+std::optional<QString> portalTrigger(const KeyCombo& combo) {
+    const std::optional<Key> key = combo.key();
+    const std::optional<std::uint32_t> keysym = key ? x11KeySym(*key) : std::nullopt;
+    if (!keysym) {
+        return std::nullopt;
+    }
+    std::array<char, 64> name{};
+    if (xkb_keysym_get_name(*keysym, name.data(), name.size()) <= 0) {
+        return std::nullopt;
+    }
+    const ModifierFlags modifiers = combo.modifiers();
+    QString trigger;
+    for (const auto& [flag, word] :
+         {std::pair{ModifierFlags::control, "CTRL+"}, std::pair{ModifierFlags::option, "ALT+"},
+          std::pair{ModifierFlags::shift, "SHIFT+"}, std::pair{ModifierFlags::command, "LOGO+"}}) {
+        if (modifiers.contains(flag)) {
+            trigger += QLatin1String(word);
+        }
+    }
+    return trigger + QString::fromLatin1(name.data());
+}

@@ -1,0 +1,195 @@
+// The real binary in a Wayland session whose shortcuts come from a portal on a private bus:
+// Debian's own portal with a fake desktop backend, and a fake portal for what that one cannot
+// show (the host registry, an app id refused, a cancelled dialog, a restart).
+#include "E2EProcess.h"
+#include "tests/support/FileUtil.h"
+
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDBusMessage>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <deque>
+
+namespace {
+
+const QString python = QStringLiteral("/usr/bin/python3");
+const QString fakes = QStringLiteral(PORTAL_FAKES);
+const QString backendName = QStringLiteral("org.freedesktop.impl.portal.desktop.quenbytest");
+const QString portalName = QStringLiteral("org.freedesktop.portal.Desktop");
+const QJsonArray sevenShortcuts =
+    QJsonDocument::fromJson(
+        R"([["add","CTRL+ALT+a"],["done","CTRL+ALT+d"],["hour","CTRL+ALT+h"],["day","CTRL+ALT+1"],
+        ["two-days","CTRL+ALT+2"],["week","CTRL+ALT+w"],["tasks","CTRL+ALT+t"]])")
+        .array();
+
+class PortalE2E : public testing::Test {
+protected:
+    void SetUp() override {
+        QProcess& bus = start(
+            QStringLiteral("dbus-daemon"),
+            {"--session", "--nofork", "--print-address=1", "--address=unix:dir=" + dir.path()},
+            "unix:");
+        address = QString::fromUtf8(bus.readAllStandardOutput()).trimmed();
+        env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), address);
+        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), dir.path());
+    }
+    void TearDown() override {
+        for (auto it = processes.rbegin(); it != processes.rend(); ++it) {
+            it->kill();
+            it->waitForFinished(3000);
+        }
+    }
+
+    // A process on the private bus, once it printed `ready`.
+    QProcess& start(const QString& program, const QStringList& arguments, const char* ready,
+                    const QProcessEnvironment& extra = {}) {
+        QProcess& process = processes.emplace_back();
+        QProcessEnvironment all = env;
+        all.insert(extra);
+        process.setProcessEnvironment(all);
+        process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        process.start(program, arguments);
+        EXPECT_TRUE(E2E::waitUntil([&] { return process.peek(4096).contains(ready); }))
+            << program.toStdString();
+        return process;
+    }
+    void startFakePortal(const QStringList& options) {
+        start(python, QStringList{fakes + "/fake_portal.py", log(), "portal"} + options, "ready");
+    }
+    // Debian's portal, with a fake desktop backend.
+    void startDebianPortal() {
+        start(python, {fakes + "/fake_portal.py", log(), "backend", backendName}, "ready");
+        QProcessEnvironment desktop; // finds quenbytest.portal beside the fakes
+        desktop.insert("XDG_DESKTOP_PORTAL_DIR", fakes);
+        desktop.insert("XDG_CURRENT_DESKTOP", "quenbytest");
+        start("/usr/libexec/xdg-desktop-portal", {}, "", desktop);
+        ASSERT_TRUE(
+            E2E::waitUntil([&] { return bus().interface()->isServiceRegistered(portalName); }));
+    }
+    // The panel in a Wayland session with an X display, on the store in `config`.
+    void startQuenby() {
+        QProcessEnvironment session;
+        session.insert(QStringLiteral("XDG_CONFIG_HOME"), config.path());
+        session.insert(QStringLiteral("WAYLAND_DISPLAY"), QStringLiteral("wayland-quenby-test"));
+        session.insert(QStringLiteral("XDG_SESSION_TYPE"), QStringLiteral("wayland"));
+        quenby = &start(QStringLiteral(QUENBY_BINARY), {}, "viewDidAppear\n", session);
+    }
+    bool printed(const QString& line, int times = 1) {
+        return E2E::waitUntil([&] {
+            output += QString::fromUtf8(quenby->readAllStandardOutput());
+            return output.count(line + u'\n') >= times;
+        });
+    }
+    // The calls the fake portal or backend saw, each a JSON object.
+    QList<QJsonObject> calls() const {
+        QList<QJsonObject> all;
+        for (const QByteArray& line : readFile(log()).split('\n')) {
+            if (!line.isEmpty()) {
+                all << QJsonDocument::fromJson(line).object();
+            }
+        }
+        return all;
+    }
+    void activate(const QString& service, const QString& shortcutId) {
+        QDBusMessage call = QDBusMessage::createMethodCall(
+            service, QStringLiteral("/org/freedesktop/portal/desktop"),
+            QStringLiteral("org.quenby.Test"), QStringLiteral("Activate"));
+        call << shortcutId;
+        const QDBusMessage reply = bus().call(call);
+        EXPECT_EQ(reply.type(), QDBusMessage::ReplyMessage) << reply.errorMessage().toStdString();
+    }
+    // Presses "done" through the portal: the store changes, with one open task less.
+    void expectDoneTakesATask(const QString& service) {
+        const QString file = config.path() + "/Quenby/tasksData.data";
+        const QByteArray before = readFile(file);
+        ASSERT_TRUE(before.contains("\"isDone\":false"));
+        activate(service, "done");
+        EXPECT_TRUE(E2E::waitUntil([&] { return readFile(file) != before; }));
+        EXPECT_LT(readFile(file).count("\"isDone\":false"), before.count("\"isDone\":false"));
+    }
+    QDBusConnection bus() const { return QDBusConnection::connectToBus(address, address); }
+    QString log() const { return dir.filePath(QStringLiteral("calls.log")); }
+
+    QTemporaryDir dir;
+    QTemporaryDir config;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    QString address;
+    std::deque<QProcess> processes;
+    QProcess* quenby = nullptr;
+    QString output;
+};
+
+TEST_F(PortalE2E, DebiansPortalBindsTheSevenShortcutsAndDoneActsOnTheShownTask) {
+    startDebianPortal();
+    startQuenby();
+    ASSERT_TRUE(printed("Shortcuts portal: 7 of 7 shortcuts bound")) << output.toStdString();
+    const QJsonObject bind = calls().value(0);
+    EXPECT_EQ(bind["shortcuts"].toArray(), sevenShortcuts);
+    EXPECT_TRUE(bind["parent"].toString().startsWith("x11:"))
+        << bind["parent"].toString().toStdString();
+    expectDoneTakesATask(backendName);
+}
+
+TEST_F(PortalE2E, RegistersFirstAndBindsAgainWhenThePortalRestarts) {
+    const QStringList options{"--registry", "--require-app-id", "--version", "2"};
+    startFakePortal(options);
+    startQuenby();
+    ASSERT_TRUE(printed("Shortcuts portal: 7 of 7 shortcuts bound")) << output.toStdString();
+    EXPECT_TRUE(output.contains("Shortcuts portal: version 2\n"));
+    processes[1].kill();
+    processes[1].waitForFinished(3000);
+    startFakePortal(options);
+    ASSERT_TRUE(printed("Shortcuts portal: 7 of 7 shortcuts bound", 2)) << output.toStdString();
+    const QList<QJsonObject> seen = calls();
+    QStringList sequence;
+    for (const QJsonObject& call : seen) {
+        sequence << call["call"].toString();
+    }
+    EXPECT_EQ(sequence, QStringList({"Register", "CreateSession", "BindShortcuts", "Register",
+                                     "CreateSession", "BindShortcuts"}));
+    for (const int registration : {0, 3}) {
+        EXPECT_EQ(seen.value(registration)["app_id"], "app.quenby.Quenby");
+        EXPECT_EQ(seen.value(registration)["first"], true);
+    }
+    EXPECT_EQ(seen.value(1)["token"], "quenby");
+    EXPECT_EQ(seen.value(1)["shortcuts"].toArray().size(), 7);
+    expectDoneTakesATask(portalName);
+}
+
+struct RefusalCase {
+    const char* name;
+    QStringList options;
+    const char* line;
+};
+
+void PrintTo(const RefusalCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class PortalRefusal : public PortalE2E, public testing::WithParamInterface<RefusalCase> {};
+
+TEST_P(PortalRefusal, IsSaidForEachShortcut) {
+    startFakePortal(GetParam().options);
+    startQuenby();
+    ASSERT_TRUE(printed("Shortcuts portal: 0 of 7 shortcuts bound")) << output.toStdString();
+    EXPECT_TRUE(output.contains(GetParam().line)) << output.toStdString();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    , PortalRefusal,
+    testing::Values(RefusalCase{"NoAppId",
+                                {"--require-app-id"},
+                                "Hot key Ctrl+Alt+D refused: the portal refused: An app id is "
+                                "required\n"},
+                    RefusalCase{"Cancelled",
+                                {"--bind-response", "1"},
+                                "Hot key Ctrl+Alt+W refused: the desktop's shortcut dialog was "
+                                "cancelled\n"}));
+
+} // namespace

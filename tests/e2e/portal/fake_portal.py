@@ -1,0 +1,132 @@
+#!/usr/bin/env python3
+"""Shortcuts portals on the bus in DBUS_SESSION_BUS_ADDRESS, writing one JSON line per call to LOG;
+the test's org.quenby.Test.Activate(id) fakes a press.
+  fake_portal.py LOG backend NAME: a desktop's backend for Debian's portal, binding all it is asked
+  fake_portal.py LOG portal [--version N] [--registry] [--require-app-id] [--bind-response N]:
+    a portal of its own, for what Debian's cannot show"""
+import argparse
+import json
+
+import dbus
+import dbus.mainloop.glib
+import dbus.service
+from gi.repository import GLib
+
+IMPL, PORTAL = "org.freedesktop.impl.portal.GlobalShortcuts", "org.freedesktop.portal.GlobalShortcuts"
+
+
+def path_of(sender, token, kind):
+    return f"/org/freedesktop/portal/desktop/{kind}/{sender[1:].replace('.', '_')}/{token}"
+
+
+class Request(dbus.service.Object):
+    @dbus.service.signal("org.freedesktop.portal.Request", signature="ua{sv}")
+    def Response(self, code, results):
+        pass
+
+
+class Session(dbus.service.Object):
+    @dbus.service.method("org.freedesktop.impl.portal.Session")
+    def Close(self):
+        self.remove_from_connection()
+
+
+class Fake(dbus.service.Object):
+    def __init__(self, bus, args):
+        super().__init__(bus, "/org/freedesktop/portal/desktop")
+        self.bus, self.args, self.session, self.callers, self.app_ids = bus, args, "", set(), {}
+
+    def log(self, sender, **entry):
+        self.callers.add(sender)
+        with open(self.args.log, "a") as f:
+            f.write(json.dumps(entry) + "\n")
+
+    def bind(self, sender, shortcuts, parent):
+        self.log(sender, call="BindShortcuts", parent=str(parent),
+                 shortcuts=[[str(i), str(p["preferred_trigger"])] for i, p in shortcuts])
+        bound = [(i, {"trigger_description": p["preferred_trigger"]}) for i, p in shortcuts]
+        return {"shortcuts": dbus.Array(bound, signature="(sa{sv})")}
+
+    @dbus.service.method("org.quenby.Test", in_signature="s")
+    def Activate(self, shortcut_id):
+        self.Activated(dbus.ObjectPath(self.session), shortcut_id, dbus.UInt64(0), {})
+
+
+class Backend(Fake):
+    @dbus.service.method(IMPL, in_signature="oosa{sv}", out_signature="ua{sv}")
+    def CreateSession(self, handle, session, app_id, options):
+        self.session = session
+        Session(self.bus, session)
+        return 0, {}
+
+    @dbus.service.method(IMPL, in_signature="ooa(sa{sv})sa{sv}", out_signature="ua{sv}",
+                         sender_keyword="sender")
+    def BindShortcuts(self, handle, session, shortcuts, parent, options, sender):
+        return 0, self.bind(sender, shortcuts, parent)
+
+    @dbus.service.signal(IMPL, signature="osta{sv}")
+    def Activated(self, session, shortcut_id, timestamp, options):
+        pass
+
+
+class Portal(Fake):
+    def answer(self, sender, token, code, results):
+        # Before the call returns: a client that subscribes late misses it.
+        request = Request(self.bus, path_of(sender, token, "request"))
+        request.Response(dbus.UInt32(code), dbus.Dictionary(results, signature="sv"))
+        request.remove_from_connection()
+        return dbus.ObjectPath(path_of(sender, token, "request"))
+
+    @dbus.service.method("org.freedesktop.DBus.Properties", in_signature="ss", out_signature="v")
+    def Get(self, interface, name):
+        return dbus.UInt32(self.args.version)
+
+    @dbus.service.method(PORTAL, in_signature="a{sv}", out_signature="o", sender_keyword="sender")
+    def CreateSession(self, options, sender):
+        self.log(sender, call="CreateSession", token=str(options["session_handle_token"]),
+                 shortcuts=[str(i) for i, _ in options.get("shortcuts", [])])
+        if self.args.require_app_id and sender not in self.app_ids:
+            raise dbus.exceptions.DBusException("An app id is required",
+                                                name="org.freedesktop.portal.Error.NotAllowed")
+        self.session = path_of(sender, options["session_handle_token"], "session")
+        return self.answer(sender, options["handle_token"], 0, {"session_handle": self.session})
+
+    @dbus.service.method(PORTAL, in_signature="oa(sa{sv})sa{sv}", out_signature="o",
+                         sender_keyword="sender")
+    def BindShortcuts(self, session, shortcuts, parent, options, sender):
+        results = self.bind(sender, shortcuts, parent)
+        return self.answer(sender, options["handle_token"], self.args.bind_response, results)
+
+    @dbus.service.signal(PORTAL, signature="osta{sv}")
+    def Activated(self, session, shortcut_id, timestamp, options):
+        pass
+
+
+class PortalWithRegistry(Portal):
+    @dbus.service.method("org.freedesktop.host.portal.Registry", in_signature="sa{sv}",
+                         sender_keyword="sender")
+    def Register(self, app_id, options, sender):
+        first = sender not in self.callers
+        self.log(sender, call="Register", app_id=str(app_id), first=first)
+        self.app_ids[sender] = str(app_id)
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("log")
+    parser.add_argument("kind", choices=["backend", "portal"])
+    parser.add_argument("name", nargs="?", default="org.freedesktop.portal.Desktop")
+    parser.add_argument("--version", type=int, default=1)
+    parser.add_argument("--registry", action="store_true")
+    parser.add_argument("--require-app-id", action="store_true")
+    parser.add_argument("--bind-response", type=int, default=0)
+    args = parser.parse_args()
+    dbus.mainloop.glib.DBusGMainLoop(set_as_default=True)
+    bus = dbus.SessionBus()
+    kind = Backend if args.kind == "backend" else PortalWithRegistry if args.registry else Portal
+    fake, name = kind(bus, args), dbus.service.BusName(args.name, bus)
+    print("ready", flush=True)
+    GLib.MainLoop().run()
+
+
+main()

@@ -1,0 +1,125 @@
+// The shortcuts portal's client apart from the bus: the triggers it offers, what each answer
+// means for each registration, and which activations it takes.
+#include "HotKey/HotKey.h"
+#include "HotKey/HotKeysController.h"
+#include "HotKey/portal/PortalBindings.h"
+#include "HotKey/portal/PortalTrigger.h"
+#include "store/DBManager.h"
+#include "tests/support/FakeHotKeyService.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+constexpr ModifierFlags controlAlt = ModifierFlags::control | ModifierFlags::option;
+
+TEST(PortalTrigger, NamesEveryAssignableKeyWithControlAlt) {
+    for (const Key key : DBManager::keys()) {
+        EXPECT_EQ(portalTrigger(KeyCombo(key, controlAlt)),
+                  QStringLiteral("CTRL+ALT+") + description(key).toLower());
+    }
+}
+
+struct TriggerCase {
+    KeyCombo combo;
+    std::optional<QString> trigger;
+};
+
+void PrintTo(const TriggerCase& c, std::ostream* os) {
+    *os << "code " << c.combo.carbonKeyCode << " mods " << c.combo.carbonModifiers;
+}
+
+class PortalTriggerTable : public testing::TestWithParam<TriggerCase> {};
+
+TEST_P(PortalTriggerTable, UsesTheKeysymName) {
+    EXPECT_EQ(portalTrigger(GetParam().combo), GetParam().trigger);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    , PortalTriggerTable,
+    testing::Values(TriggerCase{{Key::keypad1, ModifierFlags::control | ModifierFlags::shift},
+                                "CTRL+SHIFT+KP_1"},
+                    TriggerCase{{Key::f5, ModifierFlags::command}, "LOGO+F5"},
+                    TriggerCase{{Key::return_, controlAlt | ModifierFlags::shift},
+                                "CTRL+ALT+SHIFT+Return"},
+                    TriggerCase{{Key::function, controlAlt}, std::nullopt},
+                    TriggerCase{{0xFFFF, 0}, std::nullopt}));
+
+// Two registrations, "done" and one nobody named, in a session of ours.
+class PortalBindingsTest : public testing::Test {
+protected:
+    PortalBindingsTest() {
+        bindings.setSession(ours);
+        done = bindings.add({Key::d, controlAlt}, {1, 11}, {"done", "Mark done"});
+        unnamed = bindings.add({Key::h, controlAlt}, {1, 12}, {});
+    }
+
+    PortalBindings bindings;
+    const QString ours = QStringLiteral("/org/freedesktop/portal/desktop/session/1_2/quenby");
+    PortalBindings::Handle done = 0;
+    PortalBindings::Handle unnamed = 0;
+};
+
+TEST_F(PortalBindingsTest, AsksForEachShortcutByIdWithItsTrigger) {
+    const PortalShortcuts asked = bindings.requested();
+    ASSERT_EQ(asked.size(), 2);
+    EXPECT_EQ(asked[0].id, "done");
+    EXPECT_EQ(asked[0].properties.value("description"), "Mark done");
+    EXPECT_EQ(asked[0].properties.value("preferred_trigger"), "CTRL+ALT+d");
+    EXPECT_EQ(asked[1].id, "CTRL+ALT+h");
+    EXPECT_EQ(asked[1].properties.value("description"), "Ctrl+Alt+H");
+}
+
+TEST_F(PortalBindingsTest, ASubsetBoundLeavesTheRestRefused) {
+    const PortalShortcuts bound{{"done", {{"trigger_description", "Ctrl+Alt+D"}}}};
+    const auto outcomes =
+        bindings.answer(PortalBindings::responseDone, {{"shortcuts", QVariant::fromValue(bound)}});
+    ASSERT_EQ(outcomes.size(), 2u);
+    EXPECT_EQ(outcomes[0].handle, done);
+    EXPECT_TRUE(outcomes[0].binding.bound);
+    EXPECT_EQ(outcomes[0].binding.trigger, "Ctrl+Alt+D");
+    EXPECT_EQ(outcomes[1].handle, unnamed);
+    EXPECT_FALSE(outcomes[1].binding.bound);
+    EXPECT_EQ(outcomes[1].refusal, "the desktop did not bind it");
+}
+
+TEST_F(PortalBindingsTest, CancelledRefusesEverything) {
+    const auto outcomes = bindings.answer(1, {});
+    ASSERT_EQ(outcomes.size(), 2u);
+    for (const PortalBindings::Outcome& outcome : outcomes) {
+        EXPECT_FALSE(outcome.binding.bound);
+        EXPECT_EQ(outcome.refusal, "the desktop's shortcut dialog was cancelled");
+    }
+}
+
+TEST_F(PortalBindingsTest, TakesActivationsOfOurSessionOnly) {
+    EXPECT_EQ(bindings.activation(ours, "done").value().id, 11u);
+    EXPECT_EQ(bindings.activation(ours, "CTRL+ALT+h").value().id, 12u);
+    EXPECT_FALSE(bindings.activation("/org/freedesktop/portal/desktop/session/1_9/x", "done"));
+    EXPECT_FALSE(bindings.activation(ours, "week"));
+    bindings.remove(done);
+    EXPECT_FALSE(bindings.activation(ours, "done"));
+    bindings.setSession({});
+    EXPECT_FALSE(bindings.activation({}, "CTRL+ALT+h"));
+}
+
+// The registry takes a later refusal or binding from the service and tells its observer.
+TEST(LaterBinding, ReachesTheRegistryAndItsObserver) {
+    auto owned = std::make_unique<FakeHotKeyService>();
+    FakeHotKeyService& fake = *owned;
+    HotKeysController::setService(std::move(owned));
+    int observed = 0;
+    HotKeysController::setBindingObserver([&observed] { ++observed; });
+    const auto hotKey = HotKey::make(KeyCombo(Key::d, controlAlt), {"done", "Mark done"}, {});
+    const HotKeyService::Handle handle = fake.live.at(0).handle;
+    EXPECT_TRUE(HotKeysController::isLive(*hotKey));
+    fake.bindingHandler(handle, {false, {}});
+    EXPECT_FALSE(HotKeysController::isLive(*hotKey));
+    fake.bindingHandler(handle, {true, "Super+D"});
+    EXPECT_TRUE(HotKeysController::isLive(*hotKey));
+    EXPECT_EQ(HotKeysController::trigger(*hotKey), "Super+D");
+    EXPECT_EQ(observed, 2);
+    HotKeysController::setBindingObserver({});
+}
+
+} // namespace
