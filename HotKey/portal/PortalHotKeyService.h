@@ -40,7 +40,8 @@ public:
     void configure() override;
 
 private slots:
-    // Activated, Deactivated and ShortcutsChanged, read from the message itself.
+    // Activated, Deactivated and ShortcutsChanged, read from the message itself: slots with
+    // their typed arguments do not connect on Qt 6.4.
     void portalSignal(const QDBusMessage& message);
     void portalOwnerChanged(const QString& name, const QString& oldOwner, const QString& newOwner);
 

@@ -7,9 +7,6 @@
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -22,11 +19,9 @@ const QString python = QStringLiteral("/usr/bin/python3");
 const QString fakes = QStringLiteral(PORTAL_FAKES);
 const QString backendName = QStringLiteral("org.freedesktop.impl.portal.desktop.quenbytest");
 const QString portalName = QStringLiteral("org.freedesktop.portal.Desktop");
-const QJsonArray sevenShortcuts =
-    QJsonDocument::fromJson(
-        R"([["add","CTRL+ALT+a"],["done","CTRL+ALT+d"],["hour","CTRL+ALT+h"],["day","CTRL+ALT+1"],
-        ["two-days","CTRL+ALT+2"],["week","CTRL+ALT+w"],["tasks","CTRL+ALT+t"]])")
-        .array();
+const QString sevenShortcuts =
+    QStringLiteral("BindShortcuts add=CTRL+ALT+a done=CTRL+ALT+d hour=CTRL+ALT+h day=CTRL+ALT+1 "
+                   "two-days=CTRL+ALT+2 week=CTRL+ALT+w tasks=CTRL+ALT+t");
 
 class PortalE2E : public testing::Test {
 protected:
@@ -86,15 +81,13 @@ protected:
             return output.count(line + u'\n') >= times;
         });
     }
-    // The calls the fake portal or backend saw, each a JSON object.
-    QList<QJsonObject> calls() const {
-        QList<QJsonObject> all;
-        for (const QByteArray& line : readFile(log()).split('\n')) {
-            if (!line.isEmpty()) {
-                all << QJsonDocument::fromJson(line).object();
-            }
+    // The calls the fake portal or backend saw, without the parent window.
+    QStringList calls() const {
+        QStringList lines = QString::fromUtf8(readFile(log())).split(u'\n', Qt::SkipEmptyParts);
+        for (QString& line : lines) {
+            line = line.section(QStringLiteral(" parent="), 0, 0);
         }
-        return all;
+        return lines;
     }
     void activate(const QString& service, const QString& shortcutId) {
         QDBusMessage call = QDBusMessage::createMethodCall(
@@ -129,10 +122,8 @@ TEST_F(PortalE2E, DebiansPortalBindsTheSevenShortcutsAndDoneActsOnTheShownTask) 
     startDebianPortal();
     startQuenby();
     ASSERT_TRUE(printed("Shortcuts portal: 7 of 7 shortcuts bound")) << output.toStdString();
-    const QJsonObject bind = calls().value(0);
-    EXPECT_EQ(bind["shortcuts"].toArray(), sevenShortcuts);
-    EXPECT_TRUE(bind["parent"].toString().startsWith("x11:"))
-        << bind["parent"].toString().toStdString();
+    EXPECT_EQ(calls(), QStringList{sevenShortcuts});
+    EXPECT_TRUE(readFile(log()).contains(" parent=x11:"));
     expectDoneTakesATask(backendName);
 }
 
@@ -146,19 +137,10 @@ TEST_F(PortalE2E, RegistersFirstAndBindsAgainWhenThePortalRestarts) {
     processes[1].waitForFinished(3000);
     startFakePortal(options);
     ASSERT_TRUE(printed("Shortcuts portal: 7 of 7 shortcuts bound", 2)) << output.toStdString();
-    const QList<QJsonObject> seen = calls();
-    QStringList sequence;
-    for (const QJsonObject& call : seen) {
-        sequence << call["call"].toString();
-    }
-    EXPECT_EQ(sequence, QStringList({"Register", "CreateSession", "BindShortcuts", "Register",
-                                     "CreateSession", "BindShortcuts"}));
-    for (const int registration : {0, 3}) {
-        EXPECT_EQ(seen.value(registration)["app_id"], "app.quenby.Quenby");
-        EXPECT_EQ(seen.value(registration)["first"], true);
-    }
-    EXPECT_EQ(seen.value(1)["token"], "quenby");
-    EXPECT_EQ(seen.value(1)["shortcuts"].toArray().size(), 7);
+    const QStringList once{"Register app.quenby.Quenby first",
+                           "CreateSession quenby add done hour day two-days week tasks",
+                           sevenShortcuts};
+    EXPECT_EQ(calls(), once + once);
     expectDoneTakesATask(portalName);
 }
 

@@ -1,11 +1,10 @@
 #!/usr/bin/env python3
-"""Shortcuts portals on the bus in DBUS_SESSION_BUS_ADDRESS, writing one JSON line per call to LOG;
+"""Shortcuts portals on the bus in DBUS_SESSION_BUS_ADDRESS, writing one line per call to LOG;
 the test's org.quenby.Test.Activate(id) fakes a press.
   fake_portal.py LOG backend NAME: a desktop's backend for Debian's portal, binding all it is asked
   fake_portal.py LOG portal [--version N] [--registry] [--require-app-id] [--bind-response N]:
     a portal of its own, for what Debian's cannot show"""
 import argparse
-import json
 
 import dbus
 import dbus.mainloop.glib
@@ -25,25 +24,19 @@ class Request(dbus.service.Object):
         pass
 
 
-class Session(dbus.service.Object):
-    @dbus.service.method("org.freedesktop.impl.portal.Session")
-    def Close(self):
-        self.remove_from_connection()
-
-
 class Fake(dbus.service.Object):
     def __init__(self, bus, args):
         super().__init__(bus, "/org/freedesktop/portal/desktop")
         self.bus, self.args, self.session, self.callers, self.app_ids = bus, args, "", set(), {}
 
-    def log(self, sender, **entry):
+    def log(self, sender, *words):
         self.callers.add(sender)
         with open(self.args.log, "a") as f:
-            f.write(json.dumps(entry) + "\n")
+            f.write(" ".join(str(w) for w in words) + "\n")
 
     def bind(self, sender, shortcuts, parent):
-        self.log(sender, call="BindShortcuts", parent=str(parent),
-                 shortcuts=[[str(i), str(p["preferred_trigger"])] for i, p in shortcuts])
+        self.log(sender, "BindShortcuts", *[f"{i}={p['preferred_trigger']}" for i, p in shortcuts],
+                 f"parent={parent}")
         bound = [(i, {"trigger_description": p["preferred_trigger"]}) for i, p in shortcuts]
         return {"shortcuts": dbus.Array(bound, signature="(sa{sv})")}
 
@@ -56,7 +49,6 @@ class Backend(Fake):
     @dbus.service.method(IMPL, in_signature="oosa{sv}", out_signature="ua{sv}")
     def CreateSession(self, handle, session, app_id, options):
         self.session = session
-        Session(self.bus, session)
         return 0, {}
 
     @dbus.service.method(IMPL, in_signature="ooa(sa{sv})sa{sv}", out_signature="ua{sv}",
@@ -83,8 +75,8 @@ class Portal(Fake):
 
     @dbus.service.method(PORTAL, in_signature="a{sv}", out_signature="o", sender_keyword="sender")
     def CreateSession(self, options, sender):
-        self.log(sender, call="CreateSession", token=str(options["session_handle_token"]),
-                 shortcuts=[str(i) for i, _ in options.get("shortcuts", [])])
+        self.log(sender, "CreateSession", options["session_handle_token"],
+                 *[i for i, _ in options.get("shortcuts", [])])
         if self.args.require_app_id and sender not in self.app_ids:
             raise dbus.exceptions.DBusException("An app id is required",
                                                 name="org.freedesktop.portal.Error.NotAllowed")
@@ -106,8 +98,7 @@ class PortalWithRegistry(Portal):
     @dbus.service.method("org.freedesktop.host.portal.Registry", in_signature="sa{sv}",
                          sender_keyword="sender")
     def Register(self, app_id, options, sender):
-        first = sender not in self.callers
-        self.log(sender, call="Register", app_id=str(app_id), first=first)
+        self.log(sender, "Register", app_id, "first" if sender not in self.callers else "late")
         self.app_ids[sender] = str(app_id)
 
 
