@@ -3,6 +3,7 @@
 #include "HotKey/Diagnostics.h"
 #include "HotKey/portal/PortalRequest.h"
 
+#include <QDBusArgument>
 #include <QDBusServiceWatcher>
 #include <QDBusVariant>
 #include <QGuiApplication>
@@ -230,6 +231,15 @@ void PortalHotKeyService::portalSignal(const QDBusMessage& message) {
         return;
     }
     const bool pressed = message.member() == QLatin1String("Activated");
+    if (pressed) {
+        // Lets the window the shortcut brings up take the keyboard (portal 1.21 and later).
+        const QString token = qdbus_cast<QVariantMap>(arguments.value(3))
+                                  .value(QStringLiteral("activation_token"))
+                                  .toString();
+        if (!token.isEmpty()) {
+            qputenv("XDG_ACTIVATION_TOKEN", token.toUtf8());
+        }
+    }
     deliver(session, arguments.value(1).toString(),
             pressed ? kEventHotKeyPressed : kEventHotKeyReleased);
 }

@@ -1,6 +1,7 @@
 // The actions on the current item, the shortcut handlers and the two confirmations.
 #include "panel/HighlightView.h"
 #include "panel/ViewController.h"
+#include "platform/Platform.h"
 #include "support/Alert.h"
 #include "support/Console.h"
 #include "support/WindowRegistry.h"
@@ -292,6 +293,7 @@ void ViewController::activateApplication(Activation activation) {
     panel->show();
     panel->raise();
     if (activation == Activation::TakeFocus) {
+        Platform::current().passActivationToken(panel->winId());
         panel->activateWindow();
     }
 }

@@ -26,6 +26,11 @@ public:
     // rounded corners must be cut with a mask instead.
     virtual bool needsCornerMask() const = 0;
 
+    // Hands the activation token a launcher or the shortcuts portal left in
+    // XDG_ACTIVATION_TOKEN to `window`, which is about to ask for the keyboard, so the
+    // compositor may grant it. A token is good for one activation: it is used up here.
+    virtual void passActivationToken(WId window) const = 0;
+
     // The platform of this process, chosen on first use from the running Qt platform.
     static const Platform& current();
 };

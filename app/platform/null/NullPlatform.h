@@ -8,4 +8,6 @@ public:
     std::unique_ptr<FocusService> createFocusService() const override;
     std::optional<QPoint> windowOrigin(WId window) const override;
     bool needsCornerMask() const override { return false; }
+    // Qt's Wayland platform reads the token itself when the window asks for the keyboard.
+    void passActivationToken(WId) const override {}
 };

@@ -61,6 +61,18 @@ std::vector<std::uint32_t> property32(WindowId window, std::string_view property
     return {items, items + count};
 }
 
+void setStringProperty(WindowId window, std::string_view property, std::string_view value) {
+    xcb_connection_t* c = connection();
+    const std::uint32_t name = atom(property);
+    const std::uint32_t type = atom("UTF8_STRING");
+    if (!c || !window || !name || !type) {
+        return;
+    }
+    xcb_change_property(c, XCB_PROP_MODE_REPLACE, window, name, type, 8,
+                        static_cast<std::uint32_t>(value.size()), value.data());
+    xcb_flush(c);
+}
+
 std::optional<std::pair<int, int>> windowOrigin(WindowId window) {
     xcb_connection_t* c = connection();
     const WindowId root = rootWindow();

@@ -22,6 +22,9 @@ std::uint32_t atom(std::string_view name);
 std::vector<std::uint32_t> property32(WindowId window, std::string_view property,
                                       std::uint32_t type, std::uint32_t maxItems = 1);
 
+// Sets a UTF8_STRING property on a window.
+void setStringProperty(WindowId window, std::string_view property, std::string_view value);
+
 // Where a top-level window's top-left corner really is on the root window.
 std::optional<std::pair<int, int>> windowOrigin(WindowId window);
 

@@ -8,4 +8,5 @@ public:
     std::unique_ptr<FocusService> createFocusService() const override;
     std::optional<QPoint> windowOrigin(WId window) const override;
     bool needsCornerMask() const override;
+    void passActivationToken(WId window) const override;
 };

@@ -89,11 +89,11 @@ protected:
         }
         return lines;
     }
-    void activate(const QString& service, const QString& shortcutId) {
+    void activate(const QString& service, const QString& shortcutId, const QString& token = {}) {
         QDBusMessage call = QDBusMessage::createMethodCall(
             service, QStringLiteral("/org/freedesktop/portal/desktop"),
             QStringLiteral("org.quenby.Test"), QStringLiteral("Activate"));
-        call << shortcutId;
+        call << shortcutId << token;
         const QDBusMessage reply = bus().call(call);
         EXPECT_EQ(reply.type(), QDBusMessage::ReplyMessage) << reply.errorMessage().toStdString();
     }
@@ -142,6 +142,20 @@ TEST_F(PortalE2E, RegistersFirstAndBindsAgainWhenThePortalRestarts) {
                            sevenShortcuts};
     EXPECT_EQ(calls(), once + once);
     expectDoneTakesATask(portalName);
+}
+
+TEST_F(PortalE2E, AddHandsThePortalsActivationTokenToThePanel) {
+    startFakePortal({});
+    startQuenby();
+    ASSERT_TRUE(printed("Shortcuts portal: 7 of 7 shortcuts bound")) << output.toStdString();
+    const QString panel = QString::fromUtf8(readFile(log())).section(" parent=x11:", 1).trimmed();
+    activate(portalName, "add", "quenby-token-7");
+    EXPECT_TRUE(E2E::waitUntil([&] {
+        QProcess xprop;
+        xprop.start("xprop", {"-id", "0x" + panel, "_NET_STARTUP_ID"});
+        xprop.waitForFinished();
+        return xprop.readAllStandardOutput().contains("\"quenby-token-7\"");
+    })) << panel.toStdString();
 }
 
 struct RefusalCase {

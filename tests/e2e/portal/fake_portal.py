@@ -40,9 +40,11 @@ class Fake(dbus.service.Object):
         bound = [(i, {"trigger_description": p["preferred_trigger"]}) for i, p in shortcuts]
         return {"shortcuts": dbus.Array(bound, signature="(sa{sv})")}
 
-    @dbus.service.method("org.quenby.Test", in_signature="s")
-    def Activate(self, shortcut_id):
-        self.Activated(dbus.ObjectPath(self.session), shortcut_id, dbus.UInt64(0), {})
+    @dbus.service.method("org.quenby.Test", in_signature="ss")
+    def Activate(self, shortcut_id, token):
+        options = {"activation_token": token} if token else {}
+        self.Activated(dbus.ObjectPath(self.session), shortcut_id, dbus.UInt64(0),
+                       dbus.Dictionary(options, signature="sv"))
 
 
 class Backend(Fake):
