@@ -1,5 +1,7 @@
 #include "HotKey/Key.h"
 
+#include <algorithm>
+
 namespace {
 
 struct KeyInfo {
@@ -178,6 +180,11 @@ std::optional<Key> keyFromCarbonKeyCode(std::uint32_t code) {
 
 QString description(Key key) {
     return QString::fromUtf8(info(key).description);
+}
+
+std::span<const char* const> spellings(Key key) {
+    const auto& all = info(key).spellings;
+    return {all.begin(), std::find(all.begin(), all.end(), nullptr)};
 }
 
 std::optional<Key> keyFromString(const QString& text) {

@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdint>
 #include <optional>
+#include <span>
 
 // Every physical key a shortcut can name, in a fixed order. Each has the virtual key code of the
 // ANSI layout (the "Carbon" numbering the stored shortcuts use) and a short display string.
@@ -40,6 +41,9 @@ std::optional<Key> keyFromCarbonKeyCode(std::uint32_t code);
 // "A", "5", "⇧", "\uF860F5" ... Left and right modifier keys share one string, as do the
 // two digit rows.
 QString description(Key key);
+
+// The lower-case spellings keyFromString reads as `key` (UTF-8), its name first.
+std::span<const char* const> spellings(Key key);
 
 // Reads a key from text such as a menu item's shortcut: lower-cased, then compared whole with
 // each key's accepted spellings (its name, its character, its symbol); none when nothing matches.

@@ -2,6 +2,7 @@
 
 #include "store/Models.h"
 
+#include <QStringList>
 #include <QUuid>
 
 // Records as the tests need them: only what a test names differs from a fresh record.
@@ -39,4 +40,13 @@ inline SystemMessage makeMessage(std::int64_t id, std::int64_t createdAt, const 
     m.cta_text = QStringLiteral("Read more");
     m.cta_url = QStringLiteral("https://example.com/news");
     return m;
+}
+
+// The names of `tasks`, in order.
+inline QStringList names(const std::vector<Task>& tasks) {
+    QStringList list;
+    for (const Task& t : tasks) {
+        list.append(t.name);
+    }
+    return list;
 }

@@ -1,7 +1,7 @@
 #pragma once
 
-#include <QByteArray>
-#include <QDir>
+#include "tests/support/ScopedEnv.h"
+
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -10,19 +10,12 @@
 // the real preference store is used against an empty store.
 class TempConfigHome {
 public:
-    TempConfigHome()
-        : previous_(qgetenv("XDG_CONFIG_HOME")) {
-        EXPECT_TRUE(dir_.isValid());
-        qputenv("XDG_CONFIG_HOME", dir_.path().toUtf8());
-    }
-    ~TempConfigHome() { qputenv("XDG_CONFIG_HOME", previous_); }
-    TempConfigHome(const TempConfigHome&) = delete;
-    TempConfigHome& operator=(const TempConfigHome&) = delete;
+    TempConfigHome() { EXPECT_TRUE(dir_.isValid()); }
 
     QString storeDir() const { return dir_.path() + QStringLiteral("/Quenby"); }
     QString storeFile(const QString& name) const { return storeDir() + u'/' + name; }
 
 private:
-    QByteArray previous_;
     QTemporaryDir dir_;
+    ScopedEnv home_{"XDG_CONFIG_HOME", dir_.path().toUtf8()};
 };

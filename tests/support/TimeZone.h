@@ -1,7 +1,6 @@
 #pragma once
 
-#include <QByteArray>
-#include <QtGlobal>
+#include "tests/support/ScopedEnv.h"
 
 #include <ctime>
 
@@ -9,23 +8,14 @@
 class TimeZone {
 public:
     explicit TimeZone(const char* tz)
-        : previous(qgetenv("TZ"))
-        , hadPrevious(qEnvironmentVariableIsSet("TZ")) {
-        qputenv("TZ", tz);
+        : tz_("TZ", tz) {
         tzset();
     }
-    ~TimeZone() {
-        if (hadPrevious) {
-            qputenv("TZ", previous);
-        } else {
-            qunsetenv("TZ");
-        }
-        tzset();
-    }
-    TimeZone(const TimeZone&) = delete;
-    TimeZone& operator=(const TimeZone&) = delete;
 
 private:
-    QByteArray previous;
-    bool hadPrevious;
+    // Declared first so that it runs last, after TZ is restored.
+    struct ReadAgain {
+        ~ReadAgain() { tzset(); }
+    } readAgain_;
+    ScopedEnv tz_;
 };

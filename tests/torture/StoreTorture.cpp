@@ -60,7 +60,7 @@ TEST(Torture, KillDuringShortcutActionsLosesNothingAcknowledged) {
         }
         const int steps = std::uniform_int_distribution<int>(1, 4)(rng);
         for (int step = 0; step < steps; ++step) {
-            ASSERT_TRUE(press(actions[std::uniform_int_distribution<int>(0, 4)(rng)]));
+            ASSERT_TRUE(xdotool({"key", actions[std::uniform_int_distribution<int>(0, 4)(rng)]}));
             const bool last = step == steps - 1;
             // Waits for the change, except after the last key: the kill comes at a
             // random moment while it is handled.
@@ -123,14 +123,14 @@ TEST_P(TortureFullDisk, TheAppKeepsRunningAndRecoversWhenSpaceReturns) {
     const auto doneStored = [&] {
         ++step;
         const bool stored =
-            press("ctrl+alt+d") && E2E::waitUntil([&] {
+            xdotool({"key", "ctrl+alt+d"}) && E2E::waitUntil([&] {
                 return changes(storedTasks(config.path())).size() == static_cast<size_t>(step);
             });
-        waitForQuiet(storeFile(config.path(), "tasksData.data"));
+        waitForQuiet(storePath(config.path(), "tasksData.data"));
         return stored;
     };
     ASSERT_TRUE(doneStored());
-    const QString list = storeFile(config.path(), "tasksData.data");
+    const QString list = storePath(config.path(), "tasksData.data");
     struct Fault {
         std::function<void()> make, undo;
         QByteArray why;
@@ -148,7 +148,7 @@ TEST_P(TortureFullDisk, TheAppKeepsRunningAndRecoversWhenSpaceReturns) {
         const QByteArray before = readFile(list);
         fault.make();
         app.output.clear();
-        ASSERT_TRUE(press("ctrl+alt+d"));
+        ASSERT_TRUE(xdotool({"key", "ctrl+alt+d"}));
         ++step;
         EXPECT_TRUE(app.waitForOutput("tasksData.data - " + fault.why)) << app.output.constData();
         EXPECT_TRUE(app.running());
@@ -182,8 +182,8 @@ TEST_P(TortureBrokenStore, StartsQuicklyKeepsTheBytesAndWorks) {
     std::map<QString, QByteArray> bytes;
     for (const QString& name : files) {
         QDir().mkpath(config.path() + "/Quenby");
-        GetParam().make(storeFile(config.path(), name));
-        bytes[name] = contents(storeFile(config.path(), name));
+        GetParam().make(storePath(config.path(), name));
+        bytes[name] = contents(storePath(config.path(), name));
     }
     QElapsedTimer started;
     started.start();
@@ -195,10 +195,10 @@ TEST_P(TortureBrokenStore, StartsQuicklyKeepsTheBytesAndWorks) {
             QDir(config.path() + "/Quenby")
                 .entryList({list + ".unreadable-*"}, QDir::AllEntries | QDir::System);
         ASSERT_EQ(kept.size(), 1) << list.toStdString() << app.output.constData();
-        EXPECT_EQ(contents(storeFile(config.path(), kept[0])), bytes[list + ".data"]);
+        EXPECT_EQ(contents(storePath(config.path(), kept[0])), bytes[list + ".data"]);
     }
     // The next action works and is stored: Done on the task on show.
-    ASSERT_TRUE(press("ctrl+alt+d"));
+    ASSERT_TRUE(xdotool({"key", "ctrl+alt+d"}));
     EXPECT_TRUE(E2E::waitUntil([&] {
         const auto tasks = storedTasks(config.path());
         return std::any_of(tasks.begin(), tasks.end(), [](const Task& t) { return t.isDone; });

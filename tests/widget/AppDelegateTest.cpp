@@ -4,7 +4,9 @@
 #include "panel/PanelPosition.h"
 #include "platform/LoginItem.h"
 #include "store/DBManager.h"
+#include "tests/support/Builders.h"
 #include "tests/support/FileUtil.h"
+#include "tests/support/Printed.h"
 #include "tests/support/TempConfigHome.h"
 
 #include <QAction>
@@ -38,9 +40,7 @@ protected:
 
 TEST_F(AppDelegateTest, FirstLaunchTurnsStartAtLoginOn) {
     AppDelegate delegate(executable);
-    testing::internal::CaptureStdout();
-    delegate.applicationDidFinishLaunching();
-    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+    EXPECT_EQ(printed([&] { delegate.applicationDidFinishLaunching(); }),
               "setting launch: true\nLaunch on Startup is ON\n()\nlaunch on startup true\n");
     EXPECT_EQ(store().boolean("startupSet"), true);
     EXPECT_EQ(store().boolean("launchOnStartup"), true);
@@ -56,9 +56,7 @@ TEST_F(AppDelegateTest, FirstLaunchTurnsStartAtLoginOn) {
     // Applied once: the next launch registers nothing, and shows the entry is gone.
     QFile::remove(LoginItem::entryPath());
     AppDelegate later(executable);
-    testing::internal::CaptureStdout();
-    later.applicationDidFinishLaunching();
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "launch on startup false\n");
+    EXPECT_EQ(printed([&] { later.applicationDidFinishLaunching(); }), "launch on startup false\n");
     EXPECT_FALSE(later.launchMenuItem()->isChecked());
     EXPECT_FALSE(LoginItem::isEnabled());
 }
@@ -102,9 +100,7 @@ TEST_F(AppDelegateTest, LaterLaunchKeepsTheStoredChoice) {
 TEST_F(AppDelegateTest, TheMenuItemTogglesTheAutostartEntry) {
     AppDelegate delegate(executable);
     delegate.applicationDidFinishLaunching();
-    testing::internal::CaptureStdout();
-    delegate.launchMenuItem()->trigger();
-    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+    EXPECT_EQ(printed([&] { delegate.launchMenuItem()->trigger(); }),
               "setting launch: false\nLaunch on Startup is OFF\n()\n");
     EXPECT_FALSE(delegate.launchMenuItem()->isChecked());
     EXPECT_FALSE(LoginItem::isEnabled());
@@ -120,9 +116,7 @@ TEST_F(AppDelegateTest, AnAutostartFolderThatCannotBeWrittenIsReportedNotFatal) 
     // A file where the folder should be: no entry can be made, whoever runs the test.
     ASSERT_TRUE(writeFile(LoginItem::autostartDirectory(), "not a folder"));
     AppDelegate delegate(executable);
-    testing::internal::CaptureStdout();
-    delegate.applicationDidFinishLaunching();
-    const std::string out = testing::internal::GetCapturedStdout();
+    const std::string out = printed([&] { delegate.applicationDidFinishLaunching(); });
     EXPECT_NE(out.find("Start at login could not be enabled: cannot create"), std::string::npos)
         << out;
     EXPECT_EQ(out.find("()"), std::string::npos);
@@ -140,10 +134,11 @@ TEST_F(AppDelegateTest, MenuActionsReachThePanel) {
     AppDelegate alone(executable);
     EXPECT_EQ(menuTitles(alone.mainMenu()),
               (QStringList{"Start at Login", "Edit Tasks…", "Unsnooze All", "-", "Quit Quenby"}));
-    testing::internal::CaptureStdout();
-    alone.exportAction();
-    alone.unsnoozeAction();
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "Tasks\nunsnooze\n");
+    EXPECT_EQ(printed([&] {
+                  alone.exportAction();
+                  alone.unsnoozeAction();
+              }),
+              "Tasks\nunsnooze\n");
 
     MainInterface ui({}, systemNow, executable);
     EXPECT_EQ(ui.viewController().contextMenuPolicy(), Qt::CustomContextMenu);
@@ -156,11 +151,7 @@ TEST_F(AppDelegateTest, MenuActionsReachThePanel) {
     ui.delegate().mainMenu().actions()[1]->trigger();
     EXPECT_EQ(opened, 1);
 
-    Task snoozed;
-    snoozed.id = QUuid::createUuid();
-    snoozed.name = "later";
-    snoozed.isSnoozed = true;
-    DBManager::saveTaskList({snoozed});
+    DBManager::saveTaskList({makeSnoozed("later", 0, std::nullopt)});
     MainInterface second({}, systemNow, executable);
     second.launch();
     EXPECT_TRUE(second.board().tasks().front().isSnoozed);

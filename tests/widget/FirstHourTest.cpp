@@ -7,19 +7,6 @@
 #include <QDir>
 #include <QWindow>
 
-namespace {
-
-SettingsVC* openSettings() {
-    for (QWidget* w : QApplication::topLevelWidgets()) {
-        if (auto* s = qobject_cast<SettingsVC*>(w); s && s->isVisible()) {
-            return s;
-        }
-    }
-    return nullptr;
-}
-
-} // namespace
-
 TEST_F(PanelTest, ARefusedShortcutIsNamedOnThePanelOnceAndLeadsToTheSettings) {
     // GNOME holds Control-Alt-T.
     hotKeyService->onRegister = [this](const KeyCombo& combo, EventHotKeyID) {
@@ -34,7 +21,7 @@ TEST_F(PanelTest, ARefusedShortcutIsNamedOnThePanelOnceAndLeadsToTheSettings) {
     window().grab().save(QStringLiteral(SCREENSHOT_DIR "/panel-refused-shortcut.png"));
 
     QTest::mouseClick(notice, Qt::LeftButton);
-    SettingsVC* settings = openSettings();
+    SettingsVC* settings = openWindow<SettingsVC>();
     ASSERT_NE(settings, nullptr);
     EXPECT_FALSE(notice->isVisible());
     settings->close();
@@ -46,7 +33,7 @@ TEST_F(PanelTest, ARefusedShortcutIsNamedOnThePanelOnceAndLeadsToTheSettings) {
 TEST_F(PanelTest, TheSettingsStayAboveThePanelCloseWithEscapeAndNameATakenKey) {
     start();
     QTest::mouseClick(button("settingsButton"), Qt::LeftButton);
-    SettingsVC* settings = openSettings();
+    SettingsVC* settings = openWindow<SettingsVC>();
     ASSERT_NE(settings, nullptr);
     ASSERT_TRUE(QTest::qWaitForWindowExposed(settings));
     EXPECT_EQ(settings->windowHandle()->transientParent(), window().windowHandle());

@@ -118,10 +118,9 @@ TEST_F(PanelTest, ShortcutTOpensTheTaskListOnlyWhenNoWindowIsPresented) {
 TEST_F(PanelTest, AnUnknownTransitionSaysSoAndTakesNoFocus) {
     start();
     const int before = QApplication::topLevelWidgets().size();
-    testing::internal::CaptureStdout();
     vc().hideApplication();
-    vc().performSegue("elsewhere");
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "Unknown window transition \"elsewhere\"\n");
+    EXPECT_EQ(printed([&] { vc().performSegue("elsewhere"); }),
+              "Unknown window transition \"elsewhere\"\n");
     EXPECT_EQ(QApplication::topLevelWidgets().size(), before);
     EXPECT_TRUE(vc().isApplicationHidden());
 }

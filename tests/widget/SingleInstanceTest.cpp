@@ -1,6 +1,7 @@
 // One running panel per store folder, whatever path leads to it.
 #include "platform/SingleInstance.h"
 #include "tests/support/FileFaults.h"
+#include "tests/support/ScopedEnv.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -13,30 +14,16 @@
 
 namespace {
 
-// Points XDG_RUNTIME_DIR at `folder` (unset for an empty one) for the life of the object.
-class RuntimeDir {
-public:
-    explicit RuntimeDir(const QString& folder)
-        : previous_(qgetenv("XDG_RUNTIME_DIR")) {
-        if (folder.isEmpty()) {
-            qunsetenv("XDG_RUNTIME_DIR");
-        } else {
-            qputenv("XDG_RUNTIME_DIR", folder.toUtf8());
-        }
-    }
-    ~RuntimeDir() { qputenv("XDG_RUNTIME_DIR", previous_); }
-    RuntimeDir(const RuntimeDir&) = delete;
-    RuntimeDir& operator=(const RuntimeDir&) = delete;
-
-private:
-    QByteArray previous_;
-};
+// XDG_RUNTIME_DIR at `folder` (unset for an empty one) for the life of the object.
+ScopedEnv runtimeDir(const QString& folder) {
+    return {"XDG_RUNTIME_DIR", folder.isEmpty() ? std::nullopt : std::optional(folder.toUtf8())};
+}
 
 } // namespace
 
 TEST(SingleInstance, ALaterLaunchAsksTheFirstToComeForward) {
     const QTemporaryDir runtime;
-    const RuntimeDir inRuntime(runtime.path());
+    const ScopedEnv inRuntime = runtimeDir(runtime.path());
     const QTemporaryDir store;
     SingleInstance first(store.path());
     ASSERT_EQ(first.claim(), SingleInstance::Claim::First);
@@ -61,22 +48,21 @@ TEST(SingleInstance, EveryPathToTheStoreFindsTheLock) {
     ASSERT_TRUE(QDir().mkpath(store));
     ASSERT_TRUE(QFile::link(base.path() + "/config", base.path() + "/linked"));
     for (const QString& runtime : {QString(), base.path()}) {
-        const RuntimeDir inRuntime(runtime);
+        const ScopedEnv inRuntime = runtimeDir(runtime);
         SingleInstance first(store);
         ASSERT_EQ(first.claim(), SingleInstance::Claim::First);
         for (const QString& path : {base.path() + "/linked/Quenby", store + "/../Quenby/"}) {
             // Another temporary folder changes nothing either.
-            qputenv("TMPDIR", base.path().toUtf8());
+            const ScopedEnv tmp("TMPDIR", base.path().toUtf8());
             SingleInstance second(path);
             EXPECT_EQ(second.claim(), SingleInstance::Claim::AlreadyRunning) << path.toStdString();
-            qunsetenv("TMPDIR");
         }
     }
 }
 
 TEST(SingleInstance, TheLockOfAnEndedRunDoesNotBlock) {
     const QTemporaryDir runtime;
-    const RuntimeDir inRuntime(runtime.path());
+    const ScopedEnv inRuntime = runtimeDir(runtime.path());
     const QTemporaryDir store;
     QString lockPath;
     {
@@ -91,7 +77,7 @@ TEST(SingleInstance, TheLockOfAnEndedRunDoesNotBlock) {
 
 TEST(SingleInstance, ALockThatCannotBeTakenIsAFailureNotAnotherInstance) {
     const QTemporaryDir runtime;
-    const RuntimeDir inRuntime(runtime.path());
+    const ScopedEnv inRuntime = runtimeDir(runtime.path());
     const QTemporaryDir store;
     QString lockPath;
     {

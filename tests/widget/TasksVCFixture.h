@@ -47,13 +47,6 @@ protected:
         return table().model()->index(row, column).data().toString();
     }
     QStringList rowNames() const { return names(list->tasks()); }
-    static QStringList names(const std::vector<Task>& tasks) {
-        QStringList list;
-        for (const Task& t : tasks) {
-            list.append(t.name);
-        }
-        return list;
-    }
     // A click on a column's title.
     void clickHeader(int column) const {
         QHeaderView* header = table().horizontalHeader();

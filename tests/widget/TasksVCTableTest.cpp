@@ -91,9 +91,7 @@ TEST_F(TasksVCTest, CellColoursFollowTheTaskAndTheAppearance) {
 TEST_F(TasksVCTest, SelectedRowsWriteTheirIndexWhenDrawn) {
     open({makeTask("one", 1), makeTask("two", 2), makeTask("three", 3)});
     select({1});
-    testing::internal::CaptureStdout();
-    table().viewport()->repaint();
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "1\n1\n1\n1\n");
+    EXPECT_EQ(printed([&] { table().viewport()->repaint(); }), "1\n1\n1\n1\n");
 }
 
 TEST_F(TasksVCTest, FollowsThePanelAndKeepsTheSelectedTask) {

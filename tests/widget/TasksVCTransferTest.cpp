@@ -28,9 +28,7 @@ TEST_F(TasksVCTransferTest, ExportWritesTheHeaderAndOneQuotedTextPerTask) {
     open({makeTask("Buy milk", at), makeSnoozed("Say \"hi\", then go", at + 60, Date{at + 7200}),
           makeDone(makeTask("Done thing", at + 120), at + 3600)});
     dialogs->answer = path("out.csv");
-    testing::internal::CaptureStdout();
-    QTest::mouseClick(listButton("exportButton"), Qt::LeftButton);
-    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+    EXPECT_EQ(printed([&] { QTest::mouseClick(listButton("exportButton"), Qt::LeftButton); }),
               "Selected file: " + path("out.csv").toStdString() + "\n");
     ASSERT_EQ(dialogs->saves.size(), 1u);
     EXPECT_EQ(std::pair(dialogs->saves[0].title, dialogs->saves[0].fileTypes),

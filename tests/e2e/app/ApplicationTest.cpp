@@ -1,12 +1,11 @@
 // Starting the real binary: first launch, and a second launch while it runs.
 #include "platform/LoginItem.h"
-#include "tests/support/FileUtil.h"
+#include "tests/support/QuenbyProcess.h"
 
 #include <QDir>
 #include <QDirIterator>
 #include <QElapsedTimer>
 #include <QFileInfo>
-#include <QProcess>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -16,42 +15,6 @@
 namespace {
 
 const QString binary = QStringLiteral(QUENBY_BINARY);
-
-// The application on its own temporary configuration folder.
-class Launch {
-public:
-    explicit Launch(const QString& configHome) {
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("XDG_CONFIG_HOME", configHome);
-        env.insert("QT_QPA_PLATFORM", "offscreen");
-        process.setProcessEnvironment(env);
-        process.setProcessChannelMode(QProcess::SeparateChannels);
-        process.start(binary, {});
-    }
-    ~Launch() {
-        if (process.state() != QProcess::NotRunning) {
-            process.terminate();
-            process.waitForFinished(3000);
-        }
-    }
-    Launch(const Launch&) = delete;
-    Launch& operator=(const Launch&) = delete;
-
-    // Reads standard output until `line` has appeared. The panel's first pass has saved
-    // both lists by the time the application becomes active.
-    bool waitForLine(const QByteArray& line, int ms = 10000) {
-        QElapsedTimer waited;
-        waited.start();
-        while (!output.split('\n').contains(line) && waited.elapsed() < ms) {
-            process.waitForReadyRead(100);
-            output += process.readAllStandardOutput();
-        }
-        return output.split('\n').contains(line);
-    }
-
-    QProcess process;
-    QByteArray output;
-};
 
 // Every file below `dir` with its bytes and modification time.
 std::map<QString, std::pair<QByteArray, qint64>> snapshot(const QString& dir) {
@@ -68,7 +31,7 @@ std::map<QString, std::pair<QByteArray, qint64>> snapshot(const QString& dir) {
 
 TEST(Application, FirstLaunchTurnsOnStartAtLoginAndShowsTheFirstTutorial) {
     const QTemporaryDir config;
-    Launch app(config.path());
+    QuenbyProcess app(config.path());
     ASSERT_TRUE(app.waitForLine("applicationDidBecomeActive")) << app.output.toStdString();
     // Without an X11 display every global shortcut is refused, each with its line.
     QByteArray refusals;
@@ -99,24 +62,24 @@ TEST(Application, FirstLaunchTurnsOnStartAtLoginAndShowsTheFirstTutorial) {
 
 TEST(Application, ASecondLaunchExitsAtOnceAndTouchesNothing) {
     const QTemporaryDir config;
-    Launch first(config.path());
+    QuenbyProcess first(config.path());
     ASSERT_TRUE(first.waitForLine("applicationDidBecomeActive"));
     const auto before = snapshot(config.path());
 
     QElapsedTimer took;
     took.start();
-    Launch second(config.path());
+    QuenbyProcess second(config.path());
     ASSERT_TRUE(second.process.waitForFinished(5000));
     EXPECT_LT(took.elapsed(), 3000);
     EXPECT_EQ(second.process.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(second.process.exitCode(), 0);
-    EXPECT_EQ(second.process.readAllStandardOutput(), "Quenby is already running\n");
+    EXPECT_EQ(second.output, "Quenby is already running\n");
 
     EXPECT_EQ(snapshot(config.path()), before);
     EXPECT_EQ(first.process.state(), QProcess::Running);
 
     // Another user's store (another configuration folder) runs a panel of its own.
     const QTemporaryDir otherConfig;
-    Launch other(otherConfig.path());
+    QuenbyProcess other(otherConfig.path());
     EXPECT_TRUE(other.waitForLine("applicationDidBecomeActive"));
 }

@@ -3,10 +3,8 @@
 // The real binary on the test's X display, another application holding the focus, and
 // the store they leave behind: what the application's end-to-end tests share.
 #include "E2EProcess.h"
-#include "store/Models.h"
-#include "tests/support/FileUtil.h"
+#include "tests/support/QuenbyProcess.h"
 
-#include <QProcess>
 #include <QRect>
 #include <QTemporaryDir>
 
@@ -16,26 +14,12 @@
 #include <memory>
 
 // Quenby on its own configuration folder, on the test's display.
-class Quenby {
+class Quenby : public QuenbyProcess {
 public:
     // `feed`: the announcement feed's address, if any; `scale`: Qt's scale factor.
     explicit Quenby(const QString& configHome, const QString& feed = {},
-                    const QString& scale = QStringLiteral("1")) {
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("XDG_CONFIG_HOME"), configHome);
-        env.insert(QStringLiteral("QUENBY_FEED_URL"), feed);
-        env.insert(QStringLiteral("QT_SCALE_FACTOR"), scale);
-        process.setProcessEnvironment(env);
-        QObject::connect(&process, &QProcess::readyReadStandardOutput,
-                         [this] { output += process.readAllStandardOutput(); });
-        process.start(QStringLiteral(QUENBY_BINARY), {});
-    }
-    ~Quenby() {
-        process.kill();
-        process.waitForFinished(3000);
-    }
-    Quenby(const Quenby&) = delete;
-    Quenby& operator=(const Quenby&) = delete;
+                    const QString& scale = QStringLiteral("1"))
+        : QuenbyProcess(configHome, {.feed = feed, .scale = scale}) {}
 
     // The panel's window id on the display.
     QString panelWindow() const {
@@ -54,22 +38,8 @@ public:
         };
         return {value("X"), value("Y"), value("WIDTH"), value("HEIGHT")};
     }
-
-    bool waitForLine(const QByteArray& line) {
-        return E2E::waitUntil([&] { return output.contains(line + '\n'); });
-    }
-    void killHard() {
-        process.kill();
-        process.waitForFinished(3000);
-    }
-
-    QProcess process;
-    QByteArray output;
+    void killHard() { kill(); }
 };
-
-inline bool xdotool(const QStringList& arguments) {
-    return E2E::run(QStringLiteral("xdotool"), arguments).exitCode == 0;
-}
 
 inline std::uint32_t focusedWindow() {
     return E2E::run(QStringLiteral("xdotool"), {QStringLiteral("getwindowfocus")})
@@ -81,10 +51,8 @@ class ShortcutsE2E : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_TRUE(config.isValid()); }
 
-    QString storeFile() const { return config.path() + QStringLiteral("/Quenby/tasksData.data"); }
-    std::vector<Task> stored() const {
-        return Json::decodeTasks(readFile(storeFile())).value_or(std::vector<Task>{});
-    }
+    QString storeFile() const { return storePath(config.path(), QStringLiteral("tasksData.data")); }
+    std::vector<Task> stored() const { return storedTasks(config.path()); }
     // Waits until the stored list satisfies `condition`.
     bool waitForStore(const std::function<bool(const std::vector<Task>&)>& condition) const {
         return E2E::waitUntil([&] { return condition(stored()); });

@@ -26,15 +26,7 @@ TEST_F(ShortcutsE2E, AddTypesIntoThePanelAndHandsTheFocusBack) {
 }
 
 TEST_F(ShortcutsE2E, DoneAndSnoozesWorkWhileTheOtherApplicationKeepsTheFocus) {
-    std::vector<Task> tasks;
-    for (int i = 0; i < 5; ++i) {
-        Task t;
-        t.id = QUuid::createUuid();
-        t.name = QStringLiteral("task %1").arg(i);
-        t.created = Date{700000000.0 + i};
-        tasks.push_back(t);
-    }
-    ASSERT_TRUE(writeFile(storeFile(), *Json::encodeTasks(tasks)));
+    seedTasks(config.path(), 5);
     startBoth();
 
     const double before =
@@ -106,11 +98,7 @@ TEST_F(ShortcutsE2E, AKeyChangedInTheSettingsWorksAtOnce) {
 }
 
 TEST_F(ShortcutsE2E, NothingAcknowledgedIsLostToAHardKill) {
-    Task t;
-    t.id = QUuid::createUuid();
-    t.name = QStringLiteral("survives");
-    t.created = Date{700000000.0};
-    ASSERT_TRUE(writeFile(storeFile(), *Json::encodeTasks({t})));
+    ASSERT_TRUE(writeFile(storeFile(), *Json::encodeTasks({makeTask("survives", 700000000.0)})));
     startBoth();
     ASSERT_TRUE(xdotool({"key", "ctrl+alt+d"}));
     ASSERT_TRUE(waitForStore(

@@ -91,7 +91,8 @@ struct Device {
     Task missing;
 };
 
-QStringList names(const std::vector<Task>& tasks) {
+// The names, with what is done or snoozed marked, in sorted order.
+QStringList marked(const std::vector<Task>& tasks) {
     QStringList list;
     for (const Task& t : tasks) {
         list.append(t.name + (t.isDone ? QStringLiteral(" (done)") : QString()) +
@@ -115,8 +116,8 @@ TEST_F(RadicaleSync, ChangesOnEitherSideReachTheOther) {
                makeTutorial(QStringLiteral("hint"), 1)};
     EXPECT_EQ(a.sync(server.client(), 100), QString());
     EXPECT_EQ(b.sync(server.client(), 110), QString());
-    EXPECT_EQ(names(b.tasks), QStringList({QStringLiteral("Call mum"), QStringLiteral("Pay rent"),
-                                           QStringLiteral("Water plants")}));
+    EXPECT_EQ(marked(b.tasks), QStringList({QStringLiteral("Call mum"), QStringLiteral("Pay rent"),
+                                            QStringLiteral("Water plants")}));
 
     b.named(QStringLiteral("Pay rent")).name = QStringLiteral("Pay the rent");
     b.named(QStringLiteral("Call mum")).isDone = true;
@@ -127,8 +128,8 @@ TEST_F(RadicaleSync, ChangesOnEitherSideReachTheOther) {
     }
     const QStringList expected{QStringLiteral("Call mum (done)"),
                                QStringLiteral("Pay the rent (snoozed)"), QStringLiteral("hint")};
-    EXPECT_EQ(names(a.tasks), expected);
-    EXPECT_EQ(names(b.tasks), expected.mid(0, 2));
+    EXPECT_EQ(marked(a.tasks), expected);
+    EXPECT_EQ(marked(b.tasks), expected.mid(0, 2));
 }
 
 TEST_F(RadicaleSync, ConflictsKeepTheLaterEditAndEditsOutliveDeletion) {
@@ -143,8 +144,8 @@ TEST_F(RadicaleSync, ConflictsKeepTheLaterEditAndEditsOutliveDeletion) {
     EXPECT_EQ(b.sync(server.client(), 300), QString());
     EXPECT_EQ(a.sync(server.client(), 400), QString());
     const QStringList expected{QStringLiteral("Draft B"), QStringLiteral("Keep me (done)")};
-    EXPECT_EQ(names(a.tasks), expected);
-    EXPECT_EQ(names(b.tasks), expected);
+    EXPECT_EQ(marked(a.tasks), expected);
+    EXPECT_EQ(marked(b.tasks), expected);
 }
 
 TEST_F(RadicaleSync, KeepsWhatAnotherClientWrote) {
@@ -181,7 +182,7 @@ TEST_F(RadicaleSync, AnInterruptedSyncNeitherLosesNorDuplicates) {
               QStringLiteral("wrong user name or password"));
     EXPECT_EQ(a.sync(server.client(), 200), QString());
     EXPECT_EQ(b.sync(server.client(), 300), QString());
-    EXPECT_EQ(names(b.tasks), names(a.tasks));
+    EXPECT_EQ(marked(b.tasks), marked(a.tasks));
     EXPECT_EQ(b.tasks.size(), 2u);
 }
 

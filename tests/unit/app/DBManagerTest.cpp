@@ -1,8 +1,10 @@
 #include "store/DBManager.h"
 
 #include "store/PreferenceStore.h"
+#include "tests/support/Builders.h"
 #include "tests/support/FileFaults.h"
 #include "tests/support/FileUtil.h"
+#include "tests/support/Printed.h"
 #include "tests/support/TempConfigHome.h"
 
 #include <QDir>
@@ -14,14 +16,6 @@
 #include <functional>
 
 namespace {
-
-Task makeTask(const QString& name, double created) {
-    Task t;
-    t.id = QUuid::createUuid();
-    t.name = name;
-    t.created = Date{created};
-    return t;
-}
 
 QStringList keptAside(const TempConfigHome& home, const QString& key) {
     return QDir(home.storeDir())
@@ -45,9 +39,7 @@ TEST(DBManager, FirstRunReadsEmptyListsAndDefaultKeys) {
 
 TEST(DBManager, SavedListsReadBackEqualAndUncached) {
     TempConfigHome home;
-    std::vector<Task> tasks{makeTask("b", 2.5), makeTask("a", 1.25)};
-    tasks[1].isSnoozed = true;
-    tasks[1].snoozedUntil = Date{99.75};
+    const std::vector<Task> tasks{makeTask("b", 2.5), makeSnoozed("a", 1.25, Date{99.75})};
     DBManager::saveTaskList(tasks);
     const auto back = DBManager::getTaskList();
     ASSERT_EQ(back.size(), 2u);
@@ -66,10 +58,7 @@ TEST(DBManager, SavedListsReadBackEqualAndUncached) {
     ASSERT_TRUE(writeFile(home.storeFile("tasksData.data"), *Json::encodeTasks({tasks[0]})));
     EXPECT_EQ(DBManager::getTaskList().size(), 1u);
 
-    SystemMessage m;
-    m.id = 42;
-    m.message = "hello";
-    DBManager::saveSystemMessages({m});
+    DBManager::saveSystemMessages({makeMessage(42, 0, "hello")});
     ASSERT_EQ(DBManager::getSystemMessages().size(), 1u);
     EXPECT_EQ(DBManager::getSystemMessages()[0].message, QStringLiteral("hello"));
 
@@ -115,9 +104,7 @@ TEST(DBManager, UnwritableStoreReportsAndRecovers) {
     const Task first = makeTask("first", 1);
     // A file where the store folder should be: nothing can be written there.
     ASSERT_TRUE(writeFile(home.storeDir(), "not a folder"));
-    testing::internal::CaptureStdout();
-    EXPECT_FALSE(DBManager::saveTaskList({first}));
-    const std::string out = testing::internal::GetCapturedStdout();
+    const std::string out = printed([&] { EXPECT_FALSE(DBManager::saveTaskList({first})); });
     EXPECT_NE(out.find("not saved"), std::string::npos) << out;
     EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), 1) << "one diagnostic line";
     EXPECT_TRUE(DBManager::getTaskList().empty());
@@ -130,11 +117,10 @@ TEST(DBManager, UnwritableStoreReportsAndRecovers) {
 TEST(DBManager, AListThatCannotBeEncodedIsNotSavedAndSaysSo) {
     TempConfigHome home;
     ASSERT_TRUE(DBManager::saveTaskList({makeTask("kept", 1)}));
-    testing::internal::CaptureStdout();
-    EXPECT_FALSE(DBManager::saveTaskList({makeTask("never", std::nan(""))}));
-    const std::string out = testing::internal::GetCapturedStdout();
-    EXPECT_EQ(out, "DBManager: tasksData not saved - it holds a time that is not a finite "
-                   "number; the stored one stays\n");
+    EXPECT_EQ(
+        printed([] { EXPECT_FALSE(DBManager::saveTaskList({makeTask("never", std::nan(""))})); }),
+        "DBManager: tasksData not saved - it holds a time that is not a finite "
+        "number; the stored one stays\n");
     ASSERT_EQ(DBManager::getTaskList().size(), 1u);
     EXPECT_EQ(DBManager::getTaskList()[0].name, QStringLiteral("kept"));
 }
@@ -220,9 +206,7 @@ TEST(DBManager, AnUnreadableListThatCannotBeKeptAsideIsNeverOverwritten) {
 
     // Writable again: the next save keeps the bytes aside first, then stores the list.
     setFolderWritable(true);
-    testing::internal::CaptureStdout();
-    EXPECT_TRUE(DBManager::saveTaskList({makeTask("held", 1)}));
-    out = testing::internal::GetCapturedStdout();
+    out = printed([] { EXPECT_TRUE(DBManager::saveTaskList({makeTask("held", 1)})); });
     EXPECT_NE(out.find("its bytes are kept in"), std::string::npos) << out;
     const QStringList kept = keptAside(home, "tasksData");
     ASSERT_EQ(kept.size(), 1);

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 namespace {
 
 // 2021-03-03 14:05:09 UTC.
@@ -49,32 +51,20 @@ TEST(CompareVersions, SignsAndSixtyFourBitRange) {
 }
 
 TEST(DisplayDateISO8601, TwelveHourClockWithOffset) {
-    {
-        TimeZone tz("CET-1");
-        EXPECT_EQ(getDisplayDateISO8601(Date::fromUnixSeconds(march3rd1405Utc)),
-                  QStringLiteral("2021-03-03T03:05:09+0100"));
-        // Midnight and noon are both 12; fractions of a second are cut, not rounded.
-        EXPECT_EQ(getDisplayDateISO8601(Date::fromUnixSeconds(1614726000.999)),
-                  QStringLiteral("2021-03-03T12:00:00+0100"));
-        EXPECT_EQ(getDisplayDateISO8601(Date::fromUnixSeconds(1614769200)),
-                  QStringLiteral("2021-03-03T12:00:00+0100"));
-    }
-    {
-        TimeZone tz("UTC0");
-        EXPECT_EQ(getDisplayDateISO8601(Date::fromUnixSeconds(march3rd1405Utc)),
-                  QStringLiteral("2021-03-03T02:05:09+0000"));
-        EXPECT_EQ(getDisplayDateISO8601(Date{0}), QStringLiteral("2001-01-01T12:00:00+0000"));
-    }
-    {
-        TimeZone tz("<-0330>3:30");
-        EXPECT_EQ(getDisplayDateISO8601(Date::fromUnixSeconds(march3rd1405Utc)),
-                  QStringLiteral("2021-03-03T10:35:09-0330"));
-    }
-    {
-        // Summer time changes the offset with the date.
-        TimeZone tz("Europe/Berlin");
-        EXPECT_EQ(getDisplayDateISO8601(Date::fromUnixSeconds(1625320800)),
-                  QStringLiteral("2021-07-03T04:00:00+0200"));
+    // Midnight and noon are both 12; fractions of a second are cut, not rounded; summer time
+    // changes the offset with the date.
+    const std::tuple<const char*, double, const char*> cases[] = {
+        {"CET-1", march3rd1405Utc, "2021-03-03T03:05:09+0100"},
+        {"CET-1", 1614726000.999, "2021-03-03T12:00:00+0100"},
+        {"CET-1", 1614769200, "2021-03-03T12:00:00+0100"},
+        {"UTC0", march3rd1405Utc, "2021-03-03T02:05:09+0000"},
+        {"UTC0", 978307200, "2001-01-01T12:00:00+0000"}, // the reference date
+        {"<-0330>3:30", march3rd1405Utc, "2021-03-03T10:35:09-0330"},
+        {"Europe/Berlin", 1625320800, "2021-07-03T04:00:00+0200"}};
+    for (const auto& [zone, unixSeconds, text] : cases) {
+        const TimeZone tz(zone);
+        EXPECT_EQ(getDisplayDateISO8601(Date::fromUnixSeconds(unixSeconds)), text)
+            << zone << " " << unixSeconds;
     }
 }
 

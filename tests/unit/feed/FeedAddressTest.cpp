@@ -1,4 +1,5 @@
 #include "feed/FeedAddress.h"
+#include "tests/support/ScopedEnv.h"
 
 #include <gtest/gtest.h>
 
@@ -53,7 +54,6 @@ INSTANTIATE_TEST_SUITE_P(
                     AddressCase{"https://q.app/msg.json", "http://q.app/", "", refused}));
 
 TEST(FeedAddressResolution, EnvironmentOverridesTheBuildSetting) {
-    qputenv("QUENBY_FEED_URL", "https://q.app/from-env");
+    const ScopedEnv feed("QUENBY_FEED_URL", "https://q.app/from-env");
     EXPECT_EQ(configuredFeedAddress().url, QUrl(QStringLiteral("https://q.app/from-env")));
-    qunsetenv("QUENBY_FEED_URL");
 }

@@ -41,60 +41,33 @@ TEST_P(ReconcileTable, KeepsEveryChange) {
 
 const Task renamed = with(base, QStringLiteral("Plan the trip"));
 const Task doneThere = with(base, QStringLiteral("Plan trip"), true);
-const Task renamedThere = with(base, QStringLiteral("Plan a trip"));
+const Task retitled = with(base, QStringLiteral("Plan a trip"));
+const Task renamedAndDone = with(base, QStringLiteral("Plan the trip"), true);
+constexpr std::nullopt_t none = std::nullopt;
 Task fractional() {
     Task t = base;
     t.created = Date{100.6};
     return t;
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Versions, ReconcileTable,
-    testing::Values(
-        Case{"NewHere",
-             {std::nullopt, renamed, Date{1}, std::nullopt, Date{}},
-             renamed,
-             true,
-             false},
-        Case{"NewThere",
-             {std::nullopt, std::nullopt, Date{}, renamed, Date{1}},
-             renamed,
-             false,
-             true},
-        Case{"SentButNotRecorded",
-             {std::nullopt, renamed, Date{1}, renamed, Date{1}},
-             renamed,
-             false,
-             false},
-        Case{"Unchanged", {base, fractional(), Date{1}, base, Date{1}}, base, false, false},
-        Case{"FieldsMerge",
-             {base, renamed, Date{9}, doneThere, Date{1}},
-             with(base, QStringLiteral("Plan the trip"), true),
-             true,
-             true},
-        Case{"SameFieldLaterThere",
-             {base, renamed, Date{1}, renamedThere, Date{2}},
-             renamedThere,
-             false,
-             true},
-        Case{"SameFieldLaterHere",
-             {base, renamed, Date{3}, renamedThere, Date{2}},
-             renamed,
-             true,
-             false},
-        Case{"DeletedHere", {base, std::nullopt, Date{}, base, Date{1}}, std::nullopt, true, false},
-        Case{"DeletedHereChangedThere",
-             {base, std::nullopt, Date{}, doneThere, Date{1}},
-             doneThere,
-             false,
-             true},
-        Case{
-            "DeletedThere", {base, base, Date{1}, std::nullopt, Date{}}, std::nullopt, false, true},
-        Case{"DeletedThereChangedHere",
-             {base, renamed, Date{1}, std::nullopt, Date{}},
-             renamed,
-             true,
-             false}),
-    [](const auto& param) { return std::string(param.param.label); });
+// label, {base, here, changed here, there, changed there}, result, push, pull
+const Case cases[] = {
+    // clang-format off
+    {"NewHere", {none, renamed, Date{1}, none, Date{}}, renamed, true, false},
+    {"NewThere", {none, none, Date{}, renamed, Date{1}}, renamed, false, true},
+    {"SentButNotRecorded", {none, renamed, Date{1}, renamed, Date{1}}, renamed, false, false},
+    {"Unchanged", {base, fractional(), Date{1}, base, Date{1}}, base, false, false},
+    {"FieldsMerge", {base, renamed, Date{9}, doneThere, Date{1}}, renamedAndDone, true, true},
+    {"SameFieldLaterThere", {base, renamed, Date{1}, retitled, Date{2}}, retitled, false, true},
+    {"SameFieldLaterHere", {base, renamed, Date{3}, retitled, Date{2}}, renamed, true, false},
+    {"DeletedHere", {base, none, Date{}, base, Date{1}}, none, true, false},
+    {"DeletedHereChangedThere", {base, none, Date{}, doneThere, Date{1}}, doneThere, false, true},
+    {"DeletedThere", {base, base, Date{1}, none, Date{}}, none, false, true},
+    {"DeletedThereChangedHere", {base, renamed, Date{1}, none, Date{}}, renamed, true, false},
+    // clang-format on
+};
+
+INSTANTIATE_TEST_SUITE_P(Versions, ReconcileTable, testing::ValuesIn(cases),
+                         [](const auto& param) { return std::string(param.param.label); });
 
 } // namespace

@@ -18,14 +18,6 @@ namespace {
 
 constexpr double startTime = 800'000'000;
 
-QStringList names(const std::vector<Task>& tasks) {
-    QStringList list;
-    for (const Task& t : tasks) {
-        list.append(t.name);
-    }
-    return list;
-}
-
 template <typename Item> Item snoozed(Item item) {
     item.isSnoozed = true;
     item.snoozedUntil = Date{startTime + 60};
