@@ -1,7 +1,8 @@
 #pragma once
 
+#include "sync/DavSession.h"
+
 #include <QByteArray>
-#include <QNetworkAccessManager>
 #include <QString>
 #include <QStringList>
 #include <QUrl>
@@ -10,20 +11,12 @@
 #include <variant>
 #include <vector>
 
-// One task collection on a CalDAV server, spoken to one request at a time. Each call waits
-// for its answer in a local event loop, so the client belongs on a thread of its own (or
-// in a test); it never outlives a time-out.
+// One task collection on a CalDAV server, spoken to one request at a time through a
+// DavSession (so on a thread of its own, or in a test).
 class CalDavClient {
 public:
-    struct Credentials {
-        QString user;
-        QString password;
-    };
-    struct Failure {
-        // The HTTP status, or 0 when no answer came.
-        int status = 0;
-        QString reason;
-    };
+    using Credentials = DavSession::Credentials;
+    using Failure = DavSession::Failure;
     struct Resource {
         QString href;
         QByteArray etag;
@@ -51,18 +44,9 @@ public:
     QString hrefFor(const QString& name) const;
 
 private:
-    struct Answer {
-        int status = 0;
-        QByteArray body;
-        QByteArray etag;
-        QString error;
-    };
-    Answer send(const QByteArray& verb, const QString& href, const QByteArray& body,
-                const QList<std::pair<QByteArray, QByteArray>>& headers);
-    static Failure failure(const Answer& answer);
+    DavSession::Answer send(const QByteArray& verb, const QString& href, const QByteArray& body,
+                            const DavSession::Headers& headers);
 
     QUrl collection_;
-    QByteArray authorization_;
-    std::chrono::milliseconds timeout_;
-    QNetworkAccessManager network_;
+    DavSession session_;
 };
