@@ -1,8 +1,10 @@
 #pragma once
 
 #include "sync/DavSession.h"
+#include "sync/Multistatus.h"
 
 #include <QByteArray>
+#include <QHash>
 #include <QString>
 #include <QStringList>
 #include <QUrl>
@@ -33,6 +35,10 @@ public:
 
     // What changed since `token` (RFC 6578); an empty token lists the whole collection.
     std::variant<Changes, Failure> changesSince(const QString& token);
+    // The same for servers without that report: the ETags of every task resource, then those
+    // that differ from `known` (href → ETag) fetched; what `known` holds and the server no
+    // longer lists counts as removed. There is no token.
+    std::variant<Changes, Failure> changesFrom(const QHash<QString, QByteArray>& known);
     // Writes a resource: over the version `etag` names, or only where none exists when it is
     // empty. Answers the new ETag (empty when the server does not say).
     std::variant<QByteArray, Failure> put(const QString& href, const QByteArray& ics,
@@ -44,6 +50,9 @@ public:
     QString hrefFor(const QString& name) const;
 
 private:
+    std::variant<Multistatus, Failure> report(const QByteArray& body, int depth);
+    // `changes` with the resources at `hrefs` added, fetched by a calendar-multiget.
+    std::variant<Changes, Failure> fetchInto(Changes changes, const QStringList& hrefs);
     DavSession::Answer send(const QByteArray& verb, const QString& href, const QByteArray& body,
                             const DavSession::Headers& headers);
 

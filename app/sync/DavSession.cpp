@@ -34,7 +34,7 @@ DavSession::Answer DavSession::send(const QByteArray& verb, const QUrl& url, con
     Answer answer;
     answer.url = url;
     answer.status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-    answer.body = reply->readAll();
+    answer.body = reply->isOpen() ? reply->readAll() : QByteArray();
     answer.etag = reply->rawHeader("ETag");
     answer.location = reply->attribute(QNetworkRequest::RedirectionTargetAttribute).toUrl();
     if (answer.status == 0) {

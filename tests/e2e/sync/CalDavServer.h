@@ -1,5 +1,6 @@
 #pragma once
 
+#include "RefusingProxy.h"
 #include "sync/CalDavClient.h"
 
 #include <QDir>
@@ -14,10 +15,10 @@
 
 // A CalDAV server of its own on loopback, storing in a temporary folder, with one task
 // collection. Radicale knows the user "test" with the password "secret"; Xandikos asks for
-// no password at all.
+// no password at all. A Radicale without sync reports is one behind a proxy that refuses them.
 class CalDavServer {
 public:
-    enum class Kind { Radicale, Xandikos };
+    enum class Kind { Radicale, Xandikos, RadicaleWithoutSyncReports };
 
     explicit CalDavServer(Kind kind)
         : kind_(kind) {
@@ -25,7 +26,10 @@ public:
         probe.listen(QHostAddress::LocalHost);
         port_ = probe.serverPort();
         probe.close();
-        if (kind_ == Kind::Radicale) {
+        if (kind_ == Kind::RadicaleWithoutSyncReports) {
+            proxy_ = std::make_unique<RefusingProxy>(port_, "<d:sync-collection");
+        }
+        if (kind_ != Kind::Xandikos) {
             addRadicaleCollection(QStringLiteral("tasks"),
                                   R"({"tag": "VCALENDAR", "D:displayname": "tasks",
                      "C:supported-calendar-component-set": "VTODO"})");
@@ -36,8 +40,13 @@ public:
     }
     ~CalDavServer() { stop(); }
 
-    static std::string name(Kind kind) { return kind == Kind::Radicale ? "Radicale" : "Xandikos"; }
-    bool checksPasswords() const { return kind_ == Kind::Radicale; }
+    static std::string name(Kind kind) {
+        const char* names[] = {"Radicale", "Xandikos", "RadicaleWithoutSyncReports"};
+        return names[static_cast<int>(kind)];
+    }
+    bool checksPasswords() const { return kind_ != Kind::Xandikos; }
+    // How many requests the proxy refused.
+    int refusals() const { return proxy_ ? proxy_->refusals() : 0; }
 
     // Radicale only: a collection of the user "test" with these stored properties.
     void addRadicaleCollection(const QString& name, const QByteArray& props) {
@@ -50,7 +59,7 @@ public:
 
     void start() {
         const QString listen = QStringLiteral("127.0.0.1");
-        if (kind_ == Kind::Radicale) {
+        if (kind_ != Kind::Xandikos) {
             server_.start(QStringLiteral("radicale"),
                           {QStringLiteral("--config"), QString(), QStringLiteral("--server-hosts"),
                            QStringLiteral("%1:%2").arg(listen).arg(port_),
@@ -81,9 +90,11 @@ public:
         server_.waitForFinished();
     }
 
-    QUrl root() const { return QUrl(QStringLiteral("http://127.0.0.1:%1/").arg(port_)); }
+    QUrl root() const {
+        return QUrl(QStringLiteral("http://127.0.0.1:%1/").arg(proxy_ ? proxy_->port() : port_));
+    }
     QUrl collection() const {
-        return root().resolved(QUrl(kind_ == Kind::Radicale
+        return root().resolved(QUrl(kind_ != Kind::Xandikos
                                         ? QStringLiteral("/test/tasks/")
                                         : QStringLiteral("/user/calendars/calendar/")));
     }
@@ -100,4 +111,5 @@ private:
     QTemporaryDir dir_;
     quint16 port_ = 0;
     QProcess server_;
+    std::unique_ptr<RefusingProxy> proxy_;
 };
