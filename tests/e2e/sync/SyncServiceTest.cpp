@@ -1,7 +1,8 @@
 #include "sync/SyncService.h"
 #include "Builders.h"
+#include "CalDavServer.h"
 #include "Processes.h"
-#include "Radicale.h"
+#include "SyncDevice.h"
 #include "TempConfigHome.h"
 #include "store/StoreKeys.h"
 #include "tasks/TaskBoard.h"
@@ -43,7 +44,7 @@ protected:
     }
 
     TempConfigHome home;
-    Radicale server;
+    CalDavServer server{CalDavServer::Kind::Radicale};
     TaskBoard board{systemNow, FeedAddress{}};
     SyncService service{board, PreferenceStore::standard(), {.settle = 200ms, .interval = 1h}};
     Device phone;
