@@ -39,6 +39,62 @@ std::variant<ActionRequest, QString> actionRequest(const QString& name,
     return ActionRequest{name, arguments.value(0), qgetenv("XDG_ACTIVATION_TOKEN")};
 }
 
+struct SyncOptions {
+    QCommandLineOption setUp{
+        QStringLiteral("sync-setup"),
+        QStringLiteral("Syncs the tasks with the CalDAV server at <url> (https, "
+                       "or http to this machine); the password is read "
+                       "from standard input unless --password-file."),
+        QStringLiteral("url")};
+    QCommandLineOption user{QStringLiteral("user"), QStringLiteral("With --sync-setup: the user."),
+                            QStringLiteral("name")};
+    QCommandLineOption collection{
+        QStringLiteral("collection"),
+        QStringLiteral("With --sync-setup: the task collection, when the user has several."),
+        QStringLiteral("name")};
+    QCommandLineOption passwordFile{
+        QStringLiteral("password-file"),
+        QStringLiteral("With --sync-setup, where no secret store runs: a file only you can "
+                       "read, holding the password; read at every sync."),
+        QStringLiteral("file")};
+    QCommandLineOption now{QStringLiteral("sync-now"), QStringLiteral("Syncs the tasks now.")};
+    QCommandLineOption off{QStringLiteral("sync-off"),
+                           QStringLiteral("Stops syncing; every task stays on this machine.")};
+
+    QList<QCommandLineOption> all() const {
+        return {setUp, user, collection, passwordFile, now, off};
+    }
+
+    // The command asked for, nothing when none, or why the options do not make one.
+    std::variant<std::monostate, SyncCommands::Command, QString>
+    command(const QCommandLineParser& parser) const {
+        using Kind = SyncCommands::Command::Kind;
+        const int asked =
+            int(parser.isSet(setUp)) + int(parser.isSet(now)) + int(parser.isSet(off));
+        const bool setUpDetails =
+            parser.isSet(user) || parser.isSet(collection) || parser.isSet(passwordFile);
+        if (asked == 0 && !setUpDetails) {
+            return std::monostate{};
+        }
+        if (asked != 1) {
+            return QStringLiteral("Give one of --sync-setup, --sync-now and --sync-off.");
+        }
+        if (!parser.isSet(setUp)) {
+            if (setUpDetails) {
+                return QStringLiteral("--user, --collection and --password-file go with "
+                                      "--sync-setup.");
+            }
+            return SyncCommands::Command{parser.isSet(now) ? Kind::Now : Kind::Off, {}, {}, {}, {}};
+        }
+        if (parser.value(user).isEmpty()) {
+            return QStringLiteral("--sync-setup needs --user.");
+        }
+        return SyncCommands::Command{Kind::SetUp, QUrl(parser.value(setUp), QUrl::StrictMode),
+                                     parser.value(user), parser.value(collection),
+                                     parser.value(passwordFile)};
+    }
+};
+
 } // namespace
 
 Outcome handle() {
@@ -56,29 +112,40 @@ Outcome handle() {
             .arg(PanelActions::names().join(QStringLiteral(", "))),
         QStringLiteral("action"));
     parser.addOptions({help, version, action});
+    const SyncOptions sync;
+    parser.addOptions(sync.all());
     parser.addPositionalArgument(QStringLiteral("text"),
                                  QStringLiteral("With --action add: the task to add."),
                                  QStringLiteral("[text]"));
     const bool parsed = parser.parse(QCoreApplication::arguments());
     if (parsed && parser.isSet(help)) {
         print(stdout, parser.helpText());
-        return {0, std::nullopt};
+        return {0, std::nullopt, std::nullopt};
     }
     if (parsed && parser.isSet(version)) {
         print(stdout, QCoreApplication::applicationName() +
                           QStringLiteral(" %1 (%2)\n")
                               .arg(QLatin1StringView(BuildSettings::shortVersion),
                                    QLatin1StringView(BuildSettings::buildNumber)));
-        return {0, std::nullopt};
+        return {0, std::nullopt, std::nullopt};
     }
     const QStringList arguments = parser.positionalArguments();
     QString error;
+    const auto syncCommand = sync.command(parser);
     if (!parsed) {
         error = parser.errorText();
+    } else if (const auto* why = std::get_if<QString>(&syncCommand)) {
+        error = *why;
+    } else if (const auto* command = std::get_if<SyncCommands::Command>(&syncCommand)) {
+        if (!arguments.isEmpty() || parser.isSet(action)) {
+            error = QStringLiteral("A sync option takes no action or argument.");
+        } else {
+            return {std::nullopt, std::nullopt, *command};
+        }
     } else if (parser.isSet(action)) {
         auto request = actionRequest(parser.value(action), arguments);
         if (auto* valid = std::get_if<ActionRequest>(&request)) {
-            return {std::nullopt, std::move(*valid)};
+            return {std::nullopt, std::move(*valid), std::nullopt};
         }
         error = std::get<QString>(request);
     } else if (!arguments.isEmpty()) {
@@ -88,14 +155,16 @@ Outcome handle() {
         return {};
     }
     print(stderr, error + u'\n' + parser.helpText());
-    return {usageError, std::nullopt};
+    return {usageError, std::nullopt, std::nullopt};
 }
 
 bool needsNoDisplay(int argc, char** argv) {
-    const std::array<std::string_view, 5> options{"-h", "--help", "-v", "--version", "--action"};
+    const std::array<std::string_view, 7> options{
+        "-h", "--help", "-v", "--version", "--sync-now", "--sync-off", "--action"};
     return std::any_of(argv + 1, argv + argc, [&options](std::string_view argument) {
         return std::find(options.begin(), options.end(), argument) != options.end() ||
-               argument.starts_with("--action=");
+               argument == "--sync-setup" || argument.starts_with("--action=") ||
+               argument.starts_with("--sync-setup=");
     });
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "SyncCommands.h"
 #include "platform/ActionRequest.h"
 
 #include <optional>
@@ -14,12 +15,14 @@ struct Outcome {
     std::optional<int> exitCode;
     // Set when the run hands an action to the panel.
     std::optional<ActionRequest> action;
+    // Set when the run sets up, starts or stops the sync.
+    std::optional<SyncCommands::Command> sync;
 };
 
 Outcome handle();
 
 // Whether the arguments ask for something that needs no display (help, version, an action
-// for the running panel): the caller then reads them without starting the graphical
+// for the running panel, a sync command): the caller then reads them without starting the graphical
 // application.
 bool needsNoDisplay(int argc, char** argv);
 

@@ -4,7 +4,9 @@
 #include "HotKey/HotKeysController.h"
 #include "help/HelpVC.h"
 #include "panel/SettingsVC.h"
+#include "panel/SyncSettingsView.h"
 #include "store/DBManager.h"
+#include "store/PreferenceStore.h"
 
 namespace {
 
@@ -31,6 +33,8 @@ MainInterface::MainInterface(ViewController::Environment environment, Clock cloc
                              const QString& executable)
     : clock_(std::move(clock))
     , board_(clock_)
+    , syncService_(board_, PreferenceStore::standard())
+    , syncControl_(syncService_, PreferenceStore::standard())
     , windows_({QStringLiteral("settings"), QStringLiteral("alltasks"), QStringLiteral("help")})
     , appDelegate_(executable)
     , controller_(new ViewController(board_, withWindows(std::move(environment), windows_))) {
@@ -69,6 +73,7 @@ void MainInterface::registerWindows() {
             [this](ShortcutAction action) { return controller_->isHotKeyLive(action); },
             controller_, std::move(desktop));
         QObject::connect(settings, &SettingsVC::keysSaved, controller_, &ViewController::keysSaved);
+        settings->addSection(QStringLiteral("Sync"), new SyncSettingsView(syncControl_));
         return settings;
     });
     windows_.registerWindow(QStringLiteral("help"), [this] {
@@ -103,6 +108,21 @@ void MainInterface::connectSignals() {
     QObject::connect(&appDelegate_, &AppDelegate::panelRequested, controller_, [this] {
         controller_->activateApplication(ViewController::Activation::TakeFocus);
     });
+    addSyncMenuItem();
+}
+
+// "Sync now", above the menu's last part, while an account is set up.
+void MainInterface::addSyncMenuItem() {
+    QMenu& menu = appDelegate_.mainMenu();
+    auto* item = new QAction(QStringLiteral("Sync now"), &menu);
+    const QList<QAction*> actions = menu.actions();
+    const auto separator = std::find_if(actions.begin(), actions.end(),
+                                        [](const QAction* a) { return a->isSeparator(); });
+    menu.insertAction(separator == actions.end() ? nullptr : *separator, item);
+    const auto showItem = [this, item] { item->setVisible(syncControl_.account().has_value()); };
+    showItem();
+    QObject::connect(&syncControl_, &SyncControl::accountChanged, item, showItem);
+    QObject::connect(item, &QAction::triggered, &syncControl_, [this] { syncControl_.syncNow(); });
 }
 
 void MainInterface::launch() {
@@ -110,4 +130,5 @@ void MainInterface::launch() {
     panel_.restorePosition();
     panel_.show();
     board_.startMessagePolling();
+    syncControl_.resume();
 }

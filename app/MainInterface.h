@@ -5,6 +5,8 @@
 #include "panel/ViewController.h"
 #include "support/Clock.h"
 #include "support/WindowRegistry.h"
+#include "sync/SyncControl.h"
+#include "sync/SyncService.h"
 #include "tasklist/TasksVC.h"
 #include "tasks/TaskBoard.h"
 
@@ -30,13 +32,17 @@ public:
     AppDelegate& delegate() { return appDelegate_; }
     PBWindow& window() { return panel_; }
     ViewController& viewController() { return *controller_; }
+    SyncControl& syncControl() { return syncControl_; }
 
 private:
     void registerWindows();
     void connectSignals();
+    void addSyncMenuItem();
 
     Clock clock_;
     TaskBoard board_;
+    SyncService syncService_;
+    SyncControl syncControl_;
     WindowRegistry windows_;
     AppDelegate appDelegate_;
     PBWindow panel_;

@@ -2,6 +2,7 @@
 #include "CommandLine.h"
 #include "MainInterface.h"
 #include "PanelActions.h"
+#include "SyncCommands.h"
 #include "platform/GraphicalSession.h"
 #include "platform/SessionMode.h"
 #include "platform/SingleInstance.h"
@@ -18,6 +19,9 @@ int main(int argc, char** argv) {
     if (CommandLine::needsNoDisplay(argc, argv)) {
         const QCoreApplication withoutDisplay(argc, argv);
         const CommandLine::Outcome outcome = CommandLine::handle();
+        if (outcome.sync) {
+            return SyncCommands::run(*outcome.sync);
+        }
         return outcome.action ? handOverAction(*outcome.action) : outcome.exitCode.value_or(0);
     }
     choosePlatformForSession();
@@ -60,7 +64,9 @@ int main(int argc, char** argv) {
         mainInterface.viewController().activateApplication(ViewController::Activation::TakeFocus);
     });
     instance.setActionHandler([&mainInterface](const ActionRequest& request) {
-        return PanelActions::run(mainInterface.viewController(), request);
+        return SyncCommands::isSyncRequest(request)
+                   ? SyncCommands::answer(mainInterface.syncControl(), request)
+                   : PanelActions::run(mainInterface.viewController(), request);
     });
     mainInterface.launch();
     QTimer::singleShot(0, &releaseFreedMemory);

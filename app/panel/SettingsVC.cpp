@@ -6,10 +6,12 @@
 
 #include <QAbstractItemView>
 #include <QComboBox>
+#include <QGroupBox>
 #include <QKeySequence>
 #include <QScreen>
 #include <QShortcut>
 #include <QTimer>
+#include <QVBoxLayout>
 
 #include <algorithm>
 
@@ -73,6 +75,13 @@ void SettingsVC::viewDidLoad() {
     connect(ui_->configureButton, &QPushButton::clicked, this, [this] { desktop_.configure(); });
     connect(new QShortcut(QKeySequence(Qt::Key_Escape), this), &QShortcut::activated, this,
             &SettingsVC::cancelAction);
+}
+
+void SettingsVC::addSection(const QString& title, QWidget* section) {
+    auto* box = new QGroupBox(title, this);
+    (new QVBoxLayout(box))->addWidget(section);
+    // Above Save and Cancel, which are the shortcuts' own.
+    ui_->settingsLayout->insertWidget(ui_->settingsLayout->count() - 1, box);
 }
 
 void SettingsVC::showEvent(QShowEvent* event) {

@@ -53,6 +53,8 @@ public:
     void comboBoxSelectionDidChange(QComboBox* combo);
     void saveAction();
     void cancelAction();
+    // Another part of the settings, shown under the shortcuts with a title of its own.
+    void addSection(const QString& title, QWidget* section);
 
 signals:
     // A new assignment is stored; the shortcuts are to be registered again.

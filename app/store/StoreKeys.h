@@ -15,5 +15,7 @@ inline const QString tutorialsAdded = QStringLiteral("tutorialsAdded");
 inline const QString panelOrigin = QStringLiteral("panelOrigin");
 // The CalDAV sync's token, ETags and last synced form of each task.
 inline const QString syncState = QStringLiteral("syncState");
+// The CalDAV account: server, user, collection (never the password).
+inline const QString syncAccount = QStringLiteral("syncAccount");
 
 } // namespace StoreKeys

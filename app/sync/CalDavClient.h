@@ -1,7 +1,10 @@
 #pragma once
 
+#include "sync/DavSession.h"
+#include "sync/Multistatus.h"
+
 #include <QByteArray>
-#include <QNetworkAccessManager>
+#include <QHash>
 #include <QString>
 #include <QStringList>
 #include <QUrl>
@@ -10,20 +13,12 @@
 #include <variant>
 #include <vector>
 
-// One task collection on a CalDAV server, spoken to one request at a time. Each call waits
-// for its answer in a local event loop, so the client belongs on a thread of its own (or
-// in a test); it never outlives a time-out.
+// One task collection on a CalDAV server, spoken to one request at a time through a
+// DavSession (so on a thread of its own, or in a test).
 class CalDavClient {
 public:
-    struct Credentials {
-        QString user;
-        QString password;
-    };
-    struct Failure {
-        // The HTTP status, or 0 when no answer came.
-        int status = 0;
-        QString reason;
-    };
+    using Credentials = DavSession::Credentials;
+    using Failure = DavSession::Failure;
     struct Resource {
         QString href;
         QByteArray etag;
@@ -40,6 +35,10 @@ public:
 
     // What changed since `token` (RFC 6578); an empty token lists the whole collection.
     std::variant<Changes, Failure> changesSince(const QString& token);
+    // The same for servers without that report: the ETags of every task resource, then those
+    // that differ from `known` (href → ETag) fetched; what `known` holds and the server no
+    // longer lists counts as removed. There is no token.
+    std::variant<Changes, Failure> changesFrom(const QHash<QString, QByteArray>& known);
     // Writes a resource: over the version `etag` names, or only where none exists when it is
     // empty. Answers the new ETag (empty when the server does not say).
     std::variant<QByteArray, Failure> put(const QString& href, const QByteArray& ics,
@@ -51,18 +50,12 @@ public:
     QString hrefFor(const QString& name) const;
 
 private:
-    struct Answer {
-        int status = 0;
-        QByteArray body;
-        QByteArray etag;
-        QString error;
-    };
-    Answer send(const QByteArray& verb, const QString& href, const QByteArray& body,
-                const QList<std::pair<QByteArray, QByteArray>>& headers);
-    static Failure failure(const Answer& answer);
+    std::variant<Multistatus, Failure> report(const QByteArray& body, int depth);
+    // `changes` with the resources at `hrefs` added, fetched by a calendar-multiget.
+    std::variant<Changes, Failure> fetchInto(Changes changes, const QStringList& hrefs);
+    DavSession::Answer send(const QByteArray& verb, const QString& href, const QByteArray& body,
+                            const DavSession::Headers& headers);
 
     QUrl collection_;
-    QByteArray authorization_;
-    std::chrono::milliseconds timeout_;
-    QNetworkAccessManager network_;
+    DavSession session_;
 };

@@ -7,14 +7,121 @@ namespace {
 const QString dav = QStringLiteral("DAV:");
 const QString caldav = QStringLiteral("urn:ietf:params:xml:ns:caldav");
 
+bool is(const QXmlStreamReader& xml, const QString& ns, QLatin1StringView name) {
+    return xml.namespaceUri() == ns && xml.name() == name;
+}
+
 // "HTTP/1.1 404 Not Found" → 404.
-int statusCode(const QString& line) {
-    const QStringList parts = line.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+int readStatus(QXmlStreamReader& xml) {
+    const QStringList parts = xml.readElementText().split(QLatin1Char(' '), Qt::SkipEmptyParts);
     return parts.size() >= 2 ? parts[1].toInt() : 0;
 }
 
-bool is(const QXmlStreamReader& xml, const QString& ns, QLatin1StringView name) {
-    return xml.namespaceUri() == ns && xml.name() == name;
+// The first DAV:href inside the current element.
+QString readHref(QXmlStreamReader& xml) {
+    QString href;
+    while (xml.readNextStartElement()) {
+        if (href.isEmpty() && is(xml, dav, QLatin1StringView("href"))) {
+            href = xml.readElementText().trimmed();
+        } else {
+            xml.skipCurrentElement();
+        }
+    }
+    return href;
+}
+
+// <c:comp name="VTODO"/>…
+QStringList readComponents(QXmlStreamReader& xml) {
+    QStringList names;
+    while (xml.readNextStartElement()) {
+        if (is(xml, caldav, QLatin1StringView("comp"))) {
+            names.append(xml.attributes().value(QLatin1StringView("name")).toString());
+        }
+        xml.skipCurrentElement();
+    }
+    return names;
+}
+
+// <d:supported-report><d:report><d:sync-collection/></d:report></d:supported-report>…, or
+// without the <d:report> level as some servers write it.
+QStringList readReports(QXmlStreamReader& xml) {
+    QStringList names;
+    while (xml.readNextStartElement()) {
+        while (xml.readNextStartElement()) {
+            if (!is(xml, dav, QLatin1StringView("report"))) {
+                names.append(xml.name().toString());
+                xml.skipCurrentElement();
+                continue;
+            }
+            while (xml.readNextStartElement()) {
+                names.append(xml.name().toString());
+                xml.skipCurrentElement();
+            }
+        }
+    }
+    return names;
+}
+
+void readProperties(QXmlStreamReader& xml, Multistatus::Properties& p) {
+    while (xml.readNextStartElement()) {
+        if (is(xml, dav, QLatin1StringView("getetag"))) {
+            p.etag = xml.readElementText().trimmed().toUtf8();
+        } else if (is(xml, caldav, QLatin1StringView("calendar-data"))) {
+            p.calendarData = xml.readElementText().toUtf8();
+        } else if (is(xml, dav, QLatin1StringView("displayname"))) {
+            p.displayName = xml.readElementText().trimmed();
+        } else if (is(xml, dav, QLatin1StringView("current-user-principal"))) {
+            p.principal = readHref(xml);
+        } else if (is(xml, caldav, QLatin1StringView("calendar-home-set"))) {
+            p.calendarHome = readHref(xml);
+        } else if (is(xml, dav, QLatin1StringView("resourcetype"))) {
+            while (xml.readNextStartElement()) {
+                p.isCalendar = p.isCalendar || is(xml, caldav, QLatin1StringView("calendar"));
+                xml.skipCurrentElement();
+            }
+        } else if (is(xml, caldav, QLatin1StringView("supported-calendar-component-set"))) {
+            p.components = readComponents(xml);
+        } else if (is(xml, dav, QLatin1StringView("supported-report-set"))) {
+            p.reports = readReports(xml);
+        } else {
+            xml.skipCurrentElement();
+        }
+    }
+}
+
+Multistatus::Response readResponse(QXmlStreamReader& xml) {
+    Multistatus::Response r;
+    bool found = false;
+    while (xml.readNextStartElement()) {
+        if (is(xml, dav, QLatin1StringView("href"))) {
+            r.href = xml.readElementText().trimmed();
+        } else if (is(xml, dav, QLatin1StringView("status"))) {
+            r.status = readStatus(xml);
+        } else if (is(xml, dav, QLatin1StringView("propstat"))) {
+            Multistatus::Properties p;
+            int status = 0;
+            while (xml.readNextStartElement()) {
+                if (is(xml, dav, QLatin1StringView("prop"))) {
+                    readProperties(xml, p);
+                } else if (is(xml, dav, QLatin1StringView("status"))) {
+                    status = readStatus(xml);
+                } else {
+                    xml.skipCurrentElement();
+                }
+            }
+            // A response with any property found counts as found.
+            if (status / 100 == 2 && !found) {
+                found = true;
+                static_cast<Multistatus::Properties&>(r) = p;
+                r.status = status;
+            } else if (r.status == 0) {
+                r.status = status;
+            }
+        } else {
+            xml.skipCurrentElement();
+        }
+    }
+    return r;
 }
 
 } // namespace
@@ -22,32 +129,15 @@ bool is(const QXmlStreamReader& xml, const QString& ns, QLatin1StringView name) 
 std::optional<Multistatus> Multistatus::parse(const QByteArray& xml) {
     Multistatus result;
     QXmlStreamReader reader(xml);
-    Response* current = nullptr;
-    while (!reader.atEnd()) {
-        if (reader.readNext() != QXmlStreamReader::StartElement) {
-            if (reader.isEndElement() && is(reader, dav, QLatin1StringView("response"))) {
-                current = nullptr;
+    if (reader.readNextStartElement()) {
+        while (reader.readNextStartElement()) {
+            if (is(reader, dav, QLatin1StringView("response"))) {
+                result.responses.push_back(readResponse(reader));
+            } else if (is(reader, dav, QLatin1StringView("sync-token"))) {
+                result.syncToken = reader.readElementText().trimmed();
+            } else {
+                reader.skipCurrentElement();
             }
-            continue;
-        }
-        if (is(reader, dav, QLatin1StringView("response"))) {
-            current = &result.responses.emplace_back();
-        } else if (is(reader, dav, QLatin1StringView("sync-token")) && !current) {
-            result.syncToken = reader.readElementText().trimmed();
-        } else if (!current) {
-            continue;
-        } else if (is(reader, dav, QLatin1StringView("href"))) {
-            current->href = reader.readElementText().trimmed();
-        } else if (is(reader, dav, QLatin1StringView("status"))) {
-            const int code = statusCode(reader.readElementText());
-            // A response with any property found counts as found.
-            if (current->status == 0 || code / 100 == 2) {
-                current->status = code;
-            }
-        } else if (is(reader, dav, QLatin1StringView("getetag"))) {
-            current->etag = reader.readElementText().trimmed().toUtf8();
-        } else if (is(reader, caldav, QLatin1StringView("calendar-data"))) {
-            current->calendarData = reader.readElementText().toUtf8();
         }
     }
     if (reader.hasError()) {

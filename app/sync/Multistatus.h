@@ -2,18 +2,30 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 #include <vector>
 
-// A WebDAV multistatus answer, reduced to what a sync reads from it.
+// A WebDAV multistatus answer, reduced to what discovery and a sync read from it.
 struct Multistatus {
-    struct Response {
+    // Properties the server reported as found; those it could not find stay empty.
+    struct Properties {
+        QByteArray etag;
+        QByteArray calendarData;
+        QString displayName;
+        QString principal;
+        QString calendarHome;
+        bool isCalendar = false;
+        // The component kinds a calendar takes; none when it does not say (it takes all).
+        std::optional<QStringList> components;
+        // The REPORTs the resource answers.
+        QStringList reports;
+    };
+    struct Response : Properties {
         QString href;
         // The response's own status, else that of its first property set.
         int status = 0;
-        QByteArray etag;
-        QByteArray calendarData;
     };
     std::vector<Response> responses;
     QString syncToken;

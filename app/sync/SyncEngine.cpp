@@ -31,6 +31,12 @@ QString describe(const Failure& f) {
     return f.reason;
 }
 
+// The server refuses the request itself, not the user or the moment.
+bool isRefusal(const std::variant<CalDavClient::Changes, Failure>& listed) {
+    const auto* f = std::get_if<Failure>(&listed);
+    return f && f->status / 100 == 4 && f->status != 401;
+}
+
 // The server refused a write because its copy moved on; the next sync merges and retries.
 bool isConflict(const Failure& f) {
     return f.status == 412;
@@ -48,17 +54,27 @@ public:
     SyncEngine::Outcome run() {
         const QString token = out_.state.token;
         auto listed = client_.changesSince(token);
-        const auto* refused = std::get_if<Failure>(&listed);
+        bool whole = token.isEmpty();
         // A token the server no longer knows: list everything instead.
-        if (refused && !token.isEmpty() && (refused->status == 403 || refused->status == 409)) {
+        if (isRefusal(listed) && !token.isEmpty()) {
             listed = client_.changesSince({});
+            whole = true;
+        }
+        // A server without sync reports: compare ETags instead.
+        if (isRefusal(listed)) {
+            QHash<QString, QByteArray> known;
+            for (const SyncState::Item& item : out_.state.items) {
+                known.insert(item.href, item.etag);
+            }
+            listed = client_.changesFrom(known);
+            whole = false;
         }
         if (const auto* f = std::get_if<Failure>(&listed)) {
             out_.failure = describe(*f);
             return std::move(out_);
         }
         CalDavClient::Changes& changes = std::get<CalDavClient::Changes>(listed);
-        readChanges(changes, token.isEmpty() || refused);
+        readChanges(changes, whole);
         for (const QUuid& id : candidates()) {
             if (!settle(id)) {
                 break;

@@ -77,6 +77,8 @@ public:
     void removeAllDone();
     // Puts a whole new list in place (an import, an undo).
     void replaceTasks(std::vector<Task> tasks);
+    // Whether the store holds the list as it is now.
+    bool tasksSaved() const { return !tasksUnsaved_; }
 
     // The announcements: reloads the stored messages and fetches the feed once; new messages
     // are accepted when it answers and shown from the next selection pass.

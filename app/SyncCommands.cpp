@@ -1,0 +1,204 @@
+#include "SyncCommands.h"
+
+#include "platform/SingleInstance.h"
+#include "store/PreferenceStore.h"
+#include "support/Console.h"
+#include "sync/Discovery.h"
+#include "sync/SyncControl.h"
+#include "sync/SyncPassword.h"
+#include "tasks/TaskBoard.h"
+
+#include <QEventLoop>
+#include <QFileInfo>
+#include <QTextStream>
+#include <QTimer>
+
+#include <variant>
+
+namespace SyncCommands {
+
+namespace {
+
+const QString setUpName = QStringLiteral("sync-setup");
+const QString nowName = QStringLiteral("sync-now");
+const QString offName = QStringLiteral("sync-off");
+
+constexpr std::chrono::seconds networkPatience{30};
+// A sync of a long list on a slow server still ends within this.
+constexpr std::chrono::minutes syncPatience{5};
+
+using Prepared = std::variant<ActionRequest, QString>;
+
+QString notSetUp(const QString& why) {
+    return QStringLiteral("Sync not set up: ") + why;
+}
+
+// The collection `wanted` names (by name or by the last part of its address); without a
+// name, the only one there is.
+std::variant<Discovery::Collection, QString> chosen(const std::vector<Discovery::Collection>& found,
+                                                    const QString& wanted) {
+    QStringList names;
+    for (const Discovery::Collection& c : found) {
+        const QStringList parts = c.url.path().split(u'/', Qt::SkipEmptyParts);
+        const QString segment = parts.isEmpty() ? QString() : parts.constLast();
+        if (wanted.isEmpty() ? found.size() == 1 : wanted == c.name || wanted == segment) {
+            return c;
+        }
+        names.append(c.name.isEmpty() ? segment : c.name);
+    }
+    if (found.empty()) {
+        return notSetUp(QStringLiteral("the server holds no task collection for this user"));
+    }
+    const QString listed = names.join(QStringLiteral(", "));
+    return notSetUp(wanted.isEmpty()
+                        ? QStringLiteral("choose one with --collection: ") + listed
+                        : QStringLiteral("no collection '%1'; there are: %2").arg(wanted, listed));
+}
+
+SyncPassword::Lookup readPassword(const Command& command) {
+    if (!command.passwordFile.isEmpty()) {
+        return SyncPassword::fromFile(command.passwordFile);
+    }
+    QTextStream input(stdin);
+    const QString password = input.readLine();
+    if (password.isEmpty()) {
+        return {std::nullopt,
+                QStringLiteral("no password on standard input (or give --password-file)")};
+    }
+    return {password, {}};
+}
+
+// Checks the address and the password, finds the collection and stores the password: what
+// the running Quenby (or this process) then only has to put in place.
+Prepared prepareSetUp(const Command& command) {
+    if (const QString why = SyncAccount::refusal(command.server); !why.isEmpty()) {
+        return notSetUp(command.server.toDisplayString(QUrl::RemoveUserInfo) +
+                        QStringLiteral(" refused: ") + why);
+    }
+    const SyncPassword::Lookup password = readPassword(command);
+    if (!password.value) {
+        return notSetUp(password.failure);
+    }
+    const CalDavClient::Credentials credentials{command.user, *password.value};
+    const auto found = Discovery::findTaskCollections(command.server, credentials, networkPatience);
+    if (const auto* failure = std::get_if<CalDavClient::Failure>(&found)) {
+        return notSetUp(failure->status == 401 ? QStringLiteral("wrong user name or password")
+                                               : failure->reason);
+    }
+    const auto collection =
+        chosen(std::get<std::vector<Discovery::Collection>>(found), command.collection);
+    if (const auto* why = std::get_if<QString>(&collection)) {
+        return *why;
+    }
+    const SyncAccount account{
+        command.server, command.user, std::get<Discovery::Collection>(collection).url,
+        command.passwordFile.isEmpty() ? QString()
+                                       : QFileInfo(command.passwordFile).absoluteFilePath()};
+    if (command.passwordFile.isEmpty()) {
+        const QString failure = SyncPassword::store(
+            SyncPassword::entryFor(account.user, account.server), credentials.password);
+        if (!failure.isEmpty()) {
+            return notSetUp(QStringLiteral("the secret store refused the password (") + failure +
+                            QStringLiteral("); give --password-file instead"));
+        }
+    }
+    return ActionRequest{setUpName, QString::fromUtf8(account.encode()), {}};
+}
+
+Prepared prepare(const Command& command) {
+    switch (command.kind) {
+    case Command::Kind::SetUp:
+        return prepareSetUp(command);
+    case Command::Kind::Now:
+        return ActionRequest{nowName, {}, {}};
+    case Command::Kind::Off:
+        break;
+    }
+    return ActionRequest{offName, {}, {}};
+}
+
+// No Quenby runs: this process holds the store and does the job, waiting for the sync it
+// starts.
+ActionReply runHere(const ActionRequest& request) {
+    const PreferenceStore store = PreferenceStore::standard();
+    TaskBoard board;
+    // Stopping touches no task.
+    if (request.name != offName) {
+        board.load();
+        // The selection pass stores what loading added, so the sync state can follow.
+        board.setCurrentTask();
+    }
+    SyncService service(board, store);
+    SyncControl control(service, store);
+    ActionReply reply{true, {}};
+    if (request.name == nowName && control.account()) {
+        control.resume();
+    } else {
+        reply = answer(control, request);
+    }
+    if (!reply.done || request.name == offName) {
+        return reply;
+    }
+    if (!reply.message.isEmpty()) {
+        Console::printLine(std::exchange(reply.message, {}));
+    }
+    QEventLoop loop;
+    QObject::connect(&service, &SyncService::syncFinished, &loop, &QEventLoop::quit);
+    QTimer::singleShot(syncPatience, &loop, &QEventLoop::quit);
+    loop.exec();
+    // The service printed the status line.
+    reply.done = service.status().startsWith(QStringLiteral("Synced"));
+    return reply;
+}
+
+} // namespace
+
+int run(const Command& command) {
+    const Prepared prepared = prepare(command);
+    if (const auto* why = std::get_if<QString>(&prepared)) {
+        Console::printLine(*why);
+        return 1;
+    }
+    const auto& request = std::get<ActionRequest>(prepared);
+    SingleInstance instance(PreferenceStore::standard().directory());
+    std::optional<ActionReply> reply;
+    switch (instance.claim()) {
+    case SingleInstance::Claim::Failed:
+        Console::printLine("Quenby cannot start:", instance.failure());
+        return 1;
+    case SingleInstance::Claim::AlreadyRunning:
+        reply = instance.sendAction(request);
+        break;
+    case SingleInstance::Claim::First:
+        reply = runHere(request);
+        break;
+    }
+    if (!reply) {
+        Console::printLine("Quenby did not answer");
+        return 1;
+    }
+    if (!reply->message.isEmpty()) {
+        Console::printLine(reply->message);
+    }
+    return reply->done ? 0 : 1;
+}
+
+bool isSyncRequest(const ActionRequest& request) {
+    return request.name == setUpName || request.name == nowName || request.name == offName;
+}
+
+ActionReply answer(SyncControl& control, const ActionRequest& request) {
+    SyncControl::Reply reply;
+    if (request.name == setUpName) {
+        const std::optional<SyncAccount> account = SyncAccount::decode(request.text.toUtf8());
+        reply = account ? control.setUp(*account)
+                        : SyncControl::Reply{false, notSetUp(QStringLiteral("unreadable account"))};
+    } else if (request.name == offName) {
+        reply = control.turnOff();
+    } else {
+        reply = control.syncNow();
+    }
+    return {reply.done, reply.message};
+}
+
+} // namespace SyncCommands

@@ -1,0 +1,122 @@
+#include "panel/SyncSettingsView.h"
+
+#include "sync/SyncControl.h"
+
+#include <QComboBox>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QThread>
+
+namespace {
+
+constexpr std::chrono::seconds discoveryPatience{30};
+
+} // namespace
+
+SyncSettingsView::SyncSettingsView(SyncControl& control, QWidget* parent)
+    : QWidget(parent)
+    , control_(control)
+    , server_(new QLineEdit(this))
+    , user_(new QLineEdit(this))
+    , password_(new QLineEdit(this))
+    , find_(new QPushButton(QStringLiteral("Find collections"), this))
+    , collections_(new QComboBox(this))
+    , syncNow_(new QPushButton(QStringLiteral("Sync now"), this))
+    , stop_(new QPushButton(QStringLiteral("Stop syncing"), this))
+    , status_(new QLabel(this)) {
+    server_->setPlaceholderText(QStringLiteral("https://"));
+    password_->setEchoMode(QLineEdit::Password);
+    status_->setTextFormat(Qt::PlainText);
+    auto* form = new QFormLayout(this);
+    form->addRow(QStringLiteral("Server"), server_);
+    form->addRow(QStringLiteral("User"), user_);
+    form->addRow(QStringLiteral("Password"), password_);
+    form->addRow(find_);
+    form->addRow(QStringLiteral("Collection"), collections_);
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(syncNow_);
+    buttons->addWidget(stop_);
+    form->addRow(buttons);
+    form->addRow(status_);
+
+    connect(find_, &QPushButton::clicked, this, &SyncSettingsView::findCollections);
+    connect(collections_, &QComboBox::activated, this, &SyncSettingsView::useCollection);
+    connect(syncNow_, &QPushButton::clicked, this, [this] { say(control_.syncNow().message); });
+    connect(stop_, &QPushButton::clicked, this, [this] { say(control_.turnOff().message); });
+    connect(&control_, &SyncControl::accountChanged, this, &SyncSettingsView::showAccount);
+    connect(&control_.service(), &SyncService::statusChanged, this, &SyncSettingsView::say);
+    showAccount();
+    say(control_.service().status());
+}
+
+void SyncSettingsView::showAccount() {
+    const std::optional<SyncAccount>& account = control_.account();
+    server_->setText(account ? account->server.toString() : QString());
+    user_->setText(account ? account->user : QString());
+    collections_->clear();
+    found_.clear();
+    if (account) {
+        collections_->addItem(account->collection.toDisplayString());
+    }
+    syncNow_->setEnabled(account.has_value());
+    stop_->setEnabled(account.has_value());
+}
+
+void SyncSettingsView::findCollections() {
+    const QUrl server(server_->text().trimmed(), QUrl::StrictMode);
+    if (const QString why = SyncAccount::refusal(server); !why.isEmpty()) {
+        say(QStringLiteral("Address refused: ") + why);
+        return;
+    }
+    find_->setEnabled(false);
+    say(QStringLiteral("Looking for task collections…"));
+    auto* result = new std::variant<std::vector<Discovery::Collection>, CalDavClient::Failure>;
+    QThread* worker = QThread::create(
+        [result, server,
+         credentials = CalDavClient::Credentials{user_->text(), password_->text()}] {
+            *result = Discovery::findTaskCollections(server, credentials, discoveryPatience);
+        });
+    connect(worker, &QThread::finished, this, [this, result] {
+        showFound(*result);
+        find_->setEnabled(true);
+    });
+    connect(worker, &QThread::finished, worker, [worker, result] {
+        delete result;
+        worker->deleteLater();
+    });
+    worker->start();
+}
+
+void SyncSettingsView::showFound(
+    const std::variant<std::vector<Discovery::Collection>, CalDavClient::Failure>& result) {
+    if (const auto* failure = std::get_if<CalDavClient::Failure>(&result)) {
+        say(QStringLiteral("No collections found: ") + failure->reason);
+        return;
+    }
+    found_ = std::get<std::vector<Discovery::Collection>>(result);
+    collections_->clear();
+    for (const Discovery::Collection& c : found_) {
+        collections_->addItem(c.name.isEmpty() ? c.url.toDisplayString() : c.name);
+    }
+    say(found_.empty() ? QStringLiteral("The server holds no task collection for this user")
+                       : QStringLiteral("Choose the collection to sync with"));
+}
+
+void SyncSettingsView::useCollection(int index) {
+    if (index < 0 || static_cast<std::size_t>(index) >= found_.size()) {
+        return;
+    }
+    const SyncAccount account{QUrl(server_->text().trimmed(), QUrl::StrictMode),
+                              user_->text(),
+                              found_[static_cast<std::size_t>(index)].url,
+                              {}};
+    say(control_.setUp(account, password_->text()).message);
+    password_->clear();
+}
+
+void SyncSettingsView::say(const QString& text) {
+    status_->setText(text);
+}

@@ -1,0 +1,49 @@
+#pragma once
+
+#include "sync/Discovery.h"
+
+#include <QWidget>
+
+#include <vector>
+
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class SyncControl;
+
+// The settings window's "Sync" section: the server, user and password, the collections
+// found there and the choice of one (which starts syncing), "Sync now", "Stop syncing" and
+// the status line.
+class SyncSettingsView : public QWidget {
+    Q_OBJECT
+public:
+    explicit SyncSettingsView(SyncControl& control, QWidget* parent = nullptr);
+
+    // Asks the server for the user's task collections, off this thread.
+    void findCollections();
+    // Syncs with the collection chosen in the list.
+    void useCollection(int index);
+
+    QLineEdit* serverField() const { return server_; }
+    QLineEdit* userField() const { return user_; }
+    QLineEdit* passwordField() const { return password_; }
+    QComboBox* collectionList() const { return collections_; }
+    QLabel* statusLine() const { return status_; }
+
+private:
+    void showAccount();
+    void showFound(const std::variant<std::vector<Discovery::Collection>, CalDavClient::Failure>&);
+    void say(const QString& text);
+
+    SyncControl& control_;
+    QLineEdit* server_;
+    QLineEdit* user_;
+    QLineEdit* password_;
+    QPushButton* find_;
+    QComboBox* collections_;
+    QPushButton* syncNow_;
+    QPushButton* stop_;
+    QLabel* status_;
+    std::vector<Discovery::Collection> found_;
+};

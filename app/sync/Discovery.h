@@ -1,0 +1,27 @@
+#pragma once
+
+#include "sync/CalDavClient.h"
+
+#include <QString>
+#include <QUrl>
+
+#include <chrono>
+#include <variant>
+#include <vector>
+
+// Finds the collections that hold a user's tasks on a CalDAV server: the user's principal,
+// its calendar home, then the calendars there that take VTODOs.
+namespace Discovery {
+
+struct Collection {
+    QUrl url;
+    QString name;
+};
+
+// `server` may be the server's root, a principal or a calendar home; where it names no
+// principal, the server's /.well-known/caldav is asked instead.
+std::variant<std::vector<Collection>, CalDavClient::Failure>
+findTaskCollections(const QUrl& server, const CalDavClient::Credentials& credentials,
+                    std::chrono::milliseconds timeout);
+
+} // namespace Discovery

@@ -1,0 +1,91 @@
+#pragma once
+
+#include "store/Models.h"
+#include "store/PreferenceStore.h"
+#include "sync/SyncEngine.h"
+#include "sync/SyncPassword.h"
+
+#include <QObject>
+#include <QString>
+#include <QThread>
+#include <QTimer>
+#include <QUrl>
+
+#include <chrono>
+#include <functional>
+#include <optional>
+#include <vector>
+
+class TaskBoard;
+
+// When the sync runs.
+struct SyncTiming {
+    // How long the list stays unchanged before a change goes out.
+    std::chrono::milliseconds settle{std::chrono::seconds(3)};
+    std::chrono::milliseconds interval{std::chrono::minutes(5)};
+    // How long one request may take before the sync counts as failed.
+    std::chrono::milliseconds requestTimeout{std::chrono::seconds(30)};
+};
+
+// Keeps the task list and one collection on a server in step: a sync at start, a few
+// seconds after each local change and at a steady interval, one at a time, each on a
+// thread of its own so that no window waits for the network.
+class SyncService : public QObject {
+    Q_OBJECT
+public:
+    using Timing = SyncTiming;
+    using Password = SyncPassword::Lookup;
+    // Where and as whom. The password is looked up on the sync's thread at every sync, so a
+    // changed one is used from the next.
+    struct Connection {
+        QUrl collection;
+        QString user;
+        std::function<Password()> password;
+    };
+
+    SyncService(TaskBoard& board, PreferenceStore store, Timing timing = {},
+                QObject* parent = nullptr);
+    // Waits for a running sync to end, so that nothing outlives the model it reports to.
+    ~SyncService() override;
+
+    // Syncs now and from then on; a running sync for a former connection is disregarded.
+    void start(Connection connection);
+    // No more syncs. What a running one brings back is disregarded.
+    void stop();
+    bool isActive() const { return connection_.has_value(); }
+    // One sync as soon as the running one (if any) ends.
+    void syncNow();
+
+    // "Synced HH:MM", "Sync failed: <reason>", or empty before the first sync ends.
+    const QString& status() const { return status_; }
+
+signals:
+    void statusChanged(const QString& status);
+    // Each sync's end, whether its outcome was put in place or not.
+    void syncFinished();
+
+private:
+    void localChange();
+    void launch();
+    void finish(SyncEngine::Outcome outcome, unsigned round);
+    void keep(SyncEngine::Outcome& outcome);
+    void setStatus(const QString& status);
+
+    TaskBoard& board_;
+    PreferenceStore store_;
+    Timing timing_;
+    std::optional<Connection> connection_;
+    QTimer settle_;
+    QTimer interval_;
+    QThread thread_;
+    // Lives on `thread_`; the syncs run in its event loop.
+    QObject worker_;
+    // The list as the running sync read it, and as last seen here.
+    std::vector<Task> sent_;
+    std::vector<Task> seen_;
+    bool running_ = false;
+    bool again_ = false;
+    // Counts starts and stops, so that a sync for a former connection is told apart.
+    unsigned round_ = 0;
+    QString status_;
+};

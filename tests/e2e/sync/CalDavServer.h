@@ -1,0 +1,115 @@
+#pragma once
+
+#include "RefusingProxy.h"
+#include "sync/CalDavClient.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTemporaryDir>
+#include <QThread>
+
+#include <gtest/gtest.h>
+
+// A CalDAV server of its own on loopback, storing in a temporary folder, with one task
+// collection. Radicale knows the user "test" with the password "secret"; Xandikos asks for
+// no password at all. A Radicale without sync reports is one behind a proxy that refuses them.
+class CalDavServer {
+public:
+    enum class Kind { Radicale, Xandikos, RadicaleWithoutSyncReports };
+
+    explicit CalDavServer(Kind kind)
+        : kind_(kind) {
+        QTcpServer probe;
+        probe.listen(QHostAddress::LocalHost);
+        port_ = probe.serverPort();
+        probe.close();
+        if (kind_ == Kind::RadicaleWithoutSyncReports) {
+            proxy_ = std::make_unique<RefusingProxy>(port_, "<d:sync-collection");
+        }
+        if (kind_ != Kind::Xandikos) {
+            addRadicaleCollection(QStringLiteral("tasks"),
+                                  R"({"tag": "VCALENDAR", "D:displayname": "tasks",
+                     "C:supported-calendar-component-set": "VTODO"})");
+            QFile users(dir_.filePath(QStringLiteral("users")));
+            EXPECT_TRUE(users.open(QIODevice::WriteOnly));
+            users.write("test:secret\n");
+        }
+    }
+    ~CalDavServer() { stop(); }
+
+    static std::string name(Kind kind) {
+        const char* names[] = {"Radicale", "Xandikos", "RadicaleWithoutSyncReports"};
+        return names[static_cast<int>(kind)];
+    }
+    bool checksPasswords() const { return kind_ != Kind::Xandikos; }
+    // How many requests the proxy refused.
+    int refusals() const { return proxy_ ? proxy_->refusals() : 0; }
+
+    // Radicale only: a collection of the user "test" with these stored properties.
+    void addRadicaleCollection(const QString& name, const QByteArray& props) {
+        const QString path = dir_.path() + QStringLiteral("/collection-root/test/") + name;
+        QDir().mkpath(path);
+        QFile file(path + QStringLiteral("/.Radicale.props"));
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(props);
+    }
+
+    void start() {
+        const QString listen = QStringLiteral("127.0.0.1");
+        if (kind_ != Kind::Xandikos) {
+            server_.start(QStringLiteral("radicale"),
+                          {QStringLiteral("--config"), QString(), QStringLiteral("--server-hosts"),
+                           QStringLiteral("%1:%2").arg(listen).arg(port_),
+                           QStringLiteral("--storage-filesystem-folder"), dir_.path(),
+                           QStringLiteral("--auth-type"), QStringLiteral("htpasswd"),
+                           QStringLiteral("--auth-htpasswd-filename"),
+                           dir_.filePath(QStringLiteral("users")),
+                           QStringLiteral("--auth-htpasswd-encryption"), QStringLiteral("plain")});
+        } else {
+            server_.start(QStringLiteral("xandikos"),
+                          {QStringLiteral("-d"), dir_.path(), QStringLiteral("--defaults"),
+                           QStringLiteral("-l"), listen, QStringLiteral("-p"),
+                           QString::number(port_)});
+        }
+        for (int i = 0; i < 100; ++i) {
+            QTcpSocket socket;
+            socket.connectToHost(QHostAddress::LocalHost, port_);
+            if (socket.waitForConnected(100)) {
+                return;
+            }
+            QThread::msleep(100);
+        }
+        ADD_FAILURE() << name(kind_)
+                      << " did not start: " << server_.readAllStandardError().toStdString();
+    }
+    void stop() {
+        server_.kill();
+        server_.waitForFinished();
+    }
+
+    QUrl root() const {
+        return QUrl(QStringLiteral("http://127.0.0.1:%1/").arg(proxy_ ? proxy_->port() : port_));
+    }
+    QUrl collection() const {
+        return root().resolved(QUrl(kind_ != Kind::Xandikos
+                                        ? QStringLiteral("/test/tasks/")
+                                        : QStringLiteral("/user/calendars/calendar/")));
+    }
+    CalDavClient::Credentials
+    credentials(const QString& password = QStringLiteral("secret")) const {
+        return {QStringLiteral("test"), password};
+    }
+    CalDavClient client(const QString& password = QStringLiteral("secret")) const {
+        return CalDavClient(collection(), credentials(password), std::chrono::seconds(5));
+    }
+
+private:
+    Kind kind_;
+    QTemporaryDir dir_;
+    quint16 port_ = 0;
+    QProcess server_;
+    std::unique_ptr<RefusingProxy> proxy_;
+};

@@ -1,0 +1,104 @@
+#include "Builders.h"
+#include "CalDavServer.h"
+#include "SyncDevice.h"
+
+namespace {
+
+// Two devices syncing through one server, on each kind of server.
+class TwoDevices : public testing::TestWithParam<CalDavServer::Kind> {
+protected:
+    void SetUp() override { server.start(); }
+    void TearDown() override {
+        if (GetParam() == CalDavServer::Kind::RadicaleWithoutSyncReports) {
+            EXPECT_GT(server.refusals(), 0);
+        }
+    }
+    CalDavServer server{GetParam()};
+    Device a;
+    Device b;
+};
+
+TEST_P(TwoDevices, ChangesOnEitherSideReachTheOther) {
+    a.tasks = {makeTask(QStringLiteral("Pay rent"), 10), makeTask(QStringLiteral("Call mum"), 11),
+               makeTask(QStringLiteral("Water plants"), 12),
+               makeTutorial(QStringLiteral("hint"), 1)};
+    EXPECT_EQ(a.sync(server.client(), 100), QString());
+    EXPECT_EQ(b.sync(server.client(), 110), QString());
+    EXPECT_EQ(marked(b.tasks), QStringList({QStringLiteral("Call mum"), QStringLiteral("Pay rent"),
+                                            QStringLiteral("Water plants")}));
+
+    b.named(QStringLiteral("Pay rent")).name = QStringLiteral("Pay the rent");
+    b.named(QStringLiteral("Call mum")).isDone = true;
+    a.named(QStringLiteral("Pay rent")).isSnoozed = true;
+    a.tasks.erase(a.tasks.begin() + 2);
+    for (Device* d : {&b, &a, &b}) {
+        EXPECT_EQ(d->sync(server.client(), 200), QString());
+    }
+    const QStringList expected{QStringLiteral("Call mum (done)"),
+                               QStringLiteral("Pay the rent (snoozed)"), QStringLiteral("hint")};
+    EXPECT_EQ(marked(a.tasks), expected);
+    EXPECT_EQ(marked(b.tasks), expected.mid(0, 2));
+}
+
+TEST_P(TwoDevices, ConflictsKeepTheLaterEditAndEditsOutliveDeletion) {
+    a.tasks = {makeTask(QStringLiteral("Draft"), 10), makeTask(QStringLiteral("Keep me"), 11)};
+    a.sync(server.client(), 100);
+    b.sync(server.client(), 100);
+    a.named(QStringLiteral("Draft")).name = QStringLiteral("Draft A");
+    b.named(QStringLiteral("Draft")).name = QStringLiteral("Draft B");
+    a.tasks.pop_back();
+    b.named(QStringLiteral("Keep me")).isDone = true;
+    EXPECT_EQ(a.sync(server.client(), 200), QString());
+    EXPECT_EQ(b.sync(server.client(), 300), QString());
+    EXPECT_EQ(a.sync(server.client(), 400), QString());
+    const QStringList expected{QStringLiteral("Draft B"), QStringLiteral("Keep me (done)")};
+    EXPECT_EQ(marked(a.tasks), expected);
+    EXPECT_EQ(marked(b.tasks), expected);
+}
+
+TEST_P(TwoDevices, KeepsWhatAnotherClientWrote) {
+    CalDavClient other = server.client();
+    const QByteArray foreign = "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//Other//EN\r\n"
+                               "BEGIN:VTODO\r\nUID:phone-1\r\nDTSTAMP:20260101T100000Z\r\n"
+                               "SUMMARY:From the phone\r\nDESCRIPTION:Bring the receipts\r\n"
+                               "PRIORITY:1\r\nEND:VTODO\r\nEND:VCALENDAR\r\n";
+    ASSERT_TRUE(std::holds_alternative<QByteArray>(
+        other.put(other.hrefFor(QStringLiteral("phone-1")), foreign, {})));
+    a.sync(server.client(), 100);
+    a.named(QStringLiteral("From the phone")).isDone = true;
+    EXPECT_EQ(a.sync(server.client(), 200), QString());
+
+    const auto listed = std::get<CalDavClient::Changes>(other.changesFrom({}));
+    ASSERT_EQ(listed.changed.size(), 1u);
+    const QByteArray& text = listed.changed[0].ics;
+    EXPECT_TRUE(text.contains("\r\nDESCRIPTION:Bring the receipts\r\n")) << text.toStdString();
+    EXPECT_TRUE(text.contains("\r\nPRIORITY:1\r\n"));
+    EXPECT_TRUE(text.contains("\r\nSTATUS:COMPLETED\r\n"));
+}
+
+TEST_P(TwoDevices, AnInterruptedSyncNeitherLosesNorDuplicates) {
+    a.tasks = {makeTask(QStringLiteral("One"), 10)};
+    a.sync(server.client(), 100);
+    // Killed before the state was saved: the next sync finds its own task on the server.
+    ASSERT_TRUE(SyncState().save(a.store));
+    a.tasks.push_back(makeTask(QStringLiteral("Two"), 11));
+    server.stop();
+    EXPECT_NE(a.sync(server.client(), 150), QString());
+    EXPECT_EQ(a.tasks.size(), 2u);
+    server.start();
+    if (server.checksPasswords()) {
+        EXPECT_EQ(a.sync(server.client(QStringLiteral("wrong")), 160),
+                  QStringLiteral("wrong user name or password"));
+    }
+    EXPECT_EQ(a.sync(server.client(), 200), QString());
+    EXPECT_EQ(b.sync(server.client(), 300), QString());
+    EXPECT_EQ(marked(b.tasks), marked(a.tasks));
+    EXPECT_EQ(b.tasks.size(), 2u);
+}
+
+INSTANTIATE_TEST_SUITE_P(Servers, TwoDevices,
+                         testing::Values(CalDavServer::Kind::Radicale, CalDavServer::Kind::Xandikos,
+                                         CalDavServer::Kind::RadicaleWithoutSyncReports),
+                         [](const auto& p) { return CalDavServer::name(p.param); });
+
+} // namespace

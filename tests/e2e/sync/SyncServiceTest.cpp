@@ -1,0 +1,129 @@
+#include "sync/SyncService.h"
+#include "Builders.h"
+#include "CalDavServer.h"
+#include "Processes.h"
+#include "SyncDevice.h"
+#include "TempConfigHome.h"
+#include "store/StoreKeys.h"
+#include "tasks/TaskBoard.h"
+
+#include <QSignalSpy>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using namespace std::chrono_literals;
+
+class SyncServiceTest : public testing::Test {
+protected:
+    void SetUp() override {
+        server.start();
+        board.load();
+    }
+    SyncService::Connection connection() const {
+        return {server.collection(), QStringLiteral("test"), [] {
+                    return SyncService::Password{QStringLiteral("secret"), {}};
+                }};
+    }
+    // Waits for the next sync to end.
+    bool synced() {
+        QSignalSpy finished(&service, &SyncService::syncFinished);
+        return finished.wait(10000);
+    }
+    // The synced tasks: all but the tutorial.
+    QStringList here() const {
+        std::vector<Task> tasks = board.tasks();
+        std::erase_if(tasks, [](const Task& t) { return t.isTutorial; });
+        return names(tasks);
+    }
+    QStringList there() {
+        EXPECT_EQ(phone.sync(server.client(), board.now().secondsSinceReferenceDate + 60),
+                  QString());
+        return names(phone.tasks);
+    }
+
+    TempConfigHome home;
+    CalDavServer server{CalDavServer::Kind::Radicale};
+    TaskBoard board{systemNow, FeedAddress{}};
+    SyncService service{board, PreferenceStore::standard(), {.settle = 200ms, .interval = 1h}};
+    Device phone;
+};
+
+TEST_F(SyncServiceTest, LocalAndRemoteChangesMeetAndTutorialsStayHere) {
+    board.addTask(QStringLiteral("Pay rent"));
+    service.start(connection());
+    ASSERT_TRUE(synced());
+    EXPECT_EQ(service.status(), QStringLiteral("Synced ") +
+                                    QDateTime::currentDateTime().toString(QStringLiteral("HH:mm")));
+    EXPECT_EQ(there(), QStringList{QStringLiteral("Pay rent")});
+
+    QSignalSpy finished(&service, &SyncService::syncFinished);
+    board.addTask(QStringLiteral("Call mum"));
+    EXPECT_FALSE(finished.wait(100)) << "went out before the list settled";
+    ASSERT_TRUE(finished.wait(5000));
+    EXPECT_EQ(there(), QStringList({QStringLiteral("Call mum"), QStringLiteral("Pay rent")}));
+
+    phone.named(QStringLiteral("Pay rent")).isDone = true;
+    there();
+    service.syncNow();
+    ASSERT_TRUE(synced());
+    EXPECT_EQ(here(), QStringList({QStringLiteral("Call mum"), QStringLiteral("Pay rent (done)")}));
+}
+
+TEST_F(SyncServiceTest, AnEditDuringASyncIsKept) {
+    board.addTask(QStringLiteral("Draft"));
+    service.start(connection());
+    ASSERT_TRUE(synced());
+    there();
+    phone.named(QStringLiteral("Draft")).isDone = true;
+    there();
+
+    const QUuid draft = std::find_if(board.tasks().begin(), board.tasks().end(), [](auto& t) {
+                            return t.name == QStringLiteral("Draft");
+                        })->id;
+    service.syncNow();
+    board.rename(draft, QStringLiteral("Draft two"));
+    ASSERT_TRUE(synced());
+    ASSERT_TRUE(synced());
+    EXPECT_EQ(here(), QStringList{QStringLiteral("Draft two (done)")});
+    EXPECT_EQ(there(), QStringList{QStringLiteral("Draft two (done)")});
+}
+
+TEST_F(SyncServiceTest, StoppingDisregardsTheRunningSync) {
+    board.addTask(QStringLiteral("Local"));
+    service.start(connection());
+    service.stop();
+    ASSERT_TRUE(synced());
+    EXPECT_EQ(there(), QStringList{QStringLiteral("Local")});
+    EXPECT_FALSE(QFile::exists(
+        PreferenceStore::standard().filePath(StoreKeys::syncState, PreferenceStore::Kind::Data)));
+    EXPECT_EQ(service.status(), QString());
+}
+
+// A device killed after its sync reached the server, before it stored the sync state;
+// the parameter says whether it stored the tasks first.
+class KilledMidSync : public SyncServiceTest, public testing::WithParamInterface<const char*> {};
+
+TEST_P(KilledMidSync, RestartsWithoutLossOrDuplicate) {
+    board.addTask(QStringLiteral("One"));
+    phone.tasks = {makeTask(QStringLiteral("From the phone"), 10)};
+    there();
+    board.addTask(QStringLiteral("Two"));
+    const E2E::RunResult killed =
+        E2E::run(QStringLiteral(QUENBY_PUSH_AND_DIE), {server.collection().toString(), GetParam()});
+    EXPECT_EQ(killed.exitCode, -1) << killed.output.toStdString();
+
+    board.load();
+    service.start(connection());
+    ASSERT_TRUE(synced());
+    const QStringList all{QStringLiteral("From the phone"), QStringLiteral("One"),
+                          QStringLiteral("Two")};
+    EXPECT_EQ(here(), all);
+    EXPECT_EQ(there(), all);
+    EXPECT_EQ(std::get<CalDavClient::Changes>(server.client().changesSince({})).changed.size(), 3u);
+}
+
+INSTANTIATE_TEST_SUITE_P(Stored, KilledMidSync, testing::Values("nothing", "tasks-stored"));
+
+} // namespace

@@ -1,0 +1,44 @@
+#include "panel/SyncSettingsView.h"
+#include "CalDavServer.h"
+#include "Processes.h"
+#include "TempConfigHome.h"
+#include "sync/SyncControl.h"
+#include "tasks/TaskBoard.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(SyncSettingsView, RefusesAPlainAddressElsewhereAndListsTheCollectionsFound) {
+    const TempConfigHome home;
+    CalDavServer server{CalDavServer::Kind::Radicale};
+    server.addRadicaleCollection(QStringLiteral("errands"),
+                                 R"({"tag": "VCALENDAR", "D:displayname": "Errands",
+                                     "C:supported-calendar-component-set": "VTODO"})");
+    server.start();
+    TaskBoard board{systemNow, FeedAddress{}};
+    SyncService service(board, PreferenceStore::standard());
+    SyncControl control(service, PreferenceStore::standard());
+    SyncSettingsView view(control);
+
+    view.serverField()->setText(QStringLiteral("http://tasks.example.org/"));
+    view.findCollections();
+    EXPECT_EQ(view.statusLine()->text(),
+              QStringLiteral("Address refused: only https, or plain http to this machine, "
+                             "carries the password"));
+    view.serverField()->setText(server.root().toString());
+    view.userField()->setText(QStringLiteral("test"));
+    view.passwordField()->setText(QStringLiteral("secret"));
+    view.findCollections();
+    ASSERT_TRUE(E2E::waitUntil([&] { return view.collectionList()->count() == 2; }));
+    QStringList shown{view.collectionList()->itemText(0), view.collectionList()->itemText(1)};
+    shown.sort();
+    EXPECT_EQ(shown, QStringList({QStringLiteral("Errands"), QStringLiteral("tasks")}));
+    EXPECT_EQ(view.statusLine()->text(), QStringLiteral("Choose the collection to sync with"));
+}
+
+} // namespace
