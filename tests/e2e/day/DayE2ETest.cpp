@@ -204,7 +204,6 @@ void DayE2E::taskList() {
     ASSERT_TRUE(press("ctrl+alt+t"));
     ASSERT_TRUE(waitForFocusOn("Tasks")) << quenby->output.constData();
     EXPECT_EQ(other->keyPresses(XK_t), 0);
-    screenshot(windowNamed("Tasks"), QStringLiteral("tasklist-light"));
     const std::size_t count = stored().size();
 
     ASSERT_TRUE(press("Down Up alt+e"));
@@ -376,16 +375,20 @@ void DayE2E::dark() {
         return !image.isNull() && !before.isNull() &&
                meanBrightness(image) < meanBrightness(before);
     };
+    const auto taskList = [this](const QString& name) {
+        EXPECT_TRUE(press("ctrl+alt+t") && waitForFocusOn("Tasks"));
+        const QImage shot = screenshot(windowNamed("Tasks"), name);
+        EXPECT_TRUE(press("alt+F4"));
+        return shot;
+    };
+    // The task list's light picture shows the rows the dark one will.
+    taskList(QStringLiteral("tasklist-light"));
     portal.setScheme(AppearancePortal::Dark);
     EXPECT_TRUE(E2E::waitUntil([&] {
         return darker(screenshot(quenby->panelWindow(), QStringLiteral("panel-dark")),
                       "panel-light");
     }));
-    ASSERT_TRUE(press("ctrl+alt+t"));
-    ASSERT_TRUE(waitForFocusOn("Tasks"));
-    EXPECT_TRUE(darker(screenshot(windowNamed("Tasks"), QStringLiteral("tasklist-dark")),
-                       "tasklist-light"));
-    ASSERT_TRUE(press("alt+F4"));
+    EXPECT_TRUE(darker(taskList(QStringLiteral("tasklist-dark")), "tasklist-light"));
     ASSERT_TRUE(clickPanel(settingsButton));
     ASSERT_TRUE(waitForFocusOn("Shortcuts"));
     EXPECT_TRUE(darker(screenshot(windowNamed("Shortcuts"), QStringLiteral("settings-dark")),
