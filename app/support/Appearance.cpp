@@ -5,9 +5,12 @@
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
+#include <QDBusVariant>
 #include <QFileInfo>
 #include <QPalette>
 #include <QPointer>
+
+#include <utility>
 
 namespace {
 
@@ -53,6 +56,33 @@ bool sessionBusExists() {
     return !runtime.isEmpty() && QFileInfo(runtime + QStringLiteral("/bus")).exists();
 }
 
+// For a desktop that asks for dark while Qt's own palette stays light (Qt 6.4 reads no
+// colour scheme), so that every window follows, not only the named colours.
+QPalette darkPalette() {
+    QPalette p;
+    const QColor window(45, 45, 48);
+    const QColor base(30, 30, 32);
+    const QColor text(230, 230, 230);
+    const QColor muted(128, 128, 128);
+    p.setColor(QPalette::Window, window);
+    p.setColor(QPalette::WindowText, text);
+    p.setColor(QPalette::Base, base);
+    p.setColor(QPalette::AlternateBase, window);
+    p.setColor(QPalette::Text, text);
+    p.setColor(QPalette::Button, QColor(60, 60, 64));
+    p.setColor(QPalette::ButtonText, text);
+    p.setColor(QPalette::ToolTipBase, window);
+    p.setColor(QPalette::ToolTipText, text);
+    p.setColor(QPalette::PlaceholderText, muted);
+    p.setColor(QPalette::Highlight, QColor(61, 111, 180));
+    p.setColor(QPalette::HighlightedText, Qt::white);
+    p.setColor(QPalette::Link, QColor(110, 160, 230));
+    for (const auto role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText}) {
+        p.setColor(QPalette::Disabled, role, muted);
+    }
+    return p;
+}
+
 } // namespace
 
 Appearance& Appearance::shared() {
@@ -80,8 +110,9 @@ void Appearance::askPortal() {
     if (!bus.isConnected()) {
         return;
     }
+    // Taken as the whole message: Qt 6.4 refuses a slot with a QDBusVariant parameter here.
     bus.connect(portalService, portalPath, settingsInterface, QStringLiteral("SettingChanged"),
-                this, SLOT(portalSettingChanged(QString, QString, QDBusVariant)));
+                this, SLOT(portalSettingChanged(QDBusMessage)));
     QDBusMessage read = QDBusMessage::createMethodCall(portalService, portalPath, settingsInterface,
                                                        QStringLiteral("Read"));
     read << appearanceGroup << colorSchemeKey;
@@ -95,15 +126,23 @@ void Appearance::askPortal() {
     });
 }
 
-void Appearance::portalSettingChanged(const QString& group, const QString& key,
-                                      const QDBusVariant& value) {
-    if (group == appearanceGroup && key == colorSchemeKey) {
-        setPortalScheme(schemeFromPortal(value.variant()));
+void Appearance::portalSettingChanged(const QDBusMessage& message) {
+    const QVariantList arguments = message.arguments();
+    if (arguments.size() == 3 && arguments[0].toString() == appearanceGroup &&
+        arguments[1].toString() == colorSchemeKey) {
+        setPortalScheme(schemeFromPortal(arguments[2]));
     }
 }
 
 void Appearance::setPortalScheme(std::optional<Scheme> scheme) {
     portalScheme_ = scheme;
+    const bool dark = scheme == Scheme::Dark;
+    if (dark && !paletteBeforeDark_ && schemeFromPalette() == Scheme::Light) {
+        paletteBeforeDark_ = QGuiApplication::palette();
+        QGuiApplication::setPalette(darkPalette());
+    } else if (!dark && paletteBeforeDark_) {
+        QGuiApplication::setPalette(*std::exchange(paletteBeforeDark_, std::nullopt));
+    }
     update();
 }
 

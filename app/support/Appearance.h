@@ -1,13 +1,15 @@
 #pragma once
 
-#include <QDBusVariant>
+#include <QDBusMessage>
 #include <QObject>
+#include <QPalette>
 
 #include <optional>
 
 // The desktop's light or dark appearance. The freedesktop settings portal's
 // "color-scheme" decides when it states a preference; otherwise the application palette
-// does (a window colour darker than the text means dark). `changed` fires on every switch.
+// does (a window colour darker than the text means dark). While the portal asks for dark over a
+// light palette, the application takes a dark palette. `changed` fires on every switch.
 class Appearance : public QObject {
     Q_OBJECT
 public:
@@ -32,9 +34,11 @@ private:
     explicit Appearance(QObject* parent);
     void askPortal();
     void update();
-    Q_SLOT void portalSettingChanged(const QString& group, const QString& key,
-                                     const QDBusVariant& value);
+    // The portal's SettingChanged signal: group, key, value.
+    Q_SLOT void portalSettingChanged(const QDBusMessage& message);
 
     std::optional<Scheme> portalScheme_;
+    // The palette to go back to when the portal stops asking for dark.
+    std::optional<QPalette> paletteBeforeDark_;
     Scheme current_ = Scheme::Light;
 };

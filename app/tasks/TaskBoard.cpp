@@ -156,7 +156,9 @@ const SystemMessage* TaskBoard::currentMessage() const {
 }
 
 void TaskBoard::addTutorialTasks() {
-    if (std::any_of(tasks_.begin(), tasks_.end(), [](const Task& t) { return t.isTutorial; })) {
+    // Once per store: hints the user has followed do not come back at the next start.
+    if (std::any_of(tasks_.begin(), tasks_.end(), [](const Task& t) { return t.isTutorial; }) ||
+        PreferenceStore::standard().boolForKey(StoreKeys::tutorialsAdded)) {
         return;
     }
     for (const QString& hint : {aHint, dHint, hHint}) {
@@ -169,7 +171,7 @@ void TaskBoard::addTutorialTasks() {
     }
     // Saved by the first selection pass.
     tasksUnsaved_ = true;
-    // Nothing reads the flag back; a failed write has said why.
+    // A failed write has said why; the hints may then come again at the next start.
     static_cast<void>(PreferenceStore::standard().setBool(StoreKeys::tutorialsAdded, true));
 }
 

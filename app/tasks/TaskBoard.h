@@ -36,7 +36,8 @@ public:
     explicit TaskBoard(Clock clock = systemNow, FeedAddress feed = configuredFeedAddress(),
                        QObject* parent = nullptr);
 
-    // Reads both lists from the store and adds the tutorial tasks when the list has none.
+    // Reads both lists from the store; adds the tutorial tasks when the list has none and they
+    // were never added before.
     void load();
 
     const std::vector<Task>& tasks() const { return tasks_; }

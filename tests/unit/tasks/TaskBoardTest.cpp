@@ -111,6 +111,12 @@ TEST_F(TaskBoardTest, FirstStartAddsTheThreeTutorialsUnsaved) {
     board.setCurrentTask();
     EXPECT_EQ(DBManager::getTaskList().size(), 3u);
     EXPECT_EQ(shown(), TaskBoard::aHint);
+
+    // Once followed, the hints stay gone at the next start.
+    DBManager::saveTaskList({makeTask("mine", 1)});
+    TaskBoard next{[this] { return now; }};
+    next.load();
+    EXPECT_EQ(names(next.tasks()), QStringList{"mine"});
 }
 
 TEST_F(TaskBoardTest, APassThatChangesNothingWritesNothingAndAFailedSaveIsRetried) {
