@@ -1,0 +1,41 @@
+#pragma once
+
+#include "CalDavServer.h"
+#include "KeptSync.h"
+
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+// One machine: its task list and a store of its own for it and the sync state.
+struct Device {
+    QTemporaryDir dir;
+    PreferenceStore store{dir.path()};
+    std::vector<Task> tasks;
+
+    QString sync(CalDavClient client, double at) { return syncAndKeep(store, tasks, client, at); }
+    // As after a restart: the task list as last kept.
+    void restart() {
+        tasks =
+            Json::decodeTasks(store.data(QStringLiteral("tasks")).value_or("[]")).value_or(tasks);
+    }
+    void keep() { ASSERT_TRUE(store.setData(QStringLiteral("tasks"), *Json::encodeTasks(tasks))); }
+    Task& named(const QString& name) {
+        const auto it =
+            std::find_if(tasks.begin(), tasks.end(), [&](const Task& t) { return t.name == name; });
+        EXPECT_NE(it, tasks.end()) << name.toStdString();
+        return it == tasks.end() ? missing : *it;
+    }
+    // What a failed lookup hands out, so that the test goes on failing instead of crashing.
+    Task missing;
+};
+
+inline QStringList names(const std::vector<Task>& tasks) {
+    QStringList list;
+    for (const Task& t : tasks) {
+        list.append(t.name + (t.isDone ? QStringLiteral(" (done)") : QString()) +
+                    (t.isSnoozed ? QStringLiteral(" (snoozed)") : QString()));
+    }
+    list.sort();
+    return list;
+}
