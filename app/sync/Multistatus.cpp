@@ -42,26 +42,6 @@ QStringList readComponents(QXmlStreamReader& xml) {
     return names;
 }
 
-// <d:supported-report><d:report><d:sync-collection/></d:report></d:supported-report>…, or
-// without the <d:report> level as some servers write it.
-QStringList readReports(QXmlStreamReader& xml) {
-    QStringList names;
-    while (xml.readNextStartElement()) {
-        while (xml.readNextStartElement()) {
-            if (!is(xml, dav, QLatin1StringView("report"))) {
-                names.append(xml.name().toString());
-                xml.skipCurrentElement();
-                continue;
-            }
-            while (xml.readNextStartElement()) {
-                names.append(xml.name().toString());
-                xml.skipCurrentElement();
-            }
-        }
-    }
-    return names;
-}
-
 void readProperties(QXmlStreamReader& xml, Multistatus::Properties& p) {
     while (xml.readNextStartElement()) {
         if (is(xml, dav, QLatin1StringView("getetag"))) {
@@ -81,8 +61,6 @@ void readProperties(QXmlStreamReader& xml, Multistatus::Properties& p) {
             }
         } else if (is(xml, caldav, QLatin1StringView("supported-calendar-component-set"))) {
             p.components = readComponents(xml);
-        } else if (is(xml, dav, QLatin1StringView("supported-report-set"))) {
-            p.reports = readReports(xml);
         } else {
             xml.skipCurrentElement();
         }

@@ -19,8 +19,6 @@ struct Multistatus {
         bool isCalendar = false;
         // The component kinds a calendar takes; none when it does not say (it takes all).
         std::optional<QStringList> components;
-        // The REPORTs the resource answers.
-        QStringList reports;
     };
     struct Response : Properties {
         QString href;

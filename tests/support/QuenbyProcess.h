@@ -23,7 +23,9 @@ public:
         bool asUser = false;
     };
 
-    explicit QuenbyProcess(const QString& configHome, const Options& options = {}) {
+    explicit QuenbyProcess(const QString& configHome)
+        : QuenbyProcess(configHome, Options{}) {}
+    QuenbyProcess(const QString& configHome, const Options& options) {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("XDG_CONFIG_HOME"), configHome);
         env.insert(QStringLiteral("QUENBY_FEED_URL"), options.feed);

@@ -1,5 +1,7 @@
 #include "sync/Discovery.h"
+
 #include "CalDavServer.h"
+#include <gtest/gtest.h>
 
 namespace {
 
@@ -23,7 +25,7 @@ class DiscoveryOn : public testing::TestWithParam<CalDavServer::Kind> {};
 
 TEST_P(DiscoveryOn, FindsTheTaskCollectionFromTheRootOrThroughTheWellKnownAddress) {
     CalDavServer server(GetParam());
-    server.start();
+    ASSERT_TRUE(server.start());
     const QString path = server.collection().path();
     const QStringList expected{path.section(QLatin1Char('/'), -2, -2) + QLatin1Char(' ') + path};
     EXPECT_EQ(found(server, QStringLiteral("/")), expected);
@@ -44,7 +46,7 @@ TEST(Discovery, KeepsCollectionsThatTakeTasksNamedByTheirDisplayName) {
         "D:displayname": "Home", "C:supported-calendar-component-set": "VEVENT,VTODO"})");
     server.addRadicaleCollection(QStringLiteral("any"), R"({"tag": "VCALENDAR"})");
     server.addRadicaleCollection(QStringLiteral("contacts"), R"({"tag": "VADDRESSBOOK"})");
-    server.start();
+    ASSERT_TRUE(server.start());
     EXPECT_EQ(
         found(server, QStringLiteral("/")),
         QStringList({QStringLiteral("Home /test/mixed/"), QStringLiteral("tasks /test/tasks/"),

@@ -1,28 +1,25 @@
 #pragma once
 
-#include "store/PreferenceStore.h"
-#include "sync/SyncEngine.h"
+#include "CalDavServer.h"
+#include "KeptSync.h"
 
-#include <QStringList>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-
-// One machine: its task list and a store of its own for the sync state.
+// One machine: its task list and a store of its own for it and the sync state.
 struct Device {
     QTemporaryDir dir;
     PreferenceStore store{dir.path()};
     std::vector<Task> tasks;
 
-    QString sync(CalDavClient client, double at) {
-        const SyncEngine::Outcome out =
-            SyncEngine::run(client, tasks, SyncState::load(store), Date{at});
-        tasks = out.tasks.value_or(tasks);
-        EXPECT_TRUE(out.state.save(store));
-        return out.failure;
+    QString sync(CalDavClient client, double at) { return syncAndKeep(store, tasks, client, at); }
+    // As after a restart: the task list as last kept.
+    void restart() {
+        tasks =
+            Json::decodeTasks(store.data(QStringLiteral("tasks")).value_or("[]")).value_or(tasks);
     }
+    void keep() { ASSERT_TRUE(store.setData(QStringLiteral("tasks"), *Json::encodeTasks(tasks))); }
     Task& named(const QString& name) {
         const auto it =
             std::find_if(tasks.begin(), tasks.end(), [&](const Task& t) { return t.name == name; });

@@ -35,12 +35,12 @@ protected:
     QStringList here() const {
         std::vector<Task> tasks = board.tasks();
         std::erase_if(tasks, [](const Task& t) { return t.isTutorial; });
-        return names(tasks);
+        return marked(tasks);
     }
     QStringList there() {
         EXPECT_EQ(phone.sync(server.client(), board.now().secondsSinceReferenceDate + 60),
                   QString());
-        return names(phone.tasks);
+        return marked(phone.tasks);
     }
 
     TempConfigHome home;

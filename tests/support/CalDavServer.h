@@ -1,6 +1,6 @@
 #pragma once
 
-#include "RefusingProxy.h"
+#include "DavProxy.h"
 #include "sync/CalDavClient.h"
 
 #include <QDir>
@@ -11,7 +11,7 @@
 #include <QTemporaryDir>
 #include <QThread>
 
-#include <gtest/gtest.h>
+#include <cstdio>
 
 // A CalDAV server of its own on loopback, storing in a temporary folder, with one task
 // collection. Radicale knows the user "test" with the password "secret"; Xandikos asks for
@@ -27,14 +27,14 @@ public:
         port_ = probe.serverPort();
         probe.close();
         if (kind_ == Kind::RadicaleWithoutSyncReports) {
-            proxy_ = std::make_unique<RefusingProxy>(port_, "<d:sync-collection");
+            intercept({});
         }
         if (kind_ != Kind::Xandikos) {
             addRadicaleCollection(QStringLiteral("tasks"),
                                   R"({"tag": "VCALENDAR", "D:displayname": "tasks",
                      "C:supported-calendar-component-set": "VTODO"})");
             QFile users(dir_.filePath(QStringLiteral("users")));
-            EXPECT_TRUE(users.open(QIODevice::WriteOnly));
+            users.open(QIODevice::WriteOnly);
             users.write("test:secret\n");
         }
     }
@@ -44,20 +44,36 @@ public:
         const char* names[] = {"Radicale", "Xandikos", "RadicaleWithoutSyncReports"};
         return names[static_cast<int>(kind)];
     }
-    bool checksPasswords() const { return kind_ != Kind::Xandikos; }
-    // How many requests the proxy refused.
-    int refusals() const { return proxy_ ? proxy_->refusals() : 0; }
+    // How many sync reports were refused.
+    int refusals() const { return refusals_; }
+
+    // From now on clients reach the server through a proxy that shows each request to `hook`.
+    void intercept(DavProxy::Hook hook) {
+        hook_ = std::move(hook);
+        if (!proxy_) {
+            proxy_ = std::make_unique<DavProxy>(port_, [this](const QByteArray& request) {
+                if (kind_ == Kind::RadicaleWithoutSyncReports && request.startsWith("REPORT ") &&
+                    request.contains("<d:sync-collection")) {
+                    ++refusals_;
+                    return std::optional<QByteArray>(DavProxy::answer(
+                        403, R"(<d:error xmlns:d="DAV:"><d:supported-report/></d:error>)"));
+                }
+                return hook_ ? hook_(request) : std::nullopt;
+            });
+        }
+    }
 
     // Radicale only: a collection of the user "test" with these stored properties.
     void addRadicaleCollection(const QString& name, const QByteArray& props) {
         const QString path = dir_.path() + QStringLiteral("/collection-root/test/") + name;
         QDir().mkpath(path);
         QFile file(path + QStringLiteral("/.Radicale.props"));
-        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.open(QIODevice::WriteOnly);
         file.write(props);
     }
 
-    void start() {
+    // False, after a line saying why, when the server does not answer within ten seconds.
+    bool start() {
         const QString listen = QStringLiteral("127.0.0.1");
         if (kind_ != Kind::Xandikos) {
             server_.start(QStringLiteral("radicale"),
@@ -78,12 +94,13 @@ public:
             QTcpSocket socket;
             socket.connectToHost(QHostAddress::LocalHost, port_);
             if (socket.waitForConnected(100)) {
-                return;
+                return true;
             }
             QThread::msleep(100);
         }
-        ADD_FAILURE() << name(kind_)
-                      << " did not start: " << server_.readAllStandardError().toStdString();
+        std::fprintf(stderr, "%s did not start: %s\n", name(kind_).c_str(),
+                     server_.readAllStandardError().constData());
+        return false;
     }
     void stop() {
         server_.kill();
@@ -111,5 +128,7 @@ private:
     QTemporaryDir dir_;
     quint16 port_ = 0;
     QProcess server_;
-    std::unique_ptr<RefusingProxy> proxy_;
+    std::unique_ptr<DavProxy> proxy_;
+    DavProxy::Hook hook_;
+    int refusals_ = 0;
 };

@@ -4,16 +4,20 @@
 #include <QTcpSocket>
 #include <QUrl>
 
-#include <memory>
+#include <functional>
+#include <optional>
 
-// Stands between a client and a server on loopback, one request per connection, and answers
-// itself, with the refusal a server gives a report it does not know, every request whose body
-// holds `refused`. It serves from the event loop of the thread it was made on.
-class RefusingProxy {
+// Stands between a client and a server on loopback, one request per connection. Before each
+// request goes on, a hook sees it and may answer it itself, or act first (stop the server,
+// change its data). It serves from the event loop of the thread it was made on.
+class DavProxy {
 public:
-    RefusingProxy(quint16 upstream, QByteArray refused)
+    // The proxy's own answer to a request, or nullopt to pass it on.
+    using Hook = std::function<std::optional<QByteArray>(const QByteArray& request)>;
+
+    DavProxy(quint16 upstream, Hook hook)
         : upstream_(upstream)
-        , refused_(std::move(refused)) {
+        , hook_(std::move(hook)) {
         server_.listen(QHostAddress::LocalHost);
         QObject::connect(&server_, &QTcpServer::newConnection, [this] {
             while (QTcpSocket* client = server_.nextPendingConnection()) {
@@ -25,7 +29,12 @@ public:
     }
 
     quint16 port() const { return server_.serverPort(); }
-    int refusals() const { return refusals_; }
+
+    static QByteArray answer(int status, const QByteArray& body = {}) {
+        return "HTTP/1.1 " + QByteArray::number(status) +
+               " Proxy\r\nConnection: close\r\nContent-Type: application/xml\r\nContent-Length: " +
+               QByteArray::number(body.size()) + "\r\n\r\n" + body;
+    }
 
 private:
     // The message with its Connection header saying close, so that neither side waits for more.
@@ -51,37 +60,37 @@ private:
     }
 
     void serve(QTcpSocket* client) {
-        QByteArray request = client->property("request").toByteArray() + client->readAll();
+        const QByteArray request = client->property("request").toByteArray() + client->readAll();
         client->setProperty("request", request);
         if (!complete(request)) {
             return;
         }
-        if (request.startsWith("REPORT ") && request.contains(refused_)) {
-            ++refusals_;
-            const QByteArray body =
-                R"(<?xml version="1.0"?><d:error xmlns:d="DAV:"><d:supported-report/></d:error>)";
-            client->write("HTTP/1.1 403 Forbidden\r\nConnection: close\r\nContent-Type: "
-                          "application/xml\r\nContent-Length: " +
-                          QByteArray::number(body.size()) + "\r\n\r\n" + body);
+        if (const std::optional<QByteArray> own = hook_(request)) {
+            client->write(*own);
             client->disconnectFromHost();
             return;
         }
         auto* server = new QTcpSocket(client);
         QObject::connect(server, &QTcpSocket::connected, server,
                          [server, request] { server->write(closing(request)); });
-        QObject::connect(server, &QTcpSocket::disconnected, client, [server, client] {
-            client->write(closing(server->property("answer").toByteArray() + server->readAll()));
-            client->disconnectFromHost();
-        });
         QObject::connect(server, &QTcpSocket::readyRead, server, [server] {
             server->setProperty("answer",
                                 server->property("answer").toByteArray() + server->readAll());
+        });
+        QObject::connect(server, &QTcpSocket::errorOccurred, client, [server, client] {
+            // A server that closed after answering has answered; one that is gone has not.
+            const QByteArray answer = server->property("answer").toByteArray() + server->readAll();
+            if (answer.isEmpty()) {
+                client->abort();
+            } else {
+                client->write(closing(answer));
+                client->disconnectFromHost();
+            }
         });
         server->connectToHost(QHostAddress::LocalHost, upstream_);
     }
 
     quint16 upstream_;
-    QByteArray refused_;
+    Hook hook_;
     QTcpServer server_;
-    int refusals_ = 0;
 };
