@@ -45,11 +45,13 @@ public:
 
     void addRow(const csv::Row& row) {
         const bool first = std::exchange(firstRow_, false);
-        if (row.empty() || row.front().empty()) {
+        if (row.empty()) {
             return;
         }
+        // A byte-order mark that starts a later row (files joined together) is dropped like
+        // the one at the start of the file, so a row of nothing else is an empty field.
         const QString text = QString::fromStdString(row.front());
-        if (first && Graphemes::count(text) < headerLimit) {
+        if (text.isEmpty() || (first && Graphemes::count(text) < headerLimit)) {
             return;
         }
         ++imported_;

@@ -157,6 +157,7 @@ TEST_F(TasksVCTransferTest, FilesThatCannotBeWrittenOrReadChangeNothingAndSaySo)
 TEST_F(TasksVCTransferTest, ByteOrderMarkAndTextThatStopsBeingUtf8) {
     open({});
     importBytes("\xEF\xBB\xBF"
+                "First task here\n\xEF\xBB\xBF\n\xEF\xBB\xBF"
                 "First task here\n");
     EXPECT_EQ(names(board().tasks()), QStringList{"First task here"});
     const auto seen = answerNextAlert("OK");

@@ -1,0 +1,92 @@
+// Arbitrary bytes as a file given to the task list's Import…: never a crash; the list keeps
+// every task it had, in its place; each new task has a text no other task has; a revived task
+// is open and stamped now; and importing the same file again adds nothing.
+#include "tasklist/TaskCsv.h"
+
+#include <QFile>
+#include <QSet>
+#include <QTemporaryDir>
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+
+namespace {
+
+void check(bool condition) {
+    if (!condition) {
+        std::abort();
+    }
+}
+
+Task makeTask(const char* name, bool done, bool snoozed) {
+    Task task;
+    task.id = QUuid::createUuid();
+    task.name = QString::fromUtf8(name);
+    task.created = Date{700'000'000};
+    task.isDone = done;
+    task.doneDate = done ? std::optional(Date{700'000'100}) : std::nullopt;
+    task.isSnoozed = snoozed;
+    task.snoozedUntil = snoozed ? std::optional(Date{900'000'000}) : std::nullopt;
+    return task;
+}
+
+// A list with a done task, a snoozed one, a text held twice and a text of one character.
+const std::vector<Task>& startingList() {
+    static const std::vector<Task> tasks{
+        makeTask("Buy milk and bread", true, false), makeTask("Call the bank", false, true),
+        makeTask("Buy milk and bread", false, false), makeTask("x", false, false),
+        makeTask("Naïve café ☕ 👍🏽", false, false)};
+    return tasks;
+}
+
+const Date stamp{800'000'000};
+
+void checkMerged(const std::vector<Task>& before, const TaskCsv::ImportResult& result) {
+    check(result.tasks.size() >= before.size() && result.importedRows >= 0);
+    QSet<QString> texts;
+    for (std::size_t i = 0; i < before.size(); ++i) {
+        const Task& task = result.tasks[i];
+        check(task.id == before[i].id && task.name == before[i].name);
+        if (task.created == stamp) {
+            check(!task.isDone && !task.doneDate && !task.isSnoozed && !task.snoozedUntil);
+        } else {
+            check(task.created == before[i].created && task.isDone == before[i].isDone &&
+                  task.isSnoozed == before[i].isSnoozed);
+        }
+        texts.insert(task.name);
+    }
+    for (std::size_t i = before.size(); i < result.tasks.size(); ++i) {
+        const Task& task = result.tasks[i];
+        check(!task.name.isEmpty() && !texts.contains(task.name) && task.created == stamp);
+        check(!task.isDone && !task.isSnoozed && !task.id.isNull());
+        texts.insert(task.name);
+    }
+    check(result.tasks.size() - before.size() <= static_cast<std::size_t>(result.importedRows));
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    static const QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("import.csv"));
+    {
+        QFile file(path);
+        check(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        check(file.write(reinterpret_cast<const char*>(data), static_cast<qint64>(size)) ==
+              static_cast<qint64>(size));
+    }
+    const Clock now = [] { return stamp; };
+    try {
+        const TaskCsv::ImportResult first = TaskCsv::importFile(path, startingList(), now);
+        checkMerged(startingList(), first);
+        const TaskCsv::ImportResult again = TaskCsv::importFile(path, first.tasks, now);
+        checkMerged(first.tasks, again);
+        check(again.tasks.size() == first.tasks.size() &&
+              again.importedRows == first.importedRows &&
+              again.stoppedBecause.has_value() == first.stoppedBecause.has_value());
+    } catch (const TaskCsv::TransferError& error) {
+        check(!error.reason().isEmpty());
+    }
+    return 0;
+}
