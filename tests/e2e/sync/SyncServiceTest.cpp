@@ -7,7 +7,9 @@
 #include "store/StoreKeys.h"
 #include "tasks/TaskBoard.h"
 
+#include <QElapsedTimer>
 #include <QSignalSpy>
+#include <QTcpServer>
 
 #include <gtest/gtest.h>
 
@@ -125,5 +127,21 @@ TEST_P(KilledMidSync, RestartsWithoutLossOrDuplicate) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Stored, KilledMidSync, testing::Values("nothing", "tasks-stored"));
+
+TEST_F(SyncServiceTest, QuittingDoesNotWaitForASilentServer) {
+    QTcpServer silent; // takes the request and never answers
+    ASSERT_TRUE(silent.listen(QHostAddress::LocalHost));
+    QElapsedTimer clock;
+    {
+        SyncService waiting{board, PreferenceStore::standard(), {.requestTimeout = 60s}};
+        waiting.start({QUrl(QStringLiteral("http://127.0.0.1:%1/c/").arg(silent.serverPort())),
+                       QStringLiteral("test"), [] {
+                           return SyncService::Password{QStringLiteral("secret"), {}};
+                       }});
+        ASSERT_TRUE(silent.waitForNewConnection(5000));
+        clock.start();
+    }
+    EXPECT_LT(clock.elapsed(), 5000);
+}
 
 } // namespace
