@@ -12,12 +12,19 @@
 #include <QFileInfo>
 #include <QHash>
 
+#include <algorithm>
+
 namespace TaskCsv {
 
 namespace {
 
 // A first field shorter than this (in user-perceived characters) on the first row is a header.
 constexpr int headerLimit = 6;
+
+// The export's header. A file that starts with it is read from its task column, so that an
+// export imported back brings back its tasks, not its dates.
+const std::vector<std::string> exportHeader{"Created", "Task", "Snoozed", "Done"};
+constexpr std::size_t exportTaskColumn = 1;
 
 QString readFailure(const csv::CSVError& error, const csv::InputStream& stream) {
     if (error.kind() == csv::CSVError::Kind::unicodeDecoding) {
@@ -45,12 +52,17 @@ public:
 
     void addRow(const csv::Row& row) {
         const bool first = std::exchange(firstRow_, false);
-        if (row.empty()) {
+        if (first && row.size() == exportTaskColumn + 1 &&
+            std::equal(row.begin(), row.end(), exportHeader.begin())) {
+            column_ = exportTaskColumn;
+            return;
+        }
+        if (row.size() <= column_) {
             return;
         }
         // A byte-order mark that starts a later row (files joined together) is dropped like
         // the one at the start of the file, so a row of nothing else is an empty field.
-        const QString text = QString::fromStdString(row.front());
+        const QString text = QString::fromStdString(row[column_]);
         if (text.isEmpty() || (first && Graphemes::count(text) < headerLimit)) {
             return;
         }
@@ -85,6 +97,8 @@ private:
     const Clock& now_;
     QHash<QString, std::size_t> firstByName_;
     bool firstRow_ = true;
+    // Where a row's task text stands.
+    std::size_t column_ = 0;
     int imported_ = 0;
 };
 
@@ -110,7 +124,7 @@ void exportTasks(const QString& path, const std::vector<Task>& tasks) {
     bool complete = false;
     try {
         csv::CSVWriter writer(out, ",", csv::CSVWriter::Newline::lf);
-        writer.writeRow({"Created", "Task", "Snoozed", "Done"});
+        writer.writeRow(exportHeader);
         DateTexts dates;
         std::vector<std::string> row(4);
         const auto quoteTheText = [](std::size_t i) { return i == 1; };
@@ -139,7 +153,7 @@ ImportResult importFile(const QString& path, std::vector<Task> tasks, const Cloc
         std::make_shared<csv::FileInputStream>(QFile::encodeName(path).toStdString());
     csv::CSVReader::Configuration onlyTheText;
     // The rest of a row is read and dropped: a row of a million delimiters costs nothing.
-    onlyTheText.maxFieldsKept = 1;
+    onlyTheText.maxFieldsKept = exportTaskColumn + 1;
     std::optional<csv::CSVReader> reader;
     try {
         reader.emplace(stream, onlyTheText);

@@ -10,7 +10,8 @@
 #include <stdexcept>
 #include <vector>
 
-// The task list's CSV files: the four-column export and the import of first fields.
+// The task list's CSV files: the four-column export and the import of first fields (or of
+// the task column of an export).
 namespace TaskCsv {
 
 // An export or import that could not be done; `reason` is for the user.
@@ -42,8 +43,9 @@ struct ImportResult {
     std::optional<QString> stoppedBecause;
 };
 
-// Merges the first field of every row of the file at `path` into `tasks` (in table order):
-// the first row is a header when its first field has fewer than 6 characters; a text equal to
+// Merges the first field of every row of the file at `path` into `tasks` (in table order), or
+// the "Task" field of every row of a file that starts with the export's header: the first row
+// is a header when its first field has fewer than 6 characters; a text equal to
 // a task's revives the first such task; any other text becomes a new task. `now` is read for
 // every row. Throws TransferError when the file cannot be read at all.
 ImportResult importFile(const QString& path, std::vector<Task> tasks, const Clock& now);
