@@ -23,7 +23,10 @@ public:
         bool asUser = false;
     };
 
-    explicit QuenbyProcess(const QString& configHome, const Options& options = {}) {
+    // Not a default argument: GCC cannot use Options' member initialisers inside this class yet.
+    explicit QuenbyProcess(const QString& configHome)
+        : QuenbyProcess(configHome, Options{}) {}
+    QuenbyProcess(const QString& configHome, const Options& options) {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("XDG_CONFIG_HOME"), configHome);
         env.insert(QStringLiteral("QUENBY_FEED_URL"), options.feed);

@@ -28,7 +28,12 @@ inline void summary(const char* group, int rounds, int acknowledged, int lost) {
 class App : public QuenbyProcess {
 public:
     explicit App(const QString& configHome, const QString& tmpDir = {})
-        : QuenbyProcess(configHome, {.tmpDir = tmpDir, .asUser = true}) {}
+        : QuenbyProcess(configHome, [&] {
+            Options options;
+            options.tmpDir = tmpDir;
+            options.asUser = true;
+            return options;
+        }()) {}
 };
 
 // Waits until no save has replaced the file at `path` for a moment: one action saves more

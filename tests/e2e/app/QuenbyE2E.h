@@ -19,7 +19,8 @@ public:
     // `feed`: the announcement feed's address, if any; `scale`: Qt's scale factor.
     explicit Quenby(const QString& configHome, const QString& feed = {},
                     const QString& scale = QStringLiteral("1"))
-        : QuenbyProcess(configHome, {.feed = feed, .scale = scale}) {}
+        : QuenbyProcess(configHome, {.feed = feed, .scale = scale, .tmpDir = {}, .asUser = false}) {
+    }
 
     // The panel's window id on the display.
     QString panelWindow() const {
