@@ -65,12 +65,7 @@ INSTANTIATE_TEST_SUITE_P(
                               {makeTask("task", 1)},
                               {makeMessage(2, 200, "fresh news")},
                               "fresh news  ",
-                              "systemMessage"},
-                    ShownCase{"a done tutorial when nothing is open",
-                              {markedDone(makeTutorial(TaskBoard::aHint, 0))},
-                              {},
-                              TaskBoard::aHint,
-                              "tutorial"}),
+                              "systemMessage"}),
     [](const auto& param) { return std::to_string(param.index); });
 
 TEST_F(PanelTest, NothingToDoDisablesTheTaskButtonsAndHidesTheHint) {

@@ -110,21 +110,6 @@ TEST(CSVReader, IteratorInputUsesTheConfigurationAsGiven) {
     EXPECT_FALSE(CSVReader("", {.delimiter = U'\t'}).configuration().whitespaces.contains(U'\t'));
 }
 
-TEST(CSVReader, EndAndCurrentRow) {
-    CSVReader reader("a\nb");
-    EXPECT_EQ(reader.currentRow(), nullptr);
-    const Row* first = reader.next();
-    ASSERT_NE(first, nullptr);
-    EXPECT_EQ(reader.currentRow(), first);
-    EXPECT_EQ(*first, Row{"a"});
-    ASSERT_NE(reader.next(), nullptr);
-    EXPECT_EQ(*reader.currentRow(), Row{"b"});
-    EXPECT_EQ(reader.next(), nullptr);
-    EXPECT_EQ(reader.currentRow(), nullptr);
-    EXPECT_EQ(reader.next(), nullptr);
-    EXPECT_FALSE(reader.error());
-}
-
 const Configuration header{.hasHeaderRow = true};
 
 std::string logicError(const CSVReader& reader, std::string_view name) {
@@ -157,6 +142,7 @@ TEST(CSVReaderHeader, LookupByTheFirstCanonicallyEqualName) {
 
 TEST(CSVReaderHeader, Preconditions) {
     CSVReader plain("a,b");
+    EXPECT_EQ(plain.currentRow(), nullptr);
     plain.next();
     EXPECT_EQ(logicError(plain, "a"), "CSVReader.headerRow must not be nil");
 

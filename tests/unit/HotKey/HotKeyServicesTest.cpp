@@ -2,7 +2,6 @@
 #include "HotKey/DefaultHotKeyService.h"
 #include "HotKey/HotKey.h"
 #include "HotKey/HotKeysController.h"
-#include "HotKey/RefusingHotKeyService.h"
 #include "HotKey/X11KeySymbols.h"
 #include "tests/support/Printed.h"
 
@@ -27,15 +26,6 @@ TEST(DefaultHotKeyService, WithoutX11EveryRegistrationIsRefusedAndReported) {
               "Hot key Ctrl+Alt+(key code 10) refused: no X11 connection\n");
     EXPECT_FALSE(HotKeysController::isLive(*hotKey));
     EXPECT_EQ(HotKeysController::registeredIds().size(), 2u);
-}
-
-TEST(RefusingHotKeyService, RefusesWithAHandleNever) {
-    RefusingHotKeyService service;
-    EXPECT_EQ(printed([&] {
-                  EXPECT_EQ(service.registerHotKey(KeyCombo(Key::f5, ModifierFlags{}), {1, 1}, {}),
-                            std::nullopt);
-              }),
-              "Hot key \uF860F5 refused: no X11 connection\n");
 }
 
 TEST(X11KeySymbols, KeysMapToTheirUnshiftedKeysym) {

@@ -24,6 +24,7 @@ TEST(LoginItem, EntryIsTheApplicationsDesktopEntryStartingTheBinary) {
     EXPECT_EQ(text.count("Exec="), 1);
     EXPECT_TRUE(text.contains("\nExec=/home/u/bin/quenby\n"));
     EXPECT_TRUE(text.contains("\nName=Quenby\n"));
+    EXPECT_TRUE(text.contains("\nType=Application\n"));
     EXPECT_TRUE(text.endsWith("X-GNOME-Autostart-enabled=true\n"));
 }
 
