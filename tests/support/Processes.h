@@ -17,11 +17,14 @@ struct RunResult {
     QString output;    // standard output, then standard error
 };
 
-// Runs a program to its end (killed after `timeout`).
+// Runs a program to its end (killed after `timeout`), `input` on its standard input.
 inline RunResult run(const QString& program, const QStringList& arguments,
-                     std::chrono::milliseconds timeout = defaultTimeout) {
+                     std::chrono::milliseconds timeout = defaultTimeout,
+                     const QByteArray& input = {}) {
     QProcess process;
     process.start(program, arguments);
+    process.write(input);
+    process.closeWriteChannel();
     RunResult result;
     if (process.waitForFinished(static_cast<int>(timeout.count())) &&
         process.exitStatus() == QProcess::NormalExit) {
