@@ -44,10 +44,10 @@ std::vector<PortalBindings::Outcome> PortalBindings::answer(unsigned response,
 std::vector<PortalBindings::Outcome> PortalBindings::boundSet(const PortalShortcuts& bound) const {
     std::vector<Outcome> outcomes;
     for (const auto& [handle, registration] : registrations_) {
+        const QString& id = registration.shortcutId;
         const auto found =
-            std::find_if(bound.begin(), bound.end(), [&](const PortalShortcut& shortcut) {
-                return shortcut.id == registration.shortcutId;
-            });
+            std::find_if(bound.begin(), bound.end(),
+                         [&id](const PortalShortcut& shortcut) { return shortcut.id == id; });
         if (found == bound.end()) {
             outcomes.push_back({handle, {}, QStringLiteral("the desktop did not bind it")});
         } else {
