@@ -1,6 +1,7 @@
 // Shortcut to stored change: the time from a global key press (sent through XTEST, as
 // xdotool does) to the replaced task list on disk, with 10,000 stored tasks, while another
 // application holds the focus. Runs itself on a private Xvfb display with openbox.
+#include "BenchProcess.h"
 #include "BenchTasks.h"
 #include "Goals.h"
 #include "store/Models.h"
@@ -159,12 +160,7 @@ int measure() {
 } // namespace
 
 int main(int argc, char** argv) {
-    if (!qEnvironmentVariableIsSet(onDisplayMarker)) {
-        // Again, on a private display with a window manager.
-        setenv(onDisplayMarker, "1", 1);
-        const char* args[] = {WITH_XVFB, "--wm", argv[0], nullptr};
-        execv(WITH_XVFB, const_cast<char**>(args));
-        std::perror("with-xvfb");
+    if (!onPrivateDisplay(WITH_XVFB, onDisplayMarker, argv[0])) {
         return 1;
     }
     QCoreApplication app(argc, argv);

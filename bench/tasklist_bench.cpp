@@ -2,6 +2,7 @@
 // opening it to the first painted table, sorting by each column, the redraw after a panel
 // action, export and import (every save included); and the peak memory of an import
 // against the size of the file it reads: the reading and merging, and the whole action.
+#include "BenchProcess.h"
 #include "BenchTasks.h"
 #include "Goals.h"
 #include "store/DBManager.h"
@@ -60,28 +61,6 @@ public:
 
 private:
     QString path_;
-};
-
-// Keeps the window's diagnostic lines out of the table while it lives.
-class QuietStdout {
-public:
-    QuietStdout()
-        : saved_(dup(STDOUT_FILENO)) {
-        std::fflush(stdout);
-        const int null = open("/dev/null", O_WRONLY);
-        dup2(null, STDOUT_FILENO);
-        close(null);
-    }
-    ~QuietStdout() {
-        std::fflush(stdout);
-        dup2(saved_, STDOUT_FILENO);
-        close(saved_);
-    }
-    QuietStdout(const QuietStdout&) = delete;
-    QuietStdout& operator=(const QuietStdout&) = delete;
-
-private:
-    int saved_;
 };
 
 double msOf(const std::function<void()>& work) {

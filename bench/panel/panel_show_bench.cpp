@@ -4,6 +4,7 @@
 // the server (a round trip confirms it). In-process on a private Xvfb display with openbox,
 // with an empty store beside 10,000 tasks. The key's way from the keyboard to the process is
 // not in it: bench_shortcut measures that path whole.
+#include "BenchProcess.h"
 #include "BenchTasks.h"
 #include "Goals.h"
 #include "HotKey/HotKeysController.h"
@@ -21,8 +22,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <fcntl.h>
-#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -53,29 +52,6 @@ protected:
 private:
     const QWidget& window_;
     bool painted_ = true;
-};
-
-// Sends standard output to /dev/null while it lives: the panel's diagnostic lines would
-// bury the table.
-class QuietStdout {
-public:
-    QuietStdout()
-        : saved_(dup(STDOUT_FILENO)) {
-        std::fflush(stdout);
-        const int null = open("/dev/null", O_WRONLY);
-        dup2(null, STDOUT_FILENO);
-        close(null);
-    }
-    ~QuietStdout() {
-        std::fflush(stdout);
-        dup2(saved_, STDOUT_FILENO);
-        close(saved_);
-    }
-    QuietStdout(const QuietStdout&) = delete;
-    QuietStdout& operator=(const QuietStdout&) = delete;
-
-private:
-    int saved_;
 };
 
 void roundTrip() {
@@ -127,12 +103,7 @@ std::vector<double> measure(FakeHotKeyService& keys, int taskCount) {
 } // namespace
 
 int main(int argc, char** argv) {
-    if (!qEnvironmentVariableIsSet(onDisplayMarker)) {
-        // Again, on a private display with a window manager.
-        setenv(onDisplayMarker, "1", 1);
-        const char* args[] = {WITH_XVFB, "--wm", argv[0], nullptr};
-        execv(WITH_XVFB, const_cast<char**>(args));
-        std::perror("with-xvfb");
+    if (!onPrivateDisplay(WITH_XVFB, onDisplayMarker, argv[0])) {
         return 1;
     }
     QApplication app(argc, argv);
