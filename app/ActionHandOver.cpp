@@ -25,7 +25,8 @@ bool startPanel() {
 
 } // namespace
 
-int handOverAction(const ActionRequest& request) {
+int handOver(const ActionRequest& request,
+             const std::function<std::optional<ActionReply>(SingleInstance&)>& whenNoneRuns) {
     SingleInstance instance(PreferenceStore::standard().directory());
     std::optional<ActionReply> reply;
     switch (instance.claim()) {
@@ -36,19 +37,26 @@ int handOverAction(const ActionRequest& request) {
         reply = instance.sendAction(request);
         break;
     case SingleInstance::Claim::First:
-        // None runs: the panel starts as a process of its own, and this one hands it the action.
-        instance.release();
-        if (!startPanel()) {
-            Console::printLine("Quenby cannot start the panel");
-            return 1;
-        }
-        reply = instance.sendAction(request, startPatience);
+        reply = whenNoneRuns(instance);
         break;
     }
     if (!reply) {
         Console::printLine("Quenby did not answer");
         return 1;
     }
-    Console::printLine(reply->message);
+    if (!reply->message.isEmpty()) {
+        Console::printLine(reply->message);
+    }
     return reply->done ? 0 : 1;
+}
+
+int handOverAction(const ActionRequest& request) {
+    return handOver(request, [&request](SingleInstance& instance) -> std::optional<ActionReply> {
+        // The panel starts as a process of its own, and this one hands it the action.
+        instance.release();
+        if (!startPanel()) {
+            return ActionReply{false, QStringLiteral("Quenby cannot start the panel")};
+        }
+        return instance.sendAction(request, startPatience);
+    });
 }

@@ -1,5 +1,7 @@
 #include "SyncCommands.h"
 
+#include "ActionHandOver.h"
+
 #include "platform/SingleInstance.h"
 #include "store/PreferenceStore.h"
 #include "support/Console.h"
@@ -160,27 +162,7 @@ int run(const Command& command) {
         return 1;
     }
     const auto& request = std::get<ActionRequest>(prepared);
-    SingleInstance instance(PreferenceStore::standard().directory());
-    std::optional<ActionReply> reply;
-    switch (instance.claim()) {
-    case SingleInstance::Claim::Failed:
-        Console::printLine("Quenby cannot start:", instance.failure());
-        return 1;
-    case SingleInstance::Claim::AlreadyRunning:
-        reply = instance.sendAction(request);
-        break;
-    case SingleInstance::Claim::First:
-        reply = runHere(request);
-        break;
-    }
-    if (!reply) {
-        Console::printLine("Quenby did not answer");
-        return 1;
-    }
-    if (!reply->message.isEmpty()) {
-        Console::printLine(reply->message);
-    }
-    return reply->done ? 0 : 1;
+    return handOver(request, [&request](SingleInstance&) { return runHere(request); });
 }
 
 bool isSyncRequest(const ActionRequest& request) {
