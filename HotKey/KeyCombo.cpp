@@ -54,15 +54,7 @@ QString KeyCombo::description() const {
 }
 
 QString KeyCombo::keyboardName() const {
-    const ModifierFlags held = modifiers();
-    QString name;
-    for (const auto& [flag, word] :
-         {std::pair{ModifierFlags::control, "Ctrl+"}, std::pair{ModifierFlags::option, "Alt+"},
-          std::pair{ModifierFlags::shift, "Shift+"}, std::pair{ModifierFlags::command, "Super+"}}) {
-        if (held.contains(flag)) {
-            name += QLatin1StringView(word);
-        }
-    }
+    const QString name = modifiers().spelled({"Ctrl+", "Alt+", "Shift+", "Super+"});
     const std::optional<Key> k = key();
     return name + (k ? ::description(*k) : QStringLiteral("(key code %1)").arg(carbonKeyCode));
 }

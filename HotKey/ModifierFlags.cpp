@@ -51,6 +51,17 @@ ModifierFlags ModifierFlags::fromQt(Qt::KeyboardModifiers modifiers) {
     return flags;
 }
 
+QString ModifierFlags::spelled(const std::array<const char*, 4>& words) const {
+    const std::array<ModifierFlags, 4> order{control, option, shift, command};
+    QString text;
+    for (std::size_t i = 0; i < order.size(); ++i) {
+        if (contains(order[i])) {
+            text += QLatin1StringView(words[i]);
+        }
+    }
+    return text;
+}
+
 QString ModifierFlags::description() const {
     QString text;
     for (const ModifierRow& row : modifierTable) {

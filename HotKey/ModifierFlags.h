@@ -3,6 +3,7 @@
 #include <QString>
 #include <Qt>
 
+#include <array>
 #include <cstdint>
 
 // Bits of the Carbon modifier mask, the form in which shortcuts are registered and stored.
@@ -45,6 +46,9 @@ struct ModifierFlags {
 
     // "⌃⌥⇧⌘" in that fixed order, each symbol only when its modifier is present.
     QString description() const;
+    // The modifiers present in the same order, each as `words` spells it (control, option,
+    // shift, command).
+    QString spelled(const std::array<const char*, 4>& words) const;
 };
 
 inline constexpr ModifierFlags ModifierFlags::capsLock{0x10000};

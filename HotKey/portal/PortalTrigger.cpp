@@ -16,14 +16,6 @@ std::optional<QString> portalTrigger(const KeyCombo& combo) {
     if (xkb_keysym_get_name(*keysym, name.data(), name.size()) <= 0) {
         return std::nullopt;
     }
-    const ModifierFlags modifiers = combo.modifiers();
-    QString trigger;
-    for (const auto& [flag, word] :
-         {std::pair{ModifierFlags::control, "CTRL+"}, std::pair{ModifierFlags::option, "ALT+"},
-          std::pair{ModifierFlags::shift, "SHIFT+"}, std::pair{ModifierFlags::command, "LOGO+"}}) {
-        if (modifiers.contains(flag)) {
-            trigger += QLatin1String(word);
-        }
-    }
-    return trigger + QString::fromLatin1(name.data());
+    return combo.modifiers().spelled({"CTRL+", "ALT+", "SHIFT+", "LOGO+"}) +
+           QString::fromLatin1(name.data());
 }
