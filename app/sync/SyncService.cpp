@@ -54,7 +54,6 @@ SyncService::SyncService(TaskBoard& board, PreferenceStore store, Timing timing,
     connect(&board_, &TaskBoard::changed, this, &SyncService::localChange);
     worker_.moveToThread(&thread_);
     thread_.setObjectName(QStringLiteral("sync"));
-    thread_.start();
 }
 
 SyncService::~SyncService() {
@@ -63,6 +62,10 @@ SyncService::~SyncService() {
 }
 
 void SyncService::start(Connection connection) {
+    // Only a machine that syncs pays for the thread.
+    if (!thread_.isRunning()) {
+        thread_.start();
+    }
     connection_ = std::move(connection);
     ++round_;
     again_ = false;
