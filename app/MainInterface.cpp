@@ -33,6 +33,7 @@ MainInterface::MainInterface(ViewController::Environment environment, Clock cloc
                              const QString& executable)
     : clock_(std::move(clock))
     , board_(clock_)
+    , feed_(board_)
     , syncService_(board_, PreferenceStore::standard())
     , syncControl_(syncService_, PreferenceStore::standard())
     , windows_({QStringLiteral("settings"), QStringLiteral("alltasks"), QStringLiteral("help")})
@@ -129,6 +130,6 @@ void MainInterface::launch() {
     appDelegate_.applicationDidFinishLaunching();
     panel_.restorePosition();
     panel_.show();
-    board_.startMessagePolling();
+    feed_.startPolling();
     syncControl_.resume();
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "AppDelegate.h"
+#include "feed/FeedService.h"
 #include "panel/PBWindow.h"
 #include "panel/ViewController.h"
 #include "support/Clock.h"
@@ -41,6 +42,7 @@ private:
 
     Clock clock_;
     TaskBoard board_;
+    FeedService feed_;
     SyncService syncService_;
     SyncControl syncControl_;
     WindowRegistry windows_;

@@ -1,7 +1,5 @@
 #include "tasks/TaskBoard.h"
 
-#include "feed/Acceptance.h"
-#include "feed/AppVersion.h"
 #include "store/DBManager.h"
 #include "store/PreferenceStore.h"
 #include "store/StoreKeys.h"
@@ -71,46 +69,20 @@ void unsnoozeTask(Task& task) {
 
 } // namespace
 
-TaskBoard::TaskBoard(Clock clock, FeedAddress feed, QObject* parent)
+TaskBoard::TaskBoard(Clock clock, QObject* parent)
     : QObject(parent)
-    , now_(std::move(clock))
-    , api_(std::move(feed)) {
-    connect(&feedTimer_, &QTimer::timeout, this, &TaskBoard::getSystemMessages);
-}
+    , now_(std::move(clock)) {}
 
-void TaskBoard::startMessagePolling() {
-    getSystemMessages();
-    feedTimer_.start(feedPollInterval);
-}
-
-void TaskBoard::getSystemMessages() {
-    // A list whose last save failed is newer than the stored one.
+void TaskBoard::reloadMessages() {
     if (!messagesUnsaved_) {
         messages_ = DBManager::getSystemMessages();
     }
-    // The answer comes on this thread, so it never interleaves with a pass or an action.
-    api_.getSystemMessages(
-        [this](bool success, const QString& statusText, std::vector<SystemMessage> fetched) {
-            acceptSystemMessages(success, statusText, fetched);
-        });
 }
 
-void TaskBoard::acceptSystemMessages(bool success, const QString& statusText,
-                                     const std::vector<SystemMessage>& fetched) {
-    Feed::printReceived(success, statusText, fetched);
-    auto accepted =
-        Feed::acceptMessages(success, fetched, {messages_, DBManager::getSeenSysyemMessages()},
-                             Feed::platformTag, runningVersion());
-    if (!accepted) {
-        return;
-    }
-    DBManager::saveSeenSysyemMessages(accepted->lists.seen);
-    if (accepted->changed) {
-        // The message on show is tracked by id, so a new order does not change it.
-        messages_ = std::move(accepted->lists.messages);
-        saveMessages();
-        emit changed();
-    }
+void TaskBoard::replaceMessages(std::vector<SystemMessage> messages) {
+    messages_ = std::move(messages);
+    saveMessages();
+    emit changed();
 }
 
 void TaskBoard::load() {

@@ -1,13 +1,11 @@
 #pragma once
 
-#include "feed/APIManager.h"
 #include "store/Models.h"
 #include "support/Clock.h"
 
 #include <QList>
 #include <QObject>
 #include <QString>
-#include <QTimer>
 #include <QUuid>
 
 #include <chrono>
@@ -28,13 +26,7 @@ public:
     // A new task keeps this many user-perceived characters of its text.
     static constexpr int maxTaskLength = 100;
 
-    // How often the announcement feed is asked for new messages.
-    static constexpr std::chrono::hours feedPollInterval{24};
-
-    // The feed is fetched from `feed` (by default the build's address, which the environment
-    // may override).
-    explicit TaskBoard(Clock clock = systemNow, FeedAddress feed = configuredFeedAddress(),
-                       QObject* parent = nullptr);
+    explicit TaskBoard(Clock clock = systemNow, QObject* parent = nullptr);
 
     // Reads both lists from the store; adds the tutorial tasks when the list has none and they
     // were never added before.
@@ -81,14 +73,11 @@ public:
     // Whether the store holds the list as it is now.
     bool tasksSaved() const { return !tasksUnsaved_; }
 
-    // The announcements: reloads the stored messages and fetches the feed once; new messages
-    // are accepted when it answers and shown from the next selection pass.
-    void getSystemMessages();
-    // One fetch now, then one a day.
-    void startMessagePolling();
-    // The answer of a fetch: the messages meant for this platform and version are kept.
-    void acceptSystemMessages(bool success, const QString& statusText,
-                              const std::vector<SystemMessage>& fetched);
+    // Takes the stored messages again, unless the list here is newer (its last save failed).
+    void reloadMessages();
+    // Puts the announcements the feed accepted in place; they show from the next selection
+    // pass. The message on show is tracked by id, so a new order does not change it.
+    void replaceMessages(std::vector<SystemMessage> messages);
 
     // Cuts a text to the length a task keeps.
     static QString taskName(const QString& text);
@@ -106,8 +95,6 @@ private:
     void wakeExpired();
 
     Clock now_;
-    APIManager api_;
-    QTimer feedTimer_;
     std::vector<Task> tasks_;
     std::vector<SystemMessage> messages_;
     // Changes not yet in the store: new ones, or ones whose save failed.

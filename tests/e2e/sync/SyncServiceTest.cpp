@@ -47,7 +47,7 @@ protected:
 
     TempConfigHome home;
     CalDavServer server{CalDavServer::Kind::Radicale};
-    TaskBoard board{systemNow, FeedAddress{}};
+    TaskBoard board{systemNow};
     SyncService service{board, PreferenceStore::standard(), {.settle = 200ms, .interval = 1h}};
     Device phone;
 };

@@ -20,7 +20,7 @@ TEST(SyncSettingsView, RefusesAPlainAddressElsewhereAndListsTheCollectionsFound)
                                  R"({"tag": "VCALENDAR", "D:displayname": "Errands",
                                      "C:supported-calendar-component-set": "VTODO"})");
     server.start();
-    TaskBoard board{systemNow, FeedAddress{}};
+    TaskBoard board{systemNow};
     SyncService service(board, PreferenceStore::standard());
     SyncControl control(service, PreferenceStore::standard());
     SyncSettingsView view(control);

@@ -7,7 +7,6 @@
 #include "store/ShortcutAction.h"
 #include "tests/support/Builders.h"
 #include "tests/support/FileUtil.h"
-#include "tests/support/LocalHttpServer.h"
 #include "tests/support/TempConfigHome.h"
 
 #include <QSignalSpy>
@@ -291,35 +290,4 @@ TEST_F(TaskBoardTest, ListOperationsSaveAndSignalOnce) {
     board.removeAllDone();
     EXPECT_EQ(names(DBManager::getTaskList()), QStringList{TaskBoard::aHint});
     EXPECT_EQ(changed.count(), 5);
-}
-
-TEST_F(TaskBoardTest, AFetchedMessageIsKeptAndDoneActsOnTheOneOnShowAfterAReSort) {
-    LocalHttpServer feed;
-    const auto answer = [&feed](const QByteArray& json) {
-        feed.answer("/msg.json", LocalHttpServer::response(200, json));
-    };
-    DBManager::saveSystemMessages({makeMessage(1, 100, "on show")});
-    TaskBoard fed([this] { return now; }, resolveFeedAddress(feed.url().toString(), std::nullopt));
-    fed.load();
-    fed.setCurrentTask();
-    QSignalSpy changed(&fed, &TaskBoard::changed);
-    // A message created earlier sorts before the one on show, which stays on show.
-    answer(R"([{"id":3,"created_at":50,"message":"earlier","platform":["Linux"]},
-               {"id":4,"created_at":60,"message":"elsewhere","platform":["MacOS"]}])");
-    fed.getSystemMessages();
-    ASSERT_TRUE(changed.wait(5000));
-    ASSERT_EQ(fed.systemMessages().size(), 2u);
-    EXPECT_EQ(fed.systemMessages()[0].message, "earlier");
-    EXPECT_EQ(fed.currentMessage()->message, "on show");
-    fed.doneCurrent();
-    EXPECT_EQ(fed.currentMessage()->message, "earlier");
-    ASSERT_EQ(DBManager::getSystemMessages().size(), 1u);
-    EXPECT_EQ(DBManager::getSystemMessages()[0].id, 3);
-    EXPECT_EQ(DBManager::getSeenSysyemMessages(), (std::vector<std::int64_t>{3}));
-
-    // The same message again is not taken twice, even after Done.
-    fed.doneCurrent();
-    fed.getSystemMessages();
-    EXPECT_FALSE(changed.wait(1000));
-    EXPECT_TRUE(DBManager::getSystemMessages().empty());
 }
