@@ -1,5 +1,7 @@
 #include "store/Models.h"
 
+#include "support/FieldCount.h"
+
 #include <simdjson.h>
 
 #include <algorithm>
@@ -431,6 +433,8 @@ std::optional<QUuid> parseUuid(std::string_view text) {
 }
 
 std::optional<QByteArray> encodeTasks(const std::vector<Task>& tasks) {
+    static_assert(FieldCount::of<Task>() == 8,
+                  "a new task field needs its key here and in readTask");
     return encodeArray(tasks, 200, [](JsonWriter& w, const Task& t) {
         w.raw("{");
         w.key("id", true);

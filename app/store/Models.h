@@ -20,6 +20,12 @@ struct Task {
     bool isTutorial = false;
     bool isDone = false;
     std::optional<Date> doneDate;
+
+    // Every field counts: an edit the undo history, a running sync or the list compares
+    // must not slip through a field that one of them forgot.
+#ifndef Q_MOC_RUN
+    bool operator==(const Task&) const = default;
+#endif
 };
 
 struct SystemMessage {

@@ -1,5 +1,7 @@
 #include "sync/Reconcile.h"
 
+#include "support/FieldCount.h"
+
 #include <array>
 #include <cmath>
 
@@ -18,6 +20,8 @@ struct Field {
     void (*copy)(Task& to, const Task& from);
 };
 
+// The id is the task's identity and a tutorial never syncs; the rest is merged here.
+static_assert(FieldCount::of<Task>() == 8, "a new task field needs its merge rule here");
 const std::array<Field, 4> fields{{
     {[](const Task& a, const Task& b) { return a.name == b.name; },
      [](Task& to, const Task& from) { to.name = from.name; }},

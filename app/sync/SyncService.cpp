@@ -6,14 +6,8 @@
 #include <QDateTime>
 
 #include <algorithm>
-#include <tuple>
 
 namespace {
-
-auto fieldsOf(const Task& t) {
-    return std::tie(t.id, t.name, t.created, t.isSnoozed, t.snoozedUntil, t.isTutorial, t.isDone,
-                    t.doneDate);
-}
 
 std::vector<const Task*> byId(const std::vector<Task>& tasks) {
     std::vector<const Task*> sorted;
@@ -28,9 +22,8 @@ std::vector<const Task*> byId(const std::vector<Task>& tasks) {
 
 // The same tasks, in any order: a selection pass that only re-sorts is no change.
 bool sameTasks(const std::vector<Task>& a, const std::vector<Task>& b) {
-    return a.size() == b.size() && std::ranges::equal(byId(a), byId(b), [](auto* x, auto* y) {
-               return fieldsOf(*x) == fieldsOf(*y);
-           });
+    return a.size() == b.size() &&
+           std::ranges::equal(byId(a), byId(b), [](auto* x, auto* y) { return *x == *y; });
 }
 
 QString syncedAt(Date when) {

@@ -1,5 +1,6 @@
 #include "sync/VTodo.h"
 
+#include "support/FieldCount.h"
 #include "sync/ContentLines.h"
 
 #include <libical/ical.h>
@@ -157,6 +158,8 @@ QUuid taskId(const QString& uid) {
 }
 
 QByteArray write(const Task& task, Date modified, const QByteArray& previous) {
+    // The id is the UID and a tutorial is never written; every other field has its property.
+    static_assert(FieldCount::of<Task>() == 8, "a new task field needs its property here");
     Component calendar = previous.isEmpty() ? nullptr : parse(previous);
     QByteArray base = previous;
     if (!calendar || !firstTodo(calendar.get())) {

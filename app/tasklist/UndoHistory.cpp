@@ -4,12 +4,6 @@
 
 namespace {
 
-bool same(const Task& a, const Task& b) {
-    return a.id == b.id && a.name == b.name && a.created == b.created &&
-           a.isSnoozed == b.isSnoozed && a.snoozedUntil == b.snoozedUntil &&
-           a.isTutorial == b.isTutorial && a.isDone == b.isDone && a.doneDate == b.doneDate;
-}
-
 QHash<QUuid, std::size_t> positions(const std::vector<Task>& tasks) {
     QHash<QUuid, std::size_t> index;
     index.reserve(static_cast<qsizetype>(tasks.size()));
@@ -32,7 +26,7 @@ void UndoHistory::record(const std::vector<Task>& before, const std::vector<Task
             continue;
         }
         kept[*it] = true;
-        if (!same(before[*it], task)) {
+        if (before[*it] != task) {
             change.altered.emplace_back(before[*it], task);
         }
     }
@@ -59,14 +53,14 @@ std::optional<std::vector<Task>> UndoHistory::undo(std::vector<Task> current) {
     const QHash<QUuid, std::size_t> now = positions(current);
     for (const auto& [was, became] : change.altered) {
         const auto it = now.constFind(was.id);
-        if (it != now.constEnd() && same(current[*it], became)) {
+        if (it != now.constEnd() && current[*it] == became) {
             current[*it] = was;
         }
     }
     std::vector<bool> drop(current.size(), false);
     for (const Task& task : change.added) {
         const auto it = now.constFind(task.id);
-        if (it != now.constEnd() && same(current[*it], task)) {
+        if (it != now.constEnd() && current[*it] == task) {
             drop[*it] = true;
         }
     }
