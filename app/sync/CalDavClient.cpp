@@ -1,5 +1,6 @@
 #include "sync/CalDavClient.h"
 
+#include "support/Console.h"
 #include "sync/Multistatus.h"
 
 #include <QSet>
@@ -23,28 +24,65 @@ const QByteArray multigetHead =
 <d:prop><d:getetag/><c:calendar-data/></d:prop>)";
 
 bool found(const Multistatus::Response& r) {
-    return r.status / 100 == 2 && !r.calendarData.isEmpty();
+    return r.status / 100 == 2 && (!r.calendarData.isEmpty() || r.dataTooLarge);
 }
 
-CalDavClient::Resource resource(Multistatus::Response& r) {
-    // XML reads line ends as LF; iCalendar's are CRLF.
-    r.calendarData.replace("\r\n", "\n").replace("\n", "\r\n");
-    return {r.href, r.etag, std::move(r.calendarData)};
+// Each segment decoded, then encoded again the one way: "%7e", "~", "%40" and "@" all meet.
+QString canonicalPath(const QUrl& url) {
+    QStringList segments = url.path(QUrl::FullyEncoded).split(QLatin1Char('/'));
+    for (QString& segment : segments) {
+        segment = QString::fromLatin1(QUrl::toPercentEncoding(
+            QUrl::fromPercentEncoding(segment.toLatin1()), "!$&'()*+,;=:@"));
+    }
+    return segments.join(QLatin1Char('/'));
+}
+
+QUrl withSlash(QUrl url) {
+    if (!url.path().endsWith(QLatin1Char('/'))) {
+        url.setPath(url.path() + QLatin1Char('/'));
+    }
+    return url;
 }
 
 } // namespace
 
-CalDavClient::CalDavClient(QUrl collection, Credentials credentials,
+CalDavClient::CalDavClient(QUrl collection, const Credentials& credentials, Bounds bounds)
+    : collection_(withSlash(std::move(collection)))
+    , session_(collection_, credentials, std::move(bounds)) {}
+
+CalDavClient::CalDavClient(QUrl collection, const Credentials& credentials,
                            std::chrono::milliseconds timeout)
-    : collection_(std::move(collection))
-    , session_(credentials, timeout) {
-    if (!collection_.path().endsWith(QLatin1Char('/'))) {
-        collection_.setPath(collection_.path() + QLatin1Char('/'));
-    }
-}
+    : CalDavClient(std::move(collection), credentials, Bounds{timeout, Bounds().end, {}}) {}
 
 QString CalDavClient::hrefFor(const QString& name) const {
-    return collection_.path() + name + QStringLiteral(".ics");
+    return canonicalPath(collection_.resolved(QUrl(name + QStringLiteral(".ics"))));
+}
+
+QString CalDavClient::notAListing() {
+    return QStringLiteral("the server's answer is not a CalDAV listing");
+}
+
+std::optional<QString> CalDavClient::normalised(const QString& href) const {
+    const QUrl url = collection_.resolved(QUrl(href));
+    if (!DavSession::sameOrigin(url, collection_)) {
+        Console::printLine("Sync: skipped", href, "on another server");
+        return std::nullopt;
+    }
+    return canonicalPath(url);
+}
+
+void CalDavClient::take(Multistatus::Response& r, Changes& changes) const {
+    if (r.dataTooLarge) {
+        Console::printLine("Sync: skipped", r.href, "larger than", resourceCap, "bytes");
+        changes.skipped.append(r.href);
+    } else if (!DavSession::isHeaderSafe(r.etag)) {
+        Console::printLine("Sync: skipped", r.href, "its ETag holds control characters");
+        changes.skipped.append(r.href);
+    } else {
+        // XML reads line ends as LF; iCalendar's are CRLF.
+        r.calendarData.replace("\r\n", "\n").replace("\n", "\r\n");
+        changes.changed.push_back({r.href, r.etag, std::move(r.calendarData)});
+    }
 }
 
 DavSession::Answer CalDavClient::send(const QByteArray& verb, const QString& href,
@@ -54,17 +92,26 @@ DavSession::Answer CalDavClient::send(const QByteArray& verb, const QString& hre
 
 std::variant<Multistatus, CalDavClient::Failure> CalDavClient::report(const QByteArray& body,
                                                                       int depth) {
-    const DavSession::Answer answer = send(
-        "REPORT", collection_.path(), R"(<?xml version="1.0" encoding="utf-8"?>)" + body,
-        {{"Content-Type", "application/xml; charset=utf-8"}, {"Depth", QByteArray::number(depth)}});
+    const DavSession::Answer answer = session_.send(
+        "REPORT", collection_, R"(<?xml version="1.0" encoding="utf-8"?>)" + body,
+        {{"Content-Type", "application/xml; charset=utf-8"}, {"Depth", QByteArray::number(depth)}},
+        listingCap);
     if (answer.status != 207) {
         return answer.failure();
     }
-    std::optional<Multistatus> parsed = Multistatus::parse(answer.body);
+    std::optional<Multistatus> parsed = Multistatus::parse(answer.body, resourceCap);
     if (!parsed) {
-        return Failure{answer.status, QStringLiteral("unreadable answer to a report")};
+        return Failure{answer.status, notAListing()};
     }
-    return std::move(*parsed);
+    // The engine compares hrefs: hand it one form, and nothing from elsewhere.
+    Multistatus kept{{}, parsed->syncToken};
+    for (Multistatus::Response& r : parsed->responses) {
+        if (const std::optional<QString> path = normalised(r.href)) {
+            r.href = *path;
+            kept.responses.push_back(std::move(r));
+        }
+    }
+    return kept;
 }
 
 std::variant<CalDavClient::Changes, CalDavClient::Failure>
@@ -74,6 +121,10 @@ CalDavClient::changesSince(const QString& token) {
         return *f;
     }
     Multistatus& parsed = std::get<Multistatus>(answered);
+    // Every answer to a sync report carries the token to ask from next time.
+    if (parsed.syncToken.isEmpty()) {
+        return Failure{207, notAListing()};
+    }
     Changes changes;
     changes.token = parsed.syncToken;
     QStringList withoutData;
@@ -81,7 +132,7 @@ CalDavClient::changesSince(const QString& token) {
         if (r.status == 404) {
             changes.removed.append(r.href);
         } else if (found(r)) {
-            changes.changed.push_back(resource(r));
+            take(r, changes);
         } else if (r.status / 100 == 2) {
             withoutData.append(r.href);
         }
@@ -101,7 +152,10 @@ CalDavClient::changesFrom(const QHash<QString, QByteArray>& known) {
     QStringList differing;
     for (const Multistatus::Response& r : std::get<Multistatus>(listed).responses) {
         present.insert(r.href);
-        if (r.status / 100 == 2 && known.value(r.href) != r.etag) {
+        if (!DavSession::isHeaderSafe(r.etag)) {
+            Console::printLine("Sync: skipped", r.href, "its ETag holds control characters");
+            changes.skipped.append(r.href);
+        } else if (r.status / 100 == 2 && known.value(r.href) != r.etag) {
             differing.append(r.href);
         }
     }
@@ -128,7 +182,7 @@ CalDavClient::fetchInto(Changes changes, const QStringList& hrefs) {
     }
     for (Multistatus::Response& r : std::get<Multistatus>(fetched).responses) {
         if (found(r)) {
-            changes.changed.push_back(resource(r));
+            take(r, changes);
         }
     }
     return changes;

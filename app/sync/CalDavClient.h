@@ -14,11 +14,18 @@
 #include <vector>
 
 // One task collection on a CalDAV server, spoken to one request at a time through a
-// DavSession (so on a thread of its own, or in a test).
+// DavSession (so on a thread of its own, or in a test). Every href it hands out is the
+// resolved path in one percent-encoding, however the server wrote it; one on another origin
+// is dropped with a line and never requested. Each listing is capped (`listingCap`), and so
+// is each resource in it (`resourceCap`): a larger resource is skipped, not removed.
 class CalDavClient {
 public:
     using Credentials = DavSession::Credentials;
     using Failure = DavSession::Failure;
+    using Bounds = DavSession::Bounds;
+    static constexpr qsizetype listingCap = qsizetype{32} << 20;
+    static constexpr qsizetype resourceCap = qsizetype{1} << 20;
+
     struct Resource {
         QString href;
         QByteArray etag;
@@ -27,10 +34,13 @@ public:
     struct Changes {
         std::vector<Resource> changed;
         QStringList removed;
+        // Listed, but left alone: too large, or with an ETag no request may carry.
+        QStringList skipped;
         QString token;
     };
 
-    CalDavClient(QUrl collection, Credentials credentials,
+    CalDavClient(QUrl collection, const Credentials& credentials, Bounds bounds);
+    CalDavClient(QUrl collection, const Credentials& credentials,
                  std::chrono::milliseconds timeout = std::chrono::seconds(30));
 
     // What changed since `token` (RFC 6578); an empty token lists the whole collection.
@@ -49,7 +59,14 @@ public:
     // Where a new resource named `name` goes.
     QString hrefFor(const QString& name) const;
 
+    // The message for an answer that is not a multistatus.
+    static QString notAListing();
+
 private:
+    // The path `href` resolves to, in one encoding; nullopt (after a line) for another origin.
+    std::optional<QString> normalised(const QString& href) const;
+    // Sorts a listed resource that came with its data into `changes`.
+    void take(Multistatus::Response& r, Changes& changes) const;
     std::variant<Multistatus, Failure> report(const QByteArray& body, int depth);
     // `changes` with the resources at `hrefs` added, fetched by a calendar-multiget.
     std::variant<Changes, Failure> fetchInto(Changes changes, const QStringList& hrefs);

@@ -1,59 +1,173 @@
 #include "sync/DavSession.h"
 
-#include <QEventLoop>
-#include <QNetworkReply>
-#include <QNetworkRequest>
+#include "sync/HttpAnswerReader.h"
 
-DavSession::DavSession(const Credentials& credentials, std::chrono::milliseconds timeout)
-    : authorization_(
+#include <QEventLoop>
+#include <QSslSocket>
+#include <QTimer>
+
+#include <algorithm>
+
+namespace {
+
+// What the socket buffers before the answer is read here, so that a flood waits in the
+// network rather than in memory.
+constexpr qint64 readChunk = 64 * 1024;
+
+QString noTime() {
+    return QStringLiteral("no answer in time");
+}
+
+QString stopped() {
+    return QStringLiteral("stopped");
+}
+
+int defaultPort(const QUrl& url) {
+    return url.port(url.scheme() == u"https" ? 443 : 80);
+}
+
+QByteArray requestHead(const QByteArray& verb, const QUrl& url, qsizetype bodySize) {
+    QByteArray target = url.path(QUrl::FullyEncoded).toLatin1();
+    if (target.isEmpty()) {
+        target = "/";
+    }
+    if (url.hasQuery()) {
+        target += '?' + url.query(QUrl::FullyEncoded).toLatin1();
+    }
+    return verb + ' ' + target + " HTTP/1.1\r\nHost: " +
+           url.adjusted(QUrl::RemoveUserInfo).authority(QUrl::FullyEncoded).toLatin1() +
+           "\r\nConnection: close\r\nContent-Length: " + QByteArray::number(bodySize) + "\r\n";
+}
+
+} // namespace
+
+DavSession::DavSession(const QUrl& origin, const Credentials& credentials, Bounds bounds)
+    : origin_(origin)
+    , authorization_(
           "Basic " +
           (credentials.user + QLatin1Char(':') + credentials.password).toUtf8().toBase64())
-    , timeout_(timeout) {}
+    , bounds_(std::move(bounds)) {}
 
 DavSession::Failure DavSession::Answer::failure() const {
-    if (status == 0) {
+    if (!error.isEmpty() || status == 0) {
         return {0, error};
     }
     return {status, QStringLiteral("HTTP %1").arg(status)};
 }
 
+bool DavSession::sameOrigin(const QUrl& a, const QUrl& b) {
+    return a.scheme().compare(b.scheme(), Qt::CaseInsensitive) == 0 &&
+           a.host().compare(b.host(), Qt::CaseInsensitive) == 0 && defaultPort(a) == defaultPort(b);
+}
+
+bool DavSession::isHeaderSafe(const QByteArray& value) {
+    return std::ranges::none_of(value, [](char c) {
+        const auto byte = static_cast<unsigned char>(c);
+        return byte < 0x20 || byte == 0x7f;
+    });
+}
+
+QString DavSession::elsewhere(const QUrl& url) {
+    return QStringLiteral(
+               "The server sends you on to %1 — set up with that address if you trust it")
+        .arg(url.toDisplayString(QUrl::RemoveUserInfo));
+}
+
 DavSession::Answer DavSession::send(const QByteArray& verb, const QUrl& url, const QByteArray& body,
-                                    const Headers& headers) {
-    QNetworkRequest request(url);
-    request.setTransferTimeout(static_cast<int>(timeout_.count()));
-    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
-                         QNetworkRequest::ManualRedirectPolicy);
-    request.setRawHeader("Authorization", authorization_);
-    for (const auto& [name, value] : headers) {
-        request.setRawHeader(name, value);
-    }
-    QNetworkReply* reply = network_.sendCustomRequest(request, verb, body);
-    QEventLoop loop;
-    QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
-    loop.exec();
+                                    const Headers& headers, qsizetype cap) {
     Answer answer;
     answer.url = url;
-    answer.status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-    answer.body = reply->isOpen() ? reply->readAll() : QByteArray();
-    answer.etag = reply->rawHeader("ETag");
-    answer.location = reply->attribute(QNetworkRequest::RedirectionTargetAttribute).toUrl();
-    if (answer.status == 0) {
-        answer.error = reply->errorString();
+    if (!sameOrigin(url, origin_)) {
+        answer.error = elsewhere(url);
+        return answer;
     }
-    reply->deleteLater();
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+        std::min(bounds_.end - Clock::now(), Clock::duration(bounds_.request)));
+    if (bounds_.stop.stop_requested() || left.count() <= 0) {
+        answer.error = bounds_.stop.stop_requested() ? stopped() : noTime();
+        return answer;
+    }
+
+    QByteArray request =
+        requestHead(verb, url, body.size()) + "Authorization: " + authorization_ + "\r\n";
+    for (const auto& [name, value] : headers) {
+        request += name + ": " + value + "\r\n";
+    }
+    request += "\r\n" + body;
+
+    QEventLoop loop;
+    HttpAnswerReader reader(cap);
+    QString cutOff;
+    QSslSocket socket;
+    socket.setReadBufferSize(readChunk);
+    const auto cut = [&](const QString& why) {
+        if (cutOff.isEmpty()) {
+            cutOff = why;
+        }
+        loop.quit();
+    };
+    QObject::connect(&socket, &QSslSocket::readyRead, &loop, [&] {
+        if (reader.feed(socket.readAll()) != HttpAnswerReader::State::Reading) {
+            loop.quit();
+        }
+    });
+    QObject::connect(&socket, &QSslSocket::disconnected, &loop, [&] {
+        reader.feed(socket.readAll());
+        reader.end();
+        loop.quit();
+    });
+    QObject::connect(&socket, &QSslSocket::errorOccurred, &loop,
+                     [&](QAbstractSocket::SocketError error) {
+                         if (error != QAbstractSocket::RemoteHostClosedError) {
+                             cut(socket.errorString());
+                         }
+                     });
+    QTimer deadline;
+    deadline.setSingleShot(true);
+    QObject::connect(&deadline, &QTimer::timeout, &loop, [&] { cut(noTime()); });
+    deadline.start(left);
+    // Runs on the thread that asks for the stop: hand the cut to this one.
+    const std::stop_callback onStop(bounds_.stop, [&loop, &cut] {
+        QMetaObject::invokeMethod(
+            &loop, [&cut] { cut(stopped()); }, Qt::QueuedConnection);
+    });
+    if (url.scheme() == u"https") {
+        socket.connectToHostEncrypted(url.host(), static_cast<quint16>(defaultPort(url)));
+    } else {
+        socket.connectToHost(url.host(), static_cast<quint16>(defaultPort(url)));
+    }
+    socket.write(request);
+    loop.exec();
+    QObject::disconnect(&socket, nullptr, &loop, nullptr);
+    socket.abort();
+    // A loop that returns early belongs to a thread asked to quit.
+    if (cutOff.isEmpty() && reader.feed({}) != HttpAnswerReader::State::Done) {
+        cutOff = reader.error().isEmpty() ? stopped() : reader.error();
+    }
+    if (!cutOff.isEmpty()) {
+        answer.error = cutOff;
+        return answer;
+    }
+    answer.status = reader.status();
+    answer.body = reader.body();
+    const QByteArray etag = reader.header("etag");
+    answer.etag = isHeaderSafe(etag) ? etag : QByteArray();
+    answer.location = QUrl::fromEncoded(reader.header("location"));
     return answer;
 }
 
-DavSession::Answer DavSession::propfind(const QUrl& url, int depth, const QByteArray& props) {
+DavSession::Answer DavSession::propfind(const QUrl& url, int depth, const QByteArray& props,
+                                        qsizetype cap) {
     const QByteArray body = R"(<?xml version="1.0" encoding="utf-8"?>)"
                             R"(<d:propfind xmlns:d="DAV:" xmlns:c="urn:ietf:params:xml:ns:caldav">)"
                             "<d:prop>" +
                             props + "</d:prop></d:propfind>";
     const Headers headers{{"Content-Type", "application/xml; charset=utf-8"},
                           {"Depth", QByteArray::number(depth)}};
-    Answer answer = send("PROPFIND", url, body, headers);
+    Answer answer = send("PROPFIND", url, body, headers, cap);
+    // Redirections elsewhere end here: `send` refuses them unsent.
     for (int hops = 0; hops < 5 && answer.status / 100 == 3 && !answer.location.isEmpty(); ++hops) {
-        answer = send("PROPFIND", answer.url.resolved(answer.location), body, headers);
+        answer = send("PROPFIND", answer.url.resolved(answer.location), body, headers, cap);
     }
     return answer;
 }

@@ -2,16 +2,19 @@
 
 #include <QByteArray>
 #include <QList>
-#include <QNetworkAccessManager>
 #include <QString>
 #include <QUrl>
 
 #include <chrono>
+#include <stop_token>
 #include <utility>
 
-// Requests to a WebDAV server as one user. Each call waits for its answer in a local event
-// loop, so a session belongs on a thread of its own (or in a test); it never outlives a
-// time-out.
+// Requests to a WebDAV server as one user, each on a connection of its own (TLS for https,
+// with Qt's certificate checks). Each call waits for its answer in a local event loop, so a
+// session belongs on a thread of its own (or in a test). The password goes to one
+// origin (scheme, host, port) only: a request anywhere else is refused unsent. Every request
+// ends by its deadline, by the session's end, or when a stop is requested, and an answer
+// larger than its cap is cut off while it arrives.
 class DavSession {
 public:
     struct Credentials {
@@ -19,18 +22,28 @@ public:
         QString password;
     };
     struct Failure {
-        // The HTTP status, or 0 when no answer came.
+        // The HTTP status, or 0 when no complete answer came.
         int status = 0;
         QString reason;
     };
+    using Clock = std::chrono::steady_clock;
+    struct Bounds {
+        // The longest one request may take, from sending to the answer's last byte.
+        std::chrono::milliseconds request{std::chrono::seconds(30)};
+        // When every request of the session must have ended.
+        Clock::time_point end = Clock::time_point::max();
+        std::stop_token stop;
+    };
     struct Answer {
-        // Where the answer came from, after any redirection.
+        // Where the answer came from.
         QUrl url;
         int status = 0;
         QByteArray body;
+        // Empty when the server sends none, or one that could not go into a request header.
         QByteArray etag;
         // Where a redirection points, as the server wrote it.
         QUrl location;
+        // Why no complete answer came.
         QString error;
 
         bool succeeded() const { return status >= 200 && status < 300; }
@@ -38,17 +51,28 @@ public:
     };
     using Headers = QList<std::pair<QByteArray, QByteArray>>;
 
-    DavSession(const Credentials& credentials, std::chrono::milliseconds timeout);
+    // Answers longer than this are cut off, unless a request says otherwise.
+    static constexpr qsizetype defaultCap = qsizetype{1} << 20;
+
+    // Requests go to `origin`'s scheme, host and port only.
+    DavSession(const QUrl& origin, const Credentials& credentials, Bounds bounds);
 
     Answer send(const QByteArray& verb, const QUrl& url, const QByteArray& body,
-                const Headers& headers);
+                const Headers& headers, qsizetype cap = defaultCap);
     // A PROPFIND asking for the properties `props` (XML elements in the DAV: namespace "d"
     // and the CalDAV one "c") of `url`, and of its members when `depth` is 1. It follows a
-    // few redirections (a well-known address usually is one).
-    Answer propfind(const QUrl& url, int depth, const QByteArray& props);
+    // few redirections within the origin (a well-known address usually is one), none
+    // elsewhere.
+    Answer propfind(const QUrl& url, int depth, const QByteArray& props, qsizetype cap);
+
+    static bool sameOrigin(const QUrl& a, const QUrl& b);
+    // Whether a value a server sent may go into a request header: no control characters.
+    static bool isHeaderSafe(const QByteArray& value);
+    // Why nothing goes to `url`: it is not where the account lives.
+    static QString elsewhere(const QUrl& url);
 
 private:
+    QUrl origin_;
     QByteArray authorization_;
-    std::chrono::milliseconds timeout_;
-    QNetworkAccessManager network_;
+    Bounds bounds_;
 };

@@ -12,7 +12,7 @@ std::variant<QUrl, Failure> hrefProperty(DavSession& session, const QUrl& url,
                                          const QByteArray& prop,
                                          QString Multistatus::Properties::*field,
                                          const QString& missing) {
-    const DavSession::Answer answer = session.propfind(url, 0, prop);
+    const DavSession::Answer answer = session.propfind(url, 0, prop, CalDavClient::listingCap);
     if (answer.status != 207) {
         return answer.failure();
     }
@@ -51,7 +51,8 @@ QString lastSegment(const QString& path) {
 std::variant<std::vector<Discovery::Collection>, Failure> taskCollections(DavSession& session,
                                                                           const QUrl& home) {
     const DavSession::Answer answer = session.propfind(
-        home, 1, "<d:resourcetype/><d:displayname/><c:supported-calendar-component-set/>");
+        home, 1, "<d:resourcetype/><d:displayname/><c:supported-calendar-component-set/>",
+        CalDavClient::listingCap);
     if (answer.status != 207) {
         return answer.failure();
     }
@@ -61,9 +62,11 @@ std::variant<std::vector<Discovery::Collection>, Failure> taskCollections(DavSes
     }
     std::vector<Discovery::Collection> found;
     for (const Multistatus::Response& r : parsed->responses) {
-        if (r.isCalendar && (!r.components || r.components->contains(QStringLiteral("VTODO"),
-                                                                     Qt::CaseInsensitive))) {
-            const QUrl url = home.resolved(QUrl(r.href));
+        const QUrl url = answer.url.resolved(QUrl(r.href));
+        // A collection elsewhere would take the password there.
+        if (r.isCalendar && DavSession::sameOrigin(url, answer.url) &&
+            (!r.components ||
+             r.components->contains(QStringLiteral("VTODO"), Qt::CaseInsensitive))) {
             found.push_back(
                 {url, r.displayName.isEmpty() ? lastSegment(url.path()) : r.displayName});
         }
@@ -77,8 +80,8 @@ namespace Discovery {
 
 std::variant<std::vector<Collection>, CalDavClient::Failure>
 findTaskCollections(const QUrl& server, const CalDavClient::Credentials& credentials,
-                    std::chrono::milliseconds timeout) {
-    DavSession session(credentials, timeout);
+                    std::chrono::milliseconds timeout, std::stop_token stop) {
+    DavSession session(server, credentials, {timeout, DavSession::Bounds().end, std::move(stop)});
     const auto user = principal(session, server);
     if (const auto* f = std::get_if<Failure>(&user)) {
         return *f;

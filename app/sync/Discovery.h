@@ -6,6 +6,7 @@
 #include <QUrl>
 
 #include <chrono>
+#include <stop_token>
 #include <variant>
 #include <vector>
 
@@ -19,9 +20,11 @@ struct Collection {
 };
 
 // `server` may be the server's root, a principal or a calendar home; where it names no
-// principal, the server's /.well-known/caldav is asked instead.
+// principal, the server's /.well-known/caldav is asked instead. Only `server`'s origin is
+// asked: a server that sends you on elsewhere fails the search, saying where. Each request
+// ends within `timeout`, and all of them once `stop` is requested.
 std::variant<std::vector<Collection>, CalDavClient::Failure>
 findTaskCollections(const QUrl& server, const CalDavClient::Credentials& credentials,
-                    std::chrono::milliseconds timeout);
+                    std::chrono::milliseconds timeout, std::stop_token stop = {});
 
 } // namespace Discovery

@@ -1,5 +1,6 @@
 #include "sync/Multistatus.h"
 
+#include <QBuffer>
 #include <QXmlStreamReader>
 
 namespace {
@@ -42,12 +43,33 @@ QStringList readComponents(QXmlStreamReader& xml) {
     return names;
 }
 
-void readProperties(QXmlStreamReader& xml, Multistatus::Properties& p) {
+// The element's text, unless it is longer than `cap`; read piece by piece so that an
+// oversized one is never copied.
+QByteArray readCapped(QXmlStreamReader& xml, qsizetype cap, bool& tooLarge) {
+    QString text;
+    while (!xml.atEnd() && xml.readNext() != QXmlStreamReader::EndElement) {
+        if (xml.isStartElement()) {
+            xml.skipCurrentElement();
+        } else if (xml.isCharacters() && !tooLarge) {
+            tooLarge = text.size() + xml.text().size() > cap;
+            if (tooLarge) {
+                text.clear();
+            } else {
+                text += xml.text();
+            }
+        }
+    }
+    QByteArray utf8 = text.toUtf8();
+    tooLarge = tooLarge || utf8.size() > cap;
+    return tooLarge ? QByteArray() : utf8;
+}
+
+void readProperties(QXmlStreamReader& xml, Multistatus::Properties& p, qsizetype dataCap) {
     while (xml.readNextStartElement()) {
         if (is(xml, dav, QLatin1StringView("getetag"))) {
             p.etag = xml.readElementText().trimmed().toUtf8();
         } else if (is(xml, caldav, QLatin1StringView("calendar-data"))) {
-            p.calendarData = xml.readElementText().toUtf8();
+            p.calendarData = readCapped(xml, dataCap, p.dataTooLarge);
         } else if (is(xml, dav, QLatin1StringView("displayname"))) {
             p.displayName = xml.readElementText().trimmed();
         } else if (is(xml, dav, QLatin1StringView("current-user-principal"))) {
@@ -67,7 +89,7 @@ void readProperties(QXmlStreamReader& xml, Multistatus::Properties& p) {
     }
 }
 
-Multistatus::Response readResponse(QXmlStreamReader& xml) {
+Multistatus::Response readResponse(QXmlStreamReader& xml, qsizetype dataCap) {
     Multistatus::Response r;
     bool found = false;
     while (xml.readNextStartElement()) {
@@ -80,7 +102,7 @@ Multistatus::Response readResponse(QXmlStreamReader& xml) {
             int status = 0;
             while (xml.readNextStartElement()) {
                 if (is(xml, dav, QLatin1StringView("prop"))) {
-                    readProperties(xml, p);
+                    readProperties(xml, p, dataCap);
                 } else if (is(xml, dav, QLatin1StringView("status"))) {
                     status = readStatus(xml);
                 } else {
@@ -104,18 +126,26 @@ Multistatus::Response readResponse(QXmlStreamReader& xml) {
 
 } // namespace
 
-std::optional<Multistatus> Multistatus::parse(const QByteArray& xml) {
+std::optional<Multistatus> Multistatus::parse(const QByteArray& xml, qsizetype dataCap) {
+    // Read from a device, Qt decodes the text a piece at a time rather than all at once.
+    QBuffer device;
+    device.setData(xml);
+    device.open(QIODevice::ReadOnly);
+    QXmlStreamReader reader(&device);
+    if (!reader.readNextStartElement() || !is(reader, dav, QLatin1StringView("multistatus"))) {
+        return std::nullopt;
+    }
     Multistatus result;
-    QXmlStreamReader reader(xml);
-    if (reader.readNextStartElement()) {
-        while (reader.readNextStartElement()) {
-            if (is(reader, dav, QLatin1StringView("response"))) {
-                result.responses.push_back(readResponse(reader));
-            } else if (is(reader, dav, QLatin1StringView("sync-token"))) {
-                result.syncToken = reader.readElementText().trimmed();
-            } else {
-                reader.skipCurrentElement();
+    while (reader.readNextStartElement()) {
+        if (is(reader, dav, QLatin1StringView("response"))) {
+            result.responses.push_back(readResponse(reader, dataCap));
+            if (result.responses.back().href.isEmpty() || result.responses.back().status == 0) {
+                return std::nullopt;
             }
+        } else if (is(reader, dav, QLatin1StringView("sync-token"))) {
+            result.syncToken = reader.readElementText().trimmed();
+        } else {
+            reader.skipCurrentElement();
         }
     }
     if (reader.hasError()) {

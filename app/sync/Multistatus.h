@@ -13,6 +13,8 @@ struct Multistatus {
     struct Properties {
         QByteArray etag;
         QByteArray calendarData;
+        // The calendar data was longer than the parse allowed, so it is not here.
+        bool dataTooLarge = false;
         QString displayName;
         QString principal;
         QString calendarHome;
@@ -28,6 +30,8 @@ struct Multistatus {
     std::vector<Response> responses;
     QString syncToken;
 
-    // Nullopt for text that is not well-formed XML.
-    static std::optional<Multistatus> parse(const QByteArray& xml);
+    // Nullopt for anything but a well-formed DAV:multistatus whose every response names its
+    // resource and its status. Calendar data longer than `dataCap` is left out.
+    static std::optional<Multistatus> parse(const QByteArray& xml,
+                                            qsizetype dataCap = qsizetype{1} << 20);
 };

@@ -96,7 +96,8 @@ private:
         for (auto it = out_.state.items.cbegin(); it != out_.state.items.cend(); ++it) {
             idByHref.insert(it->href, it.key());
         }
-        QSet<QString> listed;
+        // Left alone, but there: not gone.
+        QSet<QString> listed(changes.skipped.cbegin(), changes.skipped.cend());
         for (CalDavClient::Resource& r : changes.changed) {
             listed.insert(r.href);
             const auto known = out_.state.items.constFind(idByHref.value(r.href));
@@ -112,15 +113,21 @@ private:
             remote_.insert(resource.task.id,
                            {resource.task, resource.lastModified.value_or(now_), std::move(r)});
         }
+        // A task whose UID is listed is there, whatever href it was known by.
+        const auto markGone = [this](const QUuid& id) {
+            if (!remote_.contains(id)) {
+                gone_.insert(id);
+            }
+        };
         for (const QString& href : changes.removed) {
             if (idByHref.contains(href)) {
-                gone_.insert(idByHref.value(href));
+                markGone(idByHref.value(href));
             }
         }
         if (whole) {
             for (auto it = idByHref.cbegin(); it != idByHref.cend(); ++it) {
                 if (!listed.contains(it.key())) {
-                    gone_.insert(it.value());
+                    markGone(it.value());
                 }
             }
         }

@@ -6,6 +6,7 @@
 #include <QDateTime>
 
 #include <algorithm>
+#include <mutex>
 
 namespace {
 
@@ -34,31 +35,79 @@ QString syncedAt(Date when) {
 
 } // namespace
 
+struct SyncService::Relay {
+    explicit Relay(SyncService* s)
+        : service(s) {}
+
+    std::mutex mutex;
+    SyncService* service;
+
+    void deliver(SyncEngine::Outcome outcome, unsigned round) {
+        const std::scoped_lock lock(mutex);
+        if (service) {
+            QMetaObject::invokeMethod(service,
+                                      [s = service, outcome = std::move(outcome), round]() mutable {
+                                          s->finish(std::move(outcome), round);
+                                      });
+        }
+    }
+    void cut() {
+        const std::scoped_lock lock(mutex);
+        service = nullptr;
+    }
+};
+
 SyncService::SyncService(TaskBoard& board, PreferenceStore store, Timing timing, QObject* parent)
     : QObject(parent)
     , board_(board)
     , store_(std::move(store))
-    , timing_(timing) {
+    , timing_(timing)
+    , thread_(std::make_unique<QThread>())
+    , worker_(std::make_unique<QObject>())
+    , relay_(std::make_shared<Relay>(this)) {
     settle_.setSingleShot(true);
     settle_.setInterval(timing_.settle);
     interval_.setInterval(timing_.interval);
     connect(&settle_, &QTimer::timeout, this, &SyncService::syncNow);
     connect(&interval_, &QTimer::timeout, this, &SyncService::syncNow);
     connect(&board_, &TaskBoard::changed, this, &SyncService::localChange);
-    worker_.moveToThread(&thread_);
-    thread_.setObjectName(QStringLiteral("sync"));
+    worker_->moveToThread(thread_.get());
+    thread_->setObjectName(QStringLiteral("sync"));
 }
 
 SyncService::~SyncService() {
-    thread_.quit();
-    thread_.wait();
+    relay_->cut();
+    cancel();
+    thread_->quit();
+    if (thread_->wait(QDeadlineTimer(timing_.quitPatience))) {
+        return;
+    }
+    Console::printLine(QStringLiteral("Sync: quitting without waiting for the sync thread"));
+    QThread* thread = thread_.release();
+    QObject* worker = worker_.release();
+    QObject::connect(thread, &QThread::finished, thread, [thread, worker] {
+        delete worker;
+        thread->deleteLater();
+    });
+    // It may have ended just before the connection was made.
+    if (thread->isFinished()) {
+        thread->wait();
+        delete worker;
+        delete thread;
+    }
+}
+
+void SyncService::cancel() {
+    stopRunning_.request_stop();
+    stopRunning_ = {};
 }
 
 void SyncService::start(Connection connection) {
     // Only a machine that syncs pays for the thread.
-    if (!thread_.isRunning()) {
-        thread_.start();
+    if (!thread_->isRunning()) {
+        thread_->start();
     }
+    cancel();
     connection_ = std::move(connection);
     ++round_;
     again_ = false;
@@ -67,6 +116,7 @@ void SyncService::start(Connection connection) {
 }
 
 void SyncService::stop() {
+    cancel();
     connection_.reset();
     ++round_;
     again_ = false;
@@ -98,21 +148,23 @@ void SyncService::launch() {
     settle_.stop();
     sent_ = board_.tasks();
     seen_ = sent_;
-    const unsigned round = round_;
-    QMetaObject::invokeMethod(&worker_, [this, round, connection = *connection_, tasks = sent_,
-                                         state = SyncState::load(store_), now = board_.now(),
-                                         timeout = timing_.requestTimeout]() mutable {
+    // Everything the sync needs goes with it by value: it may outlive this service.
+    QMetaObject::invokeMethod(worker_.get(), [relay = relay_, round = round_,
+                                              connection = *connection_, tasks = sent_,
+                                              state = SyncState::load(store_), now = board_.now(),
+                                              bounds = CalDavClient::Bounds{
+                                                  timing_.requestTimeout,
+                                                  DavSession::Clock::now() + timing_.syncTimeout,
+                                                  stopRunning_.get_token()}]() mutable {
         SyncEngine::Outcome outcome;
         const Password password = connection.password();
         if (password.value) {
-            CalDavClient client(connection.collection, {connection.user, *password.value}, timeout);
+            CalDavClient client(connection.collection, {connection.user, *password.value}, bounds);
             outcome = SyncEngine::run(client, tasks, std::move(state), now);
         } else {
             outcome.failure = password.failure;
         }
-        QMetaObject::invokeMethod(this, [this, outcome = std::move(outcome), round]() mutable {
-            finish(std::move(outcome), round);
-        });
+        relay->deliver(std::move(outcome), round);
     });
 }
 

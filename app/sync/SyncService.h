@@ -13,7 +13,9 @@
 
 #include <chrono>
 #include <functional>
+#include <memory>
 #include <optional>
+#include <stop_token>
 #include <vector>
 
 class TaskBoard;
@@ -23,8 +25,12 @@ struct SyncTiming {
     // How long the list stays unchanged before a change goes out.
     std::chrono::milliseconds settle{std::chrono::seconds(3)};
     std::chrono::milliseconds interval{std::chrono::minutes(5)};
-    // How long one request may take before the sync counts as failed.
+    // How long one request may take, start to end, before the sync counts as failed.
     std::chrono::milliseconds requestTimeout{std::chrono::seconds(30)};
+    // How long a whole sync may take.
+    std::chrono::milliseconds syncTimeout{std::chrono::minutes(2)};
+    // How long quitting waits for the sync thread to end.
+    std::chrono::milliseconds quitPatience{std::chrono::milliseconds(1500)};
 };
 
 // Keeps the task list and one collection on a server in step: a sync at start, a few
@@ -45,12 +51,13 @@ public:
 
     SyncService(TaskBoard& board, PreferenceStore store, Timing timing = {},
                 QObject* parent = nullptr);
-    // Waits for a running sync to end, so that nothing outlives the model it reports to.
+    // Stops a running sync and waits for its thread, at most `quitPatience`; a thread that
+    // does not end by then is left to end on its own, reporting to nobody.
     ~SyncService() override;
 
-    // Syncs now and from then on; a running sync for a former connection is disregarded.
+    // Syncs now and from then on; a running sync for a former connection is stopped.
     void start(Connection connection);
-    // No more syncs. What a running one brings back is disregarded.
+    // No more syncs; a running one is stopped and what it brings back is disregarded.
     void stop();
     bool isActive() const { return connection_.has_value(); }
     // One sync as soon as the running one (if any) ends.
@@ -65,7 +72,12 @@ signals:
     void syncFinished();
 
 private:
+    // Hands a sync's outcome from its thread to the service, while there is one.
+    struct Relay;
+
     void localChange();
+    // Asks the running sync, if any, to end at its next step.
+    void cancel();
     void launch();
     void finish(SyncEngine::Outcome outcome, unsigned round);
     void keep(SyncEngine::Outcome& outcome);
@@ -77,9 +89,11 @@ private:
     std::optional<Connection> connection_;
     QTimer settle_;
     QTimer interval_;
-    QThread thread_;
+    std::unique_ptr<QThread> thread_;
     // Lives on `thread_`; the syncs run in its event loop.
-    QObject worker_;
+    std::unique_ptr<QObject> worker_;
+    std::shared_ptr<Relay> relay_;
+    std::stop_source stopRunning_;
     // The list as the running sync read it, and as last seen here.
     std::vector<Task> sent_;
     std::vector<Task> seen_;

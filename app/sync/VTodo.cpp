@@ -45,7 +45,31 @@ icalproperty* findX(icalcomponent* todo, const char* name) {
     return nullptr;
 }
 
+// libical builds and frees nested components recursively, so deep nesting would overflow
+// the stack: count BEGIN and END lines before it sees them.
+bool nestedTooDeep(const QByteArray& ics) {
+    int depth = 0;
+    for (qsizetype at = 0; at < ics.size();) {
+        qsizetype end = ics.indexOf('\n', at);
+        end = end < 0 ? ics.size() : end;
+        const QByteArrayView line(ics.constData() + at, end - at);
+        const qsizetype colon = line.indexOf(':');
+        const QByteArrayView name = line.first(colon < 0 ? line.size() : colon).trimmed();
+        if (name.compare("BEGIN", Qt::CaseInsensitive) == 0 && ++depth > VTodo::maxNesting) {
+            return true;
+        }
+        if (name.compare("END", Qt::CaseInsensitive) == 0) {
+            --depth;
+        }
+        at = end + 1;
+    }
+    return false;
+}
+
 Component parse(const QByteArray& ics) {
+    if (nestedTooDeep(ics)) {
+        return nullptr;
+    }
     Component parsed{icalparser_parse_string(ics.constData())};
     if (parsed && icalcomponent_isa(parsed.get()) == ICAL_VTODO_COMPONENT) {
         Component calendar{icalcomponent_new_vcalendar()};
@@ -183,6 +207,9 @@ QByteArray write(const Task& task, Date modified, const QByteArray& previous) {
 }
 
 std::variant<Resource, QString> read(const QByteArray& ics) {
+    if (nestedTooDeep(ics)) {
+        return QStringLiteral("components nested deeper than %1").arg(maxNesting);
+    }
     const Component calendar = parse(ics);
     icalcomponent* todo = calendar ? firstTodo(calendar.get()) : nullptr;
     if (!todo) {
@@ -198,6 +225,9 @@ std::variant<Resource, QString> read(const QByteArray& ics) {
     r.task.id = taskId(uidText);
     icalproperty* summary = icalcomponent_get_first_property(todo, ICAL_SUMMARY_PROPERTY);
     r.task.name = summary ? text(icalproperty_get_summary(summary)) : QString();
+    if (r.task.name.size() > maxSummary) {
+        return QStringLiteral("a SUMMARY longer than %1 characters").arg(maxSummary);
+    }
     r.lastModified = timeOf(todo, ICAL_LASTMODIFIED_PROPERTY);
     r.task.created = timeOf(todo, ICAL_CREATED_PROPERTY)
                          .value_or(timeOf(todo, ICAL_DTSTAMP_PROPERTY).value_or(Date{}));

@@ -27,6 +27,10 @@ struct Resource {
     std::optional<Date> lastModified;
 };
 
+// Resources nested deeper, or with a longer SUMMARY, are refused.
+constexpr int maxNesting = 32;
+constexpr qsizetype maxSummary = 10'000;
+
 // The task a resource holds, or why it holds none.
 std::variant<Resource, QString> read(const QByteArray& ics);
 

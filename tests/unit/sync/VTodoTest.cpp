@@ -145,13 +145,26 @@ TEST(VTodo, EndingASnoozeRemovesOnlyItsOwnStart) {
     EXPECT_FALSE(woken.contains("X-QUENBY-SNOOZED"));
 }
 
-TEST(VTodo, RefusesResourcesWithoutATask) {
+// A task `depth` components deep (the calendar and the VTODO count), named `summary`.
+QByteArray nestedTask(int depth, const QByteArray& summary = "x") {
+    return "BEGIN:VCALENDAR\r\nBEGIN:VTODO\r\nUID:u\r\nSUMMARY:" + summary + "\r\n" +
+           QByteArray("BEGIN:VALARM\r\n").repeated(depth - 2) +
+           QByteArray("END:VALARM\r\n").repeated(depth - 2) + "END:VTODO\r\nEND:VCALENDAR\r\n";
+}
+
+TEST(VTodo, RefusesResourcesWithoutATaskOrBeyondItsBounds) {
     for (const QByteArray& bad :
          {QByteArray(), QByteArray("garbage\r\n\x01\xff"),
           QByteArray("BEGIN:VCALENDAR\r\nBEGIN:VEVENT\r\nUID:e\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n"),
           QByteArray(
-              "BEGIN:VCALENDAR\r\nBEGIN:VTODO\r\nSUMMARY:x\r\nEND:VTODO\r\nEND:VCALENDAR\r\n")}) {
-        EXPECT_TRUE(std::holds_alternative<QString>(VTodo::read(bad))) << bad.toStdString();
+              "BEGIN:VCALENDAR\r\nBEGIN:VTODO\r\nSUMMARY:x\r\nEND:VTODO\r\nEND:VCALENDAR\r\n"),
+          nestedTask(33), nestedTask(2, QByteArray(10'001, 'x'))}) {
+        EXPECT_TRUE(std::holds_alternative<QString>(VTodo::read(bad)))
+            << bad.left(200).toStdString();
+    }
+    for (const QByteArray& good : {nestedTask(32), nestedTask(2, QByteArray(10'000, 'x'))}) {
+        EXPECT_TRUE(std::holds_alternative<VTodo::Resource>(VTodo::read(good)))
+            << good.left(200).toStdString();
     }
 }
 
