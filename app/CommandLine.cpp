@@ -87,12 +87,12 @@ struct SyncOptions {
         if (asked == 0 && !setUpDetails && !parser.isSet(accept)) {
             return std::monostate{};
         }
+        if (parser.isSet(accept) && !parser.isSet(now)) {
+            return QStringLiteral("--accept-deletions goes with --sync-now.");
+        }
         if (asked != 1) {
             return QStringLiteral("Give one of --sync-setup, --sync-now, --sync-off and "
                                   "--restore-sync-deletions.");
-        }
-        if (parser.isSet(accept) && !parser.isSet(now)) {
-            return QStringLiteral("--accept-deletions goes with --sync-now.");
         }
         if (!parser.isSet(setUp)) {
             if (setUpDetails) {
