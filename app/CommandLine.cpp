@@ -2,6 +2,7 @@
 
 #include "PanelActions.h"
 #include "feed/BuildSettings.h"
+#include "sync/RemovedTasks.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -58,33 +59,51 @@ struct SyncOptions {
                        "read, holding the password; read at every sync."),
         QStringLiteral("file")};
     QCommandLineOption now{QStringLiteral("sync-now"), QStringLiteral("Syncs the tasks now.")};
+    QCommandLineOption accept{
+        QStringLiteral("accept-deletions"),
+        QStringLiteral("With --sync-now: also removes here the tasks the server no longer "
+                       "lists, which a sync holds back when they are most of your tasks.")};
+    QCommandLineOption restore{
+        QStringLiteral("restore-sync-deletions"),
+        QStringLiteral("Brings back the tasks syncs removed here in the last %1 days (from the "
+                       "last %2 syncs that removed any); they sync up again.")
+            .arg(RemovedTasks::keptDays)
+            .arg(RemovedTasks::keptSyncs)};
     QCommandLineOption off{QStringLiteral("sync-off"),
                            QStringLiteral("Stops syncing; every task stays on this machine.")};
 
     QList<QCommandLineOption> all() const {
-        return {setUp, user, collection, passwordFile, now, off};
+        return {setUp, user, collection, passwordFile, now, accept, off, restore};
     }
 
     // The command asked for, nothing when none, or why the options do not make one.
     std::variant<std::monostate, SyncCommands::Command, QString>
     command(const QCommandLineParser& parser) const {
         using Kind = SyncCommands::Command::Kind;
-        const int asked =
-            int(parser.isSet(setUp)) + int(parser.isSet(now)) + int(parser.isSet(off));
+        const int asked = int(parser.isSet(setUp)) + int(parser.isSet(now)) +
+                          int(parser.isSet(off)) + int(parser.isSet(restore));
         const bool setUpDetails =
             parser.isSet(user) || parser.isSet(collection) || parser.isSet(passwordFile);
-        if (asked == 0 && !setUpDetails) {
+        if (asked == 0 && !setUpDetails && !parser.isSet(accept)) {
             return std::monostate{};
         }
+        if (parser.isSet(accept) && !parser.isSet(now)) {
+            return QStringLiteral("--accept-deletions goes with --sync-now.");
+        }
         if (asked != 1) {
-            return QStringLiteral("Give one of --sync-setup, --sync-now and --sync-off.");
+            return QStringLiteral("Give one of --sync-setup, --sync-now, --sync-off and "
+                                  "--restore-sync-deletions.");
         }
         if (!parser.isSet(setUp)) {
             if (setUpDetails) {
                 return QStringLiteral("--user, --collection and --password-file go with "
                                       "--sync-setup.");
             }
-            return SyncCommands::Command{parser.isSet(now) ? Kind::Now : Kind::Off, {}, {}, {}, {}};
+            const Kind kind = parser.isSet(now)
+                                  ? (parser.isSet(accept) ? Kind::NowAccepting : Kind::Now)
+                              : parser.isSet(off) ? Kind::Off
+                                                  : Kind::Restore;
+            return SyncCommands::Command{kind, {}, {}, {}, {}};
         }
         if (parser.value(user).isEmpty()) {
             return QStringLiteral("--sync-setup needs --user.");
@@ -159,8 +178,14 @@ Outcome handle() {
 }
 
 bool needsNoDisplay(int argc, char** argv) {
-    const std::array<std::string_view, 7> options{
-        "-h", "--help", "-v", "--version", "--sync-now", "--sync-off", "--action"};
+    const std::array<std::string_view, 8> options{"-h",
+                                                  "--help",
+                                                  "--version",
+                                                  "-v",
+                                                  "--sync-now",
+                                                  "--sync-off",
+                                                  "--restore-sync-deletions",
+                                                  "--action"};
     return std::any_of(argv + 1, argv + argc, [&options](std::string_view argument) {
         return std::find(options.begin(), options.end(), argument) != options.end() ||
                argument == "--sync-setup" || argument.starts_with("--action=") ||

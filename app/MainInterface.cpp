@@ -7,6 +7,7 @@
 #include "panel/SyncSettingsView.h"
 #include "store/DBManager.h"
 #include "store/PreferenceStore.h"
+#include "support/Console.h"
 
 namespace {
 
@@ -40,6 +41,7 @@ MainInterface::MainInterface(ViewController::Environment environment, Clock cloc
     , appDelegate_(executable)
     , controller_(new ViewController(board_, withWindows(std::move(environment), windows_))) {
     panel_.setContentView(controller_);
+    addRestoreAction();
     registerWindows();
     connectSignals();
 }
@@ -56,6 +58,7 @@ void MainInterface::registerWindows() {
             tasksVC_->activateWindow();
         } else {
             tasksVC_ = new TasksVC(board_, {.clock = clock_});
+            tasksVC_->addAction(restoreRemoved_);
         }
         return tasksVC_.data();
     });
@@ -124,6 +127,20 @@ void MainInterface::addSyncMenuItem() {
     showItem();
     QObject::connect(&syncControl_, &SyncControl::accountChanged, item, showItem);
     QObject::connect(item, &QAction::triggered, &syncControl_, [this] { syncControl_.syncNow(); });
+}
+
+void MainInterface::addRestoreAction() {
+    restoreRemoved_ = new QAction(&syncControl_);
+    restoreRemoved_->setObjectName(QStringLiteral("restoreRemovedBySync"));
+    const auto update = [this] {
+        const qsizetype kept = syncService_.removedKept();
+        restoreRemoved_->setText(QStringLiteral("Bring Back Tasks Removed by Sync (%1)").arg(kept));
+        restoreRemoved_->setVisible(kept > 0);
+    };
+    update();
+    QObject::connect(&syncService_, &SyncService::removedChanged, restoreRemoved_, update);
+    QObject::connect(restoreRemoved_, &QAction::triggered, &syncControl_,
+                     [this] { Console::printLine(syncControl_.restoreRemoved().message); });
 }
 
 void MainInterface::launch() {

@@ -39,6 +39,7 @@ private:
     void registerWindows();
     void connectSignals();
     void addSyncMenuItem();
+    void addRestoreAction();
 
     Clock clock_;
     TaskBoard board_;
@@ -49,6 +50,8 @@ private:
     AppDelegate appDelegate_;
     PBWindow panel_;
     ViewController* controller_;
+    // "Bring back tasks removed by sync", offered by the task list while there are any.
+    QAction* restoreRemoved_ = nullptr;
     // The task list window while it is open; there is only ever one.
     QPointer<TasksVC> tasksVC_;
 };

@@ -24,6 +24,8 @@ namespace {
 const QString setUpName = QStringLiteral("sync-setup");
 const QString nowName = QStringLiteral("sync-now");
 const QString offName = QStringLiteral("sync-off");
+const QString acceptName = QStringLiteral("sync-accept-deletions");
+const QString restoreName = QStringLiteral("sync-restore-deletions");
 
 constexpr std::chrono::seconds networkPatience{30};
 // A sync of a long list on a slow server still ends within this.
@@ -113,6 +115,10 @@ Prepared prepare(const Command& command) {
         return prepareSetUp(command);
     case Command::Kind::Now:
         return ActionRequest{nowName, {}, {}};
+    case Command::Kind::NowAccepting:
+        return ActionRequest{acceptName, {}, {}};
+    case Command::Kind::Restore:
+        return ActionRequest{restoreName, {}, {}};
     case Command::Kind::Off:
         break;
     }
@@ -133,12 +139,20 @@ ActionReply runHere(const ActionRequest& request) {
     SyncService service(board, store);
     SyncControl control(service, store);
     ActionReply reply{true, {}};
-    if (request.name == nowName && control.account()) {
+    if ((request.name == nowName || request.name == acceptName) && control.account()) {
+        if (request.name == acceptName) {
+            service.acceptDeletions();
+        }
         control.resume();
     } else {
         reply = answer(control, request);
+        // Brought back tasks go up at once.
+        if (request.name == restoreName && reply.done && control.account()) {
+            control.resume();
+        }
     }
-    if (!reply.done || request.name == offName) {
+    if (!reply.done || request.name == offName ||
+        (request.name == restoreName && !control.account())) {
         return reply;
     }
     if (!reply.message.isEmpty()) {
@@ -148,8 +162,9 @@ ActionReply runHere(const ActionRequest& request) {
     QObject::connect(&service, &SyncService::syncFinished, &loop, &QEventLoop::quit);
     QTimer::singleShot(syncPatience, &loop, &QEventLoop::quit);
     loop.exec();
-    // The service printed the status line.
-    reply.done = service.status().startsWith(QStringLiteral("Synced"));
+    // The service printed the status line; held removals wait for the user, not a fault.
+    reply.done =
+        service.status().startsWith(QStringLiteral("Synced")) || service.heldDeletions() > 0;
     return reply;
 }
 
@@ -166,7 +181,8 @@ int run(const Command& command) {
 }
 
 bool isSyncRequest(const ActionRequest& request) {
-    return request.name == setUpName || request.name == nowName || request.name == offName;
+    return request.name == setUpName || request.name == nowName || request.name == offName ||
+           request.name == acceptName || request.name == restoreName;
 }
 
 ActionReply answer(SyncControl& control, const ActionRequest& request) {
@@ -177,6 +193,10 @@ ActionReply answer(SyncControl& control, const ActionRequest& request) {
                         : SyncControl::Reply{false, notSetUp(QStringLiteral("unreadable account"))};
     } else if (request.name == offName) {
         reply = control.turnOff();
+    } else if (request.name == acceptName) {
+        reply = control.acceptDeletions();
+    } else if (request.name == restoreName) {
+        reply = control.restoreRemoved();
     } else {
         reply = control.syncNow();
     }

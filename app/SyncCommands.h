@@ -8,12 +8,12 @@
 class SyncControl;
 
 // `quenby --sync-setup URL --user NAME [--collection NAME] [--password-file FILE]`,
-// `--sync-now` and `--sync-off`: handed to the running Quenby over its action channel, or
-// done by this process when none runs.
+// `--sync-now [--accept-deletions]`, `--sync-off` and `--restore-sync-deletions`: handed to the
+// running Quenby over its action channel, or done by this process when none runs.
 namespace SyncCommands {
 
 struct Command {
-    enum class Kind { SetUp, Now, Off };
+    enum class Kind { SetUp, Now, NowAccepting, Off, Restore };
     Kind kind = Kind::Now;
     // For a set-up.
     QUrl server;

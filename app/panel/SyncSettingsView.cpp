@@ -26,7 +26,8 @@ SyncSettingsView::SyncSettingsView(SyncControl& control, QWidget* parent)
     , collections_(new QComboBox(this))
     , syncNow_(new QPushButton(QStringLiteral("Sync now"), this))
     , stop_(new QPushButton(QStringLiteral("Stop syncing"), this))
-    , status_(new QLabel(this)) {
+    , status_(new QLabel(this))
+    , accept_(new QPushButton(QStringLiteral("Delete Them Here Too"), this)) {
     server_->setPlaceholderText(QStringLiteral("https://"));
     password_->setEchoMode(QLineEdit::Password);
     status_->setTextFormat(Qt::PlainText);
@@ -41,15 +42,19 @@ SyncSettingsView::SyncSettingsView(SyncControl& control, QWidget* parent)
     buttons->addWidget(stop_);
     form->addRow(buttons);
     form->addRow(status_);
+    form->addRow(accept_);
+    accept_->setAccessibleName(QStringLiteral("Delete here the tasks the server no longer lists"));
 
     connect(find_, &QPushButton::clicked, this, &SyncSettingsView::findCollections);
     connect(collections_, &QComboBox::activated, this, &SyncSettingsView::useCollection);
     connect(syncNow_, &QPushButton::clicked, this, [this] { say(control_.syncNow().message); });
     connect(stop_, &QPushButton::clicked, this, [this] { say(control_.turnOff().message); });
     connect(&control_, &SyncControl::accountChanged, this, &SyncSettingsView::showAccount);
-    connect(&control_.service(), &SyncService::statusChanged, this, &SyncSettingsView::say);
+    connect(accept_, &QPushButton::clicked, this,
+            [this] { say(control_.acceptDeletions().message); });
+    connect(&control_.service(), &SyncService::statusChanged, this, &SyncSettingsView::showStatus);
     showAccount();
-    say(control_.service().status());
+    showStatus(control_.service().status());
 }
 
 void SyncSettingsView::showAccount() {
@@ -119,4 +124,9 @@ void SyncSettingsView::useCollection(int index) {
 
 void SyncSettingsView::say(const QString& text) {
     status_->setText(text);
+}
+
+void SyncSettingsView::showStatus(const QString& status) {
+    say(status);
+    accept_->setVisible(control_.service().heldDeletions() > 0);
 }

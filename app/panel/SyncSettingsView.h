@@ -13,8 +13,8 @@ class QPushButton;
 class SyncControl;
 
 // The settings window's "Sync" section: the server, user and password, the collections
-// found there and the choice of one (which starts syncing), "Sync now", "Stop syncing" and
-// the status line.
+// found there and the choice of one (which starts syncing), "Sync now", "Stop syncing", the
+// status line and, while a sync holds back removals, the button that accepts them.
 class SyncSettingsView : public QWidget {
     Q_OBJECT
 public:
@@ -30,11 +30,13 @@ public:
     QLineEdit* passwordField() const { return password_; }
     QComboBox* collectionList() const { return collections_; }
     QLabel* statusLine() const { return status_; }
+    QPushButton* acceptDeletionsButton() const { return accept_; }
 
 private:
     void showAccount();
     void showFound(const std::variant<std::vector<Discovery::Collection>, CalDavClient::Failure>&);
     void say(const QString& text);
+    void showStatus(const QString& status);
 
     SyncControl& control_;
     QLineEdit* server_;
@@ -45,5 +47,6 @@ private:
     QPushButton* syncNow_;
     QPushButton* stop_;
     QLabel* status_;
+    QPushButton* accept_;
     std::vector<Discovery::Collection> found_;
 };

@@ -15,6 +15,8 @@ inline const QString tutorialsAdded = QStringLiteral("tutorialsAdded");
 inline const QString panelOrigin = QStringLiteral("panelOrigin");
 // The CalDAV sync's token, ETags and last synced form of each task.
 inline const QString syncState = QStringLiteral("syncState");
+// The tasks the last syncs removed here, kept to be brought back.
+inline const QString syncRemovedTasks = QStringLiteral("syncRemovedTasks");
 // The CalDAV account: server, user, collection (never the password).
 inline const QString syncAccount = QStringLiteral("syncAccount");
 

@@ -95,3 +95,23 @@ SyncControl::Reply SyncControl::syncNow() {
     service_.syncNow();
     return {true, QStringLiteral("Syncing now")};
 }
+
+SyncControl::Reply SyncControl::acceptDeletions() {
+    if (!service_.isActive()) {
+        return {false, QStringLiteral("Sync is not set up")};
+    }
+    service_.acceptDeletions();
+    return {true,
+            QStringLiteral("Syncing now; what the server no longer lists goes from here too")};
+}
+
+SyncControl::Reply SyncControl::restoreRemoved() {
+    const std::optional<qsizetype> restored = service_.restoreRemoved();
+    if (!restored) {
+        return {false, QStringLiteral("Tasks not brought back: the store cannot be written")};
+    }
+    service_.syncNow();
+    return {true, *restored == 0
+                      ? QStringLiteral("No task removed by sync to bring back")
+                      : QStringLiteral("Brought back %1 tasks removed by sync").arg(*restored)};
+}

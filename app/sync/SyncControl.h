@@ -30,6 +30,10 @@ public:
     // "Stop syncing": every task stays; the account, the sync state and the secret go.
     Reply turnOff();
     Reply syncNow();
+    // One sync that also removes here what the server no longer lists, however much.
+    Reply acceptDeletions();
+    // Brings back the tasks syncs removed lately; the next sync sends them up again.
+    Reply restoreRemoved();
 
     const std::optional<SyncAccount>& account() const { return account_; }
     SyncService& service() { return service_; }

@@ -9,13 +9,13 @@
 
 namespace {
 
-using Failure = CalDavClient::Failure;
+using Failure = RemoteCollection::Failure;
 
 // A server copy that changed since the last sync.
 struct Remote {
     Task task;
     Date modified;
-    CalDavClient::Resource resource;
+    RemoteCollection::Resource resource;
 };
 
 std::optional<Task> taskIn(const QByteArray& ics) {
@@ -32,7 +32,7 @@ QString describe(const Failure& f) {
 }
 
 // The server refuses the request itself, not the user or the moment.
-bool isRefusal(const std::variant<CalDavClient::Changes, Failure>& listed) {
+bool isRefusal(const std::variant<RemoteCollection::Changes, Failure>& listed) {
     const auto* f = std::get_if<Failure>(&listed);
     return f && f->status / 100 == 4 && f->status != 401;
 }
@@ -44,9 +44,11 @@ bool isConflict(const Failure& f) {
 
 class Sync {
 public:
-    Sync(CalDavClient& client, const std::vector<Task>& local, SyncState state, Date now)
+    Sync(RemoteCollection& client, const std::vector<Task>& local, SyncState state, Date now,
+         SyncEngine::Deletions deletions)
         : client_(client)
         , now_(now)
+        , deletions_(deletions)
         , tasks_(local) {
         out_.state = std::move(state);
     }
@@ -73,32 +75,42 @@ public:
             out_.failure = describe(*f);
             return std::move(out_);
         }
-        CalDavClient::Changes& changes = std::get<CalDavClient::Changes>(listed);
+        RemoteCollection::Changes& changes = std::get<RemoteCollection::Changes>(listed);
         readChanges(changes, whole);
-        for (const QUuid& id : candidates()) {
-            if (!settle(id)) {
+        const std::vector<QUuid> ids = candidates();
+        holdMassDeletion(ids);
+        for (const QUuid& id : ids) {
+            if (!out_.state.held.contains(id) && !settle(id)) {
                 break;
             }
         }
-        if (out_.failure.isEmpty()) {
+        // While removals are held the token stays, so that the server reports them again
+        // (or no longer, if it lists those tasks again) until the user decides.
+        if (out_.failure.isEmpty() && out_.state.held.isEmpty()) {
             out_.state.token = changes.token;
         }
         if (pulled_) {
-            std::erase_if(tasks_, [this](const Task& t) { return removedHere_.contains(t.id); });
+            std::erase_if(tasks_, [this](const Task& t) {
+                if (!removedHere_.contains(t.id)) {
+                    return false;
+                }
+                out_.removed.push_back(t);
+                return true;
+            });
             out_.tasks = std::move(tasks_);
         }
         return std::move(out_);
     }
 
 private:
-    void readChanges(CalDavClient::Changes& changes, bool whole) {
+    void readChanges(RemoteCollection::Changes& changes, bool whole) {
         QHash<QString, QUuid> idByHref;
         for (auto it = out_.state.items.cbegin(); it != out_.state.items.cend(); ++it) {
             idByHref.insert(it->href, it.key());
         }
         // Left alone, but there: not gone.
         QSet<QString> listed(changes.skipped.cbegin(), changes.skipped.cend());
-        for (CalDavClient::Resource& r : changes.changed) {
+        for (RemoteCollection::Resource& r : changes.changed) {
             listed.insert(r.href);
             const auto known = out_.state.items.constFind(idByHref.value(r.href));
             if (known != out_.state.items.cend() && !r.etag.isEmpty() && known->etag == r.etag) {
@@ -158,15 +170,12 @@ private:
         return ids;
     }
 
-    // Brings one task to the same state on both sides; false when the sync must stop.
-    bool settle(const QUuid& id) {
+    Reconcile::Versions versions(const QUuid& id) const {
         const auto known = out_.state.items.constFind(id);
-        const bool isKnown = known != out_.state.items.cend();
         const auto changed = remote_.constFind(id);
         const bool isChanged = changed != remote_.cend();
-
         Reconcile::Versions v;
-        v.base = isKnown ? taskIn(known->ics) : std::nullopt;
+        v.base = known != out_.state.items.cend() ? taskIn(known->ics) : std::nullopt;
         if (position_.contains(id)) {
             v.local = tasks_[position_.value(id)];
         }
@@ -175,9 +184,44 @@ private:
             v.remote = isChanged ? std::optional<Task>(changed->task) : v.base;
         }
         v.remoteModified = isChanged ? changed->modified : now_;
+        return v;
+    }
+
+    // Holds back the removals here when they are most of the synced tasks, and keeps holding
+    // those held before, whatever their share now, until the user accepts.
+    void holdMassDeletion(const std::vector<QUuid>& ids) {
+        QSet<QUuid> removals;
+        for (const QUuid& id : ids) {
+            // Only what the server no longer lists can leave here.
+            if (gone_.contains(id) && position_.contains(id) &&
+                !Reconcile::reconcile(versions(id)).result) {
+                removals.insert(id);
+            }
+        }
+        out_.synced = static_cast<qsizetype>(position_.size());
+        QSet<QUuid>& held = out_.state.held;
+        if (deletions_ == SyncEngine::Deletions::Accepted) {
+            held.clear();
+            return;
+        }
+        held.intersect(removals);
+        const QSet<QUuid> fresh = removals - held;
+        if (fresh.size() >= SyncEngine::massDeletion && fresh.size() * 2 > out_.synced) {
+            held.unite(fresh);
+        }
+        out_.held = held.size();
+    }
+
+    // Brings one task to the same state on both sides; false when the sync must stop.
+    bool settle(const QUuid& id) {
+        const auto known = out_.state.items.constFind(id);
+        const bool isKnown = known != out_.state.items.cend();
+        const auto changed = remote_.constFind(id);
+        const bool isChanged = changed != remote_.cend();
+        const Reconcile::Versions v = versions(id);
         const Reconcile::Outcome outcome = Reconcile::reconcile(v);
 
-        SyncState::Item server = isChanged ? changed->resource : CalDavClient::Resource{};
+        SyncState::Item server = isChanged ? changed->resource : RemoteCollection::Resource{};
         if (!isChanged && isKnown) {
             server = *known;
         }
@@ -233,8 +277,9 @@ private:
         }
     }
 
-    CalDavClient& client_;
+    RemoteCollection& client_;
     Date now_;
+    SyncEngine::Deletions deletions_;
     std::vector<Task> tasks_;
     SyncEngine::Outcome out_;
     QHash<QUuid, Remote> remote_;
@@ -248,8 +293,9 @@ private:
 
 namespace SyncEngine {
 
-Outcome run(CalDavClient& client, const std::vector<Task>& local, SyncState state, Date now) {
-    return Sync(client, local, std::move(state), now).run();
+Outcome run(RemoteCollection& collection, const std::vector<Task>& local, SyncState state, Date now,
+            Deletions deletions) {
+    return Sync(collection, local, std::move(state), now, deletions).run();
 }
 
 } // namespace SyncEngine

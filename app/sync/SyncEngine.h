@@ -2,7 +2,7 @@
 
 #include "store/Models.h"
 #include "support/Date.h"
-#include "sync/CalDavClient.h"
+#include "sync/RemoteCollection.h"
 #include "sync/SyncState.h"
 
 #include <QString>
@@ -21,8 +21,21 @@ struct Outcome {
     SyncState state;
     // Empty when everything went through; otherwise the first reason it did not.
     QString failure;
+    // The tasks this sync removed from the list because the server no longer lists them.
+    std::vector<Task> removed;
+    // How many such removals wait for the user's word, out of how many synced tasks here.
+    qsizetype held = 0;
+    qsizetype synced = 0;
 };
 
-Outcome run(CalDavClient& client, const std::vector<Task>& local, SyncState state, Date now);
+// Whether the sync may remove most of the synced tasks here at once.
+enum class Deletions { Guarded, Accepted };
+
+// A sync that would remove more than half of the synced tasks here, and at least this many,
+// removes none of them until the user accepts; those held once stay held until then.
+inline constexpr qsizetype massDeletion = 5;
+
+Outcome run(RemoteCollection& collection, const std::vector<Task>& local, SyncState state, Date now,
+            Deletions deletions = Deletions::Guarded);
 
 } // namespace SyncEngine

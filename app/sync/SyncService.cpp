@@ -1,9 +1,12 @@
 #include "sync/SyncService.h"
 
 #include "support/Console.h"
+#include "sync/CalDavClient.h"
+#include "sync/RemovedTasks.h"
 #include "tasks/TaskBoard.h"
 
 #include <QDateTime>
+#include <QSet>
 
 #include <algorithm>
 #include <mutex>
@@ -33,6 +36,19 @@ QString syncedAt(Date when) {
            QDateTime::fromSecsSinceEpoch(seconds).toString(QStringLiteral("HH:mm"));
 }
 
+QString statusOf(const SyncEngine::Outcome& outcome, Date now) {
+    if (!outcome.failure.isEmpty()) {
+        return QStringLiteral("Sync failed: ") + outcome.failure;
+    }
+    if (outcome.held > 0) {
+        return QStringLiteral("The server no longer lists %1 of your %2 tasks; nothing deleted "
+                              "here")
+            .arg(outcome.held)
+            .arg(outcome.synced);
+    }
+    return syncedAt(now);
+}
+
 } // namespace
 
 struct SyncService::Relay {
@@ -42,13 +58,13 @@ struct SyncService::Relay {
     std::mutex mutex;
     SyncService* service;
 
-    void deliver(SyncEngine::Outcome outcome, unsigned round) {
+    void deliver(SyncEngine::Outcome outcome, SyncEngine::Deletions deletions, unsigned round) {
         const std::scoped_lock lock(mutex);
         if (service) {
-            QMetaObject::invokeMethod(service,
-                                      [s = service, outcome = std::move(outcome), round]() mutable {
-                                          s->finish(std::move(outcome), round);
-                                      });
+            QMetaObject::invokeMethod(service, [s = service, outcome = std::move(outcome),
+                                                deletions, round]() mutable {
+                s->finish(std::move(outcome), deletions, round);
+            });
         }
     }
     void cut() {
@@ -120,6 +136,8 @@ void SyncService::stop() {
     connection_.reset();
     ++round_;
     again_ = false;
+    deletions_ = SyncEngine::Deletions::Guarded;
+    held_ = 0;
     settle_.stop();
     interval_.stop();
     setStatus({});
@@ -136,6 +154,40 @@ void SyncService::syncNow() {
     launch();
 }
 
+void SyncService::acceptDeletions() {
+    deletions_ = SyncEngine::Deletions::Accepted;
+    syncNow();
+}
+
+std::optional<qsizetype> SyncService::restoreRemoved() {
+    std::vector<Task> tasks = board_.tasks();
+    QSet<QUuid> present;
+    for (const Task& t : tasks) {
+        present.insert(t.id);
+    }
+    qsizetype restored = 0;
+    for (Task& t : RemovedTasks::kept(store_, board_.now())) {
+        if (!present.contains(t.id)) {
+            present.insert(t.id);
+            tasks.push_back(std::move(t));
+            ++restored;
+        }
+    }
+    if (restored > 0) {
+        board_.replaceTasks(std::move(tasks));
+    }
+    // Kept until the list holds them again.
+    if (!board_.tasksSaved() || !RemovedTasks::clear(store_)) {
+        return std::nullopt;
+    }
+    emit removedChanged();
+    return restored;
+}
+
+qsizetype SyncService::removedKept() const {
+    return static_cast<qsizetype>(RemovedTasks::kept(store_, board_.now()).size());
+}
+
 void SyncService::localChange() {
     if (connection_ && !sameTasks(board_.tasks(), seen_)) {
         seen_ = board_.tasks();
@@ -148,6 +200,8 @@ void SyncService::launch() {
     settle_.stop();
     sent_ = board_.tasks();
     seen_ = sent_;
+    const SyncEngine::Deletions deletions =
+        std::exchange(deletions_, SyncEngine::Deletions::Guarded);
     // Everything the sync needs goes with it by value: it may outlive this service.
     QMetaObject::invokeMethod(worker_.get(), [relay = relay_, round = round_,
                                               connection = *connection_, tasks = sent_,
@@ -155,26 +209,34 @@ void SyncService::launch() {
                                               bounds = CalDavClient::Bounds{
                                                   timing_.requestTimeout,
                                                   DavSession::Clock::now() + timing_.syncTimeout,
-                                                  stopRunning_.get_token()}]() mutable {
+                                                  stopRunning_.get_token()},
+                                              deletions]() mutable {
         SyncEngine::Outcome outcome;
         const Password password = connection.password();
         if (password.value) {
             CalDavClient client(connection.collection, {connection.user, *password.value}, bounds);
-            outcome = SyncEngine::run(client, tasks, std::move(state), now);
+            outcome = SyncEngine::run(client, tasks, std::move(state), now, deletions);
         } else {
             outcome.failure = password.failure;
         }
-        relay->deliver(std::move(outcome), round);
+        relay->deliver(std::move(outcome), deletions, round);
     });
 }
 
-void SyncService::finish(SyncEngine::Outcome outcome, unsigned round) {
+void SyncService::finish(SyncEngine::Outcome outcome, SyncEngine::Deletions deletions,
+                         unsigned round) {
     running_ = false;
     // Stopped or started afresh meanwhile: the outcome belongs to a former connection.
     if (round == round_) {
-        keep(outcome);
-        setStatus(outcome.failure.isEmpty() ? syncedAt(board_.now())
-                                            : QStringLiteral("Sync failed: ") + outcome.failure);
+        if (!keep(outcome) && deletions == SyncEngine::Deletions::Accepted) {
+            // The user's word holds for the sync that takes this one's place.
+            deletions_ = deletions;
+        }
+        // A sync that failed before it compared anything leaves what was held as it was.
+        if (outcome.failure.isEmpty() || outcome.held > 0) {
+            held_ = outcome.held;
+        }
+        setStatus(statusOf(outcome, board_.now()));
     }
     emit syncFinished();
     if (std::exchange(again_, false) || round != round_) {
@@ -185,12 +247,20 @@ void SyncService::finish(SyncEngine::Outcome outcome, unsigned round) {
 // The state describes the server against the tasks the sync started from. It is saved only
 // once those tasks (with what the server sent) are stored: tasks first, so that a kill in
 // between leaves an older state, which the next sync reconciles without loss.
-void SyncService::keep(SyncEngine::Outcome& outcome) {
+bool SyncService::keep(SyncEngine::Outcome& outcome) {
     const bool editedMeanwhile = !sameTasks(board_.tasks(), sent_);
     if (outcome.tasks && editedMeanwhile) {
         // Newer edits here: merge them with the server's news in another sync.
         settle_.start();
-        return;
+        return false;
+    }
+    // What leaves the list is kept first, so that no kill in between loses it.
+    if (!outcome.removed.empty() && !RemovedTasks::add(store_, outcome.removed, board_.now())) {
+        outcome.failure = QStringLiteral("the tasks it would remove could not be kept aside");
+        return false;
+    }
+    if (!outcome.removed.empty()) {
+        emit removedChanged();
     }
     if (outcome.tasks) {
         seen_ = *outcome.tasks;
@@ -201,6 +271,7 @@ void SyncService::keep(SyncEngine::Outcome& outcome) {
     if (board_.tasksSaved() && !outcome.state.save(store_)) {
         Console::printLine(QStringLiteral("Sync state not saved; the next sync compares again"));
     }
+    return true;
 }
 
 void SyncService::setStatus(const QString& status) {

@@ -62,14 +62,26 @@ public:
     bool isActive() const { return connection_.has_value(); }
     // One sync as soon as the running one (if any) ends.
     void syncNow();
+    // The same, removing here the tasks the server no longer lists, however many.
+    void acceptDeletions();
+    // How many removals the last sync held back for the user's word.
+    qsizetype heldDeletions() const { return held_; }
+    // Puts back the kept tasks that syncs removed (and that are not in the list), which the
+    // next sync sends up again. Answers how many, or nullopt when the store refused.
+    std::optional<qsizetype> restoreRemoved();
+    // How many removed tasks are kept to be brought back.
+    qsizetype removedKept() const;
 
-    // "Synced HH:MM", "Sync failed: <reason>", or empty before the first sync ends.
+    // "Synced HH:MM", "Sync failed: <reason>", the removals held back, or empty before the
+    // first sync ends.
     const QString& status() const { return status_; }
 
 signals:
     void statusChanged(const QString& status);
     // Each sync's end, whether its outcome was put in place or not.
     void syncFinished();
+    // The kept removed tasks changed.
+    void removedChanged();
 
 private:
     // Hands a sync's outcome from its thread to the service, while there is one.
@@ -79,8 +91,9 @@ private:
     // Asks the running sync, if any, to end at its next step.
     void cancel();
     void launch();
-    void finish(SyncEngine::Outcome outcome, unsigned round);
-    void keep(SyncEngine::Outcome& outcome);
+    void finish(SyncEngine::Outcome outcome, SyncEngine::Deletions deletions, unsigned round);
+    // False when the outcome is set aside for another sync.
+    bool keep(SyncEngine::Outcome& outcome);
     void setStatus(const QString& status);
 
     TaskBoard& board_;
@@ -99,6 +112,8 @@ private:
     std::vector<Task> seen_;
     bool running_ = false;
     bool again_ = false;
+    SyncEngine::Deletions deletions_ = SyncEngine::Deletions::Guarded;
+    qsizetype held_ = 0;
     // Counts starts and stops, so that a sync for a former connection is told apart.
     unsigned round_ = 0;
     QString status_;

@@ -16,8 +16,13 @@ QByteArray SyncState::encode() const {
                                 {QStringLiteral("etag"), QString::fromUtf8(it->etag)},
                                 {QStringLiteral("ics"), QString::fromUtf8(it->ics)}});
     }
-    return QJsonDocument(
-               QJsonObject{{QStringLiteral("token"), token}, {QStringLiteral("items"), list}})
+    QJsonArray heldIds;
+    for (const QUuid& id : held) {
+        heldIds.append(id.toString(QUuid::WithoutBraces));
+    }
+    return QJsonDocument(QJsonObject{{QStringLiteral("token"), token},
+                                     {QStringLiteral("items"), list},
+                                     {QStringLiteral("held"), heldIds}})
         .toJson(QJsonDocument::Compact);
 }
 
@@ -39,6 +44,14 @@ std::optional<SyncState> SyncState::decode(const QByteArray& json) {
         }
         state.items.insert(id, {href, o.value(QStringLiteral("etag")).toString().toUtf8(),
                                 o.value(QStringLiteral("ics")).toString().toUtf8()});
+    }
+    // A state written before deletions could be held has none.
+    for (const QJsonValue& value : root.value(QStringLiteral("held")).toArray()) {
+        const QUuid id(value.toString());
+        if (!state.items.contains(id)) {
+            return std::nullopt;
+        }
+        state.held.insert(id);
     }
     return state;
 }

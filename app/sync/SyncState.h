@@ -1,9 +1,10 @@
 #pragma once
 
-#include "sync/CalDavClient.h"
+#include "sync/RemoteCollection.h"
 
 #include <QByteArray>
 #include <QHash>
+#include <QSet>
 #include <QString>
 #include <QUuid>
 
@@ -15,9 +16,12 @@ class PreferenceStore;
 // and, for each synced task, where it lives, its ETag and its text as last seen there.
 // Kept in a store value of its own beside the task list.
 struct SyncState {
-    using Item = CalDavClient::Resource;
+    using Item = RemoteCollection::Resource;
     QString token;
     QHash<QUuid, Item> items;
+    // Tasks the server no longer lists, kept here until the user agrees to delete them. Their
+    // items stay, so that they are neither sent again nor forgotten once the token moves on.
+    QSet<QUuid> held;
 
     QByteArray encode() const;
     // Nullopt for anything that is not a state this wrote.

@@ -9,6 +9,7 @@
 #include "tasks/TaskBoard.h"
 #include "ui_TasksVC.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QHeaderView>
 #include <QItemSelection>
@@ -16,6 +17,8 @@
 #include <QMenu>
 #include <QSet>
 #include <QShortcut>
+
+#include <algorithm>
 
 namespace {
 
@@ -199,7 +202,10 @@ void TasksVC::showRowMenu(const QPoint& position) {
     // A pointer's click names its row; the menu key names the current row.
     const int row = ui_->tableView->indexAt(position).row();
     const std::vector<RowAction> actions = rowActionsForRow(row, Edge::trailing);
-    if (actions.empty()) {
+    const QList<QAction*> listed = QWidget::actions();
+    const bool listActions = std::any_of(listed.cbegin(), listed.cend(),
+                                         [](const QAction* a) { return a->isVisible(); });
+    if (actions.empty() && !listActions) {
         return;
     }
     QMenu menu(this);
@@ -208,10 +214,15 @@ void TasksVC::showRowMenu(const QPoint& position) {
         QAction* item = menu.addAction(action.title, action.trigger);
         item->setObjectName(action.title);
     }
-    // Every item of this menu is a row action; the destructive one stands out in its colour.
-    if (actions.front().destructive) {
+    // A menu of the row's one destructive action stands out in its colour; a style sheet
+    // colours every item alike, so not when the list's actions follow.
+    if (!actions.empty() && actions.front().destructive && !listActions) {
         menu.setStyleSheet(QStringLiteral("QMenu::item { color: white; background: %1; }")
                                .arg(actions.front().background.name()));
+    }
+    if (listActions) {
+        menu.addSeparator();
+        menu.addActions(listed);
     }
     menu.exec(ui_->tableView->viewport()->mapToGlobal(position));
 }

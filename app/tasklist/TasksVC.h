@@ -30,6 +30,7 @@ struct TasksEnvironment {
 // The task list window: every task in a table sorted by a column the user picks, an edit
 // area for the selected rows, import and export. It is a view of the task model: every change
 // goes through the model, which saves it, and the table redraws on each of the model's changes.
+// Actions added to the window act on the whole list; the table's menu offers them too.
 class TasksVC : public QWidget {
     Q_OBJECT
 public:

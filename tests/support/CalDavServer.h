@@ -123,6 +123,22 @@ public:
         return CalDavClient(collection(), credentials(password), std::chrono::seconds(5));
     }
 
+    // The resources the collection holds, as another client lists them.
+    std::vector<CalDavClient::Resource> listed() const {
+        CalDavClient other = client();
+        auto changes = other.changesSince({});
+        return std::holds_alternative<CalDavClient::Changes>(changes)
+                   ? std::get<CalDavClient::Changes>(changes).changed
+                   : std::vector<CalDavClient::Resource>{};
+    }
+    // Another client deletes every task.
+    void removeAll() const {
+        CalDavClient other = client();
+        for (const CalDavClient::Resource& r : listed()) {
+            other.remove(r.href, {});
+        }
+    }
+
 private:
     Kind kind_;
     QTemporaryDir dir_;

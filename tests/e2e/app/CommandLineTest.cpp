@@ -56,7 +56,13 @@ INSTANTIATE_TEST_SUITE_P(
                     OptionCase{{"--help"}, 0, "Usage: ", ""}, OptionCase{{"-h"}, 0, "Usage: ", ""},
                     OptionCase{{"--bogus"}, 2, "", "Unknown option 'bogus'.\nUsage: "},
                     OptionCase{{"stray"}, 2, "", "Unexpected argument 'stray'.\nUsage: "},
-                    OptionCase{{"--action", "undo"}, 2, "", "Unknown action 'undo'; the actions"}));
+                    OptionCase{{"--action", "undo"}, 2, "", "Unknown action 'undo'; the actions"},
+                    OptionCase{{"--accept-deletions"}, 2, "", "goes with --sync-now.\nUsage: "},
+                    OptionCase{{"--sync-off", "--restore-sync-deletions"},
+                               2,
+                               "",
+                               "Give one of --sync-setup, --sync-now, --sync-off and "
+                               "--restore-sync-deletions.\nUsage: "}));
 
 // Without a display, help still prints, and a start says what is missing instead of
 // letting Qt abort.

@@ -2,6 +2,7 @@
 
 #include "store/Models.h"
 #include "store/PreferenceStore.h"
+#include "sync/CalDavClient.h"
 #include "sync/SyncEngine.h"
 
 // One sync as a device makes it, its outcome put in place: the sync state, then the task list

@@ -2,6 +2,7 @@
 // given, stores the resulting tasks when told to, and dies before it stores the sync state.
 #include "store/DBManager.h"
 #include "store/PreferenceStore.h"
+#include "sync/CalDavClient.h"
 #include "sync/SyncEngine.h"
 
 #include <QCoreApplication>

@@ -2,19 +2,30 @@
 // Quenby, or done by the command itself when none runs.
 #include "Builders.h"
 #include "CalDavServer.h"
+#include "FakeHotKeyService.h"
+#include "MainInterface.h"
 #include "Processes.h"
 #include "SyncDevice.h"
 #include "TempConfigHome.h"
+#include "panel/SyncSettingsView.h"
 #include "store/DBManager.h"
 #include "store/StoreKeys.h"
 #include "sync/SyncAccount.h"
 
+#include <QApplication>
 #include <QFile>
+#include <QLabel>
+#include <QMenu>
 #include <QProcess>
+#include <QPushButton>
+#include <QTableView>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
 namespace {
+
+using namespace std::chrono_literals;
 
 class SyncCommand : public testing::Test {
 protected:
@@ -32,6 +43,12 @@ protected:
     }
     bool stored(const QString& key) const {
         return QFile::exists(store.filePath(key, PreferenceStore::Kind::Data));
+    }
+    // The stored tasks that sync: all but the tutorial's.
+    static QStringList storedTasks() {
+        std::vector<Task> tasks = DBManager::getTaskList();
+        std::erase_if(tasks, [](const Task& t) { return t.isTutorial; });
+        return marked(tasks);
     }
 
     TempConfigHome home;
@@ -111,6 +128,79 @@ TEST_F(SyncCommand, TheRunningQuenbyTakesThem) {
               QStringLiteral("Sync stopped; every task stays here\n"));
     running.terminate();
     running.waitForFinished();
+}
+
+TEST_F(SyncCommand, MassDeletionWaitsForTheUserAndRemovedTasksComeBack) {
+    CalDavServer server{CalDavServer::Kind::Radicale};
+    ASSERT_TRUE(server.start());
+    std::vector<Task> tasks;
+    QStringList all;
+    for (int i = 0; i < 6; ++i) {
+        tasks.push_back(makeTask(QStringLiteral("Task %1").arg(i), 10 + i));
+        all.append(tasks.back().name);
+    }
+    ASSERT_TRUE(DBManager::saveTaskList(tasks));
+    ASSERT_EQ(quenby({"--sync-setup", server.root().toString(), "--user", "test", "--password-file",
+                      passwordFile(QFile::ReadOwner)})
+                  .exitCode,
+              0);
+    ASSERT_EQ(server.listed().size(), 6u);
+    const QString held =
+        QStringLiteral("The server no longer lists 6 of your 6 tasks; nothing deleted here\n");
+
+    // From the command line: held at every sync (each a fresh start), accepted, brought back.
+    server.removeAll();
+    for (int run = 0; run < 2; ++run) {
+        const E2E::RunResult now = quenby({"--sync-now"});
+        EXPECT_EQ(std::pair(now.exitCode, now.output), std::pair(0, held)) << run;
+        EXPECT_EQ(storedTasks(), all);
+        EXPECT_EQ(server.listed().size(), 0u) << "sent up again";
+    }
+    const E2E::RunResult accepted = quenby({"--sync-now", "--accept-deletions"});
+    EXPECT_TRUE(accepted.output.startsWith("Synced ")) << accepted.output.toStdString();
+    EXPECT_EQ(storedTasks(), QStringList());
+    EXPECT_EQ(quenby({"--restore-sync-deletions"}).output.section(u'\n', 0, 0),
+              QStringLiteral("Brought back 6 tasks removed by sync"));
+    EXPECT_EQ(storedTasks(), all);
+    EXPECT_EQ(server.listed().size(), 6u);
+
+    // In the running Quenby: the Sync section's button, then the task list's menu.
+    server.removeAll();
+    HotKeysController::setService(std::make_unique<FakeHotKeyService>());
+    MainInterface app;
+    SyncService& service = app.syncControl().service();
+    app.syncControl().resume();
+    ASSERT_TRUE(E2E::waitUntil([&] { return service.heldDeletions() == 6; }, 30s));
+    auto* view = app.windows().open(QStringLiteral("settings"))->findChild<SyncSettingsView*>();
+    ASSERT_TRUE(view);
+    EXPECT_EQ(view->statusLine()->text() + u'\n', held);
+    EXPECT_FALSE(view->acceptDeletionsButton()->isHidden());
+    view->acceptDeletionsButton()->click();
+    ASSERT_TRUE(E2E::waitUntil([&] { return storedTasks().isEmpty(); }, 30s));
+    EXPECT_TRUE(view->acceptDeletionsButton()->isHidden());
+
+    auto* list = qobject_cast<TasksVC*>(app.windows().open(QStringLiteral("alltasks")));
+    ASSERT_TRUE(list);
+    QStringList offered;
+    QTimer::singleShot(50, [&offered] {
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        ASSERT_TRUE(menu);
+        for (QAction* a : menu->actions()) {
+            if (a->isVisible() && !a->isSeparator()) {
+                offered.append(a->text());
+                if (a->objectName() == QStringLiteral("restoreRemovedBySync")) {
+                    a->trigger();
+                }
+            }
+        }
+        menu->close();
+    });
+    QTableView* table = list->tableView();
+    const QPoint below(5, table->viewport()->height() - 5);
+    emit table->customContextMenuRequested(below);
+    EXPECT_EQ(offered, QStringList{QStringLiteral("Bring Back Tasks Removed by Sync (6)")});
+    EXPECT_EQ(storedTasks(), all);
+    EXPECT_TRUE(E2E::waitUntil([&] { return server.listed().size() == 6u; }, 30s));
 }
 
 } // namespace

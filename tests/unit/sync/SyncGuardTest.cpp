@@ -1,0 +1,153 @@
+// A sync that would remove most of the tasks here holds those removals until the user accepts.
+#include "Builders.h"
+#include "FakeCollection.h"
+#include "store/PreferenceStore.h"
+#include "store/StoreKeys.h"
+#include "sync/RemovedTasks.h"
+#include "sync/SyncEngine.h"
+#include "sync/VTodo.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using Deletions = SyncEngine::Deletions;
+
+// One device syncing with a collection in memory; its state goes through its stored form at
+// every sync, as after a restart.
+struct Device {
+    FakeCollection server;
+    std::vector<Task> tasks;
+    SyncState state;
+
+    explicit Device(int count) {
+        for (int i = 0; i < count; ++i) {
+            tasks.push_back(makeTask(QStringLiteral("Task %1").arg(i, 2, 10, QLatin1Char('0')), i));
+        }
+        sync();
+        server.writes = 0;
+    }
+    SyncEngine::Outcome sync(Deletions deletions = Deletions::Guarded) {
+        SyncEngine::Outcome out =
+            SyncEngine::run(server, tasks, SyncState::decode(state.encode()).value_or(SyncState{}),
+                            Date{1000}, deletions);
+        EXPECT_EQ(out.failure, QString());
+        tasks = out.tasks.value_or(tasks);
+        state = out.state;
+        return out;
+    }
+    // Another client removes the first `count` resources.
+    void dropFirst(int count) {
+        for (const QString& href : server.hrefs().mid(0, count)) {
+            server.drop(href);
+        }
+    }
+};
+
+struct Mode {
+    const char* label;
+    bool syncReports;
+    bool forgetsTokens;
+};
+
+class SyncGuard : public testing::TestWithParam<Mode> {};
+
+TEST_P(SyncGuard, HoldsMassRemovalUntilAcceptedAndAppliesEverythingElse) {
+    Device device(10);
+    device.server.syncReports = GetParam().syncReports;
+    device.server.forgetsTokens = GetParam().forgetsTokens;
+    device.dropFirst(8);
+    const QString survivor = device.server.hrefs().constLast();
+    Task renamed = makeTask(QStringLiteral("Renamed there"), 0);
+    for (auto it = device.state.items.cbegin(); it != device.state.items.cend(); ++it) {
+        renamed.id = it->href == survivor ? it.key() : renamed.id;
+    }
+    device.server.store(survivor, VTodo::write(renamed, Date{900}));
+    device.server.store(QStringLiteral("/c/new.ics"),
+                        VTodo::write(makeTask(QStringLiteral("New there"), 50), Date{900}));
+
+    for (int round = 0; round < 3; ++round) {
+        const SyncEngine::Outcome out = device.sync();
+        EXPECT_EQ(out.held, 8) << round;
+        EXPECT_EQ(out.synced, round == 0 ? 10 : 11);
+        EXPECT_EQ(device.tasks.size(), 11u);
+        EXPECT_TRUE(out.removed.empty());
+        EXPECT_EQ(device.server.writes, 0) << "sent a held task up again";
+    }
+    const QStringList kept = names(device.tasks);
+    EXPECT_TRUE(kept.contains(QStringLiteral("Renamed there")) &&
+                kept.contains(QStringLiteral("New there")))
+        << kept.join(u',').toStdString();
+
+    // Once held, they stay held whatever their share of the list.
+    for (int i = 0; i < 20; ++i) {
+        device.tasks.push_back(makeTask(QStringLiteral("Added %1").arg(i), 200));
+    }
+    EXPECT_EQ(device.sync().held, 8);
+    EXPECT_EQ(device.server.writes, 20);
+    EXPECT_EQ(device.tasks.size(), 31u);
+
+    const SyncEngine::Outcome accepted = device.sync(Deletions::Accepted);
+    EXPECT_EQ(accepted.held, 0);
+    EXPECT_EQ(accepted.removed.size(), 8u);
+    EXPECT_EQ(device.tasks.size(), 23u);
+    EXPECT_TRUE(device.state.held.isEmpty());
+    EXPECT_EQ(device.sync().held, 0);
+    EXPECT_EQ(device.tasks.size(), 23u);
+    EXPECT_EQ(device.server.writes, 20);
+}
+
+INSTANTIATE_TEST_SUITE_P(Servers, SyncGuard,
+                         testing::Values(Mode{"SyncReports", true, false},
+                                         Mode{"TokensForgotten", true, true},
+                                         Mode{"EtagsOnly", false, false}),
+                         [](const auto& p) { return std::string(p.param.label); });
+
+TEST(SyncGuard, HoldsMoreThanHalfAndAtLeastFive) {
+    struct Case {
+        int synced;
+        int dropped;
+        bool held;
+    };
+    for (const Case c : {Case{10, 5, false}, Case{10, 6, true}, Case{4, 4, false}, Case{9, 5, true},
+                         Case{5, 5, true}}) {
+        Device device(c.synced);
+        device.dropFirst(c.dropped);
+        const SyncEngine::Outcome out = device.sync();
+        const auto label = testing::Message() << c.dropped << " of " << c.synced;
+        EXPECT_EQ(out.held, c.held ? c.dropped : 0) << label;
+        EXPECT_EQ(out.removed.size(), c.held ? 0u : std::size_t(c.dropped)) << label;
+        EXPECT_EQ(device.tasks.size(), std::size_t(c.held ? c.synced : c.synced - c.dropped))
+            << label;
+    }
+}
+
+TEST(RemovedTasks, KeepsTheLastTenSyncsForThirtyDaysWholeAndNeverOverwritesAnUnreadableValue) {
+    const QTemporaryDir dir;
+    const PreferenceStore store(dir.path());
+    constexpr double day = 86400;
+    const Task full = makeSnoozed(QStringLiteral("Sync 11"), 5, Date{9 * day});
+    for (int i = 0; i < 12; ++i) {
+        const Task t = i == 11 ? markedDone(full) : makeTask(QStringLiteral("Sync %1").arg(i), i);
+        ASSERT_TRUE(RemovedTasks::add(store, {t}, Date{i * day}));
+    }
+    QStringList latest;
+    for (int i = 11; i > 1; --i) {
+        latest.append(QStringLiteral("Sync %1").arg(i));
+    }
+    const std::vector<Task> kept = RemovedTasks::kept(store, Date{11 * day});
+    EXPECT_EQ(names(kept), latest);
+    EXPECT_EQ(Json::encodeTasks({kept.front()}), Json::encodeTasks({markedDone(full)}));
+    EXPECT_EQ(names(RemovedTasks::kept(store, Date{40.5 * day})), latest.mid(0, 1));
+
+    ASSERT_TRUE(store.setData(StoreKeys::syncRemovedTasks, "[{\"at\": 1, \"tasks\": 7}]"));
+    ASSERT_TRUE(RemovedTasks::add(store, {makeTask(QStringLiteral("After"), 1)}, Date{50 * day}));
+    EXPECT_EQ(names(RemovedTasks::kept(store, Date{50 * day})), QStringList{"After"});
+    EXPECT_EQ(QDir(dir.path()).entryList({QStringLiteral("syncRemovedTasks.unreadable-*")}).size(),
+              1);
+}
+
+} // namespace
