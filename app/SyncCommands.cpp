@@ -1,6 +1,7 @@
 #include "SyncCommands.h"
 
 #include "ActionHandOver.h"
+#include "PasswordPrompt.h"
 
 #include "platform/SingleInstance.h"
 #include "store/PreferenceStore.h"
@@ -26,6 +27,8 @@ const QString nowName = QStringLiteral("sync-now");
 const QString offName = QStringLiteral("sync-off");
 
 constexpr std::chrono::seconds networkPatience{30};
+// A password, with room to spare.
+constexpr qint64 passwordLineCap = 4096;
 // A sync of a long list on a slow server still ends within this.
 constexpr std::chrono::minutes syncPatience{5};
 
@@ -61,8 +64,15 @@ SyncPassword::Lookup readPassword(const Command& command) {
     if (!command.passwordFile.isEmpty()) {
         return SyncPassword::fromFile(command.passwordFile);
     }
+    const QString none = QStringLiteral("no password typed (or give --password-file)");
+    if (PasswordPrompt::canAsk()) {
+        std::optional<QString> typed = PasswordPrompt::ask(
+            QStringLiteral("Password for %1 at %2: ").arg(command.user, command.server.host()));
+        return typed && !typed->isEmpty() ? SyncPassword::Lookup{std::move(typed), {}}
+                                          : SyncPassword::Lookup{std::nullopt, none};
+    }
     QTextStream input(stdin);
-    const QString password = input.readLine();
+    const QString password = input.readLine(passwordLineCap);
     if (password.isEmpty()) {
         return {std::nullopt,
                 QStringLiteral("no password on standard input (or give --password-file)")};
@@ -96,6 +106,9 @@ Prepared prepareSetUp(const Command& command) {
         command.server, command.user, std::get<Discovery::Collection>(collection).url,
         command.passwordFile.isEmpty() ? QString()
                                        : QFileInfo(command.passwordFile).absoluteFilePath()};
+    if (const QString why = account.refusal(); !why.isEmpty()) {
+        return notSetUp(why);
+    }
     if (command.passwordFile.isEmpty()) {
         const QString failure = SyncPassword::store(
             SyncPassword::entryFor(account.user, account.server), credentials.password);
@@ -132,22 +145,27 @@ ActionReply runHere(const ActionRequest& request) {
     }
     SyncService service(board, store);
     SyncControl control(service, store);
+    QEventLoop loop;
+    QObject::connect(&service, &SyncService::syncFinished, &loop, &QEventLoop::quit);
+    // A stop ends once the secret store has let go of the password.
+    QObject::connect(&control, &SyncControl::secretForgotten, &loop, &QEventLoop::quit);
+    QTimer::singleShot(syncPatience, &loop, &QEventLoop::quit);
     ActionReply reply{true, {}};
     if (request.name == nowName && control.account()) {
         control.resume();
     } else {
         reply = answer(control, request);
     }
-    if (!reply.done || request.name == offName) {
+    if (!reply.done) {
         return reply;
     }
     if (!reply.message.isEmpty()) {
         Console::printLine(std::exchange(reply.message, {}));
     }
-    QEventLoop loop;
-    QObject::connect(&service, &SyncService::syncFinished, &loop, &QEventLoop::quit);
-    QTimer::singleShot(syncPatience, &loop, &QEventLoop::quit);
     loop.exec();
+    if (request.name == offName) {
+        return reply;
+    }
     // The service printed the status line.
     reply.done = service.status().startsWith(QStringLiteral("Synced"));
     return reply;

@@ -6,7 +6,9 @@
 
 #include <QObject>
 #include <QString>
+#include <QThread>
 
+#include <functional>
 #include <optional>
 
 // The sync as the user sets it up: the stored account, its password and the service that
@@ -21,13 +23,23 @@ public:
     };
 
     SyncControl(SyncService& service, PreferenceStore store, QObject* parent = nullptr);
+    // A secret store call still waiting is given up.
+    ~SyncControl() override;
+    SyncControl(const SyncControl&) = delete;
+    SyncControl& operator=(const SyncControl&) = delete;
 
-    // Starts syncing with the stored account, if one is set up, once its password is found.
+    // Starts syncing with the stored account, if one is set up. Each sync reads the
+    // password afresh, on the sync's thread, and drops it afterwards.
     void resume();
-    // Syncs with `account` from now on; a password given goes to the secret store first. A
+    // Syncs with `account` from now on; its password is already where the sync finds it. A
     // new collection starts from a fresh comparison.
-    Reply setUp(const SyncAccount& account, const std::optional<QString>& password = {});
-    // "Stop syncing": every task stays; the account, the sync state and the secret go.
+    Reply setUp(const SyncAccount& account);
+    // The same once `password` is in the secret store, which is asked on a thread of its
+    // own; `done` then gets the reply on this thread, unless `context` is gone by then.
+    void setUp(const SyncAccount& account, const QString& password, const QObject* context,
+               std::function<void(const Reply&)> done);
+    // "Stop syncing": every task stays; the account and the sync state go at once, the
+    // secret soon after, and `secretForgotten` follows every stop that was done.
     Reply turnOff();
     Reply syncNow();
 
@@ -36,11 +48,17 @@ public:
 
 signals:
     void accountChanged();
+    // Why the secret store still holds the password of the account turned off, or nothing.
+    void secretForgotten(const QString& failure);
 
 private:
+    // Runs `call` on the secret store's thread, then `then` with its answer on this one.
+    void inSecretStore(std::function<QString()> call, std::function<void(const QString&)> then);
+
     SyncService& service_;
     PreferenceStore store_;
     std::optional<SyncAccount> account_;
-    // Counts resumes, so that a secret store's late answer for a former account is dropped.
-    unsigned resumes_ = 0;
+    QThread secrets_;
+    // Lives on `secrets_`; the secret store's calls wait in its event loop.
+    QObject secretsWorker_;
 };

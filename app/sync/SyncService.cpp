@@ -110,10 +110,15 @@ void SyncService::launch() {
                                          state = SyncState::load(store_), now = board_.now(),
                                          timeout = timing_.requestTimeout]() mutable {
         SyncEngine::Outcome outcome;
-        const Password password = connection.password();
+        Password password = connection.password();
         if (password.value) {
-            CalDavClient client(connection.collection, {connection.user, *password.value}, timeout);
-            outcome = SyncEngine::run(client, tasks, std::move(state), now);
+            {
+                CalDavClient client(connection.collection, {connection.user, *password.value},
+                                    timeout);
+                outcome = SyncEngine::run(client, tasks, std::move(state), now);
+            }
+            // Read again for the next sync: nothing keeps it in between.
+            SyncPassword::wipe(*password.value);
         } else {
             outcome.failure = password.failure;
         }
