@@ -57,7 +57,8 @@ SyncControl::Reply SyncControl::setUp(const SyncAccount& account) {
 void SyncControl::setUp(const SyncAccount& account, const QString& password, const QObject* context,
                         std::function<void(const Reply&)> done) {
     inSecretStore(
-        [entry = SyncPassword::entryFor(account.user, account.server), secret = password]() mutable {
+        [entry = SyncPassword::entryFor(account.user, account.server),
+         secret = password]() mutable {
             const QString failure = SyncPassword::store(entry, secret);
             SyncPassword::wipe(secret);
             return failure;
