@@ -9,16 +9,7 @@ SyncControl::SyncControl(SyncService& service, PreferenceStore store, QObject* p
     : QObject(parent)
     , service_(service)
     , store_(std::move(store))
-    , account_(SyncAccount::load(store_)) {
-    secretsWorker_.moveToThread(&secrets_);
-    secrets_.setObjectName(QStringLiteral("secrets"));
-}
-
-SyncControl::~SyncControl() {
-    // Quitting ends the wait of a call in progress as well.
-    secrets_.quit();
-    secrets_.wait();
-}
+    , account_(SyncAccount::load(store_)) {}
 
 void SyncControl::resume() {
     if (!account_) {
@@ -56,13 +47,8 @@ SyncControl::Reply SyncControl::setUp(const SyncAccount& account) {
 
 void SyncControl::setUp(const SyncAccount& account, const QString& password, const QObject* context,
                         std::function<void(const Reply&)> done) {
-    inSecretStore(
-        [entry = SyncPassword::entryFor(account.user, account.server),
-         secret = password]() mutable {
-            const QString failure = SyncPassword::store(entry, secret);
-            SyncPassword::wipe(secret);
-            return failure;
-        },
+    SyncPassword::store(
+        SyncPassword::entryFor(account.user, account.server), password, this,
         [this, account, context = QPointer<const QObject>(context),
          done = std::move(done)](const QString& failure) {
             // Chosen is chosen: the set-up goes on without the window that asked.
@@ -89,18 +75,16 @@ SyncControl::Reply SyncControl::turnOff() {
         emit accountChanged();
     }
     if (account && account->passwordFile.isEmpty()) {
-        inSecretStore(
-            [entry = SyncPassword::entryFor(account->user, account->server)] {
-                return SyncPassword::forget(entry);
-            },
-            [this](const QString& failure) {
-                if (!failure.isEmpty()) {
-                    Console::printLine(QStringLiteral("The password could not be removed from "
-                                                      "the secret store: ") +
-                                       failure);
-                }
-                emit secretForgotten(failure);
-            });
+        SyncPassword::forget(SyncPassword::entryFor(account->user, account->server), this,
+                             [this](const QString& failure) {
+                                 if (!failure.isEmpty()) {
+                                     Console::printLine(
+                                         QStringLiteral("The password could not be removed "
+                                                        "from the secret store: ") +
+                                         failure);
+                                 }
+                                 emit secretForgotten(failure);
+                             });
     } else {
         QMetaObject::invokeMethod(
             this, [this] { emit secretForgotten({}); }, Qt::QueuedConnection);
@@ -115,17 +99,4 @@ SyncControl::Reply SyncControl::syncNow() {
     }
     service_.syncNow();
     return {true, QStringLiteral("Syncing now")};
-}
-
-void SyncControl::inSecretStore(std::function<QString()> call,
-                                std::function<void(const QString&)> then) {
-    // Only a machine that keeps its password there pays for the thread.
-    if (!secrets_.isRunning()) {
-        secrets_.start();
-    }
-    QMetaObject::invokeMethod(
-        &secretsWorker_, [this, call = std::move(call), then = std::move(then)] {
-            // This object waits for the thread before it goes, so it is still here.
-            QMetaObject::invokeMethod(this, [then, answer = call()] { then(answer); });
-        });
 }

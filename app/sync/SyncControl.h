@@ -6,7 +6,6 @@
 
 #include <QObject>
 #include <QString>
-#include <QThread>
 
 #include <functional>
 #include <optional>
@@ -23,10 +22,6 @@ public:
     };
 
     SyncControl(SyncService& service, PreferenceStore store, QObject* parent = nullptr);
-    // A secret store call still waiting is given up.
-    ~SyncControl() override;
-    SyncControl(const SyncControl&) = delete;
-    SyncControl& operator=(const SyncControl&) = delete;
 
     // Starts syncing with the stored account, if one is set up. Each sync reads the
     // password afresh, on the sync's thread, and drops it afterwards.
@@ -34,8 +29,8 @@ public:
     // Syncs with `account` from now on; its password is already where the sync finds it. A
     // new collection starts from a fresh comparison.
     Reply setUp(const SyncAccount& account);
-    // The same once `password` is in the secret store, which is asked on a thread of its
-    // own; `done` then gets the reply on this thread, unless `context` is gone by then.
+    // The same once `password` is in the secret store, without waiting for it here; `done`
+    // then gets the reply on this thread, unless `context` is gone by then.
     void setUp(const SyncAccount& account, const QString& password, const QObject* context,
                std::function<void(const Reply&)> done);
     // "Stop syncing": every task stays; the account and the sync state go at once, the
@@ -52,13 +47,7 @@ signals:
     void secretForgotten(const QString& failure);
 
 private:
-    // Runs `call` on the secret store's thread, then `then` with its answer on this one.
-    void inSecretStore(std::function<QString()> call, std::function<void(const QString&)> then);
-
     SyncService& service_;
     PreferenceStore store_;
     std::optional<SyncAccount> account_;
-    QThread secrets_;
-    // Lives on `secrets_`; the secret store's calls wait in its event loop.
-    QObject secretsWorker_;
 };
