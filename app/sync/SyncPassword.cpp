@@ -62,7 +62,7 @@ QThread& jobThread() {
 
 // Runs `job` on the job thread; `done` gets how it ended on the thread of `context`, unless
 // `context` is gone by then.
-void run(QKeychain::Job* job, const QObject* context, std::function<void(const JobEnd&)> done) {
+void run(QKeychain::Job* job, const QObject* context, std::function<void(JobEnd)> done) {
     auto end = std::make_shared<JobEnd>();
     // Directly on the job thread, before the job can go.
     QObject::connect(
@@ -75,7 +75,7 @@ void run(QKeychain::Job* job, const QObject* context, std::function<void(const J
         },
         Qt::DirectConnection);
     QObject::connect(job, &QKeychain::Job::finished, context,
-                     [end, done = std::move(done)] { done(*end); });
+                     [end, done = std::move(done)] { done(std::move(*end)); });
     job->setAutoDelete(true);
     job->moveToThread(&jobThread());
     QMetaObject::invokeMethod(job, [job] { job->start(); });
@@ -86,8 +86,8 @@ void run(QKeychain::Job* job, const QObject* context, std::function<void(const J
 JobEnd waitFor(QKeychain::Job* job, std::chrono::milliseconds patience) {
     JobEnd end;
     QEventLoop loop;
-    run(job, &loop, [&end, &loop](const JobEnd& ended) {
-        end = ended;
+    run(job, &loop, [&end, &loop](JobEnd ended) {
+        end = std::move(ended);
         loop.quit();
     });
     QTimer::singleShot(patience, &loop, &QEventLoop::quit);
