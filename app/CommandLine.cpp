@@ -44,8 +44,9 @@ struct SyncOptions {
     QCommandLineOption setUp{
         QStringLiteral("sync-setup"),
         QStringLiteral("Syncs the tasks with the CalDAV server at <url> (https, "
-                       "or http to this machine); the password is read "
-                       "from standard input unless --password-file."),
+                       "or http to this machine); the password is asked for "
+                       "at a terminal, else read from standard input, "
+                       "unless --password-file."),
         QStringLiteral("url")};
     QCommandLineOption user{QStringLiteral("user"), QStringLiteral("With --sync-setup: the user."),
                             QStringLiteral("name")};

@@ -1,6 +1,7 @@
 #include "SyncCommands.h"
 
 #include "ActionHandOver.h"
+#include "PasswordPrompt.h"
 
 #include "platform/SingleInstance.h"
 #include "store/PreferenceStore.h"
@@ -28,6 +29,8 @@ const QString acceptName = QStringLiteral("sync-accept-deletions");
 const QString restoreName = QStringLiteral("sync-restore-deletions");
 
 constexpr std::chrono::seconds networkPatience{30};
+// A password, with room to spare.
+constexpr qint64 passwordLineCap = 4096;
 // A sync of a long list on a slow server still ends within this.
 constexpr std::chrono::minutes syncPatience{5};
 
@@ -63,8 +66,15 @@ SyncPassword::Lookup readPassword(const Command& command) {
     if (!command.passwordFile.isEmpty()) {
         return SyncPassword::fromFile(command.passwordFile);
     }
+    const QString none = QStringLiteral("no password typed (or give --password-file)");
+    if (PasswordPrompt::canAsk()) {
+        std::optional<QString> typed = PasswordPrompt::ask(
+            QStringLiteral("Password for %1 at %2: ").arg(command.user, command.server.host()));
+        return typed && !typed->isEmpty() ? SyncPassword::Lookup{std::move(typed), {}}
+                                          : SyncPassword::Lookup{std::nullopt, none};
+    }
     QTextStream input(stdin);
-    const QString password = input.readLine();
+    const QString password = input.readLine(passwordLineCap);
     if (password.isEmpty()) {
         return {std::nullopt,
                 QStringLiteral("no password on standard input (or give --password-file)")};
@@ -98,6 +108,9 @@ Prepared prepareSetUp(const Command& command) {
         command.server, command.user, std::get<Discovery::Collection>(collection).url,
         command.passwordFile.isEmpty() ? QString()
                                        : QFileInfo(command.passwordFile).absoluteFilePath()};
+    if (const QString why = account.refusal(); !why.isEmpty()) {
+        return notSetUp(why);
+    }
     if (command.passwordFile.isEmpty()) {
         const QString failure = SyncPassword::store(
             SyncPassword::entryFor(account.user, account.server), credentials.password);
@@ -138,6 +151,11 @@ ActionReply runHere(const ActionRequest& request) {
     }
     SyncService service(board, store);
     SyncControl control(service, store);
+    QEventLoop loop;
+    QObject::connect(&service, &SyncService::syncFinished, &loop, &QEventLoop::quit);
+    // A stop ends once the secret store has let go of the password.
+    QObject::connect(&control, &SyncControl::secretForgotten, &loop, &QEventLoop::quit);
+    QTimer::singleShot(syncPatience, &loop, &QEventLoop::quit);
     ActionReply reply{true, {}};
     if ((request.name == nowName || request.name == acceptName) && control.account()) {
         if (request.name == acceptName) {
@@ -151,17 +169,16 @@ ActionReply runHere(const ActionRequest& request) {
             control.resume();
         }
     }
-    if (!reply.done || request.name == offName ||
-        (request.name == restoreName && !control.account())) {
+    if (!reply.done || (request.name == restoreName && !control.account())) {
         return reply;
     }
     if (!reply.message.isEmpty()) {
         Console::printLine(std::exchange(reply.message, {}));
     }
-    QEventLoop loop;
-    QObject::connect(&service, &SyncService::syncFinished, &loop, &QEventLoop::quit);
-    QTimer::singleShot(syncPatience, &loop, &QEventLoop::quit);
     loop.exec();
+    if (request.name == offName) {
+        return reply;
+    }
     // The service printed the status line; held removals wait for the user, not a fault.
     reply.done =
         service.status().startsWith(QStringLiteral("Synced")) || service.heldDeletions() > 0;

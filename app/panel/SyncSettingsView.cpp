@@ -8,7 +8,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QThread>
 
 namespace {
 
@@ -53,8 +52,22 @@ SyncSettingsView::SyncSettingsView(SyncControl& control, QWidget* parent)
     connect(accept_, &QPushButton::clicked, this,
             [this] { say(control_.acceptDeletions().message); });
     connect(&control_.service(), &SyncService::statusChanged, this, &SyncSettingsView::showStatus);
+    connect(&control_, &SyncControl::secretForgotten, this, [this](const QString& failure) {
+        if (!failure.isEmpty()) {
+            say(QStringLiteral("The password could not be removed from the secret store: ") +
+                failure);
+        }
+    });
+    discoveryWorker_.moveToThread(&discovery_);
+    discovery_.setObjectName(QStringLiteral("discovery"));
     showAccount();
     showStatus(control_.service().status());
+}
+
+SyncSettingsView::~SyncSettingsView() {
+    // Quitting ends the wait for the server's answer as well.
+    discovery_.quit();
+    discovery_.wait();
 }
 
 void SyncSettingsView::showAccount() {
@@ -78,21 +91,19 @@ void SyncSettingsView::findCollections() {
     }
     find_->setEnabled(false);
     say(QStringLiteral("Looking for task collections…"));
-    auto* result = new std::variant<std::vector<Discovery::Collection>, CalDavClient::Failure>;
-    QThread* worker = QThread::create(
-        [result, server,
-         credentials = CalDavClient::Credentials{user_->text(), password_->text()}] {
-            *result = Discovery::findTaskCollections(server, credentials, discoveryPatience);
+    if (!discovery_.isRunning()) {
+        discovery_.start();
+    }
+    QMetaObject::invokeMethod(
+        &discoveryWorker_,
+        [this, server, credentials = CalDavClient::Credentials{user_->text(), password_->text()}] {
+            // This view waits for the thread before it goes, so it is still here.
+            QMetaObject::invokeMethod(this, [this, found = Discovery::findTaskCollections(
+                                                       server, credentials, discoveryPatience)] {
+                showFound(found);
+                find_->setEnabled(true);
+            });
         });
-    connect(worker, &QThread::finished, this, [this, result] {
-        showFound(*result);
-        find_->setEnabled(true);
-    });
-    connect(worker, &QThread::finished, worker, [worker, result] {
-        delete result;
-        worker->deleteLater();
-    });
-    worker->start();
 }
 
 void SyncSettingsView::showFound(
@@ -118,7 +129,13 @@ void SyncSettingsView::useCollection(int index) {
                               user_->text(),
                               found_[static_cast<std::size_t>(index)].url,
                               {}};
-    say(control_.setUp(account, password_->text()).message);
+    if (const QString why = account.refusal(); !why.isEmpty()) {
+        say(QStringLiteral("Sync not set up: ") + why);
+        return;
+    }
+    say(QStringLiteral("Keeping the password in the secret store…"));
+    control_.setUp(account, password_->text(), this,
+                   [this](const SyncControl::Reply& reply) { say(reply.message); });
     password_->clear();
 }
 

@@ -2,6 +2,7 @@
 
 #include "sync/Discovery.h"
 
+#include <QThread>
 #include <QWidget>
 
 #include <vector>
@@ -19,10 +20,15 @@ class SyncSettingsView : public QWidget {
     Q_OBJECT
 public:
     explicit SyncSettingsView(SyncControl& control, QWidget* parent = nullptr);
+    // A search still running is given up.
+    ~SyncSettingsView() override;
+    SyncSettingsView(const SyncSettingsView&) = delete;
+    SyncSettingsView& operator=(const SyncSettingsView&) = delete;
 
-    // Asks the server for the user's task collections, off this thread.
+    // Asks the server for the user's task collections, on a thread of this view's own; the
+    // list fills when the answer comes.
     void findCollections();
-    // Syncs with the collection chosen in the list.
+    // Syncs with the collection chosen in the list, once the password is in the secret store.
     void useCollection(int index);
 
     QLineEdit* serverField() const { return server_; }
@@ -49,4 +55,7 @@ private:
     QLabel* status_;
     QPushButton* accept_;
     std::vector<Discovery::Collection> found_;
+    QThread discovery_;
+    // Lives on `discovery_`; each search runs in its event loop.
+    QObject discoveryWorker_;
 };

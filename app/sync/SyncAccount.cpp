@@ -22,6 +22,21 @@ bool isLoopback(const QString& host) {
                             : address.isLoopback();
 }
 
+bool sameOrigin(const QUrl& a, const QUrl& b) {
+    const auto port = [](const QUrl& url) { return url.port(url.scheme() == u"https" ? 443 : 80); };
+    return a.scheme() == b.scheme() && a.host().compare(b.host(), Qt::CaseInsensitive) == 0 &&
+           port(a) == port(b);
+}
+
+// The stored form with the user and password taken out of both addresses.
+QByteArray withoutUserInfo(const QByteArray& json) {
+    QJsonObject o = QJsonDocument::fromJson(json).object();
+    for (const QString& key : {serverKey, collectionKey}) {
+        o.insert(key, QUrl(o.value(key).toString()).toString(QUrl::RemoveUserInfo));
+    }
+    return QJsonDocument(o).toJson(QJsonDocument::Compact);
+}
+
 bool removeValue(const PreferenceStore& store, const QString& key) {
     QFile file(store.filePath(key, PreferenceStore::Kind::Data));
     return !file.exists() || file.remove();
@@ -43,8 +58,7 @@ std::optional<SyncAccount> SyncAccount::decode(const QByteArray& json) {
                         o.value(userKey).toString(),
                         QUrl(o.value(collectionKey).toString(), QUrl::StrictMode),
                         o.value(passwordFileKey).toString()};
-    if (!account.server.isValid() || !account.collection.isValid() || account.user.isEmpty() ||
-        !refusal(account.collection).isEmpty()) {
+    if (!account.refusal().isEmpty()) {
         return std::nullopt;
     }
     return account;
@@ -56,10 +70,18 @@ std::optional<SyncAccount> SyncAccount::load(const PreferenceStore& store) {
         return std::nullopt;
     }
     std::optional<SyncAccount> account = decode(*bytes);
-    if (!account) {
-        Console::printLine(QStringLiteral("Sync account unreadable; set it up again to sync"));
+    if (account) {
+        return account;
     }
-    return account;
+    // Older versions kept an address as given, password and all: that must not stay on disk.
+    account = decode(withoutUserInfo(*bytes));
+    if (account && account->save(store)) {
+        Console::printLine(QStringLiteral("Sync account: the user and password written in its "
+                                          "address were removed from the config folder"));
+        return account;
+    }
+    Console::printLine(QStringLiteral("Sync account unreadable; set it up again to sync"));
+    return std::nullopt;
 }
 
 bool SyncAccount::save(const PreferenceStore& store) const {
@@ -75,9 +97,29 @@ QString SyncAccount::refusal(const QUrl& address) {
     if (!address.isValid() || address.host().isEmpty()) {
         return QStringLiteral("not a valid address");
     }
+    if (!address.userInfo().isEmpty()) {
+        return QStringLiteral("an address with a user or password in it is never stored; give "
+                              "the user apart, and the password when asked");
+    }
     if (address.scheme() == u"https" ||
         (address.scheme() == u"http" && isLoopback(address.host()))) {
         return {};
     }
     return QStringLiteral("only https, or plain http to this machine, carries the password");
+}
+
+QString SyncAccount::refusal() const {
+    if (user.isEmpty()) {
+        return QStringLiteral("no user");
+    }
+    for (const QUrl& address : {server, collection}) {
+        if (QString why = refusal(address); !why.isEmpty()) {
+            return why;
+        }
+    }
+    if (!sameOrigin(server, collection)) {
+        return QStringLiteral("the collection %1 is on another server than %2")
+            .arg(collection.toDisplayString(), server.toDisplayString());
+    }
+    return {};
 }

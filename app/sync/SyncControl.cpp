@@ -1,14 +1,9 @@
 #include "sync/SyncControl.h"
 
+#include "support/Console.h"
 #include "sync/SyncPassword.h"
 
-namespace {
-
-SyncService::Connection connectionFor(const SyncAccount& account) {
-    return {account.collection, account.user, {}};
-}
-
-} // namespace
+#include <QPointer>
 
 SyncControl::SyncControl(SyncService& service, PreferenceStore store, QObject* parent)
     : QObject(parent)
@@ -17,39 +12,24 @@ SyncControl::SyncControl(SyncService& service, PreferenceStore store, QObject* p
     , account_(SyncAccount::load(store_)) {}
 
 void SyncControl::resume() {
-    const unsigned resume = ++resumes_;
     if (!account_) {
         return;
     }
-    SyncService::Connection connection = connectionFor(*account_);
+    SyncService::Connection connection{account_->collection, account_->user, {}};
+    // Read at every sync, so a changed password counts from the next one.
     if (!account_->passwordFile.isEmpty()) {
-        // Read at every sync, so a changed file counts from the next one.
         connection.password = [file = account_->passwordFile] {
             return SyncPassword::fromFile(file);
         };
-        service_.start(std::move(connection));
-        return;
+    } else {
+        connection.password = [entry = SyncPassword::entryFor(account_->user, account_->server)] {
+            return SyncPassword::read(entry);
+        };
     }
-    SyncPassword::read(SyncPassword::entryFor(account_->user, account_->server), this,
-                       [this, connection, resume](const SyncPassword::Lookup& found) mutable {
-                           if (resume == resumes_) {
-                               connection.password = [found] { return found; };
-                               service_.start(std::move(connection));
-                           }
-                       });
+    service_.start(std::move(connection));
 }
 
-SyncControl::Reply SyncControl::setUp(const SyncAccount& account,
-                                      const std::optional<QString>& password) {
-    if (password) {
-        const QString failure =
-            SyncPassword::store(SyncPassword::entryFor(account.user, account.server), *password);
-        if (!failure.isEmpty()) {
-            return {false, QStringLiteral("Sync not set up: the secret store refused the "
-                                          "password (") +
-                               failure + QStringLiteral("); use --password-file instead")};
-        }
-    }
+SyncControl::Reply SyncControl::setUp(const SyncAccount& account) {
     service_.stop();
     const bool sameCollection = account_ && account_->collection == account.collection;
     if (!sameCollection && !SyncAccount::forget(store_)) {
@@ -65,27 +45,52 @@ SyncControl::Reply SyncControl::setUp(const SyncAccount& account,
                       QStringLiteral(" as ") + account.user};
 }
 
+void SyncControl::setUp(const SyncAccount& account, const QString& password, const QObject* context,
+                        std::function<void(const Reply&)> done) {
+    SyncPassword::store(
+        SyncPassword::entryFor(account.user, account.server), password, this,
+        [this, account, context = QPointer<const QObject>(context),
+         done = std::move(done)](const QString& failure) {
+            // Chosen is chosen: the set-up goes on without the window that asked.
+            const Reply reply =
+                failure.isEmpty()
+                    ? setUp(account)
+                    : Reply{false, QStringLiteral("Sync not set up: the secret store refused the "
+                                                  "password (") +
+                                       failure + QStringLiteral("); use --password-file instead")};
+            if (context) {
+                done(reply);
+            }
+        });
+}
+
 SyncControl::Reply SyncControl::turnOff() {
     service_.stop();
-    ++resumes_;
-    if (!account_) {
-        return {true, QStringLiteral("Sync was not set up")};
-    }
-    const QString secret =
-        account_->passwordFile.isEmpty()
-            ? SyncPassword::forget(SyncPassword::entryFor(account_->user, account_->server))
-            : QString();
-    if (!SyncAccount::forget(store_)) {
+    const std::optional<SyncAccount> account = account_;
+    if (account && !SyncAccount::forget(store_)) {
         return {false, QStringLiteral("Sync not stopped: the store cannot be written")};
     }
     account_.reset();
-    emit accountChanged();
-    if (!secret.isEmpty()) {
-        return {true, QStringLiteral("Sync stopped; every task stays here. The password could "
-                                     "not be removed from the secret store: ") +
-                          secret};
+    if (account) {
+        emit accountChanged();
     }
-    return {true, QStringLiteral("Sync stopped; every task stays here")};
+    if (account && account->passwordFile.isEmpty()) {
+        SyncPassword::forget(SyncPassword::entryFor(account->user, account->server), this,
+                             [this](const QString& failure) {
+                                 if (!failure.isEmpty()) {
+                                     Console::printLine(
+                                         QStringLiteral("The password could not be removed "
+                                                        "from the secret store: ") +
+                                         failure);
+                                 }
+                                 emit secretForgotten(failure);
+                             });
+    } else {
+        QMetaObject::invokeMethod(
+            this, [this] { emit secretForgotten({}); }, Qt::QueuedConnection);
+    }
+    return {true, account ? QStringLiteral("Sync stopped; every task stays here")
+                          : QStringLiteral("Sync was not set up")};
 }
 
 SyncControl::Reply SyncControl::syncNow() {

@@ -4,18 +4,25 @@
 
 #include <QEventLoop>
 #include <QFile>
+#include <QThread>
+#include <QTimer>
 
 #include <qt6keychain/keychain.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <memory>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
 
 const QString service = QStringLiteral("Quenby sync");
+const QString notAFile = QStringLiteral("not a regular file");
+// A password and its line end, with room to spare.
+constexpr qsizetype maxFileSize = 4096;
 
 SyncPassword::Lookup refused(const QString& path, const QString& why) {
     return {std::nullopt,
@@ -26,14 +33,88 @@ QString errorText() {
     return QString::fromLocal8Bit(std::strerror(errno));
 }
 
-// Starts `job` and waits for its end; the failure, or nothing.
-QString finished(QKeychain::Job& job) {
-    job.setAutoDelete(false);
+// What a secret store job ended with.
+struct JobEnd {
+    QKeychain::Error error = QKeychain::OtherError;
+    QString errorText = QStringLiteral("no answer in time");
+    QString text;
+};
+
+// QtKeychain runs jobs one at a time through a queue object of its own, bound to the thread
+// that used it first; jobs from another thread race with it. So every job of the process
+// runs on this one thread, kept until the process ends.
+QThread& jobThread() {
+    static struct Owner {
+        QThread thread;
+        Owner() {
+            thread.setObjectName(QStringLiteral("secret store"));
+            thread.start();
+        }
+        ~Owner() {
+            thread.quit();
+            thread.wait();
+        }
+        Owner(const Owner&) = delete;
+        Owner& operator=(const Owner&) = delete;
+    } owner;
+    return owner.thread;
+}
+
+// Runs `job` on the job thread; `done` gets how it ended on the thread of `context`, unless
+// `context` is gone by then.
+void run(QKeychain::Job* job, const QObject* context, std::function<void(JobEnd)> done) {
+    auto end = std::make_shared<JobEnd>();
+    // Directly on the job thread, before the job can go.
+    QObject::connect(
+        job, &QKeychain::Job::finished, job,
+        [end, job] {
+            *end = {job->error(), job->errorString(), {}};
+            if (const auto* read = qobject_cast<QKeychain::ReadPasswordJob*>(job)) {
+                end->text = read->textData();
+            }
+        },
+        Qt::DirectConnection);
+    QObject::connect(job, &QKeychain::Job::finished, context,
+                     [end, done = std::move(done)] { done(std::move(*end)); });
+    job->setAutoDelete(true);
+    job->moveToThread(&jobThread());
+    QMetaObject::invokeMethod(job, [job] { job->start(); });
+}
+
+// Runs `job` and waits for its end, `patience` at most, in an event loop of this thread:
+// never the GUI's. Quitting this thread ends the wait too.
+JobEnd waitFor(QKeychain::Job* job, std::chrono::milliseconds patience) {
+    JobEnd end;
     QEventLoop loop;
-    QObject::connect(&job, &QKeychain::Job::finished, &loop, &QEventLoop::quit);
-    job.start();
+    run(job, &loop, [&end, &loop](JobEnd ended) {
+        end = std::move(ended);
+        loop.quit();
+    });
+    QTimer::singleShot(patience, &loop, &QEventLoop::quit);
     loop.exec();
-    return job.error() == QKeychain::NoError ? QString() : job.errorString();
+    return end;
+}
+
+QString failureOf(const JobEnd& end) {
+    return end.error == QKeychain::NoError ? QString() : end.errorText;
+}
+
+QKeychain::Job* writeJob(const QString& entry, const QString& password) {
+    auto* job = new QKeychain::WritePasswordJob(service);
+    job->setKey(entry);
+    job->setTextData(password);
+    return job;
+}
+
+QKeychain::Job* deleteJob(const QString& entry) {
+    auto* job = new QKeychain::DeletePasswordJob(service);
+    job->setKey(entry);
+    return job;
+}
+
+// An entry already gone counts as removed.
+QString forgetFailureOf(const JobEnd& end) {
+    return end.error == QKeychain::EntryNotFound ? QString() : failureOf(end);
 }
 
 } // namespace
@@ -41,10 +122,23 @@ QString finished(QKeychain::Job& job) {
 namespace SyncPassword {
 
 Lookup fromFile(const QString& path) {
-    const UniqueFd fd(::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC));
+    const QByteArray name = QFile::encodeName(path);
+    // Not even opened unless a regular file: opening a FIFO waits for a writer, a device
+    // may act on being opened. A symbolic link counts as what it points to.
     struct stat info {};
+    if (::stat(name.constData(), &info) != 0) {
+        return refused(path, errorText());
+    }
+    if (!S_ISREG(info.st_mode)) {
+        return refused(path, notAFile);
+    }
+    // Non-blocking, and checked again once open: it may have been swapped in between.
+    const UniqueFd fd(::open(name.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
     if (!fd || ::fstat(fd.get(), &info) != 0) {
         return refused(path, errorText());
+    }
+    if (!S_ISREG(info.st_mode)) {
+        return refused(path, notAFile);
     }
     if (info.st_uid != ::getuid()) {
         return refused(path, QStringLiteral("another user owns it"));
@@ -52,46 +146,61 @@ Lookup fromFile(const QString& path) {
     if ((info.st_mode & (S_IRWXG | S_IRWXO)) != 0) {
         return refused(path, QStringLiteral("others may read it (chmod 600 ") + path + u')');
     }
-    QFile file;
-    if (!file.open(fd.get(), QIODevice::ReadOnly)) {
-        return refused(path, file.errorString());
+    if (info.st_size > maxFileSize) {
+        return refused(path, QStringLiteral("it is larger than %1 bytes").arg(maxFileSize));
     }
-    const QString password = QString::fromUtf8(file.readLine()).remove(u'\n').remove(u'\r');
+    QByteArray bytes(maxFileSize, '\0');
+    const ssize_t count = ::read(fd.get(), bytes.data(), static_cast<std::size_t>(maxFileSize));
+    if (count < 0) {
+        return refused(path, errorText());
+    }
+    const qsizetype end = bytes.indexOf('\n');
+    QString password =
+        QString::fromUtf8(QByteArrayView(bytes.constData(), end < 0 ? count : end)).remove(u'\r');
+    std::fill(bytes.begin(), bytes.end(), '\0');
     if (password.isEmpty()) {
         return refused(path, QStringLiteral("it holds no password"));
     }
-    return {password, {}};
+    return {std::move(password), {}};
+}
+
+void wipe(QString& secret) {
+    std::fill(secret.begin(), secret.end(), QChar());
+    secret.clear();
 }
 
 QString entryFor(const QString& user, const QUrl& server) {
     return user + u'@' + server.toString(QUrl::RemoveUserInfo | QUrl::StripTrailingSlash);
 }
 
-void read(const QString& entry, const QObject* context, std::function<void(Lookup)> done) {
+Lookup read(const QString& entry, std::chrono::milliseconds patience) {
     auto* job = new QKeychain::ReadPasswordJob(service);
     job->setKey(entry);
-    QObject::connect(job, &QKeychain::Job::finished, context, [job, done = std::move(done)] {
-        if (job->error() == QKeychain::NoError) {
-            done({job->textData(), {}});
-        } else {
-            done({std::nullopt, QStringLiteral("secret store: ") + job->errorString()});
-        }
-    });
-    job->start();
+    JobEnd end = waitFor(job, patience);
+    if (end.error != QKeychain::NoError) {
+        return {std::nullopt, QStringLiteral("secret store: ") + end.errorText};
+    }
+    return {std::move(end.text), {}};
 }
 
-QString store(const QString& entry, const QString& password) {
-    QKeychain::WritePasswordJob job(service);
-    job.setKey(entry);
-    job.setTextData(password);
-    return finished(job);
+QString store(const QString& entry, const QString& password, std::chrono::milliseconds patience) {
+    return failureOf(waitFor(writeJob(entry, password), patience));
 }
 
-QString forget(const QString& entry) {
-    QKeychain::DeletePasswordJob job(service);
-    job.setKey(entry);
-    const QString failure = finished(job);
-    return job.error() == QKeychain::EntryNotFound ? QString() : failure;
+void store(const QString& entry, const QString& password, const QObject* context,
+           std::function<void(const QString&)> done) {
+    run(writeJob(entry, password), context,
+        [done = std::move(done)](const JobEnd& end) { done(failureOf(end)); });
+}
+
+QString forget(const QString& entry, std::chrono::milliseconds patience) {
+    return forgetFailureOf(waitFor(deleteJob(entry), patience));
+}
+
+void forget(const QString& entry, const QObject* context,
+            std::function<void(const QString&)> done) {
+    run(deleteJob(entry), context,
+        [done = std::move(done)](const JobEnd& end) { done(forgetFailureOf(end)); });
 }
 
 } // namespace SyncPassword

@@ -4,6 +4,7 @@
 #include <QString>
 #include <QUrl>
 
+#include <chrono>
 #include <functional>
 #include <optional>
 
@@ -17,17 +18,28 @@ struct Lookup {
     QString failure;
 };
 
-// Reads the file's first line; refused unless the user owns it and nobody else may read or
-// write it.
+// Reads the file's first line; refused unless it is a small regular file that the user owns
+// and nobody else may read or write. Never waits: a FIFO or a device is refused unopened.
 Lookup fromFile(const QString& path);
+// Overwrites the characters, where no other copy shares them, and empties the string.
+void wipe(QString& secret);
 
 // The secret store's entry for an account.
 QString entryFor(const QString& user, const QUrl& server);
-// Reads the entry; `done` runs on this thread once the secret store answers, unless
-// `context` is gone by then.
-void read(const QString& entry, const QObject* context, std::function<void(Lookup)> done);
-// Store and remove an entry, waiting for the answer; each says why it failed, or nothing.
-QString store(const QString& entry, const QString& password);
-QString forget(const QString& entry);
+
+// The secret store's calls run on a thread of their own, the same for the whole process.
+// These wait for the answer, `patience` at most, in an event loop of the calling thread:
+// never call them on the GUI's. Quitting the calling thread ends the wait.
+inline constexpr std::chrono::seconds secretStorePatience{60};
+Lookup read(const QString& entry, std::chrono::milliseconds patience = secretStorePatience);
+// Each says why it failed, or nothing.
+QString store(const QString& entry, const QString& password,
+              std::chrono::milliseconds patience = secretStorePatience);
+QString forget(const QString& entry, std::chrono::milliseconds patience = secretStorePatience);
+// These return at once; `done` gets the failure (or nothing) on the thread of `context`,
+// unless `context` is gone by then.
+void store(const QString& entry, const QString& password, const QObject* context,
+           std::function<void(const QString&)> done);
+void forget(const QString& entry, const QObject* context, std::function<void(const QString&)> done);
 
 } // namespace SyncPassword

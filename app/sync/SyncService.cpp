@@ -212,10 +212,15 @@ void SyncService::launch() {
                                                   stopRunning_.get_token()},
                                               deletions]() mutable {
         SyncEngine::Outcome outcome;
-        const Password password = connection.password();
+        Password password = connection.password();
         if (password.value) {
-            CalDavClient client(connection.collection, {connection.user, *password.value}, bounds);
-            outcome = SyncEngine::run(client, tasks, std::move(state), now, deletions);
+            {
+                CalDavClient client(connection.collection, {connection.user, *password.value},
+                                    bounds);
+                outcome = SyncEngine::run(client, tasks, std::move(state), now, deletions);
+            }
+            // Read again for the next sync: nothing keeps it in between.
+            SyncPassword::wipe(*password.value);
         } else {
             outcome.failure = password.failure;
         }

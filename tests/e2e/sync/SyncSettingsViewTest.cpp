@@ -8,6 +8,8 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QTcpServer>
+#include <QTcpSocket>
 
 #include <gtest/gtest.h>
 
@@ -39,6 +41,29 @@ TEST(SyncSettingsView, RefusesAPlainAddressElsewhereAndListsTheCollectionsFound)
     shown.sort();
     EXPECT_EQ(shown, QStringList({QStringLiteral("Errands"), QStringLiteral("tasks")}));
     EXPECT_EQ(view.statusLine()->text(), QStringLiteral("Choose the collection to sync with"));
+}
+
+// A server that takes the request and never answers keeps the search waiting.
+TEST(SyncSettingsView, ClosingItGivesUpTheSearchAtOnce) {
+    const TempConfigHome home;
+    QTcpServer silent;
+    ASSERT_TRUE(silent.listen(QHostAddress::LocalHost));
+    TaskBoard board{systemNow, FeedAddress{}};
+    SyncService service(board, PreferenceStore::standard());
+    SyncControl control(service, PreferenceStore::standard());
+    auto view = std::make_unique<SyncSettingsView>(control);
+    view->serverField()->setText(QStringLiteral("http://127.0.0.1:%1/").arg(silent.serverPort()));
+    view->userField()->setText(QStringLiteral("test"));
+    view->findCollections();
+    ASSERT_TRUE(E2E::waitUntil([&] { return silent.hasPendingConnections(); }));
+    QTcpSocket* request = silent.nextPendingConnection();
+    ASSERT_TRUE(E2E::waitUntil([&] { return request->bytesAvailable() > 0; }));
+
+    view.reset();
+    // Well before the search's own 30 s: nothing is left waiting on the server.
+    EXPECT_TRUE(
+        E2E::waitUntil([&] { return request->state() == QAbstractSocket::UnconnectedState; },
+                       std::chrono::seconds(10)));
 }
 
 } // namespace
