@@ -2,6 +2,8 @@
 
 #include "HotKey/HotKey.h"
 #include "HotKey/HotKeysController.h"
+#include "PanelActions.h"
+#include "SyncCommands.h"
 #include "help/HelpVC.h"
 #include "panel/SettingsVC.h"
 #include "panel/SyncSettingsView.h"
@@ -149,4 +151,22 @@ void MainInterface::launch() {
     panel_.show();
     feed_.startPolling();
     syncControl_.resume();
+}
+
+std::vector<ActionReply> MainInterface::answer(const std::vector<ActionRequest>& requests) {
+    std::vector<ActionReply> replies;
+    {
+        const TaskBoard::Batch batch(board_);
+        for (const ActionRequest& request : requests) {
+            replies.push_back(SyncCommands::isSyncRequest(request)
+                                  ? SyncCommands::answer(syncControl_, request)
+                                  : PanelActions::run(*controller_, request));
+        }
+    }
+    if (!board_.saveFailure().isEmpty()) {
+        for (std::size_t i = 0; i < replies.size(); ++i) {
+            replies[i] = PanelActions::notStored(requests[i], replies[i], board_.saveFailure());
+        }
+    }
+    return replies;
 }

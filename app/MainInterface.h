@@ -4,6 +4,7 @@
 #include "feed/FeedService.h"
 #include "panel/PBWindow.h"
 #include "panel/ViewController.h"
+#include "platform/ActionRequest.h"
 #include "support/Clock.h"
 #include "support/WindowRegistry.h"
 #include "sync/SyncControl.h"
@@ -27,6 +28,10 @@ public:
 
     // The delegate's launch steps; then the panel appears where the user left it.
     void launch();
+
+    // The answers to requests from the command line that arrived together: they are applied
+    // in order and what they change is stored with one write before any is answered.
+    std::vector<ActionReply> answer(const std::vector<ActionRequest>& requests);
 
     TaskBoard& board() { return board_; }
     WindowRegistry& windows() { return windows_; }

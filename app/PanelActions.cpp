@@ -17,17 +17,26 @@ struct NamedAction {
     std::function<void()> ViewController::*shortcut;
     // What the answer says was done to the shown item.
     const char* done;
+    // Whether doing it changes the stored lists.
+    bool changesStore;
 };
 
 constexpr std::array<NamedAction, shortcutActionCount> table{{
-    {ShortcutAction::Add, &ViewController::keyAFunction, "The panel waits for a new task"},
-    {ShortcutAction::Done, &ViewController::keyDFunction, "Done"},
-    {ShortcutAction::Hour, &ViewController::keyHFunction, "Snoozed for an hour"},
-    {ShortcutAction::Day, &ViewController::key1Function, "Snoozed for a day"},
-    {ShortcutAction::TwoDays, &ViewController::key2Function, "Snoozed for two days"},
-    {ShortcutAction::Week, &ViewController::keyWFunction, "Snoozed for a week"},
-    {ShortcutAction::Tasks, &ViewController::keyTFunction, "The task list is open"},
+    {ShortcutAction::Add, &ViewController::keyAFunction, "The panel waits for a new task", false},
+    {ShortcutAction::Done, &ViewController::keyDFunction, "Done", true},
+    {ShortcutAction::Hour, &ViewController::keyHFunction, "Snoozed for an hour", true},
+    {ShortcutAction::Day, &ViewController::key1Function, "Snoozed for a day", true},
+    {ShortcutAction::TwoDays, &ViewController::key2Function, "Snoozed for two days", true},
+    {ShortcutAction::Week, &ViewController::keyWFunction, "Snoozed for a week", true},
+    {ShortcutAction::Tasks, &ViewController::keyTFunction, "The task list is open", false},
 }};
+
+const QString shownAgain = QStringLiteral("The panel was hidden and is shown again");
+
+bool addsText(const ActionRequest& request) {
+    return request.name == QLatin1String(infoOf(ShortcutAction::Add).name) &&
+           !request.text.isEmpty();
+}
 
 const NamedAction* find(const QString& name) {
     const auto it = std::find_if(table.begin(), table.end(), [&name](const NamedAction& entry) {
@@ -56,7 +65,7 @@ ActionReply runOnShownItem(ViewController& panel, const NamedAction& entry) {
     }
     (panel.*entry.shortcut)();
     if (wasHidden) {
-        return {true, QStringLiteral("The panel was hidden and is shown again")};
+        return {true, shownAgain};
     }
     return {true, QString::fromLatin1(entry.done) + QStringLiteral(": ") + item};
 }
@@ -80,15 +89,32 @@ ActionReply run(ViewController& panel, const ActionRequest& request) {
         // The Wayland platform reads it when the panel asks for the keyboard.
         qputenv("XDG_ACTIVATION_TOKEN", request.activationToken);
     }
-    if (entry->action == ShortcutAction::Add && !request.text.isEmpty()) {
+    if (addsText(request)) {
+        const QString name = TaskBoard::taskName(request.text);
         panel.board().addTask(request.text);
-        return {true, QStringLiteral("Added: ") + TaskBoard::taskName(request.text)};
+        return {
+            true,
+            (name == request.text
+                 ? QStringLiteral("Added: ")
+                 : QStringLiteral("Added (cut to %1 characters): ").arg(TaskBoard::maxTaskLength)) +
+                name};
     }
     if (entry->action != ShortcutAction::Add && entry->action != ShortcutAction::Tasks) {
         return runOnShownItem(panel, *entry);
     }
     (panel.*entry->shortcut)();
     return {true, QString::fromLatin1(entry->done)};
+}
+
+ActionReply notStored(const ActionRequest& request, const ActionReply& reply, const QString& why) {
+    const NamedAction* entry = find(request.name);
+    const bool changed = addsText(request) || (entry && entry->changesStore);
+    if (!reply.done || !changed || reply.message == shownAgain) {
+        return reply;
+    }
+    const QString what =
+        addsText(request) ? QStringLiteral("Added") : QString::fromLatin1(entry->done);
+    return {true, what + QStringLiteral(", but not saved yet: ") + why, true};
 }
 
 } // namespace PanelActions

@@ -15,7 +15,12 @@ namespace PanelActions {
 QStringList names();
 
 // Runs `request` on the panel as its shortcut would, except that an add with a text adds
-// that text at once. Says what it did, or why it did nothing.
+// that text at once (cut to a task's length, which the answer then says). Says what it did,
+// or why it did nothing.
 ActionReply run(ViewController& panel, const ActionRequest& request);
+
+// The answer to `request`, answered `reply`, once the store refused what it changed for
+// `why`: the change is held in memory, and the answer says so.
+ActionReply notStored(const ActionRequest& request, const ActionReply& reply, const QString& why);
 
 } // namespace PanelActions

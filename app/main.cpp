@@ -1,7 +1,6 @@
 #include "ActionHandOver.h"
 #include "CommandLine.h"
 #include "MainInterface.h"
-#include "PanelActions.h"
 #include "SyncCommands.h"
 #include "platform/GraphicalSession.h"
 #include "platform/SessionMode.h"
@@ -42,8 +41,12 @@ int main(int argc, char** argv) {
     switch (instance.claim()) {
     case SingleInstance::Claim::AlreadyRunning:
         // Touch nothing: the running panel comes forward and this launch ends.
+        if (!instance.notifyRunning()) {
+            Console::printLine(instance.unreachable());
+            return 1;
+        }
         Console::printLine("Quenby is already running");
-        return instance.notifyRunning() ? 0 : 1;
+        return 0;
     case SingleInstance::Claim::Failed:
         Console::printLine("Quenby cannot start:", instance.failure());
         return 1;
@@ -63,11 +66,10 @@ int main(int argc, char** argv) {
     QObject::connect(&instance, &SingleInstance::activationRequested, [&mainInterface] {
         mainInterface.viewController().activateApplication(ViewController::Activation::TakeFocus);
     });
-    instance.setActionHandler([&mainInterface](const ActionRequest& request) {
-        return SyncCommands::isSyncRequest(request)
-                   ? SyncCommands::answer(mainInterface.syncControl(), request)
-                   : PanelActions::run(mainInterface.viewController(), request);
+    instance.setActionHandler([&mainInterface](const std::vector<ActionRequest>& requests) {
+        return mainInterface.answer(requests);
     });
+    instance.listen();
     mainInterface.launch();
     QTimer::singleShot(0, &releaseFreedMemory);
     return QApplication::exec();

@@ -2,6 +2,8 @@
 
 #include <QList>
 
+#include <array>
+
 namespace {
 
 // Every field is percent-encoded, so texts with spaces or line breaks keep to one line.
@@ -30,32 +32,33 @@ std::optional<QList<QByteArray>> fields(const QByteArray& line, const QByteArray
 }
 
 const QByteArray actionTag = QByteArrayLiteral("action");
-const QByteArray doneTag = QByteArrayLiteral("done");
-const QByteArray refusedTag = QByteArrayLiteral("refused");
+// The reply's tag says how it ended.
+const std::array<QByteArray, 3> replyTags{QByteArrayLiteral("done"), QByteArrayLiteral("unsaved"),
+                                          QByteArrayLiteral("refused")};
 
 } // namespace
 
 QByteArray ActionRequest::encoded() const {
-    return line({actionTag, name.toUtf8(), text.toUtf8(), activationToken});
+    return line({actionTag, id, name.toUtf8(), text.toUtf8(), activationToken});
 }
 
 std::optional<ActionRequest> ActionRequest::decoded(const QByteArray& line) {
-    const auto parts = fields(line, actionTag, 4);
+    const auto parts = fields(line, actionTag, 5);
     if (!parts) {
         return std::nullopt;
     }
-    return ActionRequest{QString::fromUtf8(parts->at(1)), QString::fromUtf8(parts->at(2)),
-                         parts->at(3)};
+    return ActionRequest{QString::fromUtf8(parts->at(2)), QString::fromUtf8(parts->at(3)),
+                         parts->at(4), parts->at(1)};
 }
 
 QByteArray ActionReply::encoded() const {
-    return line({done ? doneTag : refusedTag, message.toUtf8()});
+    return line({replyTags[done ? (unsaved ? 1 : 0) : 2], message.toUtf8()});
 }
 
 std::optional<ActionReply> ActionReply::decoded(const QByteArray& line) {
-    for (const bool done : {true, false}) {
-        if (const auto parts = fields(line, done ? doneTag : refusedTag, 2)) {
-            return ActionReply{done, QString::fromUtf8(parts->at(1))};
+    for (std::size_t i = 0; i < replyTags.size(); ++i) {
+        if (const auto parts = fields(line, replyTags[i], 2)) {
+            return ActionReply{i < 2, QString::fromUtf8(parts->at(1)), i == 1};
         }
     }
     return std::nullopt;

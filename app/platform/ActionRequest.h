@@ -13,6 +13,11 @@ struct ActionRequest {
     QString text;
     // The launcher's xdg-activation token, which lets a Wayland panel take the keyboard.
     QByteArray activationToken;
+    // Names the request across retries, so that the panel applies it once; set when sent.
+    QByteArray id{};
+
+    // The longest line either end takes: a longer request is refused before it is sent.
+    static constexpr qsizetype longestLine = 64 * 1024;
 
     QByteArray encoded() const;
     // Nothing when `line` is not an action request.
@@ -23,6 +28,11 @@ struct ActionReply {
     bool done = false;
     // What was done, or why not.
     QString message;
+    // Done, but held in memory only: the store refused the change.
+    bool unsaved = false;
+
+    // The command's exit status: 0 done and stored, 1 not done, 3 done but not stored.
+    int exitStatus() const { return done ? (unsaved ? 3 : 0) : 1; }
 
     QByteArray encoded() const;
     static std::optional<ActionReply> decoded(const QByteArray& line);

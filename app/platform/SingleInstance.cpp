@@ -5,170 +5,328 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QLocalSocket>
 #include <QThread>
+#include <QTimer>
+#include <QUuid>
 
+#include <algorithm>
 #include <cerrno>
+#include <csignal>
+#include <optional>
 
-#include <fcntl.h>
-#include <sys/file.h>
+#include <poll.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 namespace {
 
-const QByteArray activateRequest = QByteArrayLiteral("activate\n");
-// A first process may hold the lock but not listen yet; a later launch waits this long.
-constexpr std::chrono::milliseconds connectPatience{2000};
-// The panel answers once the action has run.
-constexpr int replyPatienceMs = 10000;
-// Requests and answers are single lines; a longer one is cut here.
-constexpr qint64 longestRequest = 64 * 1024;
+using namespace std::chrono_literals;
 
-// Where the lock lives: a folder that only this user can write, so that nobody else can
-// take, replace or jam it.
-QString instanceFolder(const QString& storeDirectory) {
-    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
-    return runtime.isEmpty() || QDir::isRelativePath(runtime) ? storeDirectory : runtime;
+const QByteArray activateRequest = QByteArrayLiteral("activate\n");
+// A request that has not arrived whole by then is dropped.
+constexpr std::chrono::seconds requestDeadline{10};
+// However long the panel lives, a client stops waiting after this.
+constexpr std::chrono::minutes replyCap{5};
+// A socket recorded but refusing connections has gone or lives where this process cannot
+// reach it (another mount namespace); no need to wait long for it.
+constexpr std::chrono::milliseconds recordedButUnreachable{1500};
+// How many answers the panel keeps for requests that may be sent again.
+constexpr std::size_t rememberedAnswers = 1024;
+// How many turns of the event loop a batch waits at most for connections still arriving.
+constexpr int maxGatherRounds = 64;
+// A retried request goes out at most this often.
+constexpr int attempts = 3;
+
+bool isAlive(pid_t pid) {
+    return pid > 0 && (::kill(pid, 0) == 0 || errno == EPERM);
 }
 
-bool isOwnFolder(const struct stat& st) {
-    return S_ISDIR(st.st_mode) && st.st_uid == ::geteuid() && (st.st_mode & S_IWOTH) == 0;
+// The process on the other end of a connected local socket.
+std::optional<struct ucred> peerOf(const QLocalSocket& socket) {
+    struct ucred peer {};
+    socklen_t size = sizeof peer;
+    if (::getsockopt(static_cast<int>(socket.socketDescriptor()), SOL_SOCKET, SO_PEERCRED, &peer,
+                     &size) != 0) {
+        return std::nullopt;
+    }
+    return peer;
+}
+
+bool isOwnPeer(const QLocalSocket& socket) {
+    const auto peer = peerOf(socket);
+    return peer && peer->uid == ::geteuid();
+}
+
+bool isOwnSocket(const QString& path) {
+    struct stat st {};
+    return ::lstat(QFile::encodeName(path).constData(), &st) == 0 && S_ISSOCK(st.st_mode) &&
+           st.st_uid == ::geteuid() && isOwnFolder(QFileInfo(path).absolutePath());
+}
+
+bool fitsSocketAddress(const QString& path) {
+    return static_cast<std::size_t>(QFile::encodeName(path).size()) < sizeof(sockaddr_un::sun_path);
 }
 
 } // namespace
 
 SingleInstance::SingleInstance(QString storeDirectory, QObject* parent)
     : QObject(parent)
-    , storeDirectory_(std::move(storeDirectory)) {}
+    , lock_(std::move(storeDirectory)) {}
 
 SingleInstance::~SingleInstance() = default;
 
-SingleInstance::Claim SingleInstance::fail(const QString& why) {
-    failure_ = why;
+SingleInstance::Claim SingleInstance::claim() {
+    switch (lock_.take()) {
+    case InstanceLock::State::Held:
+        return lock_.record({::getpid(), {}}) ? Claim::First : Claim::Failed;
+    case InstanceLock::State::Taken:
+        return Claim::AlreadyRunning;
+    case InstanceLock::State::Failed:
+        break;
+    }
     return Claim::Failed;
 }
 
-SingleInstance::Claim SingleInstance::claim() {
-    // The store folder names the lock, so it must exist first.
+// Beside the lock; in the runtime folder when the store's path is too long for a socket.
+QString SingleInstance::socketPathFor() const {
+    const QString beside = lock_.storeDirectory() + QStringLiteral("/quenby-instance.socket");
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    if (fitsSocketAddress(beside) || runtime.isEmpty() || !isOwnFolder(runtime)) {
+        return beside;
+    }
     struct stat store {};
-    if (!QDir().mkpath(storeDirectory_) ||
-        ::stat(QFile::encodeName(storeDirectory_).constData(), &store) != 0) {
-        return fail(QStringLiteral("cannot create the store folder ") + storeDirectory_);
-    }
-    const QString folder = instanceFolder(storeDirectory_);
-    struct stat where {};
-    if (::stat(QFile::encodeName(folder).constData(), &where) != 0 || !isOwnFolder(where)) {
-        return fail(folder + QStringLiteral(" is not a folder that only this user can write"));
-    }
-    const QString base =
-        folder + QStringLiteral("/quenby-%1-%2").arg(store.st_dev).arg(store.st_ino);
-    lockPath_ = base + QStringLiteral(".lock");
-    socketPath_ = base + QStringLiteral(".socket");
-
-    // Read access is enough for the lock, so an existing lock file works in a read-only
-    // folder. Neither a symlink nor a FIFO put in its place can redirect or stall the open.
-    lock_.reset(::open(QFile::encodeName(lockPath_).constData(),
-                       O_RDONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0600));
-    struct stat st {};
-    if (!lock_ || ::fstat(lock_.get(), &st) != 0) {
-        return fail(QStringLiteral("cannot open ") + lockPath_ + QStringLiteral(": ") +
-                    qt_error_string(errno));
-    }
-    if (!S_ISREG(st.st_mode) || st.st_uid != ::geteuid()) {
-        lock_.reset();
-        return fail(lockPath_ + QStringLiteral(" is not a file of this user's"));
-    }
-    if (::flock(lock_.get(), LOCK_EX | LOCK_NB) != 0) {
-        const int error = errno;
-        lock_.reset();
-        if (error == EWOULDBLOCK) {
-            return Claim::AlreadyRunning;
-        }
-        return fail(QStringLiteral("cannot lock ") + lockPath_ + QStringLiteral(": ") +
-                    qt_error_string(error));
-    }
-    listen();
-    return Claim::First;
+    ::stat(QFile::encodeName(lock_.storeDirectory()).constData(), &store);
+    return runtime + QStringLiteral("/quenby-%1-%2.socket").arg(store.st_dev).arg(store.st_ino);
 }
 
 void SingleInstance::listen() {
+    const QString path = socketPathFor();
     // With the lock held, a socket left by a crashed run is ours to remove.
-    QLocalServer::removeServer(socketPath_);
+    QLocalServer::removeServer(path);
     server_ = std::make_unique<QLocalServer>();
     server_->setSocketOptions(QLocalServer::UserAccessOption);
-    connect(server_.get(), &QLocalServer::newConnection, this, &SingleInstance::readRequest);
-    if (!server_->listen(socketPath_)) {
-        Console::printLine("SingleInstance: cannot listen on", socketPath_, "-",
-                           server_->errorString());
+    // Many launches at once (a script's loop) all wait in the queue.
+    server_->setListenBacklogSize(1024);
+    connect(server_.get(), &QLocalServer::newConnection, this, &SingleInstance::accept);
+    if (!server_->listen(path)) {
+        Console::printLine("SingleInstance: cannot listen on", path, "-", server_->errorString());
+        return;
+    }
+    if (!lock_.record({::getpid(), path})) {
+        Console::printLine("SingleInstance:", lock_.failure());
     }
 }
 
-void SingleInstance::readRequest() {
+void SingleInstance::accept() {
     while (QLocalSocket* socket = server_->nextPendingConnection()) {
         connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
-        connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
-            if (!socket->canReadLine() && socket->bytesAvailable() < longestRequest) {
-                return; // the rest of the line is on its way
+        if (!isOwnPeer(*socket)) {
+            Console::printLine("SingleInstance: refused a connection from another user");
+            socket->abort();
+            continue;
+        }
+        connect(socket, &QLocalSocket::readyRead, this, [this, socket] { readRequest(socket); });
+        QTimer::singleShot(requestDeadline, socket, [socket] {
+            if (!socket->property("read").toBool()) {
+                socket->abort();
             }
-            const QByteArray line = socket->readLine(longestRequest);
-            if (line == activateRequest) {
-                emit activationRequested();
-            } else if (const auto request = ActionRequest::decoded(line);
-                       request && actionHandler_) {
-                socket->write(actionHandler_(*request).encoded());
-            }
-            // Leaves once the answer is written.
-            socket->disconnectFromServer();
         });
+    }
+}
+
+void SingleInstance::readRequest(QLocalSocket* socket) {
+    if (socket->property("read").toBool()) {
+        return;
+    }
+    if (!socket->canReadLine()) {
+        if (socket->bytesAvailable() > ActionRequest::longestLine) {
+            socket->write(ActionReply{false, QStringLiteral("The request is too long")}.encoded());
+            socket->disconnectFromServer();
+        }
+        return; // the rest of the line is on its way
+    }
+    socket->setProperty("read", true);
+    const QByteArray line = socket->readLine();
+    if (line == activateRequest) {
+        emit activationRequested();
+        socket->disconnectFromServer();
+    } else if (const auto request = ActionRequest::decoded(line)) {
+        enqueue(socket, *request);
+    } else {
+        socket->disconnectFromServer();
+    }
+}
+
+// Requests that arrive while others are handled wait, and are then handled together.
+void SingleInstance::enqueue(QLocalSocket* socket, const ActionRequest& request) {
+    const auto answered =
+        std::find_if(answered_.begin(), answered_.end(),
+                     [&request](const auto& entry) { return entry.first == request.id; });
+    if (!request.id.isEmpty() && answered != answered_.end()) {
+        socket->write(answered->second.encoded());
+        socket->disconnectFromServer();
+        return;
+    }
+    const auto waiting = std::find_if(waiting_.begin(), waiting_.end(), [&request](const auto& w) {
+        return !request.id.isEmpty() && w.request.id == request.id;
+    });
+    if (waiting != waiting_.end()) {
+        waiting->sockets.emplace_back(socket);
+        return;
+    }
+    if (waiting_.empty()) {
+        QTimer::singleShot(0, this, &SingleInstance::answerWaiting);
+    }
+    waiting_.push_back({request, {socket}});
+}
+
+void SingleInstance::answerWaiting() {
+    // What has arrived meanwhile joins this batch: under load, one write then stores many.
+    // Connections still to be accepted are left to the event loop a few rounds more.
+    if (!server_) {
+        return; // released: the waiting connections went with the server
+    }
+    for (QLocalSocket* socket : server_->findChildren<QLocalSocket*>()) {
+        if (!socket->property("read").toBool() && socket->waitForReadyRead(0)) {
+            readRequest(socket);
+        }
+    }
+    pollfd listening{static_cast<int>(server_->socketDescriptor()), POLLIN, 0};
+    if (::poll(&listening, 1, 0) > 0 && ++gatherRounds_ < maxGatherRounds) {
+        QTimer::singleShot(0, this, &SingleInstance::answerWaiting);
+        return;
+    }
+    gatherRounds_ = 0;
+    const std::vector<Waiting> batch = std::exchange(waiting_, {});
+    std::vector<ActionRequest> requests;
+    for (const Waiting& w : batch) {
+        requests.push_back(w.request);
+    }
+    std::vector<ActionReply> replies =
+        actionHandler_ ? actionHandler_(requests) : std::vector<ActionReply>{};
+    replies.resize(batch.size(), ActionReply{false, QStringLiteral("Quenby is not ready")});
+    for (std::size_t i = 0; i < batch.size(); ++i) {
+        remember(batch[i].request.id, replies[i]);
+        for (const QPointer<QLocalSocket>& socket : batch[i].sockets) {
+            if (socket) {
+                socket->write(replies[i].encoded());
+                // Leaves once the answer is written.
+                socket->disconnectFromServer();
+            }
+        }
+    }
+}
+
+void SingleInstance::remember(const QByteArray& id, const ActionReply& reply) {
+    if (id.isEmpty()) {
+        return;
+    }
+    answered_.emplace_back(id, reply);
+    if (answered_.size() > rememberedAnswers) {
+        answered_.pop_front();
     }
 }
 
 void SingleInstance::release() {
     server_.reset();
-    lock_.reset();
+    lock_.release();
 }
 
-std::unique_ptr<QLocalSocket>
+QString SingleInstance::unreachable() const {
+    const pid_t pid = lock_.recorded().pid;
+    return QStringLiteral(
+               "Quenby is already running for this store (process %1) in another session")
+        .arg(pid > 0 ? QString::number(pid) : QStringLiteral("unknown"));
+}
+
+std::variant<std::unique_ptr<QLocalSocket>, QString>
 SingleInstance::connectToRunning(std::chrono::milliseconds patience) const {
-    if (socketPath_.isEmpty()) {
-        return nullptr;
-    }
     QElapsedTimer waited;
     waited.start();
-    do {
-        auto socket = std::make_unique<QLocalSocket>();
-        socket->connectToServer(socketPath_);
-        if (socket->waitForConnected(500)) {
-            return socket;
+    QElapsedTimer recordedFor;
+    while (waited.elapsed() < patience.count()) {
+        const InstanceLock::Record record = lock_.recorded();
+        if (!lock_.isHeldByAnyone()) {
+            return QStringLiteral("Quenby ended before it answered");
         }
-        QThread::msleep(50);
-    } while (waited.elapsed() < patience.count());
-    return nullptr;
+        if (!record.socketPath.isEmpty() && isAlive(record.pid)) {
+            if (!recordedFor.isValid()) {
+                recordedFor.start();
+            }
+            if (QFileInfo::exists(record.socketPath) && !isOwnSocket(record.socketPath)) {
+                return record.socketPath + QStringLiteral(" is not a socket of this user's");
+            }
+            auto socket = std::make_unique<QLocalSocket>();
+            socket->connectToServer(record.socketPath);
+            if (socket->waitForConnected(1000)) {
+                if (!isOwnPeer(*socket)) {
+                    return record.socketPath + QStringLiteral(" is answered by another user");
+                }
+                return socket;
+            }
+            if (recordedFor.elapsed() > recordedButUnreachable.count()) {
+                break;
+            }
+        }
+        QThread::msleep(20);
+    }
+    return unreachable();
 }
 
 bool SingleInstance::notifyRunning() const {
-    const std::unique_ptr<QLocalSocket> socket = connectToRunning(connectPatience);
+    auto connection = connectToRunning(std::chrono::seconds(10));
+    auto* socket = std::get_if<std::unique_ptr<QLocalSocket>>(&connection);
     if (!socket) {
         return false;
     }
-    socket->write(activateRequest);
-    const bool sent = socket->waitForBytesWritten(1000);
-    socket->waitForDisconnected(1000);
+    (*socket)->write(activateRequest);
+    const bool sent = (*socket)->waitForBytesWritten(1000);
+    (*socket)->waitForDisconnected(1000);
     return sent;
 }
 
-std::optional<ActionReply> SingleInstance::sendAction(const ActionRequest& request,
-                                                      std::chrono::milliseconds patience) const {
-    const std::unique_ptr<QLocalSocket> socket = connectToRunning(patience);
-    if (!socket) {
-        return std::nullopt;
+SingleInstance::Delivery SingleInstance::sendAction(ActionRequest request,
+                                                    std::chrono::milliseconds patience) const {
+    if (request.id.isEmpty()) {
+        request.id = QUuid::createUuid().toByteArray(QUuid::WithoutBraces);
     }
-    socket->write(request.encoded());
-    if (!socket->waitForBytesWritten(1000)) {
-        return std::nullopt;
+    const QByteArray line = request.encoded();
+    if (line.size() > ActionRequest::longestLine) {
+        return QStringLiteral("Not handed over: the request takes %1 bytes, more than the %2 "
+                              "Quenby takes")
+            .arg(line.size())
+            .arg(ActionRequest::longestLine);
     }
-    while (!socket->canReadLine() && socket->waitForReadyRead(replyPatienceMs)) {
+    QElapsedTimer waited;
+    waited.start();
+    // A connection lost before the answer came is tried again: the id keeps the panel from
+    // applying the request twice.
+    for (int attempt = 0; attempt < attempts; ++attempt) {
+        auto connection = connectToRunning(patience);
+        if (auto* why = std::get_if<QString>(&connection)) {
+            return *why;
+        }
+        QLocalSocket& socket = *std::get<std::unique_ptr<QLocalSocket>>(connection);
+        const pid_t peer = peerOf(socket)->pid;
+        socket.write(line);
+        // Waits while the panel lives and has the request, not for a fixed time: a long
+        // list takes a while to store.
+        while (!socket.canReadLine() && isAlive(peer) && waited.elapsed() < replyCap / 1ms) {
+            if (!socket.waitForReadyRead(250) && socket.state() != QLocalSocket::ConnectedState) {
+                break;
+            }
+        }
+        if (socket.canReadLine()) {
+            if (const auto reply = ActionReply::decoded(socket.readLine())) {
+                return *reply;
+            }
+            return QStringLiteral("Quenby gave an answer that cannot be read");
+        }
+        if (waited.elapsed() >= replyCap / 1ms) {
+            break;
+        }
     }
-    return ActionReply::decoded(socket->readLine(longestRequest));
+    return QStringLiteral("Quenby did not answer");
 }

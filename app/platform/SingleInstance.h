@@ -1,27 +1,28 @@
 #pragma once
 
 #include "platform/ActionRequest.h"
-#include "support/UniqueFd.h"
+#include "platform/InstanceLock.h"
 
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QObject>
+#include <QPointer>
 #include <QString>
 
 #include <chrono>
+#include <deque>
 #include <functional>
 #include <memory>
-#include <optional>
+#include <variant>
+#include <vector>
 
 // One running Quenby per store folder: two processes on one store would overwrite each
-// other's lists. The first process holds a lock and listens on a local socket; a later
-// launch finds the lock taken, asks the running process to come forward (or to run a panel
-// action), and exits.
+// other's lists. The first process holds the lock inside the store folder and listens on a
+// local socket; a later launch finds the lock taken, reads from it where the running process
+// listens, asks it to come forward (or to run a panel action), and exits.
 //
-// Lock and socket belong to the store folder itself: they are named after its device and
-// inode, so every path to the folder (a symlink, another spelling) finds them, and live in
-// $XDG_RUNTIME_DIR when it is set, else in the store folder. Either folder must be the
-// user's own; the lock is a kernel lock on an open file, released when the process ends.
+// Both ends check that they talk to a process of the same user; the folders holding the
+// lock and the socket must be writable by nobody else.
 class SingleInstance : public QObject {
     Q_OBJECT
 public:
@@ -30,46 +31,64 @@ public:
     explicit SingleInstance(QString storeDirectory, QObject* parent = nullptr);
     ~SingleInstance() override;
 
-    // First: this process holds the store and listens for later launches. AlreadyRunning:
-    // a live process holds it. Failed: the lock could not be taken, `failure` says why.
-    // Never waits on the lock.
+    // First: this process holds the store. AlreadyRunning: a live process holds it.
+    // Failed: the lock could not be taken, `failure` says why. Never waits on the lock.
     Claim claim();
-    const QString& failure() const { return failure_; }
+    const QString& failure() const { return lock_.failure(); }
+    const QString& lockPath() const { return lock_.path(); }
 
-    // The lock's path (the socket's is beside it); set by `claim`.
-    const QString& lockPath() const { return lockPath_; }
+    // For the holder that runs the panel: listens for later launches, recording where.
+    void listen();
+
+    // Starts `program`, which takes over the store this process holds. False when it could
+    // not be started.
+    bool handOverTo(const QString& program) { return lock_.handOverTo(program); }
 
     // Asks the running process to bring its panel forward; false when it could not be reached.
     bool notifyRunning() const;
+    // The line a later launch prints when the running process cannot be reached.
+    QString unreachable() const;
 
     // Lets go of the store, so that another process can claim it.
     void release();
 
-    // Asks the running process to run `request`, waiting up to `patience` for it to listen;
-    // nothing when it could not be reached or gave no answer.
-    std::optional<ActionReply>
-    sendAction(const ActionRequest& request,
-               std::chrono::milliseconds patience = std::chrono::seconds(2)) const;
+    // The answer of the running process, or why there is none: a line to print.
+    using Delivery = std::variant<ActionReply, QString>;
+    // Asks the running process to run `request`, waiting up to `patience` for it to listen,
+    // then for as long as it lives and works on the request.
+    Delivery sendAction(ActionRequest request,
+                        std::chrono::milliseconds patience = std::chrono::seconds(10)) const;
 
-    // How this process answers the actions later launches ask for.
-    using ActionHandler = std::function<ActionReply(const ActionRequest&)>;
+    // How this process answers the actions later launches ask for: those that arrived
+    // together, in order, one answer each.
+    using ActionHandler =
+        std::function<std::vector<ActionReply>(const std::vector<ActionRequest>&)>;
     void setActionHandler(ActionHandler handler) { actionHandler_ = std::move(handler); }
 
 signals:
     void activationRequested();
 
 private:
-    Claim fail(const QString& why);
-    void listen();
-    void readRequest();
-    // A socket connected to the running process within `patience`, or none.
-    std::unique_ptr<QLocalSocket> connectToRunning(std::chrono::milliseconds patience) const;
+    struct Waiting {
+        ActionRequest request;
+        std::vector<QPointer<QLocalSocket>> sockets;
+    };
 
-    QString storeDirectory_;
-    QString lockPath_;
-    QString socketPath_;
-    QString failure_;
-    UniqueFd lock_;
+    void accept();
+    void readRequest(QLocalSocket* socket);
+    void enqueue(QLocalSocket* socket, const ActionRequest& request);
+    void answerWaiting();
+    void remember(const QByteArray& id, const ActionReply& reply);
+    QString socketPathFor() const;
+    // A socket connected to the running process, or why there is none.
+    std::variant<std::unique_ptr<QLocalSocket>, QString>
+    connectToRunning(std::chrono::milliseconds patience) const;
+
+    mutable InstanceLock lock_;
     std::unique_ptr<QLocalServer> server_;
     ActionHandler actionHandler_;
+    std::vector<Waiting> waiting_;
+    int gatherRounds_ = 0;
+    // The latest answers by request id, so that a request sent again is not applied again.
+    std::deque<std::pair<QByteArray, ActionReply>> answered_;
 };

@@ -64,17 +64,17 @@ template <typename T, typename Decode> std::vector<T> readList(const QString& ke
     return {};
 }
 
-bool writeList(const QString& key, const std::optional<QByteArray>& bytes) {
+Saved writeList(const QString& key, const std::optional<QByteArray>& bytes) {
     if (!bytes) {
         Console::printLine("DBManager:", key,
                            "not saved - it holds a time that is not a finite number;",
                            "the stored one stays");
-        return false;
+        return {QStringLiteral("a time that is not a finite number")};
     }
     const PreferenceStore store = PreferenceStore::standard();
     const auto held = heldBack().find(store.filePath(key, Kind::Data));
     if (held != heldBack().end() && !keepAside(store, key, held->second)) {
-        return false;
+        return {QStringLiteral("the stored list is unreadable and cannot be kept aside")};
     }
     return store.setData(key, *bytes);
 }
@@ -101,7 +101,7 @@ std::vector<Task> DBManager::getTaskList() {
     return readList<Task>(StoreKeys::tasksData, Json::decodeTasks);
 }
 
-bool DBManager::saveTaskList(const std::vector<Task>& tasks) {
+Saved DBManager::saveTaskList(const std::vector<Task>& tasks) {
     return writeList(StoreKeys::tasksData, Json::encodeTasks(tasks));
 }
 
@@ -109,7 +109,7 @@ std::vector<SystemMessage> DBManager::getSystemMessages() {
     return readList<SystemMessage>(StoreKeys::systemMessages, Json::decodeSystemMessages);
 }
 
-bool DBManager::saveSystemMessages(const std::vector<SystemMessage>& messages) {
+Saved DBManager::saveSystemMessages(const std::vector<SystemMessage>& messages) {
     return writeList(StoreKeys::systemMessages, Json::encodeSystemMessages(messages));
 }
 
@@ -117,7 +117,7 @@ std::vector<std::int64_t> DBManager::getSeenSysyemMessages() {
     return readList<std::int64_t>(StoreKeys::seenSystemMessages, Json::decodeIntegers);
 }
 
-bool DBManager::saveSeenSysyemMessages(const std::vector<std::int64_t>& seen) {
+Saved DBManager::saveSeenSysyemMessages(const std::vector<std::int64_t>& seen) {
     return writeList(StoreKeys::seenSystemMessages, Json::encodeIntegers(seen));
 }
 

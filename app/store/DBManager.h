@@ -2,6 +2,7 @@
 
 #include "HotKey/Key.h"
 #include "store/Models.h"
+#include "store/Saved.h"
 
 #include <QString>
 
@@ -18,13 +19,13 @@ public:
     DBManager() = delete;
 
     static std::vector<Task> getTaskList();
-    static bool saveTaskList(const std::vector<Task>& tasks);
+    static Saved saveTaskList(const std::vector<Task>& tasks);
 
     static std::vector<SystemMessage> getSystemMessages();
-    static bool saveSystemMessages(const std::vector<SystemMessage>& messages);
+    static Saved saveSystemMessages(const std::vector<SystemMessage>& messages);
 
     static std::vector<std::int64_t> getSeenSysyemMessages();
-    static bool saveSeenSysyemMessages(const std::vector<std::int64_t>& seen);
+    static Saved saveSeenSysyemMessages(const std::vector<std::int64_t>& seen);
 
     // Seven indexes into `keys`, for the actions A, D, H, 1, 2, W, T.
     static std::vector<std::int64_t> getKeys();

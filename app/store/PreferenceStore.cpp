@@ -55,16 +55,16 @@ std::optional<QByteArray> PreferenceStore::read(const QString& key, Kind kind) c
     return std::move(stored.bytes);
 }
 
-bool PreferenceStore::write(const QString& key, Kind kind, const QByteArray& bytes) const {
+Saved PreferenceStore::write(const QString& key, Kind kind, const QByteArray& bytes) const {
     const QString path = filePath(key, kind);
     if (!QDir().mkpath(dir_)) {
         Console::printLine("PreferenceStore: cannot create", dir_, "- value of", key, "not saved");
-        return false;
+        return {QStringLiteral("cannot create ") + dir_};
     }
-    if (const auto error = StoreFiles::replace(path, bytes)) {
+    if (auto error = StoreFiles::replace(path, bytes)) {
         Console::printLine("PreferenceStore: cannot write", path, "-", *error, "- value of", key,
                            "not saved; the stored one stays");
-        return false;
+        return {std::move(error)};
     }
     // The key now has this kind only; the new value is in place before the old goes.
     for (const Kind other : kinds) {
@@ -72,7 +72,7 @@ bool PreferenceStore::write(const QString& key, Kind kind, const QByteArray& byt
             QFile::remove(filePath(key, other));
         }
     }
-    return true;
+    return {};
 }
 
 std::optional<QByteArray> PreferenceStore::data(const QString& key) const {
@@ -109,16 +109,16 @@ std::optional<bool> PreferenceStore::boolean(const QString& key) const {
     return std::nullopt;
 }
 
-bool PreferenceStore::setData(const QString& key, const QByteArray& bytes) const {
+Saved PreferenceStore::setData(const QString& key, const QByteArray& bytes) const {
     return write(key, Kind::Data, bytes);
 }
 
-bool PreferenceStore::setIntegers(const QString& key,
-                                  const std::vector<std::int64_t>& values) const {
+Saved PreferenceStore::setIntegers(const QString& key,
+                                   const std::vector<std::int64_t>& values) const {
     return write(key, Kind::Integers, Json::encodeIntegers(values));
 }
 
-bool PreferenceStore::setBool(const QString& key, bool value) const {
+Saved PreferenceStore::setBool(const QString& key, bool value) const {
     return write(key, Kind::Boolean,
                  value ? QByteArrayLiteral("true") : QByteArrayLiteral("false"));
 }

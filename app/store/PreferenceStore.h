@@ -1,5 +1,6 @@
 #pragma once
 
+#include "store/Saved.h"
 #include "store/StoreFiles.h"
 
 #include <QByteArray>
@@ -40,11 +41,11 @@ public:
     bool boolForKey(const QString& key) const { return boolean(key).value_or(false); }
 
     // False when the value could not be stored: the previous value then stays, byte for
-    // byte, and a line says why.
-    [[nodiscard]] bool setData(const QString& key, const QByteArray& bytes) const;
-    [[nodiscard]] bool setIntegers(const QString& key,
-                                   const std::vector<std::int64_t>& values) const;
-    [[nodiscard]] bool setBool(const QString& key, bool value) const;
+    // byte, and a line and the answer say why.
+    [[nodiscard]] Saved setData(const QString& key, const QByteArray& bytes) const;
+    [[nodiscard]] Saved setIntegers(const QString& key,
+                                    const std::vector<std::int64_t>& values) const;
+    [[nodiscard]] Saved setBool(const QString& key, bool value) const;
 
     // Moves the file of a value that cannot be read out of the way, whole and without
     // reading it, to "<key>.unreadable-<UTC time>" with its kind's ending, durably.
@@ -55,7 +56,7 @@ public:
 
 private:
     std::optional<QByteArray> read(const QString& key, Kind kind) const;
-    bool write(const QString& key, Kind kind, const QByteArray& bytes) const;
+    Saved write(const QString& key, Kind kind, const QByteArray& bytes) const;
 
     QString dir_;
 };

@@ -43,4 +43,19 @@ template <typename... Items> void printLine(const Items&... items) {
     std::fflush(stdout);
 }
 
+// `text` with its control characters (an escape sequence's ESC, a line break, C1 codes)
+// written out as \xNN, so that a name printed to a terminal cannot drive it.
+inline QString escaped(const QString& text) {
+    QString out;
+    out.reserve(text.size());
+    for (const QChar c : text) {
+        if (c.category() == QChar::Other_Control) {
+            out += QStringLiteral("\\x%1").arg(c.unicode(), 2, 16, QLatin1Char('0'));
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
 } // namespace Console

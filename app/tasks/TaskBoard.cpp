@@ -19,6 +19,7 @@ const QString TaskBoard::hHint =
 namespace {
 
 constexpr double secondsPerHour = 3600;
+constexpr std::chrono::seconds saveRetryInterval{2};
 
 // Stored tutorials may carry the hints' first wording, which named a key PC keyboards lack.
 void renameOldHints(std::vector<Task>& tasks, bool& renamed) {
@@ -71,7 +72,25 @@ void unsnoozeTask(Task& task) {
 
 TaskBoard::TaskBoard(Clock clock, QObject* parent)
     : QObject(parent)
-    , now_(std::move(clock)) {}
+    , now_(std::move(clock)) {
+    saveRetry_.setInterval(saveRetryInterval);
+    connect(&saveRetry_, &QTimer::timeout, this, [this] {
+        saveUnsavedTasks();
+        saveUnsavedMessages();
+    });
+}
+
+TaskBoard::Batch::Batch(TaskBoard& board)
+    : board_(board) {
+    ++board_.batches_;
+}
+
+TaskBoard::Batch::~Batch() {
+    if (--board_.batches_ == 0) {
+        board_.saveUnsavedTasks();
+        board_.saveUnsavedMessages();
+    }
+}
 
 void TaskBoard::reloadMessages() {
     if (!messagesUnsaved_) {
@@ -199,16 +218,31 @@ void TaskBoard::saveMessages() {
     saveUnsavedMessages();
 }
 
-// A pass that changed nothing writes nothing; a failed save is tried again at the next.
+// A pass that changed nothing writes nothing; a failed save is tried again at the next,
+// and a while later.
 void TaskBoard::saveUnsavedTasks() {
-    if (tasksUnsaved_) {
-        tasksUnsaved_ = !DBManager::saveTaskList(tasks_);
+    if (tasksUnsaved_ && batches_ == 0) {
+        noteSave(tasksUnsaved_, DBManager::saveTaskList(tasks_));
     }
 }
 
 void TaskBoard::saveUnsavedMessages() {
-    if (messagesUnsaved_) {
-        messagesUnsaved_ = !DBManager::saveSystemMessages(messages_);
+    if (messagesUnsaved_ && batches_ == 0) {
+        noteSave(messagesUnsaved_, DBManager::saveSystemMessages(messages_));
+    }
+}
+
+void TaskBoard::noteSave(bool& unsaved, const Saved& saved) {
+    unsaved = !saved;
+    if (saved.failure) {
+        saveFailure_ = *saved.failure;
+    } else if (!tasksUnsaved_ && !messagesUnsaved_) {
+        saveFailure_.clear();
+    }
+    if (tasksUnsaved_ || messagesUnsaved_) {
+        saveRetry_.start();
+    } else {
+        saveRetry_.stop();
     }
 }
 

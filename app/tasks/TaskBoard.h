@@ -1,11 +1,13 @@
 #pragma once
 
 #include "store/Models.h"
+#include "store/Saved.h"
 #include "support/Clock.h"
 
 #include <QList>
 #include <QObject>
 #include <QString>
+#include <QTimer>
 #include <QUuid>
 
 #include <chrono>
@@ -72,6 +74,21 @@ public:
     void replaceTasks(std::vector<Task> tasks);
     // Whether the store holds the list as it is now.
     bool tasksSaved() const { return !tasksUnsaved_; }
+    // Why the store does not hold the lists as they are now; empty when it does.
+    const QString& saveFailure() const { return saveFailure_; }
+
+    // While one lives, operations change the lists in memory only; when the last one goes,
+    // what they changed is stored with one write per list.
+    class Batch {
+    public:
+        explicit Batch(TaskBoard& board);
+        ~Batch();
+        Batch(const Batch&) = delete;
+        Batch& operator=(const Batch&) = delete;
+
+    private:
+        TaskBoard& board_;
+    };
 
     // Takes the stored messages again, unless the list here is newer (its last save failed).
     void reloadMessages();
@@ -91,6 +108,7 @@ private:
     void saveMessages();
     void saveUnsavedTasks();
     void saveUnsavedMessages();
+    void noteSave(bool& unsaved, const Saved& saved);
     void addTutorialTasks();
     void wakeExpired();
 
@@ -100,6 +118,10 @@ private:
     // Changes not yet in the store: new ones, or ones whose save failed.
     bool tasksUnsaved_ = false;
     bool messagesUnsaved_ = false;
+    QString saveFailure_;
+    // Tries a failed save again, so a change held in memory is stored once space returns.
+    QTimer saveRetry_;
+    int batches_ = 0;
     // The item on show, by identity, so that removing another item does not move it.
     std::variant<std::monostate, QUuid, std::int64_t> current_;
 };

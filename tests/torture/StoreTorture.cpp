@@ -84,35 +84,7 @@ TEST(Torture, KillDuringShortcutActionsLosesNothingAcknowledged) {
     std::cout << "torture kill -9: " << midWrite << " kills left a write unfinished" << std::endl;
 }
 
-class TortureFullDisk : public testing::TestWithParam<int> {
-protected:
-    void SetUp() override {
-        if (::geteuid() != 0) {
-            GTEST_SKIP() << "torture full disk: skipped, mounting a small tmpfs needs root";
-        }
-        ASSERT_TRUE(config.isValid());
-        const auto mounted =
-            E2E::run("mount", {"-t", "tmpfs", "-o", "size=2m,mode=0700", "tmpfs", config.path()});
-        if (mounted.exitCode != 0) {
-            GTEST_SKIP() << "torture full disk: skipped, cannot mount a tmpfs: "
-                         << mounted.output.toStdString();
-        }
-    }
-    void TearDown() override { E2E::run("umount", {"-l", config.path()}); }
-
-    // Fills the file system to its last byte.
-    void fill() {
-        QFile filler(config.path() + "/filler");
-        ASSERT_TRUE(filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
-        const QByteArray block(4096, 'f');
-        while (filler.write(block) > 0) {
-        }
-        while (filler.write(block.left(1)) > 0) {
-        }
-    }
-
-    QTemporaryDir config;
-};
+class TortureFullDisk : public FullDisk, public testing::WithParamInterface<int> {};
 
 TEST_P(TortureFullDisk, TheAppKeepsRunningAndRecoversWhenSpaceReturns) {
     const std::vector<Task> tasks = seedTasks(config.path(), GetParam());

@@ -4,6 +4,7 @@
 #include "tests/support/QuenbyProcess.h"
 
 #include <QDir>
+#include <QTemporaryDir>
 
 #include <sys/stat.h>
 
@@ -78,5 +79,36 @@ inline QStringList storeProblems(const QString& config) {
     }
     return problems;
 }
+
+// The store on a small tmpfs of its own, which a test can fill; root only.
+class FullDisk : public testing::Test {
+protected:
+    void SetUp() override {
+        if (::geteuid() != 0) {
+            GTEST_SKIP() << "torture full disk: skipped, mounting a small tmpfs needs root";
+        }
+        ASSERT_TRUE(config.isValid());
+        const auto mounted =
+            E2E::run("mount", {"-t", "tmpfs", "-o", "size=2m,mode=0700", "tmpfs", config.path()});
+        if (mounted.exitCode != 0) {
+            GTEST_SKIP() << "torture full disk: skipped, cannot mount a tmpfs: "
+                         << mounted.output.toStdString();
+        }
+    }
+    void TearDown() override { E2E::run("umount", {"-l", config.path()}); }
+
+    // Fills the file system to its last byte.
+    void fill() {
+        QFile filler(config.path() + "/filler");
+        ASSERT_TRUE(filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
+        const QByteArray block(4096, 'f');
+        while (filler.write(block) > 0) {
+        }
+        while (filler.write(block.left(1)) > 0) {
+        }
+    }
+
+    QTemporaryDir config;
+};
 
 } // namespace Torture

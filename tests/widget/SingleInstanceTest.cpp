@@ -1,4 +1,5 @@
-// One running panel per store folder, whatever path leads to it.
+// One running panel per store folder, whatever path or environment leads to it, and the
+// channel later launches use to reach it.
 #include "platform/SingleInstance.h"
 #include "tests/support/FileFaults.h"
 #include "tests/support/ScopedEnv.h"
@@ -8,84 +9,170 @@
 #include <QFile>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QTest>
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <future>
+#include <memory>
+
 namespace {
 
-// XDG_RUNTIME_DIR at `folder` (unset for an empty one) for the life of the object.
-ScopedEnv runtimeDir(const QString& folder) {
-    return {"XDG_RUNTIME_DIR", folder.isEmpty() ? std::nullopt : std::optional(folder.toUtf8())};
+// XDG_RUNTIME_DIR's value for `folder`: unset for an empty one.
+std::optional<QByteArray> runtimeDir(const QString& folder) {
+    return folder.isEmpty() ? std::nullopt : std::optional(folder.toUtf8());
 }
+
+// `request` sent from another thread while this one runs the holder's event loop.
+SingleInstance::Delivery sendWhileServing(const QString& store, const ActionRequest& request) {
+    auto sent = std::async(std::launch::async, [&] {
+        SingleInstance client(store);
+        EXPECT_EQ(client.claim(), SingleInstance::Claim::AlreadyRunning);
+        return client.sendAction(request);
+    });
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return sent.wait_for(std::chrono::seconds(0)) == std::future_status::ready; },
+        30000));
+    return sent.get();
+}
+
+// A holder that answers each batch of requests with their names and counts the batches.
+struct Holder {
+    explicit Holder(const QString& store)
+        : instance(store) {
+        EXPECT_EQ(instance.claim(), SingleInstance::Claim::First);
+        instance.setActionHandler([this](const std::vector<ActionRequest>& requests) {
+            std::vector<ActionReply> replies;
+            for (const ActionRequest& r : requests) {
+                applied << r.text;
+                replies.push_back({true, r.name + u' ' + r.text});
+            }
+            ++batches;
+            return replies;
+        });
+        instance.listen();
+    }
+    SingleInstance instance;
+    QStringList applied;
+    int batches = 0;
+};
 
 } // namespace
 
-TEST(SingleInstance, ALaterLaunchAsksTheFirstToComeForward) {
+TEST(SingleInstance, EveryPathAndEnvironmentFindsTheOneHolder) {
+    const QTemporaryDir base;
+    const QString store = base.path() + "/config/Quenby";
+    ASSERT_TRUE(QDir().mkpath(base.path() + "/config"));
+    ASSERT_TRUE(QFile::link(base.path() + "/config", base.path() + "/linked"));
     const QTemporaryDir runtime;
-    const ScopedEnv inRuntime = runtimeDir(runtime.path());
-    const QTemporaryDir store;
-    SingleInstance first(store.path());
-    ASSERT_EQ(first.claim(), SingleInstance::Claim::First);
-    EXPECT_TRUE(first.lockPath().startsWith(runtime.path() + "/quenby-"));
-    QSignalSpy activations(&first, &SingleInstance::activationRequested);
-
-    SingleInstance second(store.path());
-    EXPECT_EQ(second.claim(), SingleInstance::Claim::AlreadyRunning);
-    EXPECT_TRUE(second.notifyRunning());
-    EXPECT_TRUE(activations.wait(2000));
-    EXPECT_EQ(activations.count(), 1);
-
-    // Another store is another instance.
     const QTemporaryDir other;
+    for (const QString& holderRuntime : {QString(), runtime.path()}) {
+        std::optional<ScopedEnv> inRuntime;
+        inRuntime.emplace("XDG_RUNTIME_DIR", runtimeDir(holderRuntime));
+        SingleInstance first(store);
+        ASSERT_EQ(first.claim(), SingleInstance::Claim::First);
+        EXPECT_EQ(first.lockPath(), store + "/quenby-instance.lock");
+        EXPECT_EQ(QFileInfo(store).permissions() & (QFile::WriteGroup | QFile::WriteOther), 0);
+        first.listen();
+        QSignalSpy activations(&first, &SingleInstance::activationRequested);
+        int found = 0;
+        for (const QString& later : {QString(), other.path(), QStringLiteral("relative")}) {
+            inRuntime.emplace("XDG_RUNTIME_DIR", runtimeDir(later));
+            // Another temporary folder changes nothing either.
+            const ScopedEnv tmp("TMPDIR", other.path().toUtf8());
+            for (const QString& path : {base.path() + "/linked/Quenby", store + "/../Quenby/"}) {
+                SingleInstance second(path);
+                EXPECT_EQ(second.claim(), SingleInstance::Claim::AlreadyRunning)
+                    << path.toStdString() << " with runtime " << later.toStdString();
+                EXPECT_TRUE(second.notifyRunning());
+                ++found;
+            }
+        }
+        EXPECT_TRUE(QTest::qWaitFor([&] { return activations.count() == found; }, 10000))
+            << activations.count() << " of " << found;
+    }
+    // Another store is another instance.
     SingleInstance elsewhere(other.path());
     EXPECT_EQ(elsewhere.claim(), SingleInstance::Claim::First);
 }
 
-TEST(SingleInstance, EveryPathToTheStoreFindsTheLock) {
-    const QTemporaryDir base;
-    const QString store = base.path() + "/config/Quenby";
-    ASSERT_TRUE(QDir().mkpath(store));
-    ASSERT_TRUE(QFile::link(base.path() + "/config", base.path() + "/linked"));
-    for (const QString& runtime : {QString(), base.path()}) {
-        const ScopedEnv inRuntime = runtimeDir(runtime);
-        SingleInstance first(store);
-        ASSERT_EQ(first.claim(), SingleInstance::Claim::First);
-        for (const QString& path : {base.path() + "/linked/Quenby", store + "/../Quenby/"}) {
-            // Another temporary folder changes nothing either.
-            const ScopedEnv tmp("TMPDIR", base.path().toUtf8());
-            SingleInstance second(path);
-            EXPECT_EQ(second.claim(), SingleInstance::Claim::AlreadyRunning) << path.toStdString();
-        }
+TEST(SingleInstance, RequestsAreAnsweredOnceEachAndTogether) {
+    const QTemporaryDir store;
+    Holder holder(store.path());
+
+    ActionRequest request{"add", "water the plants", {}, "one-id"};
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        const auto delivery = sendWhileServing(store.path(), request);
+        ASSERT_TRUE(std::holds_alternative<ActionReply>(delivery));
+        EXPECT_EQ(std::get<ActionReply>(delivery).message, "add water the plants");
     }
+    EXPECT_EQ(holder.applied, QStringList{"water the plants"}) << "sent twice, applied once";
+
+    // Requests that wait together (written while the holder's loop is busy) are handled in
+    // one batch.
+    std::vector<std::unique_ptr<QLocalSocket>> waiting;
+    for (int i = 0; i < 5; ++i) {
+        auto& socket = waiting.emplace_back(std::make_unique<QLocalSocket>());
+        socket->connectToServer(store.path() + "/quenby-instance.socket");
+        ASSERT_TRUE(socket->waitForConnected(5000));
+        socket->write(
+            ActionRequest{"add", QString::number(i), {}, QByteArray::number(i)}.encoded());
+        ASSERT_TRUE(socket->waitForBytesWritten(5000));
+    }
+    const int before = holder.batches;
+    for (int i = 0; i < 5; ++i) {
+        ASSERT_TRUE(QTest::qWaitFor([&] { return waiting[i]->canReadLine(); }, 30000));
+        EXPECT_EQ(ActionReply::decoded(waiting[i]->readLine())->message,
+                  "add " + QString::number(i));
+    }
+    EXPECT_EQ(holder.batches - before, 1);
+
+    // Too long for the channel: refused before it is sent, with its own answer.
+    const auto tooLong =
+        sendWhileServing(store.path(), {"add", QString(ActionRequest::longestLine, u'x'), {}});
+    ASSERT_TRUE(std::holds_alternative<QString>(tooLong));
+    EXPECT_TRUE(std::get<QString>(tooLong).startsWith("Not handed over: the request takes"));
+    EXPECT_EQ(holder.applied.size(), 6);
+}
+
+TEST(SingleInstance, AHolderThatCannotBeReachedIsNamed) {
+    const QTemporaryDir store;
+    Holder holder(store.path());
+    ASSERT_TRUE(QFile::remove(store.path() + "/quenby-instance.socket"));
+    SingleInstance second(store.path());
+    ASSERT_EQ(second.claim(), SingleInstance::Claim::AlreadyRunning);
+    EXPECT_FALSE(second.notifyRunning());
+    const QString line = QStringLiteral("Quenby is already running for this store (process %1) "
+                                        "in another session")
+                             .arg(::getpid());
+    EXPECT_EQ(second.unreachable(), line);
+    const auto delivery = second.sendAction({"done", {}, {}});
+    ASSERT_TRUE(std::holds_alternative<QString>(delivery));
+    EXPECT_EQ(std::get<QString>(delivery), line);
 }
 
 TEST(SingleInstance, TheLockOfAnEndedRunDoesNotBlock) {
-    const QTemporaryDir runtime;
-    const ScopedEnv inRuntime = runtimeDir(runtime.path());
     const QTemporaryDir store;
-    QString lockPath;
     {
         SingleInstance ended(store.path());
         ASSERT_EQ(ended.claim(), SingleInstance::Claim::First);
-        lockPath = ended.lockPath();
     }
-    ASSERT_TRUE(QFile::exists(lockPath)) << "left behind, as by a killed run";
+    ASSERT_TRUE(QFile::exists(store.path() + "/quenby-instance.lock"))
+        << "left behind, as by a killed run";
     SingleInstance next(store.path());
     EXPECT_EQ(next.claim(), SingleInstance::Claim::First);
+    // Nobody holds the store any more: a request says so rather than waiting.
+    next.release();
+    const SingleInstance late(store.path());
+    const auto delivery = late.sendAction({"done", {}, {}});
+    ASSERT_TRUE(std::holds_alternative<QString>(delivery));
+    EXPECT_EQ(std::get<QString>(delivery), "Quenby ended before it answered");
 }
 
 TEST(SingleInstance, ALockThatCannotBeTakenIsAFailureNotAnotherInstance) {
-    const QTemporaryDir runtime;
-    const ScopedEnv inRuntime = runtimeDir(runtime.path());
     const QTemporaryDir store;
-    QString lockPath;
-    {
-        SingleInstance probe(store.path());
-        ASSERT_EQ(probe.claim(), SingleInstance::Claim::First);
-        lockPath = probe.lockPath();
-    }
-    ASSERT_TRUE(QFile::remove(lockPath));
+    const QString lockPath = store.path() + "/quenby-instance.lock";
 
     // A FIFO in the lock's place: refused at once, never waited on.
     ASSERT_EQ(::mkfifo(QFile::encodeName(lockPath).constData(), 0600), 0);
@@ -100,23 +187,19 @@ TEST(SingleInstance, ALockThatCannotBeTakenIsAFailureNotAnotherInstance) {
     // A folder where nobody may create the lock.
     {
         const ObeyFilePermissions asUser;
-        QFile::setPermissions(runtime.path(), QFile::ReadOwner | QFile::ExeOwner);
+        ::chmod(QFile::encodeName(store.path()).constData(), 0500);
         SingleInstance refused(store.path());
         EXPECT_EQ(refused.claim(), SingleInstance::Claim::Failed);
         EXPECT_EQ(refused.failure(), "cannot open " + lockPath + ": Permission denied");
-        QFile::setPermissions(runtime.path(),
-                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        ::chmod(QFile::encodeName(store.path()).constData(), 0700);
     }
 
-    // A folder that others may write is no place for it.
-    ::chmod(QFile::encodeName(runtime.path()).constData(), 0777);
-    SingleInstance shared(store.path());
-    EXPECT_EQ(shared.claim(), SingleInstance::Claim::Failed);
-    EXPECT_EQ(shared.failure(), runtime.path() + " is not a folder that only this user can write");
-}
-
-TEST(SingleInstance, NobodyToNotifyIsReported) {
-    const QTemporaryDir store;
-    const SingleInstance lonely(store.path());
-    EXPECT_FALSE(lonely.notifyRunning());
+    // A folder that its group or others may write is no place for it.
+    for (const mode_t mode : {0770, 0707, 0720, 0702}) {
+        ::chmod(QFile::encodeName(store.path()).constData(), mode);
+        SingleInstance shared(store.path());
+        EXPECT_EQ(shared.claim(), SingleInstance::Claim::Failed) << std::oct << mode;
+        EXPECT_EQ(shared.failure(),
+                  store.path() + " is not a folder that only this user can write");
+    }
 }

@@ -113,7 +113,7 @@ protected:
 
     TempConfigHome home;
     QTemporaryDir resources;
-    TaskBoard board{systemNow, FeedAddress{}};
+    TaskBoard board{systemNow};
 };
 
 // The peak resident size since the last reset, in MB.

@@ -195,7 +195,7 @@ TEST_F(SecretStore, TheWindowNeverWaitsForItAndEachSyncReadsItAfresh) {
     std::signal(SIGTERM, SIG_IGN);
     CalDavServer server{CalDavServer::Kind::Radicale};
     server.start();
-    TaskBoard board{systemNow, FeedAddress{}};
+    TaskBoard board{systemNow};
     SyncService service(board, PreferenceStore::standard());
     SyncControl control(service, PreferenceStore::standard());
     SyncSettingsView view(control);

@@ -48,7 +48,7 @@ TEST(SyncSettingsView, ClosingItGivesUpTheSearchAtOnce) {
     const TempConfigHome home;
     QTcpServer silent;
     ASSERT_TRUE(silent.listen(QHostAddress::LocalHost));
-    TaskBoard board{systemNow, FeedAddress{}};
+    TaskBoard board{systemNow};
     SyncService service(board, PreferenceStore::standard());
     SyncControl control(service, PreferenceStore::standard());
     auto view = std::make_unique<SyncSettingsView>(control);

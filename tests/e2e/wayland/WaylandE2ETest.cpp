@@ -101,7 +101,7 @@ TEST_F(PanelE2E, ACommandLineActionStartsThePanelWhenNoneRuns) {
     const auto [status, added, error] =
         quenby(config.path(), {"--action", "add", "Water the plants"},
                {{"QT_QPA_PLATFORM", "offscreen"}, {"XDG_RUNTIME_DIR", runtime.path()}});
-    const QList<pid_t> started = holdersOfFilesIn(runtime.path());
+    const QList<pid_t> started = holdersOfFilesIn(config.path() + "/Quenby");
     for (const pid_t pid : started) {
         ::kill(pid, SIGTERM);
     }

@@ -10,6 +10,7 @@
 #include "tests/support/TempConfigHome.h"
 
 #include <QSignalSpy>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -129,14 +130,34 @@ TEST_F(TaskBoardTest, APassThatChangesNothingWritesNothingAndAFailedSaveIsRetrie
     EXPECT_FALSE(QFile::exists(tasksFile));
     EXPECT_FALSE(QFile::exists(home.storeFile("systemMessages.data")));
 
-    // A folder in the file's place makes the save fail; the change waits for the next pass.
+    // A folder in the file's place makes the save fail; the change is held, the failure
+    // named, and the save tried again a while later without another action.
     ASSERT_TRUE(QDir().mkpath(tasksFile));
     board.doneCurrent();
+    EXPECT_FALSE(board.tasksSaved());
+    EXPECT_FALSE(board.saveFailure().isEmpty());
     ASSERT_TRUE(QDir(tasksFile).removeRecursively());
-    board.setCurrentTask();
+    ASSERT_TRUE(QTest::qWaitFor([this] { return board.tasksSaved(); }, 20000));
+    EXPECT_EQ(board.saveFailure(), "");
     const auto stored = DBManager::getTaskList();
     ASSERT_EQ(stored.size(), 3u);
     EXPECT_TRUE(stored[1].isDone);
+}
+
+TEST_F(TaskBoardTest, ABatchStoresItsChangesOnceAtItsEnd) {
+    start();
+    {
+        const TaskBoard::Batch outer(board);
+        board.addTask("first");
+        {
+            const TaskBoard::Batch inner(board);
+            board.addTask("second");
+        }
+        EXPECT_EQ(DBManager::getTaskList().size(), 3u) << "nothing stored before the batch ends";
+    }
+    EXPECT_TRUE(board.tasksSaved());
+    EXPECT_EQ(names(DBManager::getTaskList()), (QStringList{TaskBoard::aHint, TaskBoard::dHint,
+                                                            TaskBoard::hHint, "first", "second"}));
 }
 
 TEST_F(TaskBoardTest, HintsStoredInTheirFirstWordingNameTheAltKey) {
