@@ -189,10 +189,13 @@ std::vector<TasksVC::RowAction> TasksVC::rowActionsForRow(int row, Edge edge) {
     if (edge != Edge::trailing || row < 0 || row >= model_->rowCount()) {
         return {};
     }
+    // A row of the selection stands for all of it, as with the Delete key.
     const QUuid id = model_->task(row).id;
+    const QList<QUuid> selected = selectedIds();
+    const QList<QUuid> ids = selected.contains(id) ? selected : QList<QUuid>{id};
     return {{QStringLiteral("Delete"), true,
              NamedColors::color(QStringLiteral("destructive")).value_or(QColor(Qt::red)),
-             [this, id] { deleteTasks({id}); }}};
+             [this, ids] { deleteTasks(ids); }}};
 }
 
 void TasksVC::showRowMenu(const QPoint& position) {
@@ -208,10 +211,15 @@ void TasksVC::showRowMenu(const QPoint& position) {
         QAction* item = menu.addAction(action.title, action.trigger);
         item->setObjectName(action.title);
     }
-    // Every item of this menu is a row action; the destructive one stands out in its colour.
+    // Every item of this menu is a row action; the destructive one is written in its colour
+    // on the list's own background, and filled with it under the pointer. Both colours are
+    // set here, so the desktop's menu colours cannot hide the text.
     if (actions.front().destructive) {
-        menu.setStyleSheet(QStringLiteral("QMenu::item { color: white; background: %1; }")
-                               .arg(actions.front().background.name()));
+        const QColor bg = NamedColors::color(QStringLiteral("bg")).value_or(QColor(Qt::white));
+        menu.setStyleSheet(
+            QStringLiteral("QMenu { background: %1; } QMenu::item { color: %2; padding: 4px 20px; "
+                           "} QMenu::item:selected { color: white; background: %2; }")
+                .arg(bg.name(), actions.front().background.name()));
     }
     menu.exec(ui_->tableView->viewport()->mapToGlobal(position));
 }
