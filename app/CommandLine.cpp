@@ -143,10 +143,8 @@ Outcome handle() {
         return {0, std::nullopt, std::nullopt};
     }
     if (parsed && parser.isSet(version)) {
-        print(stdout, QCoreApplication::applicationName() +
-                          QStringLiteral(" %1 (%2)\n")
-                              .arg(QLatin1StringView(BuildSettings::shortVersion),
-                                   QLatin1StringView(BuildSettings::buildNumber)));
+        print(stdout, QCoreApplication::applicationName() + u' ' +
+                          QLatin1StringView(BuildSettings::version) + u'\n');
         return {0, std::nullopt, std::nullopt};
     }
     const QStringList arguments = parser.positionalArguments();

@@ -11,6 +11,9 @@
 #include "store/PreferenceStore.h"
 #include "support/Console.h"
 
+#include <QKeySequence>
+#include <QShortcut>
+
 namespace {
 
 // The keys of the stored assignment, as the help page names them.
@@ -55,13 +58,11 @@ MainInterface::~MainInterface() {
 
 void MainInterface::registerWindows() {
     windows_.registerWindow(QStringLiteral("alltasks"), [this] {
-        if (tasksVC_) {
-            tasksVC_->raise();
-            tasksVC_->activateWindow();
-        } else {
-            tasksVC_ = new TasksVC(board_, {.clock = clock_});
-            tasksVC_->addAction(restoreRemoved_);
-        }
+        tasksVC_ = new TasksVC(board_, {.clock = clock_});
+        tasksVC_->addAction(restoreRemoved_);
+        // Help is one key away from every window, as from the panel.
+        QObject::connect(new QShortcut(QKeySequence::HelpContents, tasksVC_), &QShortcut::activated,
+                         controller_, &ViewController::helpAction);
         return tasksVC_.data();
     });
     windows_.registerWindow(QStringLiteral("settings"), [this] {

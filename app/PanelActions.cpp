@@ -103,6 +103,9 @@ ActionReply run(ViewController& panel, const ActionRequest& request) {
         return runOnShownItem(panel, *entry);
     }
     (panel.*entry->shortcut)();
+    if (entry->action == ShortcutAction::Add && !panel.addMode()) {
+        return {false, QStringLiteral("Not adding: a Quenby dialog is open")};
+    }
     return {true, QString::fromLatin1(entry->done)};
 }
 

@@ -7,7 +7,10 @@ set_target_properties(quenby PROPERTIES INSTALL_RPATH "")
 install(TARGETS quenby RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES ${resources}/${QUENBY_APP_ID}.desktop
     DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
-install(FILES ${resources}/${QUENBY_APP_ID}.metainfo.xml
+# The release it names is project(VERSION), as for the binary and the package.
+configure_file(${resources}/${QUENBY_APP_ID}.metainfo.xml.in
+    ${PROJECT_BINARY_DIR}/${QUENBY_APP_ID}.metainfo.xml @ONLY)
+install(FILES ${PROJECT_BINARY_DIR}/${QUENBY_APP_ID}.metainfo.xml
     DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 # (The icon's files are installed where they are rendered, in QuenbyDesktop.cmake.)
 

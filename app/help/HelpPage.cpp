@@ -21,7 +21,7 @@ const QString head = QStringLiteral(R"(<!DOCTYPE html>
             font-family: 'Lato';
             src: url(')");
 
-// Everything after it; %1 to %3 are the shortcuts for add, done and snooze.
+// Everything after it; %1 to %4 are the shortcuts for add, done, snooze and the task list.
 const QString body = QStringLiteral(R"(') format('truetype');
         }
         body {
@@ -40,6 +40,7 @@ const QString body = QStringLiteral(R"(') format('truetype');
         <li>Add Task: <b>%1</b></li>
         <li>Mark as Done: <b>%2</b></li>
         <li>Snooze: <b>%3</b></li>
+        <li>All Tasks: <b>%4</b></li>
     </ul>
     <h2>Why Quenby?</h2>
     <p>Designed for efficiency with minimal distractions.</p>
@@ -87,7 +88,7 @@ QString document(const QString& fontText, const ShortcutKeyNames& keys) {
                             key(ShortcutAction::Week);
     return head + fontText +
            body.arg(shortcut(key(ShortcutAction::Add)), shortcut(key(ShortcutAction::Done)),
-                    shortcut(snoozes));
+                    shortcut(snoozes), shortcut(key(ShortcutAction::Tasks)));
 }
 
 } // namespace HelpPage

@@ -93,6 +93,9 @@ void PBWindow::keepOnScreen() {
 
 void PBWindow::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
+    // The native window exists and is not mapped yet: the window manager reads the group
+    // when it maps the panel.
+    Platform::current().leaveWindowGroup(winId());
     positionUnchecked_ = true;
 }
 

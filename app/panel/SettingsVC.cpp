@@ -28,11 +28,30 @@ int positionOf(Key key) {
     return it == all.end() ? 0 : static_cast<int>(it - all.begin());
 }
 
+// In the middle of `area`, or above or below `panel` where the middle would meet it and the
+// screen has the room, so that no part of the settings sits behind the panel.
+QPoint placedClearOf(QSize size, const QRect& panel, const QRect& area) {
+    constexpr int gap = 8;
+    QRect placed(QPoint(), size);
+    placed.moveCenter(area.center());
+    if (placed.intersects(panel)) {
+        if (panel.bottom() + gap + size.height() <= area.bottom()) {
+            placed.moveTop(panel.bottom() + gap);
+        } else if (panel.top() - gap - size.height() >= area.top()) {
+            placed.moveBottom(panel.top() - gap);
+        }
+    }
+    // Its title bar stays on the screen.
+    placed.moveTop(std::max(placed.top(), area.top()));
+    return placed.topLeft();
+}
+
 } // namespace
 
 SettingsVC::SettingsVC(LivenessQuery isHotKeyLive, QWidget* panel, DesktopShortcuts desktop)
-    // A window of the panel's, so the window manager keeps it above the always-on-top panel.
-    : QWidget(panel ? panel->window() : nullptr, Qt::Window)
+    // A dialog of the panel's: X11 window managers see it transient for the panel and keep it
+    // above the always-on-top panel (a plain window carries no WM_TRANSIENT_FOR).
+    : QWidget(panel ? panel->window() : nullptr, Qt::Dialog)
     , isHotKeyLive_(std::move(isHotKeyLive))
     , desktop_(std::move(desktop))
     , panel_(panel)
@@ -87,10 +106,11 @@ void SettingsVC::addSection(const QString& title, QWidget* section) {
 void SettingsVC::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     if (!placed_ && panel_) {
-        // Open in the middle of the panel's screen, not wherever the window manager puts it.
+        // Open on the panel's screen, not wherever the window manager puts it.
         placed_ = true;
-        const QRect area = panel_->screen()->availableGeometry();
-        move(area.center() - rect().center());
+        const QWidget* panelWindow = panel_->window();
+        move(placedClearOf(frameGeometry().size(), panelWindow->frameGeometry(),
+                           panelWindow->screen()->availableGeometry()));
     }
     markShortcuts();
 }

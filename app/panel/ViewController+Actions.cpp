@@ -55,6 +55,12 @@ void ViewController::installShortcutHandlers() {
         }
     }
     keyAFunction = [this] {
+        if (QWidget* modal = blockingModal()) {
+            // The panel cannot take the keyboard past it, so typing would land there unseen.
+            Console::printLine("Not adding: finish the open dialog first:", modal->windowTitle());
+            WindowRegistry::bringForward(modal);
+            return;
+        }
         rememberPreviousApp();
         activateApplication(Activation::TakeFocus);
         addAction(ui_->addButton);
@@ -71,13 +77,13 @@ void ViewController::installShortcutHandlers() {
     };
     keyTFunction = [this] {
         const QString tasks = QStringLiteral("alltasks");
-        if (!env_.windows || !env_.windows->isAvailable(tasks)) {
-            // Nothing would open: keep the focus where the user is.
-            performSegue(tasks);
-        } else if (!env_.windows->hasOpenWindow()) {
-            activateApplication(Activation::TakeFocus);
-            performSegue(tasks);
+        if (env_.windows && env_.windows->isAvailable(tasks)) {
+            // An open list takes the keyboard itself as it comes forward.
+            activateApplication(env_.windows->isOpen(tasks) ? Activation::LeaveFocus
+                                                            : Activation::TakeFocus);
         }
+        // Without a list to open the focus stays where the user is.
+        performSegue(tasks);
     };
 }
 
@@ -122,6 +128,25 @@ void ViewController::snoozeShortcut(QAbstractButton* button, double hours) {
 void ViewController::showAgainKeepingFocus() {
     activateApplication(Activation::LeaveFocus);
     revertToPreviousApp();
+}
+
+QWidget* ViewController::blockingModal() const {
+    const QWidget* panel = window();
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        if (w == panel || !w->isVisible() || !w->isModal()) {
+            continue;
+        }
+        if (w->windowModality() == Qt::ApplicationModal) {
+            return w;
+        }
+        // A window-modal one holds the windows it belongs to.
+        for (const QWidget* p = w->parentWidget(); p; p = p->window()->parentWidget()) {
+            if (p->window() == panel) {
+                return w;
+            }
+        }
+    }
+    return nullptr;
 }
 
 void ViewController::rememberPreviousApp() {

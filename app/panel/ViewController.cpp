@@ -73,6 +73,8 @@ void ViewController::viewDidLoad() {
     // The usual key for preferences, so the settings are reachable without a pointer.
     connect(new QShortcut(QKeySequence(QStringLiteral("Ctrl+,")), this), &QShortcut::activated,
             this, &ViewController::settingsAction);
+    connect(new QShortcut(QKeySequence::HelpContents, this), &QShortcut::activated, this,
+            &ViewController::helpAction);
     auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), ui_->taskText);
     escape->setContext(Qt::WidgetShortcut);
     connect(escape, &QShortcut::activated, this, [this] {

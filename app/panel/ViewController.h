@@ -168,6 +168,8 @@ private:
     void snoozeShortcut(QAbstractButton* button, double hours);
     // The branch of the D, H, 1, 2 and W shortcuts while the application is hidden.
     void showAgainKeepingFocus();
+    // The modal window of the application that keeps the keyboard from the panel, if any.
+    QWidget* blockingModal() const;
     void rememberPreviousApp();
     void revertToPreviousApp();
     void clearKeyboardFocus();

@@ -31,6 +31,11 @@ public:
     // compositor may grant it. A token is good for one activation: it is used up here.
     virtual void passActivationToken(WId window) const = 0;
 
+    // Takes a top-level window out of the application's window group, before it is mapped,
+    // so that the window manager minimizes it with none of the application's other windows
+    // (xfwm4 minimizes a utility window of the group with any window of the group).
+    virtual void leaveWindowGroup(WId window) const = 0;
+
     // The platform of this process, chosen on first use from the running Qt platform.
     static const Platform& current();
 };

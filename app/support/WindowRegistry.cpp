@@ -19,6 +19,11 @@ QWidget* WindowRegistry::open(const QString& identifier) {
         Console::printLine(QStringLiteral("Unknown window transition \"%1\"").arg(identifier));
         return nullptr;
     }
+    QPointer<QWidget>& presented = presented_[identifier];
+    if (presented) {
+        bringForward(presented);
+        return presented;
+    }
     const auto it = factories_.find(identifier);
     QWidget* window = it == factories_.end() ? nullptr : it->second();
     if (!window) {
@@ -27,13 +32,20 @@ QWidget* WindowRegistry::open(const QString& identifier) {
         return nullptr;
     }
     window->setAttribute(Qt::WA_DeleteOnClose);
-    presented_.removeAll(nullptr);
-    presented_.append(window);
+    presented = window;
     window->show();
     return window;
 }
 
-bool WindowRegistry::hasOpenWindow() const {
-    presented_.removeAll(nullptr);
-    return !presented_.isEmpty();
+bool WindowRegistry::isOpen(const QString& identifier) const {
+    const auto it = presented_.find(identifier);
+    return it != presented_.end() && !it->second.isNull();
+}
+
+void WindowRegistry::bringForward(QWidget* window) {
+    // Leaving the minimized state maps an iconic window again; show() alone keeps it iconic.
+    window->setWindowState(window->windowState() & ~Qt::WindowMinimized);
+    window->show();
+    window->raise();
+    window->activateWindow();
 }

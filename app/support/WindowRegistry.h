@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QList>
 #include <QObject>
 #include <QPointer>
 #include <QString>
@@ -12,7 +11,8 @@
 
 // Opens the application's windows by transition identifier ("settings", "alltasks",
 // "help"). Every transition is known from the start; a window is opened by the factory
-// registered for it. The registry keeps the windows it presents while they are open.
+// registered for it. Each transition has at most one window: opening it again brings that
+// window forward, out of the task bar if it was minimized.
 class WindowRegistry : public QObject {
     Q_OBJECT
 public:
@@ -23,13 +23,17 @@ public:
     void registerWindow(const QString& identifier, Factory factory);
     // Whether a window can be opened for the transition.
     bool isAvailable(const QString& identifier) const;
-    // Builds and shows the window; an unknown or unavailable transition is reported.
+    // Builds and shows the window, or brings the open one forward; an unknown or
+    // unavailable transition is reported.
     QWidget* open(const QString& identifier);
-    // Whether a window opened here is still open.
-    bool hasOpenWindow() const;
+    // Whether the transition's window is open.
+    bool isOpen(const QString& identifier) const;
+
+    // Shows a window of the application normal (not minimized), raised, with the keyboard.
+    static void bringForward(QWidget* window);
 
 private:
     QStringList transitions_;
     std::map<QString, Factory> factories_;
-    mutable QList<QPointer<QWidget>> presented_;
+    std::map<QString, QPointer<QWidget>> presented_;
 };

@@ -42,6 +42,8 @@ QLineEdit* makeField(QWidget* parent, const QString& text) {
 std::optional<QString> runEditTaskAlert(QWidget* parent, const QString& text) {
     QDialog alert(parent);
     alert.setWindowTitle(QStringLiteral("Quenby"));
+    // It holds only the task list: the panel stays free to take the keyboard for a new task.
+    alert.setWindowModality(Qt::WindowModal);
     auto* icon = new QLabel(&alert);
     icon->setPixmap(alert.style()->standardIcon(QStyle::SP_MessageBoxInformation).pixmap(iconSize));
     auto* message = new QLabel(QStringLiteral("Edit task description"), &alert);

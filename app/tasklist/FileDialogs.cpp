@@ -31,6 +31,8 @@ private:
         dialog.setNameFilter(patterns.join(u' '));
         dialog.setSizeGripEnabled(true);
         dialog.setFilter(QDir::AllDirs | QDir::Files | QDir::NoDotAndDotDot);
+        // It holds only the task list: the panel stays free to take the keyboard.
+        dialog.setWindowModality(Qt::WindowModal);
         if (dialog.exec() != QDialog::Accepted) {
             return std::nullopt;
         }

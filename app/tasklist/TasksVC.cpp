@@ -192,10 +192,13 @@ std::vector<TasksVC::RowAction> TasksVC::rowActionsForRow(int row, Edge edge) {
     if (edge != Edge::trailing || row < 0 || row >= model_->rowCount()) {
         return {};
     }
+    // A row of the selection stands for all of it, as with the Delete key.
     const QUuid id = model_->task(row).id;
+    const QList<QUuid> selected = selectedIds();
+    const QList<QUuid> ids = selected.contains(id) ? selected : QList<QUuid>{id};
     return {{QStringLiteral("Delete"), true,
              NamedColors::color(QStringLiteral("destructive")).value_or(QColor(Qt::red)),
-             [this, id] { deleteTasks({id}); }}};
+             [this, ids] { deleteTasks(ids); }}};
 }
 
 void TasksVC::showRowMenu(const QPoint& position) {
@@ -214,11 +217,16 @@ void TasksVC::showRowMenu(const QPoint& position) {
         QAction* item = menu.addAction(action.title, action.trigger);
         item->setObjectName(action.title);
     }
-    // A menu of the row's one destructive action stands out in its colour; a style sheet
-    // colours every item alike, so not when the list's actions follow.
+    // A menu of row actions only writes the destructive one in its colour on the list's own
+    // background, filled with it under the pointer. Both colours are set here, so the desktop's
+    // menu colours cannot hide the text; a style sheet colours every item alike, so not when
+    // the list's actions follow.
     if (!actions.empty() && actions.front().destructive && !listActions) {
-        menu.setStyleSheet(QStringLiteral("QMenu::item { color: white; background: %1; }")
-                               .arg(actions.front().background.name()));
+        const QColor bg = NamedColors::color(QStringLiteral("bg")).value_or(QColor(Qt::white));
+        menu.setStyleSheet(
+            QStringLiteral("QMenu { background: %1; } QMenu::item { color: %2; padding: 4px 20px; "
+                           "} QMenu::item:selected { color: white; background: %2; }")
+                .arg(bg.name(), actions.front().background.name()));
     }
     if (listActions) {
         menu.addSeparator();

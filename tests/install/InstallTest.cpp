@@ -52,7 +52,7 @@ void expectInstalledTree(const QString& prefix) {
 
     const E2E::RunResult version = run(prefix + "/bin/quenby", {"--version"});
     EXPECT_EQ(version.exitCode, 0) << version.output.toStdString();
-    EXPECT_TRUE(version.output.contains("Quenby ")) << version.output.toStdString();
+    EXPECT_EQ(version.output, "Quenby " QUENBY_VERSION "\n") << "the package's version";
 
     const QString desktopFile = prefix + "/share/applications/" + appId + ".desktop";
     const E2E::RunResult desktop = run(DESKTOP_FILE_VALIDATE, {desktopFile});

@@ -35,6 +35,7 @@ const QString outline = QStringLiteral(R"(<!DOCTYPE html>
     <li>Add Task: <b>CTRL + ALT + Q</b></li>
     <li>Mark as Done: <b>CTRL + ALT + X</b></li>
     <li>Snooze: <b>CTRL + ALT + 5, 6, 7 or Z</b></li>
+    <li>All Tasks: <b>CTRL + ALT + L</b></li>
     <h2>Why Quenby?</h2>
     <p>Designed for efficiency with minimal distractions.</p>
     <h2>Why Minimal?</h2>

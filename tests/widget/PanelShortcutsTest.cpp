@@ -4,6 +4,8 @@
 #include "help/HelpBrowser.h"
 #include "help/HelpVC.h"
 
+#include <QDialog>
+
 namespace {
 
 const ModifierFlags controlOption = ModifierFlags::control | ModifierFlags::option;
@@ -88,7 +90,7 @@ TEST_F(PanelTest, ShortcutsWhileHiddenShowThePanelAndOnlyAActs) {
     EXPECT_EQ(window().focusWidget(), taskText());
 }
 
-TEST_F(PanelTest, ShortcutTOpensTheTaskListOnlyWhenNoWindowIsPresented) {
+TEST_F(PanelTest, ShortcutTOpensOneTaskListAndBringsAMinimizedOneBack) {
     start();
     int opened = 0;
     QPointer<QWidget> presented;
@@ -102,8 +104,10 @@ TEST_F(PanelTest, ShortcutTOpensTheTaskListOnlyWhenNoWindowIsPresented) {
     vc().keyTFunction();
     EXPECT_TRUE(window().isVisible());
     EXPECT_EQ(opened, 1);
+    presented->showMinimized();
     vc().keyTFunction();
     EXPECT_EQ(opened, 1);
+    EXPECT_FALSE(presented->windowState() & Qt::WindowMinimized);
     // T leaves the remembered application alone.
     EXPECT_TRUE(focus->activated.empty());
 
@@ -136,4 +140,46 @@ TEST_F(PanelTest, HelpOpensNamingTheAssignedKeysAndFollowsANewAssignment) {
     vc().setupKeys();
     EXPECT_TRUE(page().contains("Snooze: CTRL + ALT + Z, 1, 2 or W")) << page().toStdString();
     help->close();
+}
+
+TEST_F(PanelTest, FOneOpensHelpFromThePanelAndTheTaskList) {
+    start();
+    QWidget* tasks = app->windows().open("alltasks");
+    ASSERT_NE(tasks, nullptr);
+    for (QWidget* from : {static_cast<QWidget*>(&window()), tasks}) {
+        QApplication::setActiveWindow(from);
+        QTest::keyClick(from, Qt::Key_F1);
+        HelpVC* help = openWindow<HelpVC>();
+        ASSERT_NE(help, nullptr) << from->windowTitle().toStdString();
+        help->close();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+    tasks->close();
+}
+
+// The add shortcut while a modal window is up: one that holds the panel keeps the keyboard
+// and comes forward; one that holds only another window leaves the panel free to take it.
+TEST_F(PanelTest, TheAddShortcutTakesTheKeyboardOnlyWhenNoModalWindowHoldsThePanel) {
+    start();
+    QWidget other;
+    other.show();
+    const struct {
+        bool onPanel;
+        Qt::WindowModality modality;
+        bool adds;
+    } cases[] = {{true, Qt::ApplicationModal, false},
+                 {true, Qt::WindowModal, false},
+                 {false, Qt::ApplicationModal, false},
+                 {false, Qt::WindowModal, true}};
+    for (const auto& c : cases) {
+        QDialog dialog(c.onPanel ? static_cast<QWidget*>(&window()) : &other);
+        dialog.setWindowTitle("Edit");
+        dialog.setWindowModality(c.modality);
+        dialog.show();
+        const std::string out = printed([&] { vc().keyAFunction(); });
+        EXPECT_EQ(vc().addMode(), c.adds) << c.onPanel << c.modality;
+        EXPECT_EQ(out, c.adds ? "" : "Not adding: finish the open dialog first: Edit\n");
+        EXPECT_TRUE(dialog.isVisible());
+        vc().leaveAddMode();
+    }
 }

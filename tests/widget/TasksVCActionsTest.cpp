@@ -1,15 +1,31 @@
 // The edit area and the actions on the selected rows: their effect on the table, the panel
 // and the store, and taking them back.
 #include "TasksVCFixture.h"
+#include "support/Appearance.h"
 #include "support/NamedColors.h"
 
 #include <QContextMenuEvent>
+#include <QDir>
 #include <QLineEdit>
 #include <QMenu>
+
+#include <cmath>
 
 namespace {
 
 constexpr double hour = 3600;
+
+// How far apart two colours' luminances are, as the web's accessibility rules measure it.
+double contrastRatio(const QColor& a, const QColor& b) {
+    const auto luminance = [](const QColor& c) {
+        const auto linear = [](double v) {
+            return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+        };
+        return 0.2126 * linear(c.redF()) + 0.7152 * linear(c.greenF()) + 0.0722 * linear(c.blueF());
+    };
+    const auto [dark, light] = std::minmax(luminance(a), luminance(b));
+    return (light + 0.05) / (dark + 0.05);
+}
 
 // Answers the next edit alert once it is up with the keyboard in its field: `look` sees it,
 // then OK after typing `text`, or Cancel without one.
@@ -153,8 +169,9 @@ TEST_F(TasksVCTest, UnsnoozeAndTheDeletes) {
     EXPECT_TRUE(DBManager::getTaskList().empty());
 }
 
-TEST_F(TasksVCTest, OnlyTheTrailingEdgeOffersARedDeleteAlsoFromTheMenuKey) {
-    open({makeTask("one", 1), makeTask("two", 2), makeTask("three", 3)});
+TEST_F(TasksVCTest, TheRowMenusReadableDeleteTakesTheSelectionLikeTheDeleteKey) {
+    Appearance::shared().setPortalScheme(Appearance::Scheme::Light);
+    open({makeTask("one", 1), makeTask("two", 2), makeTask("three", 3), makeTask("four", 4)});
     EXPECT_TRUE(list->rowActionsForRow(1, TasksVC::Edge::leading).empty());
     const auto actions = list->rowActionsForRow(1, TasksVC::Edge::trailing);
     ASSERT_EQ(actions.size(), 1u);
@@ -162,13 +179,28 @@ TEST_F(TasksVCTest, OnlyTheTrailingEdgeOffersARedDeleteAlsoFromTheMenuKey) {
               std::tuple(QString("Delete"), true, *NamedColors::color("destructive")));
     EXPECT_LT(actions[0].background.hueF(), 0.05) << "red";
 
-    table().setCurrentIndex(table().model()->index(2, 1));
+    select({1, 2});
+    table().selectionModel()->setCurrentIndex(table().model()->index(2, 1),
+                                              QItemSelectionModel::NoUpdate);
     QStringList offered;
-    QTimer::singleShot(50, [&offered] {
+    double contrast = 0;
+    QTimer::singleShot(50, [&] {
         auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
         ASSERT_TRUE(menu);
         for (QAction* a : menu->actions()) {
             offered.append(a->text());
+        }
+        // Unhovered, as the menu first appears under a still pointer.
+        menu->setActiveAction(nullptr);
+        const QImage image = menu->grab().toImage();
+        QDir().mkpath(QStringLiteral(SCREENSHOT_DIR));
+        image.save(QStringLiteral(SCREENSHOT_DIR "/row-menu-light.png"));
+        const QRect item = menu->actionGeometry(menu->actions().front());
+        const QColor ground = image.pixelColor(item.topLeft() + QPoint(1, 1));
+        for (int y = item.top(); y <= item.bottom(); ++y) {
+            for (int x = item.left(); x <= item.right(); ++x) {
+                contrast = std::max(contrast, contrastRatio(image.pixelColor(x, y), ground));
+            }
         }
         menu->actions().front()->trigger();
         menu->close();
@@ -178,9 +210,13 @@ TEST_F(TasksVCTest, OnlyTheTrailingEdgeOffersARedDeleteAlsoFromTheMenuKey) {
     QContextMenuEvent menuKey(QContextMenuEvent::Keyboard, at, table().mapToGlobal(at));
     QApplication::sendEvent(&table(), &menuKey);
     EXPECT_EQ(offered, QStringList{"Delete"});
-    EXPECT_EQ(names(DBManager::getTaskList()), QStringList({"one", "two"}));
-    actions[0].trigger();
+    EXPECT_GE(contrast, 4.5) << "Delete is readable before the pointer is over it";
+    EXPECT_EQ(names(DBManager::getTaskList()), QStringList({"one", "four"}));
+    // A row outside the selection goes alone.
+    select({0});
+    list->rowActionsForRow(1, TasksVC::Edge::trailing).front().trigger();
     EXPECT_EQ(rowNames(), QStringList{"one"});
+    Appearance::shared().setPortalScheme(std::nullopt);
 }
 
 TEST_F(TasksVCTest, ControlZTakesBackTheLastChangesButNotThePanels) {

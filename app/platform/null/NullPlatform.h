@@ -10,4 +10,5 @@ public:
     bool needsCornerMask() const override { return false; }
     // Qt's Wayland platform reads the token itself when the window asks for the keyboard.
     void passActivationToken(WId) const override {}
+    void leaveWindowGroup(WId) const override {}
 };

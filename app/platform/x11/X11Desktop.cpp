@@ -73,6 +73,23 @@ void setStringProperty(WindowId window, std::string_view property, std::string_v
     xcb_flush(c);
 }
 
+void leadOwnWindowGroup(WindowId window) {
+    // flags, input, initial_state, icon_pixmap, icon_window, icon_x, icon_y, icon_mask, group
+    constexpr std::uint32_t fields = 9;
+    constexpr std::uint32_t windowGroupHint = 1U << 6;
+    xcb_connection_t* c = connection();
+    std::vector<std::uint32_t> hints = property32(window, "WM_HINTS", XCB_ATOM_WM_HINTS, fields);
+    if (!c || !window) {
+        return;
+    }
+    hints.resize(fields, 0);
+    hints[0] |= windowGroupHint;
+    hints[fields - 1] = window;
+    xcb_change_property(c, XCB_PROP_MODE_REPLACE, window, XCB_ATOM_WM_HINTS, XCB_ATOM_WM_HINTS, 32,
+                        fields, hints.data());
+    xcb_flush(c);
+}
+
 std::optional<std::pair<int, int>> windowOrigin(WindowId window) {
     xcb_connection_t* c = connection();
     const WindowId root = rootWindow();

@@ -25,6 +25,10 @@ std::vector<std::uint32_t> property32(WindowId window, std::string_view property
 // Sets a UTF8_STRING property on a window.
 void setStringProperty(WindowId window, std::string_view property, std::string_view value);
 
+// Makes a window the leader of a window group of its own (WM_HINTS window_group, ICCCM 4.1.2.4),
+// keeping its other hints.
+void leadOwnWindowGroup(WindowId window);
+
 // Where a top-level window's top-left corner really is on the root window.
 std::optional<std::pair<int, int>> windowOrigin(WindowId window);
 

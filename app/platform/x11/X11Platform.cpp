@@ -29,6 +29,10 @@ void X11Platform::passActivationToken(WId window) const {
         std::string_view(token.constData(), static_cast<size_t>(token.size())));
 }
 
+void X11Platform::leaveWindowGroup(WId window) const {
+    X11Desktop::leadOwnWindowGroup(static_cast<X11Desktop::WindowId>(window));
+}
+
 bool X11Platform::needsCornerMask() const {
     return !X11Desktop::hasCompositor();
 }

@@ -9,4 +9,5 @@ public:
     std::optional<QPoint> windowOrigin(WId window) const override;
     bool needsCornerMask() const override;
     void passActivationToken(WId window) const override;
+    void leaveWindowGroup(WId window) const override;
 };

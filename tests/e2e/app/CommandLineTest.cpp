@@ -22,8 +22,7 @@ void PrintTo(const OptionCase& c, std::ostream* os) {
     *os << c.arguments.join(u' ').toStdString();
 }
 
-const QString version =
-    QStringLiteral("Quenby " QUENBY_SHORT_VERSION " (" QUENBY_BUILD_NUMBER ")\n");
+const QString version = QStringLiteral("Quenby " QUENBY_VERSION "\n");
 
 } // namespace
 

@@ -1,0 +1,155 @@
+// The real binary's windows as the window manager sees them (each test runs under openbox and
+// again under xfwm4): which window gets the keyboard, what minimizing does, what stays above.
+#include "QuenbyE2E.h"
+#include "tests/support/ScopedEnv.h"
+
+#include <QDir>
+#include <QGuiApplication>
+#include <QPixmap>
+#include <QScreen>
+
+using namespace std::chrono_literals;
+
+namespace {
+
+// Generous: the window manager and the binary share two busy cores with other tests.
+constexpr auto patience = 20s;
+
+QString property(const QString& window, const QString& name) {
+    return E2E::run("xprop", {"-id", window, name}).output.trimmed();
+}
+bool isIconic(const QString& window) {
+    return property(window, "WM_STATE").contains("Iconic");
+}
+QString focusedName() {
+    return E2E::run("xdotool", {"getwindowfocus", "getwindowname"}).output.trimmed();
+}
+// The visible window with exactly this title, once there is one.
+QString windowNamed(const QString& title) {
+    return E2E::run("xdotool", {"search", "--sync", "--onlyvisible", "--name", '^' + title + '$'},
+                    patience)
+        .output.section(u'\n', 0, 0);
+}
+QString hex(const QString& decimal) {
+    return QStringLiteral("0x%1").arg(decimal.toULong(), 0, 16);
+}
+// Presses the keys until `condition` holds: a keystroke lost to a busy machine, or sent
+// before the window that takes it is ready, is pressed again.
+template <typename Condition> bool pressUntil(const QString& keys, Condition condition) {
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        if (xdotool({"key", keys}) && E2E::waitUntil(condition, patience / 3)) {
+            return true;
+        }
+    }
+    return false;
+}
+// The managed windows from the bottom of the stack to the top.
+QStringList stacking() {
+    return E2E::run("xprop", {"-root", "_NET_CLIENT_LIST_STACKING"})
+        .output.section(u'#', 1)
+        .simplified()
+        .split(QStringLiteral(", "));
+}
+
+} // namespace
+
+class WindowsE2E : public ShortcutsE2E {
+protected:
+    void startWithList(const std::vector<Task>& tasks) {
+        ASSERT_TRUE(writeFile(storeFile(), *Json::encodeTasks(tasks)));
+        startBoth();
+        panel = quenby->panelWindow();
+        ASSERT_FALSE(panel.isEmpty());
+        ASSERT_TRUE(xdotool({"key", "ctrl+alt+t"}));
+        ASSERT_TRUE(E2E::waitUntil([] { return focusedName() == "Tasks"; }, patience))
+            << quenby->output.constData();
+        list = QString::number(focusedWindow());
+    }
+    void minimizeList() {
+        ASSERT_TRUE(xdotool({"windowminimize", list}));
+        ASSERT_TRUE(E2E::waitUntil([&] { return isIconic(list); }, patience));
+    }
+    bool listIsBack() {
+        return E2E::waitUntil(
+            [&] { return !isIconic(list) && QString::number(focusedWindow()) == list; }, patience);
+    }
+
+    QString panel;
+    QString list;
+};
+
+TEST_F(WindowsE2E, TheAddShortcutTypesIntoThePanelWhileTheEditAlertWaits) {
+    startWithList({makeTask("pay rent", 7e8)});
+    ASSERT_TRUE(xdotool({"key", "Down"}));
+    ASSERT_TRUE(pressUntil("alt+e", [&] {
+        return focusedName() == "Quenby" && QString::number(focusedWindow()) != panel;
+    })) << "the edit alert is open";
+    ASSERT_TRUE(xdotool({"windowactivate", "--sync", QString::number(other->windowId())}));
+
+    ASSERT_TRUE(xdotool({"key", "ctrl+alt+a"}));
+    ASSERT_TRUE(E2E::waitUntil([&] { return QString::number(focusedWindow()) == panel; }, patience))
+        << "the panel has the keyboard, not the alert";
+    ASSERT_TRUE(xdotool({"type", "--delay", "20", "Buy milk"}));
+    ASSERT_TRUE(xdotool({"key", "Return"}));
+    EXPECT_TRUE(waitForStore([](const auto& s) { return find(s, "Buy milk"); }))
+        << quenby->output.constData();
+    EXPECT_TRUE(find(stored(), "pay rent")) << "the edited task keeps its text";
+}
+
+TEST_F(WindowsE2E, ControlAltTAndTheCommandBringBackAMinimizedTaskList) {
+    startWithList({makeTask("pay rent", 7e8)});
+    minimizeList();
+    {
+        const ScopedEnv home("XDG_CONFIG_HOME", config.path().toUtf8());
+        const E2E::RunResult command =
+            E2E::run(QStringLiteral(QUENBY_BINARY), {"--action", "tasks"}, patience);
+        EXPECT_EQ(command.exitCode, 0);
+        EXPECT_EQ(command.output, "The task list is open\n");
+    }
+    EXPECT_TRUE(listIsBack()) << "after the command";
+
+    minimizeList();
+    ASSERT_TRUE(xdotool({"key", "ctrl+alt+t"}));
+    EXPECT_TRUE(listIsBack()) << "after the shortcut";
+}
+
+TEST_F(WindowsE2E, MinimizingTheTaskListLeavesThePanelOnScreen) {
+    startWithList({makeTask("pay rent", 7e8)});
+    minimizeList();
+    // Once the manager has handled a later request, it has handled the minimizing in full.
+    ASSERT_TRUE(xdotool({"windowactivate", "--sync", QString::number(other->windowId())}));
+    EXPECT_FALSE(isIconic(panel));
+    EXPECT_TRUE(E2E::run("xwininfo", {"-id", panel}).output.contains("Map State: IsViewable"));
+}
+
+class SettingsAboveE2E : public WindowsE2E, public testing::WithParamInterface<const char*> {};
+
+TEST_P(SettingsAboveE2E, TheSettingsAreTransientForThePanelAndStackedAboveIt) {
+    const QString scale = QString::fromLatin1(GetParam());
+    quenby = std::make_unique<Quenby>(config.path(), QString(), scale);
+    ASSERT_TRUE(quenby->waitForLine("viewDidAppear"));
+    panel = quenby->panelWindow();
+    // Into the panel, then its settings by keyboard.
+    ASSERT_TRUE(
+        pressUntil("ctrl+alt+a", [&] { return QString::number(focusedWindow()) == panel; }));
+    ASSERT_TRUE(xdotool({"key", "ctrl+comma"}));
+    const QString settings = windowNamed("Shortcuts");
+    ASSERT_FALSE(settings.isEmpty()) << quenby->output.constData();
+
+    EXPECT_EQ(property(settings, "WM_TRANSIENT_FOR"),
+              "WM_TRANSIENT_FOR(WINDOW): window id # " + hex(panel));
+    EXPECT_TRUE(E2E::waitUntil(
+        [&] {
+            const QStringList stack = stacking();
+            return stack.indexOf(hex(settings)) > stack.indexOf(hex(panel)) &&
+                   stack.indexOf(hex(panel)) >= 0;
+        },
+        patience))
+        << stacking().join(u' ').toStdString();
+    QDir().mkpath(QStringLiteral(SCREENSHOT_DIR));
+    QGuiApplication::primaryScreen()->grabWindow(0).save(
+        QStringLiteral(SCREENSHOT_DIR "/settings-above-panel-%1-scale-%2.png")
+            .arg(QStringLiteral(WINDOW_MANAGER), scale));
+}
+
+INSTANTIATE_TEST_SUITE_P(Scales, SettingsAboveE2E, testing::Values("1", "2"));
