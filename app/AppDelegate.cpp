@@ -1,6 +1,5 @@
 #include "AppDelegate.h"
 
-#include "platform/LoginItem.h"
 #include "store/StoreKeys.h"
 #include "support/Console.h"
 
@@ -18,10 +17,10 @@ QIcon applicationIcon() {
 }
 } // namespace
 
-AppDelegate::AppDelegate(QString executable, QObject* parent)
+AppDelegate::AppDelegate(const QString& executable, QObject* parent)
     : QObject(parent)
     , defaults_(PreferenceStore::standard())
-    , executablePath_(std::move(executable)) {
+    , launcher_(LoginItem::launcherFor(executable)) {
     launchItem_ = menu_.addAction(QStringLiteral("Start at Login"));
     launchItem_->setCheckable(true);
     connect(launchItem_, &QAction::triggered, this, [this] { launchAction(launchItem_); });
@@ -66,6 +65,15 @@ void AppDelegate::applicationDidFinishLaunching() {
         static_cast<void>(defaults_.setBool(StoreKeys::startupSet, true));
         static_cast<void>(defaults_.setBool(StoreKeys::launchOnStartup, registered));
     }
+    // An entry for a build tree's binary, or one an older version wrote without TryExec, starts
+    // the installed binary from now on: the first start after installing puts it right.
+    if (LoginItem::isStale(launcher_)) {
+        if (const auto error = LoginItem::correct(launcher_)) {
+            Console::printLine("Start at login could not be corrected:", *error);
+        } else {
+            Console::printLine("Start at login now starts", launcher_.program);
+        }
+    }
     // The menu shows what the desktop will do at login: whether the entry is there.
     launchOnStartupFlag_ = LoginItem::isEnabled();
     Console::printLine("launch on startup", launchOnStartupFlag_);
@@ -98,7 +106,7 @@ bool AppDelegate::setLaunchAtStartup(bool enabled) {
     Console::printLine("setting launch:", enabled);
     Console::printLine(QStringLiteral("Launch on Startup is ") +
                        (launchOnStartupFlag_ ? QStringLiteral("ON") : QStringLiteral("OFF")));
-    if (const auto error = LoginItem::setEnabled(enabled, executablePath_)) {
+    if (const auto error = LoginItem::setEnabled(enabled, launcher_)) {
         Console::printLine("Start at login could not be",
                            enabled ? "enabled:" : "disabled:", *error);
         return false;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/LoginItem.h"
 #include "store/PreferenceStore.h"
 
 #include <QMenu>
@@ -15,8 +16,9 @@ class QSystemTrayIcon;
 class AppDelegate : public QObject {
     Q_OBJECT
 public:
-    // `executable` is what the autostart entry starts.
-    explicit AppDelegate(QString executable, QObject* parent = nullptr);
+    // `executable` is the binary that was started; the autostart entry starts the installed one
+    // unless the user asked for this one (see LoginItem::launcherFor).
+    explicit AppDelegate(const QString& executable, QObject* parent = nullptr);
     ~AppDelegate() override;
 
     void applicationDidFinishLaunching();
@@ -45,7 +47,7 @@ private:
     void applicationStateChanged(Qt::ApplicationState state);
 
     const PreferenceStore defaults_;
-    const QString executablePath_;
+    const LoginItem::Launcher launcher_;
     bool launchOnStartupFlag_ = true;
     QMenu menu_;
     QAction* launchItem_;

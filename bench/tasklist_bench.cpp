@@ -7,6 +7,7 @@
 #include "Goals.h"
 #include "store/DBManager.h"
 #include "support/Memory.h"
+#include "tasklist/ImportSample.h"
 #include "tasklist/TaskCsv.h"
 #include "tasklist/TaskTableModel.h"
 #include "tasklist/TasksVC.h"
@@ -147,6 +148,10 @@ int main(int argc, char** argv) {
     const QString file = dir.filePath("tasks.csv");
     TasksVC::Environment env;
     env.dialogs = std::make_shared<ChosenFile>(file);
+    // The import preview accepted as it opens: its reading counts, the wait for a click not.
+    env.importFormat = [](QWidget*, const QString& path) {
+        return std::optional(ImportSample(path).suggestedFormat(U','));
+    };
 
     std::map<int, std::map<std::string, double>> ms;
     // Peak memory over the file's size: reading and merging alone, and the whole import

@@ -1,12 +1,15 @@
 // Arbitrary bytes as a file given to the task list's Import…: never a crash; the list keeps
 // every task it had, in its place; each new task has a text no other task has; a revived task
-// is open and stamped now; and importing the same file again adds nothing.
+// is open and stamped now; importing the same file again adds nothing; and the import preview,
+// accepted as it opens, reads the file exactly as an import without it.
+#include "tasklist/ImportSample.h"
 #include "tasklist/TaskCsv.h"
 
 #include <QFile>
 #include <QSet>
 #include <QTemporaryDir>
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -43,7 +46,9 @@ const std::vector<Task>& startingList() {
 const Date stamp{800'000'000};
 
 void checkMerged(const std::vector<Task>& before, const TaskCsv::ImportResult& result) {
-    check(result.tasks.size() >= before.size() && result.importedRows >= 0);
+    check(result.tasks.size() >= before.size() && result.rowsRead >= 0 &&
+          result.revivedTasks >= 0 &&
+          static_cast<std::size_t>(result.revivedTasks) <= before.size());
     QSet<QString> texts;
     for (std::size_t i = 0; i < before.size(); ++i) {
         const Task& task = result.tasks[i];
@@ -62,7 +67,32 @@ void checkMerged(const std::vector<Task>& before, const TaskCsv::ImportResult& r
         check(!task.isDone && !task.isSnoozed && !task.id.isNull());
         texts.insert(task.name);
     }
-    check(result.tasks.size() - before.size() <= static_cast<std::size_t>(result.importedRows));
+    check(result.tasks.size() - before.size() == static_cast<std::size_t>(result.addedTasks) &&
+          result.addedTasks + result.revivedTasks <= result.rowsRead);
+}
+
+// The same tasks (new ones get ids of their own) and the same counts.
+bool sameImport(const TaskCsv::ImportResult& a, const TaskCsv::ImportResult& b) {
+    return a.rowsRead == b.rowsRead && a.addedTasks == b.addedTasks &&
+           a.revivedTasks == b.revivedTasks && a.stoppedBecause == b.stoppedBecause &&
+           std::equal(a.tasks.begin(), a.tasks.end(), b.tasks.begin(), b.tasks.end(),
+                      [](const Task& x, const Task& y) {
+                          return x.name == y.name && x.created == y.created &&
+                                 x.isDone == y.isDone && x.isSnoozed == y.isSnoozed;
+                      });
+}
+
+// The preview of the file, its default path, and every delimiter it offers.
+void checkPreview(const QString& path, const TaskCsv::ImportResult& plain, const Clock& now) {
+    const ImportSample sample(path);
+    const TaskCsv::ImportFormat suggested = sample.suggestedFormat(U',');
+    check(sameImport(plain, TaskCsv::importFile(path, startingList(), now, suggested)));
+    static_cast<void>(sample.detectedDelimiter());
+    for (const char32_t delimiter : TaskCsv::importDelimiters) {
+        check(sample.rows(delimiter, 8).size() <= 8);
+        const TaskCsv::ImportFormat format = sample.suggestedFormat(delimiter);
+        checkMerged(startingList(), TaskCsv::importFile(path, startingList(), now, format));
+    }
 }
 
 } // namespace
@@ -82,9 +112,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         checkMerged(startingList(), first);
         const TaskCsv::ImportResult again = TaskCsv::importFile(path, first.tasks, now);
         checkMerged(first.tasks, again);
-        check(again.tasks.size() == first.tasks.size() &&
-              again.importedRows == first.importedRows &&
+        check(again.tasks.size() == first.tasks.size() && again.addedTasks == 0 &&
+              again.rowsRead == first.rowsRead &&
               again.stoppedBecause.has_value() == first.stoppedBecause.has_value());
+        checkPreview(path, first, now);
     } catch (const TaskCsv::TransferError& error) {
         check(!error.reason().isEmpty());
     }

@@ -1,6 +1,7 @@
 #include "store/Models.h"
 
 #include "support/FieldCount.h"
+#include "support/Utf8.h"
 
 #include <simdjson.h>
 
@@ -179,7 +180,7 @@ bool readString(dom::element v, QString& out) {
     if (v.get_string().get(s)) {
         return false;
     }
-    out = QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
+    out = utf8Text(s);
     return true;
 }
 

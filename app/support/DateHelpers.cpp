@@ -78,7 +78,6 @@ void appendDigits(QString& text, int value, int width) {
 }
 
 QString isoText(QDate date, QTime time, int offsetSeconds) {
-    const int hour12 = time.hour() % 12 == 0 ? 12 : time.hour() % 12;
     const int offsetMinutes = std::abs(offsetSeconds) / 60;
     QString text;
     text.reserve(24);
@@ -92,7 +91,7 @@ QString isoText(QDate date, QTime time, int offsetSeconds) {
         text.append(date.toString(QStringLiteral("yyyy-MM-dd")));
     }
     text.append(u'T');
-    appendDigits(text, hour12, 2);
+    appendDigits(text, time.hour(), 2);
     text.append(u':');
     appendDigits(text, time.minute(), 2);
     text.append(u':');

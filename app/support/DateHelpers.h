@@ -16,8 +16,8 @@
 // second. Only the components both have are compared (1.2 equals 1.2.7).
 std::int64_t compareVersions(QStringView first, QStringView second);
 
-// "yyyy-MM-dd'T'hh:mm:ssZ" in the current time zone: 12-hour hour with no AM/PM
-// marker, offset as a sign and four digits.
+// "yyyy-MM-dd'T'HH:mm:ssZ" in the current time zone: ISO 8601 with the 24-hour hour, the
+// offset as a sign and four digits.
 QString getDisplayDateISO8601(Date date);
 
 // The current locale's short date and short time.

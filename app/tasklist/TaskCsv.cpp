@@ -1,11 +1,12 @@
 #include "tasklist/TaskCsv.h"
 
-#include "CSV/CSVReader.h"
 #include "CSV/CSVWriter.h"
 #include "CSV/FileStreams.h"
 #include "support/DateHelpers.h"
 #include "support/Graphemes.h"
+#include "support/Utf8.h"
 #include "tasklist/FormattedTask.h"
+#include "tasklist/ImportReader.h"
 #include "tasklist/SaveFileStream.h"
 
 #include <QFile>
@@ -18,7 +19,7 @@ namespace TaskCsv {
 
 namespace {
 
-// A first field shorter than this (in user-perceived characters) on the first row is a header.
+// A text shorter than this (in user-perceived characters) on the first row is a header.
 constexpr int headerLimit = 6;
 
 // The export's header. A file that starts with it is read from its task column, so that an
@@ -26,22 +27,24 @@ constexpr int headerLimit = 6;
 const std::vector<std::string> exportHeader{"Created", "Task", "Snoozed", "Done"};
 constexpr std::size_t exportTaskColumn = 1;
 
-QString readFailure(const csv::CSVError& error, const csv::InputStream& stream) {
-    if (error.kind() == csv::CSVError::Kind::unicodeDecoding) {
-        return QStringLiteral("The text is not valid UTF-8.");
-    }
-    const std::error_code code = error.streamError() ? error.streamError() : stream.error();
-    return code ? QString::fromStdString(code.message())
-                : QStringLiteral("The file could not be read (%1).")
-                      .arg(QLatin1String(error.what()));
+bool isExportHeader(const QStringList& row) {
+    return row.size() > qsizetype{exportTaskColumn} &&
+           std::equal(row.begin(), row.begin() + exportTaskColumn + 1, exportHeader.begin(),
+                      [](const QString& field, const std::string& name) {
+                          return field ==
+                                 QLatin1String(name.data(), static_cast<qsizetype>(name.size()));
+                      });
 }
 
 // Takes the rows of an import one at a time and merges them into the list.
 class Merge {
 public:
-    Merge(std::vector<Task> tasks, const Clock& now)
+    Merge(std::vector<Task> tasks, const Clock& now, const ImportFormat& format)
         : tasks_(std::move(tasks))
-        , now_(now) {
+        , before_(tasks_.size())
+        , revived_(tasks_.size(), false)
+        , now_(now)
+        , format_(format) {
         firstByName_.reserve(static_cast<qsizetype>(tasks_.size()));
         for (std::size_t i = 0; i < tasks_.size(); ++i) {
             if (!firstByName_.contains(tasks_[i].name)) {
@@ -51,25 +54,27 @@ public:
     }
 
     void addRow(const csv::Row& row) {
-        const bool first = std::exchange(firstRow_, false);
-        if (first && row.size() == exportTaskColumn + 1 &&
-            std::equal(row.begin(), row.end(), exportHeader.begin())) {
-            column_ = exportTaskColumn;
+        if (rowsRead_++ == 0) {
+            QStringList first;
+            for (const std::string& field : row) {
+                first.append(utf8Text(field));
+            }
+            column_ = taskColumn(first, format_);
+            if (column_.firstRowIsHeader) {
+                return;
+            }
+        }
+        if (row.size() <= column_.index) {
             return;
         }
-        if (row.size() <= column_) {
+        // Not QString::fromStdString: a U+FEFF that starts a later row's text is text.
+        const QString text = utf8Text(row[column_.index]);
+        if (text.isEmpty()) {
             return;
         }
-        // A byte-order mark that starts a later row (files joined together) is dropped like
-        // the one at the start of the file, so a row of nothing else is an empty field.
-        const QString text = QString::fromStdString(row[column_]);
-        if (text.isEmpty() || (first && Graphemes::count(text) < headerLimit)) {
-            return;
-        }
-        ++imported_;
         const auto found = firstByName_.constFind(text);
         if (found != firstByName_.constEnd()) {
-            revive(tasks_[*found]);
+            revive(*found);
             return;
         }
         Task task;
@@ -81,30 +86,45 @@ public:
     }
 
     ImportResult result(std::optional<QString> stoppedBecause) && {
-        return {std::move(tasks_), imported_, std::move(stoppedBecause)};
+        const auto added = static_cast<int>(tasks_.size() - before_);
+        const auto revived = static_cast<int>(std::count(revived_.begin(), revived_.end(), true));
+        return {std::move(tasks_), rowsRead_, added, revived, std::move(stoppedBecause)};
     }
 
 private:
-    void revive(Task& task) const {
+    void revive(std::size_t index) {
+        Task& task = tasks_[index];
         task.created = now_();
         task.isSnoozed = false;
         task.snoozedUntil.reset();
         task.isDone = false;
         task.doneDate.reset();
+        if (index < before_) {
+            revived_[index] = true;
+        }
     }
 
     std::vector<Task> tasks_;
+    const std::size_t before_;
+    std::vector<bool> revived_;
     const Clock& now_;
+    const ImportFormat format_;
     QHash<QString, std::size_t> firstByName_;
-    bool firstRow_ = true;
-    // Where a row's task text stands.
-    std::size_t column_ = 0;
-    int imported_ = 0;
+    int rowsRead_ = 0;
+    TaskColumn column_;
 };
 
-// Refuses what cannot be read as a file of bounded size before anything is opened: a FIFO
-// would block the open, a device or a huge file would fill the memory.
-void checkImportable(const QFileInfo& file) {
+// Enough of the start of a file to see its byte-order mark; nothing when it cannot be read,
+// which the reader then says.
+QByteArray firstBytes(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.read(4) : QByteArray();
+}
+
+} // namespace
+
+void checkImportable(const QString& path) {
+    const QFileInfo file(path);
     if (!file.exists()) {
         throw TransferError(QStringLiteral("The file does not exist."));
     }
@@ -116,7 +136,15 @@ void checkImportable(const QFileInfo& file) {
     }
 }
 
-} // namespace
+TaskColumn taskColumn(const QStringList& firstRow, const ImportFormat& format) {
+    const bool exported = isExportHeader(firstRow);
+    const std::size_t index = format.column.value_or(exported ? exportTaskColumn : 0);
+    const QString text = index < static_cast<std::size_t>(firstRow.size())
+                             ? firstRow[static_cast<qsizetype>(index)]
+                             : QString();
+    return {index, format.firstRowIsHeader.value_or(
+                       exported || (!text.isEmpty() && Graphemes::count(text) < headerLimit))};
+}
 
 void exportTasks(const QString& path, const std::vector<Task>& tasks) {
     const auto out = std::make_shared<SaveFileStream>(path);
@@ -147,28 +175,22 @@ void exportTasks(const QString& path, const std::vector<Task>& tasks) {
     }
 }
 
-ImportResult importFile(const QString& path, std::vector<Task> tasks, const Clock& now) {
-    checkImportable(QFileInfo(path));
-    const auto stream =
-        std::make_shared<csv::FileInputStream>(QFile::encodeName(path).toStdString());
-    csv::CSVReader::Configuration onlyTheText;
-    // The rest of a row is read and dropped: a row of a million delimiters costs nothing.
-    onlyTheText.maxFieldsKept = exportTaskColumn + 1;
-    std::optional<csv::CSVReader> reader;
-    try {
-        reader.emplace(stream, onlyTheText);
-    } catch (const csv::CSVError& error) {
-        throw TransferError(readFailure(error, *stream));
-    }
-    Merge merge(std::move(tasks), now);
-    while (const csv::Row* row = reader->next()) {
+ImportResult importFile(const QString& path, std::vector<Task> tasks, const Clock& now,
+                        const ImportFormat& format) {
+    checkImportable(path);
+    csv::CSVReader::Configuration configuration;
+    configuration.delimiter = format.delimiter;
+    // The rest of a row is read and dropped: a row of a million delimiters costs nothing. The
+    // first two fields tell the export's header.
+    configuration.maxFieldsKept = std::max(format.column.value_or(0), exportTaskColumn) + 1;
+    ImportReader reader(
+        std::make_shared<csv::FileInputStream>(QFile::encodeName(path).toStdString()),
+        encodingOf(firstBytes(path)), configuration);
+    Merge merge(std::move(tasks), now, format);
+    while (const csv::Row* row = reader.next()) {
         merge.addRow(*row);
     }
-    std::optional<QString> stopped;
-    if (reader->error()) {
-        stopped = readFailure(*reader->error(), *stream);
-    }
-    return std::move(merge).result(std::move(stopped));
+    return std::move(merge).result(reader.stoppedBecause());
 }
 
 } // namespace TaskCsv

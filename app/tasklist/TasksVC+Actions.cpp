@@ -88,7 +88,18 @@ void TasksVC::deleteTasks(const QList<QUuid>& ids) {
 }
 
 void TasksVC::undoAction() {
-    if (std::optional<std::vector<Task>> restored = undo_.undo(board_.tasks())) {
-        board_.replaceTasks(std::move(*restored));
+    std::optional<UndoHistory::Undone> undone = undo_.undo(board_.tasks());
+    if (!undone) {
+        return;
+    }
+    board_.replaceTasks(std::move(undone->tasks));
+    if (undone->changedSince > 0) {
+        // The step is spent either way: taking it back again would undo the panel's change.
+        warn(undone->changedSince == 1
+                 ? QStringLiteral("Not undone: the panel changed this task since")
+                 : QStringLiteral("Not undone: the panel changed these %1 tasks since")
+                       .arg(undone->changedSince),
+             undo_.isEmpty() ? QStringLiteral("There is nothing more to take back.")
+                             : QStringLiteral("Ctrl+Z takes back the change before it."));
     }
 }

@@ -6,6 +6,14 @@
 #include "tasklist/TasksVC.h"
 #include "tasks/TaskBoard.h"
 
+namespace {
+
+QString counted(int count, const char* one, const char* many) {
+    return QString::number(count) + u' ' + QLatin1String(count == 1 ? one : many);
+}
+
+} // namespace
+
 void TasksVC::exportAction() {
     const std::optional<QString> path = env_.dialogs->saveFile(
         this, {QStringLiteral("Choose Export Filename"), {QStringLiteral("csv")}});
@@ -30,14 +38,19 @@ void TasksVC::importAction() {
     }
     Console::printLine("Selected file:", *path);
     try {
-        TaskCsv::ImportResult result = TaskCsv::importFile(*path, model_->tasks(), env_.clock);
+        const std::optional<TaskCsv::ImportFormat> format = env_.importFormat(this, *path);
+        if (!format) {
+            return;
+        }
+        TaskCsv::ImportResult result =
+            TaskCsv::importFile(*path, model_->tasks(), env_.clock, *format);
         commit([this, &result] { board_.replaceTasks(std::move(result.tasks)); });
         if (result.stoppedBecause) {
-            warn(QStringLiteral("Only %1 %2 of \"%3\" could be imported: the rest could not be "
-                                "read.")
-                     .arg(result.importedRows)
-                     .arg(result.importedRows == 1 ? QStringLiteral("row") : QStringLiteral("rows"))
-                     .arg(*path),
+            warn(QStringLiteral("Only the first %1 of \"%2\" could be read (%3 added, %4 brought "
+                                "back).")
+                     .arg(counted(result.rowsRead, "row", "rows"), *path,
+                          counted(result.addedTasks, "task", "tasks"),
+                          QString::number(result.revivedTasks)),
                  *result.stoppedBecause);
         }
     } catch (const TaskCsv::TransferError& error) {

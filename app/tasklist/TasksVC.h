@@ -3,6 +3,7 @@
 #include "support/Clock.h"
 #include "tasklist/FileDialogs.h"
 #include "tasklist/FormattedTask.h"
+#include "tasklist/ImportPreview.h"
 #include "tasklist/UndoHistory.h"
 
 #include <QColor>
@@ -25,6 +26,9 @@ class TasksVC;
 struct TasksEnvironment {
     std::shared_ptr<FileDialogs> dialogs = makeDesktopFileDialogs();
     Clock clock = systemNow;
+    // How to read a file before it is imported; nothing when the user cancels.
+    std::function<std::optional<TaskCsv::ImportFormat>(QWidget*, const QString&)> importFormat =
+        runImportPreview;
 };
 
 // The task list window: every task in a table sorted by a column the user picks, an edit

@@ -44,24 +44,33 @@ void UndoHistory::record(const std::vector<Task>& before, const std::vector<Task
     }
 }
 
-std::optional<std::vector<Task>> UndoHistory::undo(std::vector<Task> current) {
+std::optional<UndoHistory::Undone> UndoHistory::undo(std::vector<Task> current) {
     if (changes_.empty()) {
         return std::nullopt;
     }
     const Change change = std::move(changes_.back());
     changes_.pop_back();
+    int changedSince = 0;
     const QHash<QUuid, std::size_t> now = positions(current);
     for (const auto& [was, became] : change.altered) {
         const auto it = now.constFind(was.id);
         if (it != now.constEnd() && current[*it] == became) {
             current[*it] = was;
+        } else {
+            ++changedSince;
         }
     }
     std::vector<bool> drop(current.size(), false);
     for (const Task& task : change.added) {
         const auto it = now.constFind(task.id);
-        if (it != now.constEnd() && current[*it] == task) {
+        if (it == now.constEnd()) {
+            // Gone already: nothing is left to take back.
+            continue;
+        }
+        if (current[*it] == task) {
             drop[*it] = true;
+        } else {
+            ++changedSince;
         }
     }
     std::vector<Task> result;
@@ -72,9 +81,11 @@ std::optional<std::vector<Task>> UndoHistory::undo(std::vector<Task> current) {
         }
     }
     for (const Task& task : change.removed) {
-        if (!now.contains(task.id)) {
+        if (now.contains(task.id)) {
+            ++changedSince;
+        } else {
             result.push_back(task);
         }
     }
-    return result;
+    return Undone{std::move(result), changedSince};
 }

@@ -18,9 +18,16 @@ public:
     // Remembers the change from `before` to `after`; no change is not remembered.
     void record(const std::vector<Task>& before, const std::vector<Task>& after);
     bool isEmpty() const { return changes_.empty(); }
+
+    struct Undone {
+        // The list with as much of the change taken back as still applies.
+        std::vector<Task> tasks;
+        // Tasks of the change that were left alone: changed (or removed, or back) since.
+        int changedSince = 0;
+    };
     // `current` with the newest change taken back, which is then forgotten; nothing when
     // there is none.
-    std::optional<std::vector<Task>> undo(std::vector<Task> current);
+    std::optional<Undone> undo(std::vector<Task> current);
 
 private:
     struct Change {

@@ -7,6 +7,7 @@
 #include "tests/support/Builders.h"
 #include "tests/support/FileUtil.h"
 #include "tests/support/Printed.h"
+#include "tests/support/ScopedEnv.h"
 #include "tests/support/TempConfigHome.h"
 
 #include <QAction>
@@ -19,6 +20,8 @@
 namespace {
 
 const QString executable = QStringLiteral("/opt/Quenby Test/bin/quenby");
+// The entry the delegate writes: the user asked for this binary (see LoginItem::launcherFor).
+const LoginItem::Launcher launcher{executable, true};
 
 QStringList menuTitles(QMenu& menu) {
     QStringList titles;
@@ -34,6 +37,7 @@ protected:
     QByteArray entry() const { return readFile(LoginItem::entryPath()); }
 
     TempConfigHome home;
+    ScopedEnv thisBinary{LoginItem::thisBinaryVariable, "1"};
 };
 
 } // namespace
@@ -56,7 +60,7 @@ TEST_F(AppDelegateTest, FirstLaunchTurnsStartAtLoginOn) {
 
 TEST_F(AppDelegateTest, TheMenuShowsTheAutostartEntryNotTheFlag) {
     // The entry was written but the flags could not be stored.
-    ASSERT_FALSE(LoginItem::setEnabled(true, executable));
+    ASSERT_FALSE(LoginItem::setEnabled(true, launcher));
     ASSERT_TRUE(store().setBool("startupSet", true));
     ASSERT_TRUE(store().setBool("launchOnStartup", false));
     AppDelegate delegate(executable);
@@ -64,7 +68,7 @@ TEST_F(AppDelegateTest, TheMenuShowsTheAutostartEntryNotTheFlag) {
     EXPECT_TRUE(delegate.launchMenuItem()->isChecked());
 
     // A mark that is there but unreadable was set: start at login, now off, stays off.
-    ASSERT_FALSE(LoginItem::setEnabled(false, executable));
+    ASSERT_FALSE(LoginItem::setEnabled(false, launcher));
     ASSERT_TRUE(writeFile(home.storeFile("startupSet.bool"), "\x01garbage"));
     AppDelegate garbled(executable);
     garbled.applicationDidFinishLaunching();

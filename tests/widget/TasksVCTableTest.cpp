@@ -68,8 +68,8 @@ TEST_F(TasksVCTest, RowTextsAndIsoTexts) {
     EXPECT_EQ(std::tuple(f.isSnoozed, f.snoozedUntil, f.isDone, f.doneDate),
               std::tuple(QString("No"), QString(), QString("Yes"), getLocalDateTime(*t.doneDate)));
     EXPECT_EQ(std::tuple(f.createdISO, f.snoozedISO, f.doneISO),
-              std::tuple(QString("2021-03-03T02:05:09+0100"), QString("2021-03-03T03:00:00+0100"),
-                         QString("2021-03-03T05:46:40+0100")));
+              std::tuple(QString("2021-03-03T14:05:09+0100"), QString("2021-03-03T15:00:00+0100"),
+                         QString("2021-03-03T17:46:40+0100")));
     EXPECT_EQ(QStringList({cell(0, 0), cell(0, 1), cell(0, 2), cell(0, 3)}),
               QStringList({f.created, f.name, "", f.doneDate}));
 }

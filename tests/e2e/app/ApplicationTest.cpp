@@ -1,6 +1,7 @@
 // Starting the real binary: first launch, and a second launch while it runs.
 #include "platform/LoginItem.h"
 #include "tests/support/QuenbyProcess.h"
+#include "tests/support/ScopedEnv.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -52,12 +53,52 @@ TEST(Application, FirstLaunchTurnsOnStartAtLoginAndShowsTheFirstTutorial) {
     EXPECT_EQ(readFile(store + "tasksData.data").count("\"isTutorial\":true"), 3);
     // No message came, so the unchanged (empty) message list is not written.
     EXPECT_FALSE(QFile::exists(store + "systemMessages.data"));
+}
 
-    const QByteArray entry =
-        readFile(config.path() + "/autostart/app.quenby.Quenby.AutoLauncher.desktop");
+// What the start-at-login entry starts: the installed binary on PATH, or plain "quenby" that
+// TryExec keeps idle until one is installed; this build tree's binary only when asked for. And
+// a start with quenby installed puts right an entry for a build tree. (Started through a link
+// or not, the binary knows itself by its real path.)
+TEST(Application, StartAtLoginStartsTheInstalledBinary) {
+    const QTemporaryDir bin;
+    const QString installed = bin.filePath("quenby");
+    ASSERT_TRUE(QFile::link(QFileInfo(binary).absoluteFilePath(), installed));
     const QString absolute = QFileInfo(binary).canonicalFilePath();
-    EXPECT_TRUE(entry.contains("\nExec=" + LoginItem::execArgument(absolute).toUtf8() + "\n"))
-        << entry.toStdString();
+    const QString entryOf = QStringLiteral("/autostart/app.quenby.Quenby.AutoLauncher.desktop");
+    const QByteArray olderEntry =
+        "[Desktop Entry]\nType=Application\nName=Quenby\nExec=" + absolute.toUtf8() +
+        "\nX-GNOME-Autostart-enabled=true\n";
+    const QByteArray withInstalled = bin.path().toUtf8() + ":/usr/bin:/bin";
+    const struct {
+        const char* what;
+        QByteArray path;
+        std::optional<QByteArray> thisBinary;
+        QByteArray before;
+        QString starts;
+    } cases[] = {
+        {"nothing installed", "/usr/bin:/bin", std::nullopt, {}, "quenby"},
+        {"this binary asked for", withInstalled, "1", {}, absolute},
+        {"installed", withInstalled, std::nullopt, {}, installed},
+        {"installed, over an older entry", withInstalled, std::nullopt, olderEntry, installed}};
+    for (const auto& c : cases) {
+        const QTemporaryDir config;
+        if (!c.before.isEmpty()) {
+            ASSERT_TRUE(writeFile(config.path() + entryOf, c.before));
+            ASSERT_TRUE(writeFile(storePath(config.path(), "startupSet.bool"), "true"));
+        }
+        const ScopedEnv path("PATH", c.path);
+        const ScopedEnv asked(LoginItem::thisBinaryVariable, c.thisBinary);
+        QuenbyProcess app(config.path());
+        ASSERT_TRUE(app.waitForLine("launch on startup true")) << c.what << app.output.constData();
+        const QByteArray entry = readFile(config.path() + entryOf);
+        EXPECT_TRUE(entry.contains("\nExec=" + LoginItem::execArgument(c.starts).toUtf8() +
+                                   "\nTryExec=" + c.starts.toUtf8() + "\n"))
+            << c.what << "\n"
+            << entry.constData();
+        EXPECT_EQ(app.output.contains("Start at login now starts " + c.starts.toUtf8() + "\n"),
+                  !c.before.isEmpty())
+            << c.what << app.output.constData();
+    }
 }
 
 TEST(Application, ASecondLaunchExitsAtOnceAndTouchesNothing) {

@@ -198,8 +198,8 @@ void DayE2E::unsnoozeFromMenu() {
     }));
 }
 
-// An edit, a delete taken back, an export and the import of that file taken back, all by
-// keyboard. Down then Up selects the first row.
+// An edit, a delete taken back, an export and the import of that file (through its preview)
+// taken back, all by keyboard. Down then Up selects the first row.
 void DayE2E::taskList() {
     ASSERT_TRUE(press("ctrl+alt+t"));
     ASSERT_TRUE(waitForFocusOn("Tasks")) << quenby->output.constData();
@@ -236,6 +236,9 @@ void DayE2E::taskList() {
     ASSERT_TRUE(press("alt+i"));
     ASSERT_TRUE(waitForFocusOn("Choose Import Filename"));
     ASSERT_TRUE(type(csv));
+    ASSERT_TRUE(press("Return"));
+    // The preview, accepted as it opens.
+    ASSERT_TRUE(waitForFocusOn("Import Tasks"));
     ASSERT_TRUE(press("Return"));
     // The export's tasks come back open, and neither its header nor its dates become tasks.
     // Undone as one change.

@@ -50,17 +50,17 @@ TEST(CompareVersions, SignsAndSixtyFourBitRange) {
     EXPECT_EQ(compareVersions(u"-9223372036854775809.4", u"3"), 1);
 }
 
-TEST(DisplayDateISO8601, TwelveHourClockWithOffset) {
-    // Midnight and noon are both 12; fractions of a second are cut, not rounded; summer time
+TEST(DisplayDateISO8601, TwentyFourHourClockWithOffset) {
+    // Midnight is 00 and noon 12; fractions of a second are cut, not rounded; summer time
     // changes the offset with the date.
     const std::tuple<const char*, double, const char*> cases[] = {
-        {"CET-1", march3rd1405Utc, "2021-03-03T03:05:09+0100"},
-        {"CET-1", 1614726000.999, "2021-03-03T12:00:00+0100"},
+        {"CET-1", march3rd1405Utc, "2021-03-03T15:05:09+0100"},
+        {"CET-1", 1614726000.999, "2021-03-03T00:00:00+0100"},
         {"CET-1", 1614769200, "2021-03-03T12:00:00+0100"},
-        {"UTC0", march3rd1405Utc, "2021-03-03T02:05:09+0000"},
-        {"UTC0", 978307200, "2001-01-01T12:00:00+0000"}, // the reference date
+        {"UTC0", march3rd1405Utc, "2021-03-03T14:05:09+0000"},
+        {"UTC0", 978307200, "2001-01-01T00:00:00+0000"}, // the reference date
         {"<-0330>3:30", march3rd1405Utc, "2021-03-03T10:35:09-0330"},
-        {"Europe/Berlin", 1625320800, "2021-07-03T04:00:00+0200"}};
+        {"Europe/Berlin", 1625320800, "2021-07-03T16:00:00+0200"}};
     for (const auto& [zone, unixSeconds, text] : cases) {
         const TimeZone tz(zone);
         EXPECT_EQ(getDisplayDateISO8601(Date::fromUnixSeconds(unixSeconds)), text)
