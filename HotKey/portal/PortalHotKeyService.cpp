@@ -190,11 +190,10 @@ void PortalHotKeyService::bind() {
         return;
     }
     inFlight_ = true;
-    // Fresh tokens: a session path the portal still holds would be refused.
     const QString token = nextToken();
     QDBusMessage call = portalCall(QStringLiteral("CreateSession"));
     call << QVariantMap{{QStringLiteral("handle_token"), token},
-                        {QStringLiteral("session_handle_token"), nextToken()},
+                        {QStringLiteral("session_handle_token"), nextSessionToken()},
                         {QStringLiteral("shortcuts"), QVariant::fromValue(bindings_.requested())}};
     PortalRequest::send(
         connection_, call, token, sessionDeadline,
@@ -348,6 +347,7 @@ void PortalHotKeyService::portalOwnerChanged(const QString&, const QString&,
     inFlight_ = false;
     bindAgain_ = false;
     retries_ = 0;
+    sessions_ = 0;
     retryTimer_.stop();
     bindings_.setSession({});
     portalOwner_ = newOwner;
@@ -360,6 +360,14 @@ void PortalHotKeyService::portalOwnerChanged(const QString&, const QString&,
 
 QDBusMessage PortalHotKeyService::portalCall(const QString& method) const {
     return QDBusMessage::createMethodCall(portalService, portalPath, shortcutsInterface, method);
+}
+
+QString PortalHotKeyService::nextSessionToken() {
+    // Plasma 5.27 files the shortcuts under the session token, so each portal's first session
+    // keeps the one name; later ones get their own, lest they meet a session the portal still
+    // holds.
+    ++sessions_;
+    return sessions_ == 1 ? QStringLiteral("quenby") : QStringLiteral("quenby_%1").arg(sessions_);
 }
 
 QString PortalHotKeyService::nextToken() {

@@ -68,6 +68,7 @@ private:
     void deliver(const QString& session, const QString& shortcutId, std::uint32_t kind) const;
     QDBusMessage portalCall(const QString& method) const;
     QString nextToken();
+    QString nextSessionToken();
 
     QDBusConnection connection_;
     PortalBindings bindings_;
@@ -78,6 +79,8 @@ private:
     unsigned version_ = 0;
     unsigned tokens_ = 0;
     unsigned retries_ = 0;
+    // Sessions asked of the portal we met.
+    unsigned sessions_ = 0;
     // The unique name of the portal we met; a change to it is a restart.
     QString portalOwner_;
     bool inFlight_ = false;
