@@ -26,8 +26,8 @@ test: build
 e2e: build
 	ctest --preset default -j $(JOBS) -L e2e
 
-# Quenby's shortcuts on real desktops run headless (KWin with KDE's portal); installs them
-# first. Not part of make test.
+# Quenby's shortcuts on real desktops run headless (KWin with KDE's portal, mutter, weston,
+# sway); installs them first. Not part of make test.
 desktop-test: build
 	scripts/install-deps desktop
 	scripts/desktop-test build
