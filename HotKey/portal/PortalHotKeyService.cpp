@@ -355,6 +355,8 @@ void PortalHotKeyService::portalOwnerChanged(const QString&, const QString&,
         report(bindings_.refuseAll(QStringLiteral("the portal stopped")));
     } else if (connectPortal()) {
         bind();
+    } else {
+        report(bindings_.refuseAll(QStringLiteral("the new portal offers no global shortcuts")));
     }
 }
 
