@@ -74,7 +74,7 @@ protected:
         process.setProcessEnvironment(all);
         process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         process.start(program, arguments);
-        EXPECT_TRUE(E2E::waitUntil([&] { return process.peek(4096).contains(ready); }))
+        EXPECT_TRUE(E2E::waitUntil([&] { return process.peek(4096).contains(ready); }, patience))
             << program.toStdString();
         return process;
     }
