@@ -1,7 +1,7 @@
 # The project's commands. Each one installs what is missing, then configures and builds.
 JOBS ?= $(shell nproc)
 
-.PHONY: deps build-deps build run test e2e torture asan bench fuzz package format clean
+.PHONY: deps build-deps build run test e2e desktop-test torture asan bench fuzz package format clean
 
 deps:
 	@scripts/install-deps
@@ -25,6 +25,12 @@ test: build
 # The end-to-end tests alone: the real binary under Xvfb, driven by xdotool.
 e2e: build
 	ctest --preset default -j $(JOBS) -L e2e
+
+# Quenby's shortcuts on real desktops run headless (KWin with KDE's portal, mutter, weston,
+# sway); installs them first. Not part of make test.
+desktop-test: build
+	scripts/install-deps desktop
+	scripts/desktop-test build
 
 # The torture groups with full counts (a few minutes); `make test` runs them with a few rounds.
 torture: build

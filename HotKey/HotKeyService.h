@@ -35,10 +35,17 @@ struct HotKeyPurpose {
     QString description;
 };
 
+// Why a registration is not bound, for the user.
+struct HotKeyRefusal {
+    QString reason;
+    bool taken = false; // another application holds the keys
+};
+
 // A desktop's later answer about a registration it accepted before binding it.
 struct HotKeyBinding {
     bool bound = false;
     QString trigger; // the desktop's own words for the keys; may be empty
+    HotKeyRefusal refusal;
 };
 
 // What the registry needs from the desktop's global-shortcut facility: register a combination
@@ -59,6 +66,8 @@ public:
     virtual void unregisterHotKey(Handle handle) = 0;
     // Called for every press and release of this process's registrations from now on.
     virtual void installEventHandler(EventHandler handler) = 0;
+    // Why the latest registration refused at once was refused.
+    virtual HotKeyRefusal lastRefusal() const { return {}; }
     // Called when the desktop binds, refuses or rebinds a registration, on the main thread;
     // services that answer at once never call it.
     virtual void installBindingHandler(BindingHandler) {}

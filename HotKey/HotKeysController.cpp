@@ -19,7 +19,7 @@ struct HotKeyBox {
     std::weak_ptr<HotKey> hotKey;
     std::uint32_t carbonHotKeyID = 0;
     std::optional<HotKeyService::Handle> carbonEventHotKey; // none when refused
-    HotKeyBinding binding{true, {}};                        // the desktop's later answer
+    HotKeyBinding binding{true, {}, {}};                    // the desktop's later answer
 };
 
 struct RegistryState {
@@ -115,6 +115,8 @@ void HotKeysController::registerHotKey(const std::shared_ptr<HotKey>& hotKey) {
     if (handle) {
         registry.hotKeys[id].carbonEventHotKey = handle;
         updateEventHandler();
+    } else {
+        registry.hotKeys[id].binding = {false, {}, service().lastRefusal()};
     }
 }
 
@@ -160,6 +162,11 @@ OSStatus HotKeysController::handleHotKeyEvent(const HotKeyEvent& event) {
 bool HotKeysController::isLive(const HotKey& hotKey) {
     const HotKeyBox* found = box(hotKey);
     return found != nullptr && found->carbonEventHotKey.has_value() && found->binding.bound;
+}
+
+HotKeyRefusal HotKeysController::refusal(const HotKey& hotKey) {
+    const HotKeyBox* found = box(hotKey);
+    return found != nullptr && !isLive(hotKey) ? found->binding.refusal : HotKeyRefusal{};
 }
 
 QString HotKeysController::trigger(const HotKey& hotKey) {

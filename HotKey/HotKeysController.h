@@ -36,6 +36,8 @@ public:
     // Whether the service accepted the hot key's current registration and the desktop has not
     // refused it since.
     static bool isLive(const HotKey& hotKey);
+    // Why the hot key is not live; empty when it is, or when it has no registration.
+    static HotKeyRefusal refusal(const HotKey& hotKey);
     // The desktop's own words for the keys of the hot key's registration; empty when it gave none.
     static QString trigger(const HotKey& hotKey);
     // Called after the desktop bound, refused or rebound a registration later than it answered.

@@ -4,6 +4,6 @@
 
 std::optional<HotKeyService::Handle>
 RefusingHotKeyService::registerHotKey(const KeyCombo& combo, EventHotKeyID, const HotKeyPurpose&) {
-    HotKeyDiagnostics::printRefusal(combo, QStringLiteral("no X11 connection"));
+    HotKeyDiagnostics::printRefusal(combo, reason());
     return std::nullopt;
 }

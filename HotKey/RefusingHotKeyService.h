@@ -10,4 +10,8 @@ public:
                                          const HotKeyPurpose& purpose) override;
     void unregisterHotKey(Handle) override {}
     void installEventHandler(EventHandler) override {}
+    HotKeyRefusal lastRefusal() const override { return {reason(), false}; }
+
+private:
+    static QString reason() { return QStringLiteral("no X11 connection"); }
 };

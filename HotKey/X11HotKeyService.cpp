@@ -113,24 +113,19 @@ X11HotKeyService::registerHotKey(const KeyCombo& combo, EventHotKeyID id, const 
     const std::optional<Key> key = combo.key();
     const std::optional<std::uint32_t> keysym = key ? x11KeySym(*key) : std::nullopt;
     if (!keysym) {
-        HotKeyDiagnostics::printRefusal(combo, QStringLiteral("no X keysym for this key"));
-        return std::nullopt;
+        return refuse(combo, {QStringLiteral("no X keysym for this key"), false});
     }
     std::vector<xcb_keycode_t> keycodes = keycodesOf(*keysym);
     if (keycodes.empty()) {
-        HotKeyDiagnostics::printRefusal(combo, QStringLiteral("no such key on this keyboard"));
-        return std::nullopt;
+        return refuse(combo, {QStringLiteral("no such key on this keyboard"), false});
     }
     const std::uint16_t modifiers = x11Modifiers(combo.carbonModifiers);
     // The server would silently merge a second grab of ours; one ungrab would then end both.
     if (isTaken(keycodes, modifiers)) {
-        HotKeyDiagnostics::printRefusal(combo,
-                                        QStringLiteral("already registered by this application"));
-        return std::nullopt;
+        return refuse(combo, {QStringLiteral("already registered by this application"), false});
     }
     if (const std::uint8_t error = grab(keycodes, modifiers); error != 0) {
-        HotKeyDiagnostics::printRefusal(combo, grabFailure(error));
-        return std::nullopt;
+        return refuse(combo, {grabFailure(error), error == badAccess});
     }
     const Handle handle = nextHandle_++;
     registrations_.emplace(handle, Registration{combo, id, *keysym, modifiers, std::move(keycodes),
@@ -294,6 +289,13 @@ void X11HotKeyService::keyboardChanged() {
         }
     }
     xcb_flush(connection_);
+}
+
+std::optional<HotKeyService::Handle> X11HotKeyService::refuse(const KeyCombo& combo,
+                                                              const HotKeyRefusal& refusal) {
+    HotKeyDiagnostics::printRefusal(combo, refusal.reason);
+    lastRefusal_ = refusal;
+    return std::nullopt;
 }
 
 std::vector<xcb_keycode_t> X11HotKeyService::keycodesOf(xcb_keysym_t keysym) const {

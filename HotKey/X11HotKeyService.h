@@ -33,6 +33,7 @@ public:
                                          const HotKeyPurpose& purpose) override;
     void unregisterHotKey(Handle handle) override;
     void installEventHandler(EventHandler handler) override;
+    HotKeyRefusal lastRefusal() const override { return lastRefusal_; }
 
 private:
     X11HotKeyService(xcb_connection_t* connection, xcb_window_t root);
@@ -55,6 +56,8 @@ private:
     void deliverPendingReleases();
     void deliver(EventHotKeyID id, std::uint32_t kind) const;
     void keyboardChanged();
+    // Says why on standard output and keeps it for lastRefusal(); answers none.
+    std::optional<Handle> refuse(const KeyCombo& combo, const HotKeyRefusal& refusal);
 
     std::vector<xcb_keycode_t> keycodesOf(xcb_keysym_t keysym) const;
     std::uint16_t readNumLockMask() const;
@@ -77,4 +80,5 @@ private:
     Handle nextHandle_ = 1;
     EventHandler eventHandler_;
     QTimer releaseTimer_;
+    HotKeyRefusal lastRefusal_;
 };

@@ -49,11 +49,12 @@ std::vector<PortalBindings::Outcome> PortalBindings::boundSet(const PortalShortc
             std::find_if(bound.begin(), bound.end(),
                          [&id](const PortalShortcut& shortcut) { return shortcut.id == id; });
         if (found == bound.end()) {
-            outcomes.push_back({handle, {}, QStringLiteral("the desktop did not bind it")});
+            outcomes.push_back(
+                {handle, {false, {}, {QStringLiteral("the desktop did not bind it"), false}}});
         } else {
             const QString trigger =
                 found->properties.value(QStringLiteral("trigger_description")).toString();
-            outcomes.push_back({handle, {true, trigger}, {}});
+            outcomes.push_back({handle, {true, trigger, {}}});
         }
     }
     return outcomes;
@@ -62,7 +63,7 @@ std::vector<PortalBindings::Outcome> PortalBindings::boundSet(const PortalShortc
 std::vector<PortalBindings::Outcome> PortalBindings::refuseAll(const QString& reason) const {
     std::vector<Outcome> outcomes;
     for (const auto& [handle, registration] : registrations_) {
-        outcomes.push_back({handle, {}, reason});
+        outcomes.push_back({handle, {false, {}, {reason, false}}});
     }
     return outcomes;
 }

@@ -20,11 +20,10 @@ public:
     static constexpr unsigned responseDone = 0;
     static constexpr unsigned responseCancelled = 1;
 
-    // What an answer means for one registration; `refusal` says why it is not bound.
+    // What an answer means for one registration.
     struct Outcome {
         Handle handle = 0;
         HotKeyBinding binding;
-        QString refusal;
     };
 
     Handle add(const KeyCombo& combo, EventHotKeyID id, const HotKeyPurpose& purpose);

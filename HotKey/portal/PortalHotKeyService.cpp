@@ -3,11 +3,18 @@
 #include "HotKey/Diagnostics.h"
 #include "HotKey/portal/PortalRequest.h"
 
+#include "HotKey/portal/PortalBackends.h"
+
+#include <QCoreApplication>
 #include <QDBusArgument>
+#include <QDBusConnectionInterface>
 #include <QDBusServiceWatcher>
 #include <QDBusVariant>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QWindow>
+
+#include <chrono>
 
 namespace {
 
@@ -16,13 +23,25 @@ const QString portalService = QStringLiteral("org.freedesktop.portal.Desktop");
 const QString portalPath = QStringLiteral("/org/freedesktop/portal/desktop");
 const QString shortcutsInterface = QStringLiteral("org.freedesktop.portal.GlobalShortcuts");
 const QString registryInterface = QStringLiteral("org.freedesktop.host.portal.Registry");
-// The same session path at every start, so desktops can tell it is us again.
-const QString sessionToken = QStringLiteral("quenby");
-// Long enough for the bus to start the portal.
-constexpr int connectTimeoutMs = 5000;
+const QString sessionInterface = QStringLiteral("org.freedesktop.portal.Session");
+// At login our first call is what starts the portal, and its backend, on a busy machine.
+constexpr int connectTimeoutMs = 20000;
+// Creating a session asks nobody; binding may wait on a dialog as long as the user likes.
+constexpr std::chrono::seconds sessionDeadline{30};
+// 1, 2, 4, 8, 16 and 32 seconds.
+constexpr unsigned maxRetries = 6;
 
 void printLine(const QString& line) {
     HotKeyDiagnostics::printLine(QStringLiteral("Shortcuts portal: ") + line);
+}
+
+// Says why the portal binds nothing and what the user can do instead: the command line's
+// actions, bound in the desktop's own settings.
+void printFallback(const QString& why) {
+    const QString program = QFileInfo(QCoreApplication::applicationFilePath()).fileName();
+    printLine(QStringLiteral("%1; bind keys to `%2 --action …` in the desktop's own shortcut "
+                             "settings instead")
+                  .arg(why, program));
 }
 
 // The panel's window as the portal names a parent, so a dialog of the desktop's can sit on it;
@@ -42,14 +61,24 @@ QString parentWindow() {
 } // namespace
 
 std::unique_ptr<PortalHotKeyService> PortalHotKeyService::create() {
+    if (const std::optional<QStringList> foreign = installedForeignShortcutsBackend()) {
+        const QString desktop = qEnvironmentVariable("XDG_CURRENT_DESKTOP");
+        printFallback(
+            QStringLiteral("not used: its shortcuts would come from the backend for %1, "
+                           "which delivers no keys on this desktop (%2)")
+                .arg(foreign->join(u'/'), desktop.isEmpty() ? QStringLiteral("unnamed") : desktop));
+        return nullptr;
+    }
     const QDBusConnection connection =
         QDBusConnection::connectToBus(QDBusConnection::SessionBus, connectionName);
     if (!connection.isConnected()) {
         QDBusConnection::disconnectFromBus(connectionName);
+        printFallback(QStringLiteral("not used: no session bus"));
         return nullptr;
     }
     std::unique_ptr<PortalHotKeyService> service(new PortalHotKeyService(connection));
     if (!service->connectPortal()) {
+        printFallback(QStringLiteral("not used: the desktop offers no global shortcuts"));
         return nullptr;
     }
     return service;
@@ -58,13 +87,18 @@ std::unique_ptr<PortalHotKeyService> PortalHotKeyService::create() {
 PortalHotKeyService::PortalHotKeyService(const QDBusConnection& connection)
     : connection_(connection) {
     registerPortalShortcutTypes();
-    bindTimer_.setSingleShot(true);
+    for (QTimer* timer : {&bindTimer_, &retryTimer_}) {
+        timer->setSingleShot(true);
+        connect(timer, &QTimer::timeout, this, &PortalHotKeyService::bind);
+    }
     bindTimer_.setInterval(0);
-    connect(&bindTimer_, &QTimer::timeout, this, &PortalHotKeyService::bind);
     for (const char* name : {"Activated", "Deactivated", "ShortcutsChanged"}) {
         connection_.connect(portalService, portalPath, shortcutsInterface,
                             QString::fromLatin1(name), this, SLOT(portalSignal(QDBusMessage)));
     }
+    // Any path: the session's is known only once it exists.
+    connection_.connect(portalService, {}, sessionInterface, QStringLiteral("Closed"), this,
+                        SLOT(sessionClosed(QDBusMessage)));
     auto* watcher = new QDBusServiceWatcher(portalService, connection_,
                                             QDBusServiceWatcher::WatchForOwnerChange, this);
     connect(watcher, &QDBusServiceWatcher::serviceOwnerChanged, this,
@@ -106,6 +140,7 @@ bool PortalHotKeyService::connectPortal() {
     const QDBusMessage reply = connection_.call(get, QDBus::Block, connectTimeoutMs);
     version_ = reply.arguments().value(0).value<QDBusVariant>().variant().toUInt();
     printLine(QStringLiteral("version %1").arg(version_));
+    portalOwner_ = connection_.interface()->serviceOwner(portalService).value();
     return true;
 }
 
@@ -145,18 +180,23 @@ void PortalHotKeyService::configure() {
 }
 
 void PortalHotKeyService::bind() {
-    ++generation_;
+    if (inFlight_) {
+        bindAgain_ = true;
+        return;
+    }
+    retryTimer_.stop();
     closeSession();
     if (bindings_.empty()) {
         return;
     }
+    inFlight_ = true;
     const QString token = nextToken();
     QDBusMessage call = portalCall(QStringLiteral("CreateSession"));
     call << QVariantMap{{QStringLiteral("handle_token"), token},
-                        {QStringLiteral("session_handle_token"), sessionToken},
+                        {QStringLiteral("session_handle_token"), nextSessionToken()},
                         {QStringLiteral("shortcuts"), QVariant::fromValue(bindings_.requested())}};
     PortalRequest::send(
-        connection_, call, token,
+        connection_, call, token, sessionDeadline,
         [this, generation = generation_](const PortalAnswer& answer) {
             if (generation == generation_) {
                 sessionCreated(answer);
@@ -173,7 +213,7 @@ void PortalHotKeyService::sessionCreated(const PortalAnswer& answer) {
     if (!answer.error.isEmpty() || answer.response != PortalBindings::responseDone ||
         session.isEmpty()) {
         const QString reason = answer.error.isEmpty() ? QStringLiteral("no session") : answer.error;
-        report(bindings_.refuseAll(QStringLiteral("the portal refused: ") + reason));
+        settle(bindings_.refuseAll(QStringLiteral("the portal refused: ") + reason), true);
         return;
     }
     bindings_.setSession(session);
@@ -183,31 +223,65 @@ void PortalHotKeyService::sessionCreated(const PortalAnswer& answer) {
          << QVariant::fromValue(bindings_.requested()) << parentWindow()
          << QVariantMap{{QStringLiteral("handle_token"), token}};
     PortalRequest::send(
-        connection_, call, token,
+        connection_, call, token, std::chrono::seconds::zero(),
         [this, generation = generation_](const PortalAnswer& bound) {
-            if (generation != generation_) {
-                return;
+            if (generation == generation_) {
+                shortcutsBound(bound);
             }
-            report(bound.error.isEmpty()
-                       ? bindings_.answer(bound.response, bound.results)
-                       : bindings_.refuseAll(QStringLiteral("the portal refused: ") + bound.error));
         },
         this);
 }
 
-void PortalHotKeyService::report(const std::vector<PortalBindings::Outcome>& outcomes) {
+void PortalHotKeyService::shortcutsBound(const PortalAnswer& answer) {
+    if (!answer.error.isEmpty()) {
+        settle(bindings_.refuseAll(QStringLiteral("the portal refused: ") + answer.error), true);
+        return;
+    }
+    // A cancelled dialog is the user's answer: asking again would only pester them.
+    settle(bindings_.answer(answer.response, answer.results),
+           answer.response != PortalBindings::responseDone &&
+               answer.response != PortalBindings::responseCancelled);
+}
+
+void PortalHotKeyService::settle(const std::vector<PortalBindings::Outcome>& outcomes, bool retry) {
+    inFlight_ = false;
+    const int bound = report(outcomes);
+    if (std::exchange(bindAgain_, false)) {
+        retries_ = 0;
+        bindTimer_.start();
+        return;
+    }
+    if (retry && retries_ < maxRetries) {
+        const int seconds = 1 << retries_;
+        ++retries_;
+        printLine(QStringLiteral("trying again in %1 s (retry %2 of %3)")
+                      .arg(seconds)
+                      .arg(retries_)
+                      .arg(maxRetries));
+        retryTimer_.start(std::chrono::seconds(seconds));
+        return;
+    }
+    retries_ = 0;
+    if (bound == 0 && !outcomes.empty()) {
+        printFallback(
+            QStringLiteral("nothing bound (%1)").arg(outcomes.front().binding.refusal.reason));
+    }
+}
+
+int PortalHotKeyService::report(const std::vector<PortalBindings::Outcome>& outcomes) {
     int bound = 0;
     for (const PortalBindings::Outcome& outcome : outcomes) {
         if (outcome.binding.bound) {
             ++bound;
         } else if (const std::optional<KeyCombo> combo = bindings_.combo(outcome.handle)) {
-            HotKeyDiagnostics::printRefusal(*combo, outcome.refusal);
+            HotKeyDiagnostics::printRefusal(*combo, outcome.binding.refusal.reason);
         }
         if (bindingHandler_) {
             bindingHandler_(outcome.handle, outcome.binding);
         }
     }
     printLine(QStringLiteral("%1 of %2 shortcuts bound").arg(bound).arg(outcomes.size()));
+    return bound;
 }
 
 void PortalHotKeyService::closeSession() {
@@ -252,20 +326,50 @@ void PortalHotKeyService::deliver(const QString& session, const QString& shortcu
     }
 }
 
-void PortalHotKeyService::portalOwnerChanged(const QString&, const QString&,
-                                             const QString& newOwner) {
-    // Our session went with the old portal.
+void PortalHotKeyService::sessionClosed(const QDBusMessage& message) {
+    if (bindings_.session().isEmpty() || message.path() != bindings_.session()) {
+        return;
+    }
+    // An answer still due in that session no longer counts.
     ++generation_;
     bindings_.setSession({});
+    settle(bindings_.refuseAll(QStringLiteral("the desktop closed the session")), true);
+}
+
+void PortalHotKeyService::portalOwnerChanged(const QString&, const QString&,
+                                             const QString& newOwner) {
+    // Our own first call started the portal we already met: the attempt in flight is its.
+    if (newOwner == portalOwner_) {
+        return;
+    }
+    // Anything in flight, and our session, went with the old portal.
+    ++generation_;
+    inFlight_ = false;
+    bindAgain_ = false;
+    retries_ = 0;
+    sessions_ = 0;
+    retryTimer_.stop();
+    bindings_.setSession({});
+    portalOwner_ = newOwner;
     if (newOwner.isEmpty()) {
         report(bindings_.refuseAll(QStringLiteral("the portal stopped")));
     } else if (connectPortal()) {
         bind();
+    } else {
+        report(bindings_.refuseAll(QStringLiteral("the new portal offers no global shortcuts")));
     }
 }
 
 QDBusMessage PortalHotKeyService::portalCall(const QString& method) const {
     return QDBusMessage::createMethodCall(portalService, portalPath, shortcutsInterface, method);
+}
+
+QString PortalHotKeyService::nextSessionToken() {
+    // Plasma 5.27 files the shortcuts under the session token, so each portal's first session
+    // keeps the one name; later ones get their own, lest they meet a session the portal still
+    // holds.
+    ++sessions_;
+    return sessions_ == 1 ? QStringLiteral("quenby") : QStringLiteral("quenby_%1").arg(sessions_);
 }
 
 QString PortalHotKeyService::nextToken() {

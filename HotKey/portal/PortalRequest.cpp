@@ -2,6 +2,7 @@
 
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
+#include <QTimer>
 
 namespace {
 
@@ -11,7 +12,7 @@ const QString requestInterface = QStringLiteral("org.freedesktop.portal.Request"
 } // namespace
 
 void PortalRequest::send(QDBusConnection connection, const QDBusMessage& call, const QString& token,
-                         Done done, QObject* parent) {
+                         std::chrono::seconds deadline, Done done, QObject* parent) {
     auto* request = new PortalRequest(connection, path(connection.baseService(), token),
                                       std::move(done), parent);
     auto* watcher = new QDBusPendingCallWatcher(connection.asyncCall(call), request);
@@ -21,6 +22,11 @@ void PortalRequest::send(QDBusConnection connection, const QDBusMessage& call, c
             request->finish({2, {}, watcher->error().message()});
         }
     });
+    if (deadline > std::chrono::seconds::zero()) {
+        QTimer::singleShot(deadline, request, [request, deadline] {
+            request->finish({2, {}, QStringLiteral("no answer within %1 s").arg(deadline.count())});
+        });
+    }
 }
 
 QString PortalRequest::path(const QString& uniqueName, const QString& token) {

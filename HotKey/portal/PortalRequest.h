@@ -6,6 +6,7 @@
 #include <QString>
 #include <QVariantMap>
 
+#include <chrono>
 #include <functional>
 
 // The portal's answer to one request: its response code (0 done, 1 cancelled, 2 other) and
@@ -18,15 +19,17 @@ struct PortalAnswer {
 
 // One call to the portal that answers through a Request object's Response signal. The signal is
 // subscribed before the call goes out, since the answer may come before the call returns.
-// Answers `done` once, then deletes itself; never answers when its parent goes first.
+// Answers `done` once, then deletes itself; never answers when its parent goes first. A portal
+// that accepts the call and then never answers is given up on after a deadline, where set.
 class PortalRequest final : public QObject {
     Q_OBJECT
 public:
     using Done = std::function<void(const PortalAnswer&)>;
 
-    // `call` carries `token` as the handle_token of its options.
+    // `call` carries `token` as the handle_token of its options; a zero `deadline` waits for as
+    // long as the portal takes.
     static void send(QDBusConnection connection, const QDBusMessage& call, const QString& token,
-                     Done done, QObject* parent);
+                     std::chrono::seconds deadline, Done done, QObject* parent);
 
     // The object path of the request a call with `token` makes from `uniqueName`.
     static QString path(const QString& uniqueName, const QString& token);

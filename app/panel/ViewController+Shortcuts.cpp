@@ -65,9 +65,15 @@ void ViewController::showRefusedShortcutNotice() {
         ui_->noticeButton->hide();
         return;
     }
-    ui_->noticeButton->setText(QStringLiteral("%1 (%2) is taken by another application. Change…")
-                                   .arg(hotKey(refused->action)->keyCombo().keyboardName(),
-                                        QString::fromLatin1(refused->title)));
+    const HotKey& key = *hotKey(refused->action);
+    const HotKeyRefusal why = HotKeysController::refusal(key);
+    // Only a key another application holds is "taken"; otherwise the desktop's own reason.
+    const QString problem = why.taken ? QStringLiteral("is taken by another application")
+                            : why.reason.isEmpty() ? QStringLiteral("is not bound")
+                                                   : QStringLiteral("is not bound: ") + why.reason;
+    ui_->noticeButton->setText(
+        QStringLiteral("%1 (%2) %3. Change…")
+            .arg(key.keyCombo().keyboardName(), QString::fromLatin1(refused->title), problem));
     ui_->noticeButton->show();
 }
 

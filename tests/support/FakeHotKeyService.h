@@ -41,6 +41,8 @@ public:
         eventHandler_ = std::move(handler);
     }
 
+    HotKeyRefusal lastRefusal() const override { return refusal; }
+
     void installBindingHandler(BindingHandler handler) override {
         bindingHandler = std::move(handler);
     }
@@ -70,6 +72,7 @@ public:
 
     BindingHandler bindingHandler;
     bool refusing = false;
+    HotKeyRefusal refusal{QStringLiteral("already grabbed by another application"), true};
     std::function<void(const KeyCombo&, EventHotKeyID)> onRegister;
 
     std::vector<Registration> live;

@@ -1,12 +1,14 @@
 // The real binary in a Wayland session whose shortcuts come from a portal on a private bus:
 // Debian's own portal with a fake desktop backend, and a fake portal for what that one cannot
-// show (the host registry, an app id refused, a cancelled dialog, a restart).
+// show (the host registry, an app id refused, a cancelled dialog, a restart, sessions refused
+// or closed). At login the portal is started by the bus on Quenby's first call.
 #include "E2EProcess.h"
 #include "tests/support/FileUtil.h"
 
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
+#include <QDir>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -22,17 +24,39 @@ const QString portalName = QStringLiteral("org.freedesktop.portal.Desktop");
 const QString sevenShortcuts =
     QStringLiteral("BindShortcuts add=CTRL+ALT+a done=CTRL+ALT+d hour=CTRL+ALT+h day=CTRL+ALT+1 "
                    "two-days=CTRL+ALT+2 week=CTRL+ALT+w tasks=CTRL+ALT+t");
+const QString sessionAsked = QStringLiteral("CreateSession add done hour day two-days week tasks");
+// Retries and a portal started at login take seconds, more on a loaded machine.
+constexpr std::chrono::seconds patience{30};
+// The bus of a session: its services activatable from our folder before the system's.
+const char* busConfig =
+    R"(<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
+ "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
+<busconfig>
+  <type>session</type>
+  <listen>unix:dir=%1</listen>
+  <servicedir>%1/services</servicedir>
+  <standard_session_servicedirs/>
+  <policy context="default">
+    <allow send_destination="*" eavesdrop="true"/>
+    <allow eavesdrop="true"/>
+    <allow own="*"/>
+  </policy>
+</busconfig>
+)";
 
 class PortalE2E : public testing::Test {
 protected:
     void SetUp() override {
-        QProcess& bus = start(
-            QStringLiteral("dbus-daemon"),
-            {"--session", "--nofork", "--print-address=1", "--address=unix:dir=" + dir.path()},
-            "unix:");
+        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), dir.path());
+        QDir(dir.path()).mkdir(QStringLiteral("services"));
+        ASSERT_TRUE(writeFile(dir.filePath(QStringLiteral("bus.conf")),
+                              QString::fromLatin1(busConfig).arg(dir.path()).toUtf8()));
+        QProcess& bus = start(QStringLiteral("dbus-daemon"),
+                              {"--config-file=" + dir.filePath(QStringLiteral("bus.conf")),
+                               "--nofork", "--print-address=1"},
+                              "unix:");
         address = QString::fromUtf8(bus.readAllStandardOutput()).trimmed();
         env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), address);
-        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), dir.path());
     }
     void TearDown() override {
         for (auto it = processes.rbegin(); it != processes.rend(); ++it) {
@@ -50,12 +74,26 @@ protected:
         process.setProcessEnvironment(all);
         process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         process.start(program, arguments);
-        EXPECT_TRUE(E2E::waitUntil([&] { return process.peek(4096).contains(ready); }))
+        EXPECT_TRUE(E2E::waitUntil([&] { return process.peek(4096).contains(ready); }, patience))
             << program.toStdString();
         return process;
     }
+    QStringList fakePortal(const QStringList& options) const {
+        return QStringList{python, fakes + "/fake_portal.py", log(), "portal"} + options;
+    }
     void startFakePortal(const QStringList& options) {
-        start(python, QStringList{fakes + "/fake_portal.py", log(), "portal"} + options, "ready");
+        const QStringList command = fakePortal(options);
+        start(command.front(), command.mid(1), "ready");
+    }
+    // The bus starts `command` when `name` is first called, as a login's bus starts the portal.
+    void activatable(const QString& name, const QStringList& command) {
+        ASSERT_TRUE(writeFile(
+            dir.filePath("services/" + name + ".service"),
+            ("[D-BUS Service]\nName=" + name + "\nExec=" + command.join(u' ') + "\n").toUtf8()));
+        const QDBusMessage reload = bus().call(
+            QDBusMessage::createMethodCall("org.freedesktop.DBus", "/org/freedesktop/DBus",
+                                           "org.freedesktop.DBus", "ReloadConfig"));
+        ASSERT_EQ(reload.type(), QDBusMessage::ReplyMessage) << reload.errorMessage().toStdString();
     }
     // Debian's portal, with a fake desktop backend.
     void startDebianPortal() {
@@ -73,13 +111,18 @@ protected:
         session.insert(QStringLiteral("XDG_CONFIG_HOME"), config.path());
         session.insert(QStringLiteral("WAYLAND_DISPLAY"), QStringLiteral("wayland-quenby-test"));
         session.insert(QStringLiteral("XDG_SESSION_TYPE"), QStringLiteral("wayland"));
+        // The desktop the fake backend was made for, whatever backends this machine has.
+        session.insert(QStringLiteral("XDG_DESKTOP_PORTAL_DIR"), fakes);
+        session.insert(QStringLiteral("XDG_CURRENT_DESKTOP"), currentDesktop);
         quenby = &start(QStringLiteral(QUENBY_BINARY), {}, "viewDidAppear\n", session);
     }
     bool printed(const QString& line, int times = 1) {
-        return E2E::waitUntil([&] {
-            output += QString::fromUtf8(quenby->readAllStandardOutput());
-            return output.count(line + u'\n') >= times;
-        });
+        return E2E::waitUntil(
+            [&] {
+                output += QString::fromUtf8(quenby->readAllStandardOutput());
+                return output.count(line + u'\n') >= times;
+            },
+            patience);
     }
     // The calls the fake portal or backend saw, without the parent window.
     QStringList calls() const {
@@ -103,7 +146,7 @@ protected:
         const QByteArray before = readFile(file);
         ASSERT_TRUE(before.contains("\"isDone\":false"));
         activate(service, "done");
-        EXPECT_TRUE(E2E::waitUntil([&] { return readFile(file) != before; }));
+        EXPECT_TRUE(E2E::waitUntil([&] { return readFile(file) != before; }, patience));
         EXPECT_LT(readFile(file).count("\"isDone\":false"), before.count("\"isDone\":false"));
     }
     QDBusConnection bus() const { return QDBusConnection::connectToBus(address, address); }
@@ -116,6 +159,7 @@ protected:
     std::deque<QProcess> processes;
     QProcess* quenby = nullptr;
     QString output;
+    QString currentDesktop = QStringLiteral("quenbytest");
 };
 
 TEST_F(PortalE2E, DebiansPortalBindsTheSevenShortcutsAndDoneActsOnTheShownTask) {
@@ -137,9 +181,7 @@ TEST_F(PortalE2E, RegistersFirstAndBindsAgainWhenThePortalRestarts) {
     processes[1].waitForFinished(3000);
     startFakePortal(options);
     ASSERT_TRUE(printed("Shortcuts portal: 7 of 7 shortcuts bound", 2)) << output.toStdString();
-    const QStringList once{"Register app.quenby.Quenby first",
-                           "CreateSession quenby add done hour day two-days week tasks",
-                           sevenShortcuts};
+    const QStringList once{"Register app.quenby.Quenby first", sessionAsked, sevenShortcuts};
     EXPECT_EQ(calls(), once + once);
     expectDoneTakesATask(portalName);
 }
@@ -161,7 +203,7 @@ TEST_F(PortalE2E, AddHandsThePortalsActivationTokenToThePanel) {
 struct RefusalCase {
     const char* name;
     QStringList options;
-    const char* line;
+    QStringList lines;
 };
 
 void PrintTo(const RefusalCase& c, std::ostream* os) {
@@ -174,18 +216,96 @@ TEST_P(PortalRefusal, IsSaidForEachShortcut) {
     startFakePortal(GetParam().options);
     startQuenby();
     ASSERT_TRUE(printed("Shortcuts portal: 0 of 7 shortcuts bound")) << output.toStdString();
-    EXPECT_TRUE(output.contains(GetParam().line)) << output.toStdString();
+    for (const QString& line : GetParam().lines) {
+        EXPECT_TRUE(printed(line)) << output.toStdString();
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(
     , PortalRefusal,
-    testing::Values(RefusalCase{"NoAppId",
-                                {"--require-app-id"},
-                                "Hot key Ctrl+Alt+D refused: the portal refused: An app id is "
-                                "required\n"},
-                    RefusalCase{"Cancelled",
-                                {"--bind-response", "1"},
-                                "Hot key Ctrl+Alt+W refused: the desktop's shortcut dialog was "
-                                "cancelled\n"}));
+    testing::Values(
+        RefusalCase{"NoAppId",
+                    {"--require-app-id"},
+                    {"Hot key Ctrl+Alt+D refused: the portal refused: An app id is required",
+                     "Shortcuts portal: trying again in 1 s (retry 1 of 6)"}},
+        RefusalCase{"Cancelled",
+                    {"--bind-response", "1"},
+                    {"Hot key Ctrl+Alt+W refused: the desktop's shortcut dialog was cancelled",
+                     "Shortcuts portal: nothing bound (the desktop's shortcut dialog was "
+                     "cancelled); bind keys to `quenby --action …` in the desktop's own "
+                     "shortcut settings instead"}}));
+
+// At login Quenby's first call is what starts the portal, which takes its time: one session is
+// asked for, once, and everything is bound.
+struct LoginCase {
+    const char* name;
+    bool debiansPortal;
+};
+
+void PrintTo(const LoginCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class PortalAtLogin : public PortalE2E, public testing::WithParamInterface<LoginCase> {};
+
+TEST_P(PortalAtLogin, StartedByQuenbysFirstCallBindsEverythingOnce) {
+    const QString delay = QStringLiteral("1.5");
+    if (GetParam().debiansPortal) {
+        activatable(portalName, {"/usr/bin/env", "XDG_DESKTOP_PORTAL_DIR=" + fakes,
+                                 "XDG_CURRENT_DESKTOP=quenbytest", "/bin/sh", "-c",
+                                 "'sleep " + delay + " && exec /usr/libexec/xdg-desktop-portal'"});
+        activatable(backendName,
+                    {python, fakes + "/fake_portal.py", log(), "backend", backendName});
+    } else {
+        activatable(portalName, fakePortal({"--start-delay", delay}));
+    }
+    startQuenby();
+    ASSERT_TRUE(printed("Shortcuts portal: 7 of 7 shortcuts bound")) << output.toStdString();
+    const QString service = GetParam().debiansPortal ? backendName : portalName;
+    expectDoneTakesATask(service);
+    EXPECT_EQ(output.count("Shortcuts portal: version "), 1) << output.toStdString();
+    const QStringList expected = GetParam().debiansPortal
+                                     ? QStringList{sevenShortcuts}
+                                     : QStringList{sessionAsked, sevenShortcuts};
+    EXPECT_EQ(calls(), expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(, PortalAtLogin,
+                         testing::Values(LoginCase{"FakePortal", false},
+                                         LoginCase{"DebiansPortal", true}));
+
+TEST_F(PortalE2E, ARefusedOrClosedSessionIsTriedAgainAfterGrowingPauses) {
+    startFakePortal({"--refuse-sessions", "2"});
+    startQuenby();
+    ASSERT_TRUE(printed("Shortcuts portal: 7 of 7 shortcuts bound")) << output.toStdString();
+    EXPECT_TRUE(output.contains("Shortcuts portal: trying again in 1 s (retry 1 of 6)\n"
+                                "Hot key Ctrl+Alt+A refused: the portal refused: no session\n"));
+    EXPECT_TRUE(output.contains("Shortcuts portal: trying again in 2 s (retry 2 of 6)\n"));
+    EXPECT_EQ(calls(), QStringList({sessionAsked + " refused", sessionAsked + " refused",
+                                    sessionAsked, sevenShortcuts}));
+    QDBusMessage close = QDBusMessage::createMethodCall(
+        portalName, "/org/freedesktop/portal/desktop", "org.quenby.Test", "CloseSession");
+    ASSERT_EQ(bus().call(close).type(), QDBusMessage::ReplyMessage);
+    ASSERT_TRUE(printed("Shortcuts portal: 7 of 7 shortcuts bound", 2)) << output.toStdString();
+    EXPECT_TRUE(output.contains("Hot key Ctrl+Alt+T refused: the desktop closed the session\n"));
+    expectDoneTakesATask(portalName);
+}
+
+// Under sway with KDE's backend installed the portal falls back to it, and nothing delivers its
+// keys: the X11 grabs are used instead, and the line says what to bind.
+TEST_F(PortalE2E, AnotherDesktopsBackendIsPassedOverForX11Grabs) {
+    startDebianPortal();
+    currentDesktop = QStringLiteral("sway");
+    startQuenby();
+    ASSERT_TRUE(printed("Shortcuts portal: not used: its shortcuts would come from the backend for "
+                        "quenbytest, which delivers no keys on this desktop (sway); bind keys to "
+                        "`quenby --action …` in the desktop's own shortcut settings instead"))
+        << output.toStdString();
+    const QString file = config.path() + "/Quenby/tasksData.data";
+    const QByteArray before = readFile(file);
+    EXPECT_EQ(E2E::run("xdotool", {"key", "ctrl+alt+d"}).exitCode, 0);
+    EXPECT_TRUE(E2E::waitUntil([&] { return readFile(file) != before; }, patience));
+    EXPECT_EQ(calls(), QStringList{});
+}
 
 } // namespace

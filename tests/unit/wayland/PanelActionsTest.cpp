@@ -47,3 +47,48 @@ TEST_F(PanelTest, AnActionWhileHiddenShowsThePanelAgainAsItsShortcutDoes) {
     EXPECT_FALSE(vc().isApplicationHidden());
     EXPECT_FALSE(DBManager::getTaskList().back().isDone);
 }
+
+// The notice names the real reason a key is not bound; only a key another application holds
+// is "taken".
+struct NoticeCase {
+    const char* name;
+    HotKeyRefusal atOnce; // a refusal when registering
+    HotKeyRefusal later;  // a refusal the desktop sends afterwards, when not empty
+    const char* text;
+};
+
+void PrintTo(const NoticeCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class RefusedShortcutNotice : public PanelTest, public testing::WithParamInterface<NoticeCase> {};
+
+TEST_P(RefusedShortcutNotice, GivesTheReason) {
+    const NoticeCase& c = GetParam();
+    hotKeyService->refusal = c.atOnce;
+    hotKeyService->onRegister = [this, &c](const KeyCombo& combo, EventHotKeyID) {
+        hotKeyService->refusing = c.later.reason.isEmpty() && combo.key() == Key::a;
+    };
+    start();
+    if (!c.later.reason.isEmpty()) {
+        hotKeyService->bindingHandler(hotKeyService->live.at(0).handle, {false, {}, c.later});
+    }
+    EXPECT_EQ(button("noticeButton")->text(), QString::fromUtf8(c.text));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    , RefusedShortcutNotice,
+    testing::Values(NoticeCase{"Taken",
+                               {"already grabbed by another application", true},
+                               {},
+                               "Ctrl+Alt+A (Add a task) is taken by another application. Change…"},
+                    NoticeCase{"NoX11",
+                               {"no X11 connection", false},
+                               {},
+                               "Ctrl+Alt+A (Add a task) is not bound: no X11 connection. Change…"},
+                    NoticeCase{
+                        "PortalRefused",
+                        {},
+                        {"the portal refused: no session", false},
+                        "Ctrl+Alt+A (Add a task) is not bound: the portal refused: no session. "
+                        "Change…"}));

@@ -2,6 +2,7 @@
 // means for each registration, and which activations it takes.
 #include "HotKey/HotKey.h"
 #include "HotKey/HotKeysController.h"
+#include "HotKey/portal/PortalBackends.h"
 #include "HotKey/portal/PortalBindings.h"
 #include "HotKey/portal/PortalTrigger.h"
 #include "store/DBManager.h"
@@ -80,7 +81,7 @@ TEST_F(PortalBindingsTest, ASubsetBoundLeavesTheRestRefused) {
     EXPECT_EQ(outcomes[0].binding.trigger, "Ctrl+Alt+D");
     EXPECT_EQ(outcomes[1].handle, unnamed);
     EXPECT_FALSE(outcomes[1].binding.bound);
-    EXPECT_EQ(outcomes[1].refusal, "the desktop did not bind it");
+    EXPECT_EQ(outcomes[1].binding.refusal.reason, "the desktop did not bind it");
 }
 
 TEST_F(PortalBindingsTest, CancelledRefusesEverything) {
@@ -88,7 +89,7 @@ TEST_F(PortalBindingsTest, CancelledRefusesEverything) {
     ASSERT_EQ(outcomes.size(), 2u);
     for (const PortalBindings::Outcome& outcome : outcomes) {
         EXPECT_FALSE(outcome.binding.bound);
-        EXPECT_EQ(outcome.refusal, "the desktop's shortcut dialog was cancelled");
+        EXPECT_EQ(outcome.binding.refusal.reason, "the desktop's shortcut dialog was cancelled");
     }
 }
 
@@ -103,6 +104,42 @@ TEST_F(PortalBindingsTest, TakesActivationsOfOurSessionOnly) {
     EXPECT_FALSE(bindings.activation({}, "CTRL+ALT+h"));
 }
 
+// Whether the portal's shortcuts would come from a backend made for another desktop.
+struct BackendCase {
+    const char* name;
+    QList<QByteArray> portalFiles;
+    QStringList currentDesktops;
+    std::optional<QStringList> foreign;
+};
+
+void PrintTo(const BackendCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class ForeignBackend : public testing::TestWithParam<BackendCase> {};
+
+TEST_P(ForeignBackend, IsFoundFromTheInstalledPortalFiles) {
+    EXPECT_EQ(foreignShortcutsBackend(GetParam().portalFiles, GetParam().currentDesktops),
+              GetParam().foreign);
+}
+
+const QByteArray kde = "[portal]\nDBusName=org.freedesktop.impl.portal.desktop.kde\n"
+                       "Interfaces=org.freedesktop.impl.portal.FileChooser;"
+                       "org.freedesktop.impl.portal.GlobalShortcuts;\nUseIn=KDE\n";
+const QByteArray wlr = "[portal]\nDBusName=org.freedesktop.impl.portal.desktop.wlr\n"
+                       "Interfaces=org.freedesktop.impl.portal.Screenshot;\nUseIn=wlroots;sway\n";
+const QByteArray hyprland = "[portal]\nInterfaces=org.freedesktop.impl.portal.GlobalShortcuts\n"
+                            "UseIn=wlroots;Hyprland;sway\n";
+
+INSTANTIATE_TEST_SUITE_P(
+    , ForeignBackend,
+    testing::Values(BackendCase{"SwayWithKde", {wlr, kde}, {"sway"}, QStringList{"KDE"}},
+                    BackendCase{"NoDesktopNamed", {kde}, {}, QStringList{"KDE"}},
+                    BackendCase{"Kde", {wlr, kde}, {"KDE"}, std::nullopt},
+                    BackendCase{"AnyCase", {kde}, {"ubuntu", "kde"}, std::nullopt},
+                    BackendCase{"SwayWithItsOwn", {kde, hyprland}, {"sway"}, std::nullopt},
+                    BackendCase{"NoneSays", {wlr}, {"GNOME"}, std::nullopt}));
+
 // The registry takes a later refusal or binding from the service and tells its observer.
 TEST(LaterBinding, ReachesTheRegistryAndItsObserver) {
     auto owned = std::make_unique<FakeHotKeyService>();
@@ -113,9 +150,9 @@ TEST(LaterBinding, ReachesTheRegistryAndItsObserver) {
     const auto hotKey = HotKey::make(KeyCombo(Key::d, controlAlt), {"done", "Mark done"}, {});
     const HotKeyService::Handle handle = fake.live.at(0).handle;
     EXPECT_TRUE(HotKeysController::isLive(*hotKey));
-    fake.bindingHandler(handle, {false, {}});
+    fake.bindingHandler(handle, {false, {}, {}});
     EXPECT_FALSE(HotKeysController::isLive(*hotKey));
-    fake.bindingHandler(handle, {true, "Super+D"});
+    fake.bindingHandler(handle, {true, "Super+D", {}});
     EXPECT_TRUE(HotKeysController::isLive(*hotKey));
     EXPECT_EQ(HotKeysController::trigger(*hotKey), "Super+D");
     EXPECT_EQ(observed, 2);
