@@ -117,8 +117,7 @@ int measure() {
         output += quenby.readAllStandardOutput();
     }
     QProcess other;
-    // xev: a plain window that the window manager gives the focus.
-    other.start(QStringLiteral("xev"), {QStringLiteral("-event"), QStringLiteral("keyboard")});
+    other.start(QStringLiteral(FOCUS_WINDOW_BINARY), {});
     other.waitForReadyRead(5000);
 
     const int inotifyFd = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
