@@ -1,7 +1,7 @@
 # The project's commands. Each one installs what is missing, then configures and builds.
 JOBS ?= $(shell nproc)
 
-.PHONY: deps build-deps build run test e2e desktop-test torture asan bench fuzz package format clean
+.PHONY: deps build-deps build run test stress-test e2e desktop-test torture asan bench fuzz package format clean
 
 deps:
 	@scripts/install-deps
@@ -21,6 +21,10 @@ run: build-deps
 
 test: build
 	ctest --preset default -j $(JOBS)
+
+# `make test` five times with `stress-ng --cpu 4` beside it; prints how many runs passed.
+stress-test: build
+	@scripts/stress-test
 
 # The end-to-end tests alone: the real binary under Xvfb, driven by xdotool.
 e2e: build

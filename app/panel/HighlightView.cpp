@@ -13,13 +13,6 @@ HighlightView::HighlightView(QWidget* parent)
     setGeometry(QRect());
     effect_->setOpacity(0);
     setGraphicsEffect(effect_);
-    animation_->setDuration(fadeMs);
-    settle_.setSingleShot(true);
-    settle_.setInterval(settleMs);
-    connect(&settle_, &QTimer::timeout, this, [this] {
-        animation_->stop();
-        effect_->setOpacity(target_);
-    });
 }
 
 double HighlightView::opacity() const {
@@ -27,19 +20,25 @@ double HighlightView::opacity() const {
 }
 
 void HighlightView::fadeIn() {
-    fade(opacity(), 1.0);
+    animate(fadeMs, {{1.0, 1.0}});
 }
 
 void HighlightView::fadeOut() {
-    fade(1.0, 0.0);
+    animate(fadeMs, {{0.0, 1.0}, {1.0, 0.0}});
 }
 
-void HighlightView::fade(double from, double to) {
-    target_ = to;
+void HighlightView::flash() {
+    constexpr double total = flashMs + fadeMs;
+    animate(flashMs + fadeMs, {{fadeMs / total, 1.0}, {flashMs / total, 1.0}, {1.0, 0.0}});
+}
+
+void HighlightView::animate(int ms, std::initializer_list<std::pair<double, double>> keys) {
     animation_->stop();
-    animation_->setStartValue(from);
-    animation_->setEndValue(to);
+    animation_->setKeyValues({});
+    animation_->setDuration(ms);
+    animation_->setStartValue(opacity());
+    for (const auto& [progress, value] : keys) {
+        animation_->setKeyValueAt(progress, value);
+    }
     animation_->start();
-    // A later fade replaces the pending settling of an earlier one.
-    settle_.start();
 }

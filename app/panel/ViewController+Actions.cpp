@@ -212,8 +212,7 @@ void ViewController::leaveAddMode() {
 void ViewController::doneAction(QAbstractButton* sender) {
     if (board_.currentTask()) {
         placeHighlight(sender);
-        highlightOn();
-        highlightTimer();
+        highlightFlash();
         board_.doneCurrent();
         showCurrentItem();
     }
@@ -244,8 +243,7 @@ void ViewController::snoozeAction(ShortcutAction action, QAbstractButton* sender
 void ViewController::snoozeTask(QAbstractButton* sender, double hours) {
     if (board_.currentTask()) {
         placeHighlight(sender);
-        highlightOn();
-        highlightTimer();
+        highlightFlash();
     }
     board_.snoozeCurrent(hours);
     showCurrentItem();

@@ -59,8 +59,8 @@ void ViewController::highlightOff() {
     highlightView_->fadeOut();
 }
 
-void ViewController::highlightTimer() {
-    QTimer::singleShot(highlightMs, this, &ViewController::highlightOff);
+void ViewController::highlightFlash() {
+    highlightView_->flash();
 }
 
 void ViewController::mousePressEvent(QMouseEvent* event) {

@@ -45,7 +45,6 @@ public:
     static constexpr double taskFontSize = 15;
     static constexpr double smallFontSize = 10;
     static constexpr double minimumFontSize = 9;
-    static constexpr int highlightMs = 300;
     // The input line counts down once fewer characters than this are left.
     static constexpr qsizetype charactersLeftShownBelow = 20;
 
@@ -160,7 +159,7 @@ private:
     void placeHighlight(QAbstractButton* sender);
     void highlightOn();
     void highlightOff();
-    void highlightTimer();
+    void highlightFlash();
 
     // The snooze button of `action`, then the focus back.
     void snoozeAction(ShortcutAction action, QAbstractButton* sender);

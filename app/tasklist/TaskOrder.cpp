@@ -20,8 +20,9 @@ char32_t codePointRank(char16_t unit) {
 
 using OptionalDate = std::optional<Date> Task::*;
 
-// A strict weak ordering of stored positions giving the results described for the two
-// optional dates; the clock-based stand-in for a missing date would not be one.
+// A strict weak ordering of stored positions for the two optional dates: ascending puts the
+// dated tasks first and the undated ones in reverse stored order, descending the exact reverse.
+// The clock-based stand-in for a missing date would not be a strict weak ordering.
 auto optionalDateOrder(const std::vector<Task>& tasks, OptionalDate field, bool ascending) {
     return [&tasks, field, ascending](std::size_t i, std::size_t j) {
         const std::optional<Date>& a = tasks[i].*field;

@@ -1,15 +1,13 @@
 #pragma once
 
 #include "DavProxy.h"
+#include "Processes.h"
 #include "sync/CalDavClient.h"
 
 #include <QDir>
 #include <QFile>
 #include <QProcess>
-#include <QTcpServer>
-#include <QTcpSocket>
 #include <QTemporaryDir>
-#include <QThread>
 
 #include <cstdio>
 
@@ -22,10 +20,6 @@ public:
 
     explicit CalDavServer(Kind kind)
         : kind_(kind) {
-        QTcpServer probe;
-        probe.listen(QHostAddress::LocalHost);
-        port_ = probe.serverPort();
-        probe.close();
         if (kind_ == Kind::RadicaleWithoutSyncReports) {
             intercept({});
         }
@@ -72,31 +66,33 @@ public:
         file.write(props);
     }
 
-    // False, after a line saying why, when the server does not answer within ten seconds.
+    // False, after a line saying why, when the server does not listen within ten seconds. It
+    // binds a port of the system's choice each time, found where it listens.
     bool start() {
         const QString listen = QStringLiteral("127.0.0.1");
         if (kind_ != Kind::Xandikos) {
-            server_.start(QStringLiteral("radicale"),
-                          {QStringLiteral("--config"), QString(), QStringLiteral("--server-hosts"),
-                           QStringLiteral("%1:%2").arg(listen).arg(port_),
-                           QStringLiteral("--storage-filesystem-folder"), dir_.path(),
-                           QStringLiteral("--auth-type"), QStringLiteral("htpasswd"),
-                           QStringLiteral("--auth-htpasswd-filename"),
-                           dir_.filePath(QStringLiteral("users")),
-                           QStringLiteral("--auth-htpasswd-encryption"), QStringLiteral("plain")});
+            server_.start(
+                QStringLiteral("radicale"),
+                {QStringLiteral("--config"), QString(), QStringLiteral("--server-hosts"),
+                 listen + QStringLiteral(":0"), QStringLiteral("--storage-filesystem-folder"),
+                 dir_.path(), QStringLiteral("--auth-type"), QStringLiteral("htpasswd"),
+                 QStringLiteral("--auth-htpasswd-filename"), dir_.filePath(QStringLiteral("users")),
+                 QStringLiteral("--auth-htpasswd-encryption"), QStringLiteral("plain")});
         } else {
             server_.start(QStringLiteral("xandikos"),
                           {QStringLiteral("-d"), dir_.path(), QStringLiteral("--defaults"),
                            QStringLiteral("-l"), listen, QStringLiteral("-p"),
-                           QString::number(port_)});
+                           QStringLiteral("0")});
         }
-        for (int i = 0; i < 100; ++i) {
-            QTcpSocket socket;
-            socket.connectToHost(QHostAddress::LocalHost, port_);
-            if (socket.waitForConnected(100)) {
-                return true;
+        std::optional<quint16> port;
+        E2E::waitUntil([&] { return (port = E2E::listeningPort(server_.processId())).has_value(); },
+                       std::chrono::seconds(10));
+        if (port) {
+            port_ = *port;
+            if (proxy_) {
+                proxy_->setUpstream(port_);
             }
-            QThread::msleep(100);
+            return true;
         }
         std::fprintf(stderr, "%s did not start: %s\n", name(kind_).c_str(),
                      server_.readAllStandardError().constData());

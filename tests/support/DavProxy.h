@@ -29,6 +29,8 @@ public:
     }
 
     quint16 port() const { return server_.serverPort(); }
+    // Where requests go on to, when the server came back on another port.
+    void setUpstream(quint16 upstream) { upstream_ = upstream; }
 
     static QByteArray answer(int status, const QByteArray& body = {}) {
         return "HTTP/1.1 " + QByteArray::number(status) +

@@ -1,11 +1,16 @@
 #pragma once
 
+#include <QFile>
 #include <QProcess>
 #include <QString>
 #include <QStringList>
 #include <QtCore/qtestsupport_core.h>
 
 #include <chrono>
+#include <filesystem>
+#include <optional>
+#include <set>
+#include <string>
 
 // Other programs run by tests, every wait bounded.
 namespace E2E {
@@ -42,6 +47,33 @@ inline RunResult run(const QString& program, const QStringList& arguments,
 template <typename Condition>
 bool waitUntil(Condition condition, std::chrono::milliseconds timeout = defaultTimeout) {
     return QTest::qWaitFor(condition, static_cast<int>(timeout.count()));
+}
+
+// The TCP port process `pid` listens on, once it does: a server told to take port 0 gets one of
+// the system's choice, and only the system's tables say which.
+inline std::optional<quint16> listeningPort(qint64 pid) {
+    const std::string proc = "/proc/" + std::to_string(pid);
+    std::set<QByteArray> inodes;
+    std::error_code error;
+    for (std::filesystem::directory_iterator fd(proc + "/fd", error), end; !error && fd != end;
+         fd.increment(error)) {
+        const std::string target = std::filesystem::read_symlink(fd->path(), error).string();
+        if (target.starts_with("socket:[")) {
+            inodes.insert(QByteArray::fromStdString(target.substr(8, target.size() - 9)));
+        }
+    }
+    QFile table(QString::fromStdString(proc + "/net/tcp"));
+    if (!table.open(QIODevice::ReadOnly)) {
+        return std::nullopt;
+    }
+    // "sl local rem st ... inode": 0A is LISTEN, the local port is hex after the colon.
+    for (const QByteArray& line : table.readAll().split('\n')) {
+        const QList<QByteArray> fields = line.simplified().split(' ');
+        if (fields.size() > 9 && fields[3] == "0A" && inodes.contains(fields[9])) {
+            return static_cast<quint16>(fields[1].split(':').value(1).toUShort(nullptr, 16));
+        }
+    }
+    return std::nullopt;
 }
 
 } // namespace E2E

@@ -22,6 +22,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <set>
 
@@ -35,18 +36,28 @@ struct AlertSeen {
     bool answered = false;
 };
 
+// Once a window of type W is the active popup or modal window, hands it to `act`, which
+// records what the test wants to know and closes it: the test asserts after its own call
+// returns, so a failure never leaves a window open.
+template <typename W> void whenUp(std::function<void(W*)> act) {
+    auto* poll = new QTimer;
+    poll->setInterval(5);
+    QObject::connect(poll, &QTimer::timeout, [poll, act = std::move(act)] {
+        QWidget* up = QApplication::activePopupWidget();
+        auto* window = qobject_cast<W*>(up ? up : QApplication::activeModalWidget());
+        if (window) {
+            poll->stop();
+            poll->deleteLater();
+            act(window);
+        }
+    });
+    poll->start();
+}
+
 // Answers the next modal alert with the button titled `choice` once it is up.
 inline std::shared_ptr<AlertSeen> answerNextAlert(const QString& choice) {
     auto seen = std::make_shared<AlertSeen>();
-    auto* poll = new QTimer;
-    poll->setInterval(5);
-    QObject::connect(poll, &QTimer::timeout, [seen, poll, choice] {
-        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-        if (!box) {
-            return;
-        }
-        poll->stop();
-        poll->deleteLater();
+    whenUp<QMessageBox>([seen, choice](QMessageBox* box) {
         seen->text = box->text();
         seen->informativeText = box->informativeText();
         seen->icon = box->icon();
@@ -65,7 +76,6 @@ inline std::shared_ptr<AlertSeen> answerNextAlert(const QString& choice) {
             }
         }
     });
-    poll->start();
     return seen;
 }
 

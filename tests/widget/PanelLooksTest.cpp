@@ -9,6 +9,7 @@
 #include <QAccessible>
 #include <QFontInfo>
 #include <QMouseEvent>
+#include <QPropertyAnimation>
 
 TEST(FontFitting, ShrinksInProportionDownToNinePoints) {
     const double field = 420;
@@ -62,41 +63,22 @@ TEST_F(PanelTest, TaskTextUsesLatoAndLongTextsShrink) {
     EXPECT_EQ(taskText()->font().pointSizeF(), 15);
 }
 
-TEST_F(PanelTest, HighlightFlashesOverDoneAndStaysOverAddUntilCommit) {
-    DBManager::saveTaskList({makeTask("a", 1), makeTask("b", 2), makeTask("c", 3)});
-    start();
-    EXPECT_EQ(highlight()->parentWidget(), &vc());
-    EXPECT_EQ(ViewStyle::borderWidth(highlight()), 2);
-    EXPECT_EQ(ViewStyle::borderColor(highlight()), NamedColors::color("hint"));
-    EXPECT_TRUE(highlight()->testAttribute(Qt::WA_TransparentForMouseEvents));
-
-    QPushButton* done = button("doneButton");
-    QTest::mouseClick(done, Qt::LeftButton);
-    const QRect frame(done->parentWidget()->mapTo(&vc(), done->pos()), done->size());
-    EXPECT_EQ(highlight()->geometry(),
-              QRect(frame.x() + 1, frame.y(), frame.width(), frame.height() - 2));
-    QTest::qWait(150);
-    auto* view = static_cast<HighlightView*>(highlight());
-    EXPECT_EQ(view->opacity(), 1.0);
-    QTest::qWait(350);
-    EXPECT_EQ(view->opacity(), 0.0);
-
-    QPushButton* week = button("weekButton");
-    QTest::mouseClick(week, Qt::LeftButton);
-    EXPECT_EQ(highlight()->width(), week->width() - 2);
-    QTest::qWait(500);
-    EXPECT_EQ(view->opacity(), 0.0);
-
-    QTest::mouseClick(button("addButton"), Qt::LeftButton);
-    QTest::qWait(500);
-    EXPECT_EQ(view->opacity(), 1.0);
-    QTest::keyClicks(taskText(), "x");
-    QTest::keyClick(taskText(), Qt::Key_Return);
-    QTest::qWait(150);
-    EXPECT_EQ(view->opacity(), 0.0);
-}
-
 namespace {
+
+// The highlight's opacity in percent at each of `times` (ms) into its present fade, the fade's
+// clock held by the test from now on.
+std::vector<int> fadeAt(QWidget* highlight, std::initializer_list<int> times) {
+    auto* fade = highlight->findChild<QPropertyAnimation*>();
+    if (fade->state() == QAbstractAnimation::Running) {
+        fade->pause();
+    }
+    std::vector<int> percent;
+    for (const int ms : times) {
+        fade->setCurrentTime(ms);
+        percent.push_back(qRound(static_cast<HighlightView*>(highlight)->opacity() * 100));
+    }
+    return percent;
+}
 
 void sendMouse(QWidget* target, QEvent::Type type, QPoint local, Qt::MouseButtons held) {
     const QPointF global = target->mapToGlobal(QPointF(local));
@@ -107,6 +89,39 @@ void sendMouse(QWidget* target, QEvent::Type type, QPoint local, Qt::MouseButton
 }
 
 } // namespace
+
+TEST_F(PanelTest, HighlightFlashesOverDoneAndStaysOverAddUntilCommit) {
+    DBManager::saveTaskList({makeTask("a", 1), makeTask("b", 2), makeTask("c", 3)});
+    start();
+    EXPECT_EQ(highlight()->parentWidget(), &vc());
+    EXPECT_EQ(ViewStyle::borderWidth(highlight()), 2);
+    EXPECT_EQ(ViewStyle::borderColor(highlight()), NamedColors::color("hint"));
+    EXPECT_TRUE(highlight()->testAttribute(Qt::WA_TransparentForMouseEvents));
+    constexpr int fade = HighlightView::fadeMs;
+    constexpr int flash = HighlightView::flashMs;
+
+    QPushButton* done = button("doneButton");
+    QTest::mouseClick(done, Qt::LeftButton);
+    const QRect frame(done->parentWidget()->mapTo(&vc(), done->pos()), done->size());
+    EXPECT_EQ(highlight()->geometry(),
+              QRect(frame.x() + 1, frame.y(), frame.width(), frame.height() - 2));
+    EXPECT_EQ(fadeAt(highlight(), {0, fade / 2, fade, flash, flash + fade / 2, flash + fade}),
+              (std::vector{0, 50, 100, 100, 50, 0}));
+
+    QPushButton* week = button("weekButton");
+    QTest::mouseClick(week, Qt::LeftButton);
+    EXPECT_EQ(highlight()->width(), week->width() - 2);
+    EXPECT_EQ(fadeAt(highlight(), {fade, flash + fade}), (std::vector{100, 0}));
+
+    // Add while a flash is under way: the frame stays in once it is in.
+    QTest::mouseClick(button("hourButton"), Qt::LeftButton);
+    fadeAt(highlight(), {fade});
+    QTest::mouseClick(button("addButton"), Qt::LeftButton);
+    EXPECT_EQ(fadeAt(highlight(), {0, fade, 10 * flash}), (std::vector{100, 100, 100}));
+    QTest::keyClicks(taskText(), "x");
+    QTest::keyClick(taskText(), Qt::Key_Return);
+    EXPECT_EQ(fadeAt(highlight(), {0, fade / 2, fade}), (std::vector{100, 50, 0}));
+}
 
 TEST_F(PanelTest, DraggingMovesThePanelButNotAboveTheScreenTop) {
     start();

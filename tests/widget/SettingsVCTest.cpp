@@ -174,15 +174,15 @@ TEST_F(ShortcutTest, SaveStoresThenDropsAllSevenAndRegistersThemAgainAMomentLate
 
     // The reset drops all seven and closes the window; nothing is registered in the gap and a
     // press then finds nothing.
-    ASSERT_TRUE(QTest::qWaitFor([&] { return hotKeyService->live.empty(); }, 2000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return hotKeyService->live.empty(); }, 10000));
     EXPECT_EQ(hotKeyService->registerCalls, registrationsBefore);
     for (const ShortcutActionInfo& info : shortcutActions) {
         EXPECT_TRUE(!vc().hotKey(info.action) && !vc().isHotKeyLive(info.action));
     }
     EXPECT_FALSE(hotKeyService->press(KeyCombo(Key::d, controlOption)));
-    EXPECT_TRUE(QTest::qWaitFor([&] { return closing.isNull(); }, 1000)) << "closed and gone";
+    EXPECT_TRUE(QTest::qWaitFor([&] { return closing.isNull(); }, 10000)) << "closed and gone";
 
-    ASSERT_TRUE(QTest::qWaitFor([&] { return hotKeyService->live.size() == 7; }, 2000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return hotKeyService->live.size() == 7; }, 10000));
     EXPECT_EQ(registeredKeys(), (Keys{Key::z, Key::a, Key::h, Key::one, Key::two, Key::w, Key::u}));
     // Each dropped once, in action order; the new registrations have new ids.
     std::vector<HotKeyService::Handle> dropped;
@@ -231,7 +231,7 @@ TEST_F(ShortcutTest, CancelOrClosingLeavesEverythingAsItWasUnlessSavedFirst) {
         const Key expected = byCancel ? Key::z : Key::a;
         EXPECT_TRUE(QTest::qWaitFor(
             [&] { return !registeredKeys().empty() && registeredKeys().front() == expected; },
-            2000));
+            10000));
         EXPECT_EQ(button("addButton")->text(), byCancel ? " Add" : "Add");
     }
 }

@@ -27,7 +27,7 @@ using SortCase = std::tuple<int, bool, const char*>;
 class TasksVCSortTest : public TasksVCTest, public testing::WithParamInterface<SortCase> {};
 
 // Reached by clicks on the titles: a first click sorts a column ascending, the next flips it.
-TEST_P(TasksVCSortTest, HeaderClicksGiveThePartsOrderAndTheIndicator) {
+TEST_P(TasksVCSortTest, HeaderClicksSortByColumnAndShowTheIndicator) {
     const auto& [column, ascending, order] = GetParam();
     open(sortSample(startTime));
     if (column != 0) {

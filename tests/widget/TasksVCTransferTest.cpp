@@ -322,26 +322,40 @@ TEST_F(TasksVCTransferTest, ThePreviewShowsTheRowsAsTheyWillBecomeTasks) {
     EXPECT_TRUE(DBManager::getTaskList().empty());
 }
 
-TEST_F(TasksVCTransferTest, TheDesktopDialogsAskAsDescribed) {
+TEST_F(TasksVCTransferTest, TheDesktopFileDialogsShowTheirTitlesAndFilters) {
     const auto desktop = makeDesktopFileDialogs();
-    QTimer::singleShot(50, [] {
-        auto* save = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
-        ASSERT_TRUE(save);
-        EXPECT_EQ(std::tuple(save->windowTitle(), save->nameFilters(), save->acceptMode(),
-                             save->isSizeGripEnabled(), save->filter().testFlag(QDir::Hidden)),
-                  std::tuple(QString("Choose Export Filename"), QStringList{"*.csv"},
-                             QFileDialog::AcceptSave, true, false));
-        save->findChild<QLineEdit*>("fileNameEdit")->setText("tasks");
-        static_cast<QDialog*>(save)->accept();
-    });
+    using Seen = std::tuple<QString, QStringList, QFileDialog::AcceptMode, QFileDialog::FileMode,
+                            bool, bool>;
+    const auto seen = std::make_shared<std::vector<Seen>>();
+    const auto answer = [seen](const QString& name) {
+        whenUp<QFileDialog>([seen, name](QFileDialog* dialog) {
+            seen->emplace_back(dialog->windowTitle(), dialog->nameFilters(), dialog->acceptMode(),
+                               dialog->fileMode(), dialog->isSizeGripEnabled(),
+                               dialog->filter().testFlag(QDir::Hidden));
+            auto* edit = dialog->findChild<QLineEdit*>("fileNameEdit");
+            if (edit && !name.isEmpty()) {
+                edit->setText(name);
+                static_cast<QDialog*>(dialog)->accept();
+            } else {
+                dialog->reject();
+            }
+        });
+    };
+    answer("tasks");
     const auto chosen = desktop->saveFile(nullptr, {"Choose Export Filename", {"csv"}});
-    EXPECT_TRUE(chosen && chosen->endsWith("/tasks.csv")) << chosen.value_or("").toStdString();
-    QTimer::singleShot(50, [] {
-        auto* open = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
-        ASSERT_TRUE(open);
-        EXPECT_EQ(std::pair(open->fileMode(), open->nameFilters()),
-                  std::pair(QFileDialog::ExistingFile, QStringList{"*.csv *.txt"}));
-        open->reject();
-    });
+    answer({});
     EXPECT_FALSE(desktop->openFile(nullptr, {"Choose Import Filename", {"csv", "txt"}}));
+    EXPECT_TRUE(chosen && chosen->endsWith("/tasks.csv")) << chosen.value_or("").toStdString();
+    EXPECT_EQ(*seen, (std::vector<Seen>{{"Choose Export Filename",
+                                         {"*.csv"},
+                                         QFileDialog::AcceptSave,
+                                         QFileDialog::AnyFile,
+                                         true,
+                                         false},
+                                        {"Choose Import Filename",
+                                         {"*.csv *.txt"},
+                                         QFileDialog::AcceptOpen,
+                                         QFileDialog::ExistingFile,
+                                         true,
+                                         false}}));
 }

@@ -84,7 +84,7 @@ TEST(PBWindow, FloatsFramelessAndShowsWithoutTakingTheFocus) {
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
     EXPECT_EQ(window.size(), QSize(200, 80));
     // Told once, after the first frame.
-    EXPECT_TRUE(presented.wait(1000));
+    EXPECT_TRUE(presented.wait(10000));
     window.hide();
     window.show();
     QTest::qWait(50);

@@ -67,6 +67,24 @@ protected:
         return nullptr;
     }
 
+    // Presses `keys` in the other application until `acted` holds. A shortcut is registered
+    // again a moment after a change; a press made before reaches the other application as
+    // `keysym` and is made again.
+    void pressUntil(const QString& keys, std::uint32_t keysym, const std::function<bool()>& acted) {
+        for (int attempt = 0; attempt < 20; ++attempt) {
+            const qsizetype missed = other->keyPresses(keysym);
+            ASSERT_TRUE(xdotool({"key", keys}));
+            ASSERT_TRUE(E2E::waitUntil([&] {
+                return acted() || other->keyPresses(keysym) > missed;
+            })) << keys.toStdString()
+                << ": neither acted nor passed on";
+            if (acted()) {
+                return;
+            }
+        }
+        FAIL() << keys.toStdString() << " never acted";
+    }
+
     // Starts Quenby, then another application that takes the focus.
     void startBoth(const QString& feed = {}) {
         quenby = std::make_unique<Quenby>(config.path(), feed);

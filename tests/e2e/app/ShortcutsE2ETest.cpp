@@ -1,7 +1,6 @@
 // The real binary on a private X display with a window manager: its global shortcuts work
 // from inside another application, which keeps (or gets back) the keyboard focus.
 #include "QuenbyE2E.h"
-#include "tests/support/LocalHttpServer.h"
 
 #include <QDir>
 #include <QGuiApplication>
@@ -9,55 +8,6 @@
 #include <QScreen>
 
 #include <X11/keysym.h>
-
-using namespace std::chrono_literals;
-
-TEST_F(ShortcutsE2E, AddTypesIntoThePanelAndHandsTheFocusBack) {
-    startBoth();
-    ASSERT_TRUE(xdotool({"key", "ctrl+alt+a"}));
-    // The panel takes the keyboard for the input line.
-    ASSERT_TRUE(E2E::waitUntil([&] { return focusedWindow() != other->windowId(); }));
-    ASSERT_TRUE(xdotool({"type", "--delay", "20", "Buy milk"}));
-    ASSERT_TRUE(xdotool({"key", "Return"}));
-    ASSERT_TRUE(waitForStore([](const auto& tasks) { return find(tasks, "Buy milk"); }));
-    EXPECT_TRUE(E2E::waitUntil([&] { return focusedWindow() == other->windowId(); }))
-        << "the focus goes back to the other application";
-    EXPECT_EQ(other->keyPresses(XK_m), 0) << "the typing went to the panel";
-}
-
-TEST_F(ShortcutsE2E, DoneAndSnoozesWorkWhileTheOtherApplicationKeepsTheFocus) {
-    seedTasks(config.path(), 5);
-    startBoth();
-
-    const double before =
-        Date::fromUnixSeconds(QDateTime::currentSecsSinceEpoch()).secondsSinceReferenceDate;
-    ASSERT_TRUE(xdotool({"key", "ctrl+alt+d"}));
-    ASSERT_TRUE(
-        waitForStore([](const auto& s) { return find(s, "task 0") && find(s, "task 0")->isDone; }));
-    const std::pair<const char*, double> snoozes[] = {{"ctrl+alt+h", 3600},
-                                                      {"ctrl+alt+1", 86400},
-                                                      {"ctrl+alt+2", 172800},
-                                                      {"ctrl+alt+w", 604800}};
-    int index = 1;
-    for (const auto& [keys, seconds] : snoozes) {
-        const QString name = QStringLiteral("task %1").arg(index++);
-        ASSERT_TRUE(xdotool({"key", keys}));
-        ASSERT_TRUE(waitForStore([&](const auto& s) {
-            return find(s, name) && find(s, name)->isSnoozed;
-        })) << keys;
-        const std::vector<Task> now = stored();
-        const Task* t = find(now, name);
-        ASSERT_TRUE(t && t->snoozedUntil);
-        const double after =
-            Date::fromUnixSeconds(QDateTime::currentSecsSinceEpoch() + 1).secondsSinceReferenceDate;
-        EXPECT_GE(t->snoozedUntil->secondsSinceReferenceDate, before + seconds) << keys;
-        EXPECT_LE(t->snoozedUntil->secondsSinceReferenceDate, after + seconds) << keys;
-        EXPECT_EQ(focusedWindow(), other->windowId()) << keys;
-    }
-    EXPECT_EQ(focusedWindow(), other->windowId());
-    EXPECT_EQ(other->keyPresses(XK_d) + other->keyPresses(XK_h) + other->keyPresses(XK_w), 0)
-        << "the shortcuts never reach the other application";
-}
 
 TEST_F(ShortcutsE2E, AKeyChangedInTheSettingsWorksAtOnce) {
     startBoth();
@@ -78,11 +28,9 @@ TEST_F(ShortcutsE2E, AKeyChangedInTheSettingsWorksAtOnce) {
     bool saved = false;
     for (int attempt = 0; attempt < 3 && !saved; ++attempt) {
         ASSERT_TRUE(xdotool({"key", "alt+s"}));
-        saved = E2E::waitUntil([&] { return readFile(keyIndexes) == "[25,3,7,27,28,22,19]"; }, 2s);
+        saved = E2E::waitUntil([&] { return readFile(keyIndexes) == "[25,3,7,27,28,22,19]"; });
     }
     ASSERT_TRUE(saved) << quenby->output.constData();
-    // Registered again 0.2 s after the click.
-    QTest::qWait(400);
 
     ASSERT_TRUE(xdotool({"windowactivate", "--sync", QString::number(other->windowId())}));
     ASSERT_TRUE(E2E::waitUntil([&] { return focusedWindow() == other->windowId(); }));
@@ -90,8 +38,8 @@ TEST_F(ShortcutsE2E, AKeyChangedInTheSettingsWorksAtOnce) {
     ASSERT_TRUE(xdotool({"key", "ctrl+alt+a"}));
     EXPECT_TRUE(other->waitForKeyPresses(XK_a, aBefore + 1)) << "the old key is free again";
 
-    ASSERT_TRUE(xdotool({"key", "ctrl+alt+z"}));
-    ASSERT_TRUE(E2E::waitUntil([&] { return focusedWindow() != other->windowId(); }));
+    ASSERT_NO_FATAL_FAILURE(
+        pressUntil("ctrl+alt+z", XK_z, [&] { return focusedWindow() != other->windowId(); }));
     ASSERT_TRUE(xdotool({"type", "--delay", "20", "via Z"}));
     ASSERT_TRUE(xdotool({"key", "Return"}));
     EXPECT_TRUE(waitForStore([](const auto& tasks) { return find(tasks, "via Z"); }));
@@ -112,29 +60,6 @@ TEST_F(ShortcutsE2E, NothingAcknowledgedIsLostToAHardKill) {
     ASSERT_NE(back, nullptr);
     EXPECT_TRUE(back->isDone);
     EXPECT_TRUE(back->doneDate.has_value());
-}
-
-TEST_F(ShortcutsE2E, AnAnnouncementIsShownAfterTheFetchAndDismissedForGood) {
-    LocalHttpServer feed;
-    feed.answer("/msg.json", LocalHttpServer::response(200, R"([{"id":7,"created_at":100,
-        "message":"Quenby news","cta_text":"Read","cta_url":"https://example.com/"}])"));
-    const QString messagesFile = config.path() + QStringLiteral("/Quenby/systemMessages.data");
-    startBoth(feed.url().toString());
-    ASSERT_TRUE(quenby->waitForLine("Quenby news")) << quenby->output.constData();
-    ASSERT_TRUE(E2E::waitUntil([&] { return readFile(messagesFile).contains("Quenby news"); }));
-    // Any action refreshes the panel, which then shows the message before any task.
-    ASSERT_TRUE(xdotool({"key", "ctrl+alt+h"}));
-    ASSERT_TRUE(waitForStore([](const auto& s) { return s.size() == 2; })) << "H hint gone";
-    ASSERT_TRUE(xdotool({"key", "ctrl+alt+d"}));
-    ASSERT_TRUE(E2E::waitUntil([&] { return readFile(messagesFile) == "[]"; }));
-    EXPECT_EQ(stored().size(), 2u) << "Done on the message marks no task";
-
-    // After a restart the feed still carries it, but it was seen: it does not come back.
-    quenby.reset();
-    quenby = std::make_unique<Quenby>(config.path(), feed.url().toString());
-    ASSERT_TRUE(quenby->waitForLine("Quenby news")) << quenby->output.constData();
-    QTest::qWait(300);
-    EXPECT_EQ(readFile(messagesFile), "[]");
 }
 
 // On a 1280×800 screen at each scale factor: centred at the first start, never off the screen,
@@ -166,15 +91,18 @@ TEST_P(ScaledPanelE2E, IsPlacedInLogicalPixelsAndKeptOnScreen) {
                                   QByteArray::number(stored.y()) + ']'));
         quenby = std::make_unique<Quenby>(config.path(), QString(), scale);
         ASSERT_TRUE(quenby->waitForLine("viewDidAppear"));
-        QTest::qWait(300);
-        panel = quenby->panelGeometry();
-        EXPECT_TRUE(screen.contains(panel.topLeft())) << panel.x() << "," << panel.y();
-        if (stored.x() < 1000) {
-            // Exactly there, unless the panel is wider than the screen at this scale.
-            EXPECT_NEAR(panel.x(), panel.width() <= screen.width() ? stored.x() * factor : 0, 2)
-                << scale.toStdString();
-            EXPECT_NEAR(panel.y(), stored.y() * factor, 2) << scale.toStdString();
-        }
+        // Exactly there, unless the panel is wider than the screen at this scale.
+        const auto kept = [&] {
+            return stored.x() > 1000 ||
+                   (std::abs(panel.x() -
+                             (panel.width() <= screen.width() ? stored.x() * factor : 0)) <= 2 &&
+                    std::abs(panel.y() - stored.y() * factor) <= 2);
+        };
+        EXPECT_TRUE(E2E::waitUntil([&] {
+            panel = quenby->panelGeometry();
+            return panel.width() > 0 && screen.contains(panel.topLeft()) && kept();
+        })) << panel.x()
+            << "," << panel.y() << " at scale " << scale.toStdString();
     }
 }
 
