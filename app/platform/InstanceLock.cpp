@@ -57,13 +57,11 @@ InstanceLock::State InstanceLock::take() {
     if (adoptInherited()) {
         return State::Held;
     }
-    // Neither a symlink nor a FIFO put in its place can redirect or stall the open. Read
-    // access is enough for the lock where the file cannot be written.
-    const int flags = O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
-    fd_.reset(::open(encoded(path_).constData(), O_RDWR | flags, 0600));
-    if (!fd_ && (errno == EACCES || errno == EROFS)) {
-        fd_.reset(::open(encoded(path_).constData(), O_RDONLY | flags, 0600));
-    }
+    // Neither a symlink nor a FIFO put in its place can redirect or stall the open. The lock
+    // is held read-only: a file kept open for writing would pin the store's file system
+    // writable, and read access is enough for a lock where the file cannot be written.
+    fd_.reset(::open(encoded(path_).constData(),
+                     O_RDONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0600));
     struct stat st {};
     if (!fd_ || ::fstat(fd_.get(), &st) != 0) {
         return fail(QStringLiteral("cannot open ") + path_ + QStringLiteral(": ") +
@@ -81,8 +79,6 @@ InstanceLock::State InstanceLock::take() {
         return fail(QStringLiteral("cannot lock ") + path_ + QStringLiteral(": ") +
                     qt_error_string(error));
     }
-    // What an earlier holder recorded is stale now.
-    static_cast<void>(::ftruncate(fd_.get(), 0));
     return State::Held;
 }
 
@@ -107,9 +103,15 @@ bool InstanceLock::adoptInherited() {
 bool InstanceLock::record(const Record& record) {
     const QByteArray line = QByteArray::number(record.pid) + ' ' +
                             encoded(record.socketPath).toPercentEncoding() + '\n';
-    // One small write, so a reader sees the old record or the new one.
-    if (::ftruncate(fd_.get(), 0) != 0 ||
-        ::pwrite(fd_.get(), line.constData(), static_cast<size_t>(line.size()), 0) != line.size()) {
+    // Written through a second open of the locked file, closed at once; one small write, so
+    // a reader sees the old record or the new one.
+    const UniqueFd out(
+        ::open(encoded(path_).constData(), O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+    struct stat written {};
+    struct stat locked {};
+    if (!out || ::fstat(out.get(), &written) != 0 || ::fstat(fd_.get(), &locked) != 0 ||
+        !sameFile(written, locked) || ::ftruncate(out.get(), 0) != 0 ||
+        ::pwrite(out.get(), line.constData(), static_cast<size_t>(line.size()), 0) != line.size()) {
         failure_ = QStringLiteral("cannot record the running process in ") + path_ +
                    QStringLiteral(": ") + qt_error_string(errno);
         return false;

@@ -35,7 +35,7 @@ QString hex(const QString& decimal) {
 }
 // Presses the keys until `condition` holds: a keystroke lost to a busy machine, or sent
 // before the window that takes it is ready, is pressed again.
-template <typename Condition> bool pressUntil(const QString& keys, Condition condition) {
+template <typename Condition> bool pressRetrying(const QString& keys, Condition condition) {
     for (int attempt = 0; attempt < 3; ++attempt) {
         if (xdotool({"key", keys}) && E2E::waitUntil(condition, patience / 3)) {
             return true;
@@ -81,7 +81,7 @@ protected:
 TEST_F(WindowsE2E, TheAddShortcutTypesIntoThePanelWhileTheEditAlertWaits) {
     startWithList({makeTask("pay rent", 7e8)});
     ASSERT_TRUE(xdotool({"key", "Down"}));
-    ASSERT_TRUE(pressUntil("alt+e", [&] {
+    ASSERT_TRUE(pressRetrying("alt+e", [&] {
         return focusedName() == "Quenby" && QString::number(focusedWindow()) != panel;
     })) << "the edit alert is open";
     ASSERT_TRUE(xdotool({"windowactivate", "--sync", QString::number(other->windowId())}));
@@ -131,7 +131,7 @@ TEST_P(SettingsAboveE2E, TheSettingsAreTransientForThePanelAndStackedAboveIt) {
     panel = quenby->panelWindow();
     // Into the panel, then its settings by keyboard.
     ASSERT_TRUE(
-        pressUntil("ctrl+alt+a", [&] { return QString::number(focusedWindow()) == panel; }));
+        pressRetrying("ctrl+alt+a", [&] { return QString::number(focusedWindow()) == panel; }));
     ASSERT_TRUE(xdotool({"key", "ctrl+comma"}));
     const QString settings = windowNamed("Shortcuts");
     ASSERT_FALSE(settings.isEmpty()) << quenby->output.constData();

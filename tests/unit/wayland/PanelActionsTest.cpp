@@ -31,12 +31,13 @@ TEST_F(PanelTest, AddWithATextAddsItAtOnceAndWithoutOneOpensTheInputLine) {
     DBManager::saveTaskList({makeTutorial(TaskBoard::dHint, 0)});
     start();
     const QString cut(TaskBoard::maxTaskLength, u'x');
-    EXPECT_EQ(run(vc(), "add", cut + "yz"), "done: Added: " + cut);
+    EXPECT_EQ(run(vc(), "add", cut + "yz"), "done: Added (cut to 100 characters): " + cut);
     EXPECT_EQ(DBManager::getTaskList().back().name, cut);
+    EXPECT_EQ(run(vc(), "add", "whole"), "done: Added: whole");
     EXPECT_FALSE(vc().addMode());
     EXPECT_TRUE(run(vc(), "add").startsWith("done: "));
     EXPECT_TRUE(vc().addMode());
-    EXPECT_EQ(DBManager::getTaskList().size(), 2u);
+    EXPECT_EQ(DBManager::getTaskList().size(), 3u);
 }
 
 TEST_F(PanelTest, AnActionWhileHiddenShowsThePanelAgainAsItsShortcutDoes) {
