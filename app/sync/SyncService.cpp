@@ -61,10 +61,10 @@ struct SyncService::Relay {
     void deliver(SyncEngine::Outcome outcome, SyncEngine::Deletions deletions, unsigned round) {
         const std::scoped_lock lock(mutex);
         if (service) {
-            QMetaObject::invokeMethod(service, [s = service, outcome = std::move(outcome),
-                                                deletions, round]() mutable {
-                s->finish(std::move(outcome), deletions, round);
-            });
+            QMetaObject::invokeMethod(
+                service, [s = service, outcome = std::move(outcome), deletions, round]() mutable {
+                    s->finish(std::move(outcome), deletions, round);
+                });
         }
     }
     void cut() {
@@ -203,29 +203,29 @@ void SyncService::launch() {
     const SyncEngine::Deletions deletions =
         std::exchange(deletions_, SyncEngine::Deletions::Guarded);
     // Everything the sync needs goes with it by value: it may outlive this service.
-    QMetaObject::invokeMethod(worker_.get(), [relay = relay_, round = round_,
-                                              connection = *connection_, tasks = sent_,
-                                              state = SyncState::load(store_), now = board_.now(),
-                                              bounds = CalDavClient::Bounds{
-                                                  timing_.requestTimeout,
-                                                  DavSession::Clock::now() + timing_.syncTimeout,
-                                                  stopRunning_.get_token()},
-                                              deletions]() mutable {
-        SyncEngine::Outcome outcome;
-        Password password = connection.password();
-        if (password.value) {
-            {
-                CalDavClient client(connection.collection, {connection.user, *password.value},
-                                    bounds);
-                outcome = SyncEngine::run(client, tasks, std::move(state), now, deletions);
+    QMetaObject::invokeMethod(
+        worker_.get(),
+        [relay = relay_, round = round_, connection = *connection_, tasks = sent_,
+         state = SyncState::load(store_), now = board_.now(),
+         bounds = CalDavClient::Bounds{timing_.requestTimeout,
+                                       DavSession::Clock::now() + timing_.syncTimeout,
+                                       stopRunning_.get_token()},
+         deletions]() mutable {
+            SyncEngine::Outcome outcome;
+            Password password = connection.password();
+            if (password.value) {
+                {
+                    CalDavClient client(connection.collection, {connection.user, *password.value},
+                                        bounds);
+                    outcome = SyncEngine::run(client, tasks, std::move(state), now, deletions);
+                }
+                // Read again for the next sync: nothing keeps it in between.
+                SyncPassword::wipe(*password.value);
+            } else {
+                outcome.failure = password.failure;
             }
-            // Read again for the next sync: nothing keeps it in between.
-            SyncPassword::wipe(*password.value);
-        } else {
-            outcome.failure = password.failure;
-        }
-        relay->deliver(std::move(outcome), deletions, round);
-    });
+            relay->deliver(std::move(outcome), deletions, round);
+        });
 }
 
 void SyncService::finish(SyncEngine::Outcome outcome, SyncEngine::Deletions deletions,
