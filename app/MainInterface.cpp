@@ -154,6 +154,26 @@ void MainInterface::launch() {
     syncControl_.resume();
 }
 
+// Answers `id` once the sync just asked for ends, or once sync stops before it ran.
+void MainInterface::answerWithSync(const QByteArray& id) {
+    const unsigned wanted = syncService_.requestedSync();
+    auto* waiting = new QObject(&syncService_);
+    const auto answer = [this, waiting, id](const ActionReply& reply) {
+        answerLater_(id, reply);
+        waiting->deleteLater();
+    };
+    QObject::connect(&syncService_, &SyncService::syncFinished, waiting, [this, wanted, answer] {
+        if (syncService_.ended() >= wanted) {
+            answer({syncService_.succeeded(), syncService_.status()});
+        }
+    });
+    QObject::connect(&syncControl_, &SyncControl::accountChanged, waiting, [this, answer] {
+        if (!syncService_.isActive()) {
+            answer({false, QStringLiteral("Sync stopped before this sync ran")});
+        }
+    });
+}
+
 std::vector<ActionReply> MainInterface::answer(const std::vector<ActionRequest>& requests) {
     std::vector<ActionReply> replies;
     {
@@ -162,6 +182,10 @@ std::vector<ActionReply> MainInterface::answer(const std::vector<ActionRequest>&
             replies.push_back(SyncCommands::isSyncRequest(request)
                                   ? SyncCommands::answer(syncControl_, request)
                                   : PanelActions::run(*controller_, request));
+            if (replies.back().done && SyncCommands::startsASync(request) && answerLater_) {
+                answerWithSync(request.id);
+                replies.back().pending = true;
+            }
         }
     }
     if (!board_.saveFailure().isEmpty()) {

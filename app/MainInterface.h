@@ -15,6 +15,8 @@
 #include <QCoreApplication>
 #include <QPointer>
 
+#include <functional>
+
 // The application's objects and the one place they are wired together: the task model,
 // the delegate with the main menu, the panel window with its controller, and the windows
 // the transitions open.
@@ -31,7 +33,11 @@ public:
 
     // The answers to requests from the command line that arrived together: they are applied
     // in order and what they change is stored with one write before any is answered.
+    // A request for a sync is answered as pending, and later through `answerLater` with the
+    // outcome of the sync that carries it.
     std::vector<ActionReply> answer(const std::vector<ActionRequest>& requests);
+    using LateAnswer = std::function<void(const QByteArray& id, const ActionReply& reply)>;
+    void setLateAnswers(LateAnswer answerLater) { answerLater_ = std::move(answerLater); }
 
     TaskBoard& board() { return board_; }
     WindowRegistry& windows() { return windows_; }
@@ -44,6 +50,7 @@ private:
     void registerWindows();
     void connectSignals();
     void addSyncMenuItem();
+    void answerWithSync(const QByteArray& id);
     void addRestoreAction();
 
     Clock clock_;
@@ -59,4 +66,5 @@ private:
     QAction* restoreRemoved_ = nullptr;
     // The task list window while it is open; there is only ever one.
     QPointer<TasksVC> tasksVC_;
+    LateAnswer answerLater_;
 };

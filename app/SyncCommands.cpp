@@ -179,9 +179,8 @@ ActionReply runHere(const ActionRequest& request) {
     if (request.name == offName) {
         return reply;
     }
-    // The service printed the status line; held removals wait for the user, not a fault.
-    reply.done =
-        service.status().startsWith(QStringLiteral("Synced")) || service.heldDeletions() > 0;
+    // The service printed the status line.
+    reply.done = service.succeeded();
     return reply;
 }
 
@@ -195,6 +194,10 @@ int run(const Command& command) {
     }
     const auto& request = std::get<ActionRequest>(prepared);
     return handOver(request, [&request](SingleInstance&) { return runHere(request); });
+}
+
+bool startsASync(const ActionRequest& request) {
+    return request.name == nowName || request.name == acceptName;
 }
 
 bool isSyncRequest(const ActionRequest& request) {

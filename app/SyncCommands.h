@@ -27,6 +27,8 @@ int run(const Command& command);
 
 // The running Quenby's side.
 bool isSyncRequest(const ActionRequest& request);
+// A request whose answer is the outcome of the sync it starts.
+bool startsASync(const ActionRequest& request);
 ActionReply answer(SyncControl& control, const ActionRequest& request);
 
 } // namespace SyncCommands

@@ -69,6 +69,9 @@ int main(int argc, char** argv) {
     instance.setActionHandler([&mainInterface](const std::vector<ActionRequest>& requests) {
         return mainInterface.answer(requests);
     });
+    mainInterface.setLateAnswers([&instance](const QByteArray& id, const ActionReply& reply) {
+        instance.answerLater(id, reply);
+    });
     instance.listen();
     mainInterface.launch();
     QTimer::singleShot(0, &releaseFreedMemory);

@@ -30,6 +30,8 @@ struct ActionReply {
     QString message;
     // Done, but held in memory only: the store refused the change.
     bool unsaved = false;
+    // Not the answer yet: it comes once what was asked for has ended (a sync). Never sent.
+    bool pending = false;
 
     // The command's exit status: 0 done and stored, 1 not done, 3 done but not stored.
     int exitStatus() const { return done ? (unsaved ? 3 : 0) : 1; }

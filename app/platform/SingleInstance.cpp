@@ -169,12 +169,15 @@ void SingleInstance::enqueue(QLocalSocket* socket, const ActionRequest& request)
         socket->disconnectFromServer();
         return;
     }
-    const auto waiting = std::find_if(waiting_.begin(), waiting_.end(), [&request](const auto& w) {
-        return !request.id.isEmpty() && w.request.id == request.id;
-    });
-    if (waiting != waiting_.end()) {
-        waiting->sockets.emplace_back(socket);
-        return;
+    // A request sent again while the first is still being handled waits for the same answer.
+    for (std::vector<Waiting>* queue : {&waiting_, &pending_}) {
+        const auto same = std::find_if(queue->begin(), queue->end(), [&request](const auto& w) {
+            return !request.id.isEmpty() && w.request.id == request.id;
+        });
+        if (same != queue->end()) {
+            same->sockets.emplace_back(socket);
+            return;
+        }
     }
     if (waiting_.empty()) {
         QTimer::singleShot(0, this, &SingleInstance::answerWaiting);
@@ -208,13 +211,31 @@ void SingleInstance::answerWaiting() {
         actionHandler_ ? actionHandler_(requests) : std::vector<ActionReply>{};
     replies.resize(batch.size(), ActionReply{false, QStringLiteral("Quenby is not ready")});
     for (std::size_t i = 0; i < batch.size(); ++i) {
-        remember(batch[i].request.id, replies[i]);
-        for (const QPointer<QLocalSocket>& socket : batch[i].sockets) {
-            if (socket) {
-                socket->write(replies[i].encoded());
-                // Leaves once the answer is written.
-                socket->disconnectFromServer();
-            }
+        if (replies[i].pending && !batch[i].request.id.isEmpty()) {
+            pending_.push_back(batch[i]);
+        } else {
+            answer(batch[i], replies[i]);
+        }
+    }
+}
+
+void SingleInstance::answerLater(const QByteArray& id, const ActionReply& reply) {
+    const auto waiting = std::find_if(pending_.begin(), pending_.end(),
+                                      [&id](const Waiting& w) { return w.request.id == id; });
+    if (waiting != pending_.end()) {
+        const Waiting answered = *waiting;
+        pending_.erase(waiting);
+        answer(answered, reply);
+    }
+}
+
+void SingleInstance::answer(const Waiting& waiting, const ActionReply& reply) {
+    remember(waiting.request.id, reply);
+    for (const QPointer<QLocalSocket>& socket : waiting.sockets) {
+        if (socket) {
+            socket->write(reply.encoded());
+            // Leaves once the answer is written.
+            socket->disconnectFromServer();
         }
     }
 }

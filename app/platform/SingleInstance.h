@@ -64,6 +64,8 @@ public:
     using ActionHandler =
         std::function<std::vector<ActionReply>(const std::vector<ActionRequest>&)>;
     void setActionHandler(ActionHandler handler) { actionHandler_ = std::move(handler); }
+    // The answer to a request the handler answered as pending.
+    void answerLater(const QByteArray& id, const ActionReply& reply);
 
 signals:
     void activationRequested();
@@ -78,6 +80,7 @@ private:
     void readRequest(QLocalSocket* socket);
     void enqueue(QLocalSocket* socket, const ActionRequest& request);
     void answerWaiting();
+    void answer(const Waiting& waiting, const ActionReply& reply);
     void remember(const QByteArray& id, const ActionReply& reply);
     QString socketPathFor() const;
     // A socket connected to the running process, or why there is none.
@@ -88,6 +91,8 @@ private:
     std::unique_ptr<QLocalServer> server_;
     ActionHandler actionHandler_;
     std::vector<Waiting> waiting_;
+    // Requests answered as pending, waiting for their answer.
+    std::vector<Waiting> pending_;
     int gatherRounds_ = 0;
     // The latest answers by request id, so that a request sent again is not applied again.
     std::deque<std::pair<QByteArray, ActionReply>> answered_;

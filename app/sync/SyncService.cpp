@@ -197,6 +197,7 @@ void SyncService::localChange() {
 
 void SyncService::launch() {
     running_ = true;
+    ++launches_;
     settle_.stop();
     sent_ = board_.tasks();
     seen_ = sent_;
@@ -243,6 +244,7 @@ void SyncService::finish(SyncEngine::Outcome outcome, SyncEngine::Deletions dele
         }
         setStatus(statusOf(outcome, board_.now()));
     }
+    ++ended_;
     emit syncFinished();
     if (std::exchange(again_, false) || round != round_) {
         syncNow();

@@ -75,6 +75,13 @@ public:
     // "Synced HH:MM", "Sync failed: <reason>", the removals held back, or empty before the
     // first sync ends.
     const QString& status() const { return status_; }
+    // The last sync went through; removals held back for the user's word are no fault.
+    bool succeeded() const { return status_.startsWith(u"Synced") || held_ > 0; }
+
+    // Syncs are numbered as they start. Right after syncNow(): the number of the sync that
+    // carries the request, which has ended once ended() reaches it.
+    unsigned requestedSync() const { return running_ && again_ ? launches_ + 1 : launches_; }
+    unsigned ended() const { return ended_; }
 
 signals:
     void statusChanged(const QString& status);
@@ -112,6 +119,8 @@ private:
     std::vector<Task> seen_;
     bool running_ = false;
     bool again_ = false;
+    unsigned launches_ = 0;
+    unsigned ended_ = 0;
     SyncEngine::Deletions deletions_ = SyncEngine::Deletions::Guarded;
     qsizetype held_ = 0;
     // Counts starts and stops, so that a sync for a former connection is told apart.

@@ -168,7 +168,9 @@ TEST_F(SyncCommand, TheRunningQuenbyTakesThem) {
     Device phone;
     phone.sync(server.client(), 1e9);
     EXPECT_EQ(marked(phone.tasks), QStringList{QStringLiteral("Pay rent")});
-    EXPECT_EQ(quenby({"--sync-now"}).output, QStringLiteral("Syncing now\n"));
+    // The answer is the outcome of the sync it asked for.
+    EXPECT_TRUE(quenby({"--sync-now"}).output.startsWith(QStringLiteral("Synced ")))
+        << printed.data();
     EXPECT_EQ(quenby({"--sync-off"}).output,
               QStringLiteral("Sync stopped; every task stays here\n"));
     running.terminate();
