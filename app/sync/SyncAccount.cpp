@@ -3,6 +3,7 @@
 #include "store/PreferenceStore.h"
 #include "store/StoreKeys.h"
 #include "support/Console.h"
+#include "sync/DavSession.h"
 
 #include <QFile>
 #include <QHostAddress>
@@ -20,12 +21,6 @@ bool isLoopback(const QString& host) {
     const QHostAddress address(host);
     return address.isNull() ? host.compare(u"localhost", Qt::CaseInsensitive) == 0
                             : address.isLoopback();
-}
-
-bool sameOrigin(const QUrl& a, const QUrl& b) {
-    const auto port = [](const QUrl& url) { return url.port(url.scheme() == u"https" ? 443 : 80); };
-    return a.scheme() == b.scheme() && a.host().compare(b.host(), Qt::CaseInsensitive) == 0 &&
-           port(a) == port(b);
 }
 
 // The stored form with the user and password taken out of both addresses.
@@ -117,7 +112,7 @@ QString SyncAccount::refusal() const {
             return why;
         }
     }
-    if (!sameOrigin(server, collection)) {
+    if (!DavSession::sameOrigin(server, collection)) {
         return QStringLiteral("the collection %1 is on another server than %2")
             .arg(collection.toDisplayString(), server.toDisplayString());
     }
