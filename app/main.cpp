@@ -1,14 +1,14 @@
-#include "ActionHandOver.h"
-#include "CommandLine.h"
-#include "MainInterface.h"
-#include "SyncCommands.h"
+#include "cli/ActionHandOver.h"
+#include "cli/CommandLine.h"
+#include "cli/SyncCommands.h"
 #include "platform/GraphicalSession.h"
 #include "platform/SessionMode.h"
 #include "platform/SingleInstance.h"
+#include "shell/MainInterface.h"
 #include "store/PreferenceStore.h"
 #include "support/Console.h"
-#include "support/Fonts.h"
 #include "support/Memory.h"
+#include "ui/Fonts.h"
 
 #include <QApplication>
 #include <QTimer>

@@ -1,7 +1,7 @@
 #include "help/HelpPage.h"
 
 #include "support/Console.h"
-#include "support/Fonts.h"
+#include "ui/Fonts.h"
 
 #include <QFile>
 

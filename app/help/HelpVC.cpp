@@ -1,8 +1,8 @@
 #include "help/HelpVC.h"
 
 #include "help/HelpBrowser.h"
-#include "support/Appearance.h"
 #include "support/Console.h"
+#include "ui/Appearance.h"
 #include "ui_HelpVC.h"
 
 #include <QApplication>

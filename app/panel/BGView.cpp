@@ -1,8 +1,8 @@
 #include "panel/BGView.h"
 
-#include "support/Appearance.h"
-#include "support/Extensions.h"
-#include "support/NamedColors.h"
+#include "ui/Appearance.h"
+#include "ui/Extensions.h"
+#include "ui/NamedColors.h"
 
 BGView::BGView(QWidget* parent)
     : QWidget(parent) {

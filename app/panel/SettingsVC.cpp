@@ -1,5 +1,6 @@
 #include "panel/SettingsVC.h"
 
+#include "shortcuts/AssignableKeys.h"
 #include "store/DBManager.h"
 #include "support/Console.h"
 #include "ui_SettingsVC.h"
@@ -23,7 +24,7 @@ int comboTag(QComboBox* combo) {
 
 // The first position of `key` in the assignable keys; 0 when it is not there.
 int positionOf(Key key) {
-    const auto& all = DBManager::keys();
+    const auto& all = AssignableKeys::all();
     const auto it = std::find(all.begin(), all.end(), key);
     return it == all.end() ? 0 : static_cast<int>(it - all.begin());
 }
@@ -70,7 +71,7 @@ void SettingsVC::viewDidLoad() {
                      ui_->snooze1DayRefused, ui_->snooze2DayRefused, ui_->snooze1WeekRefused,
                      ui_->allTasksRefused};
     QStringList entries;
-    for (const Key key : DBManager::keys()) {
+    for (const Key key : AssignableKeys::all()) {
         entries.append(description(key));
     }
     for (size_t tag = 0; tag < shortcutActionCount; ++tag) {
@@ -83,7 +84,7 @@ void SettingsVC::viewDidLoad() {
     indexes_ = DBManager::getKeys();
     keys_.clear();
     for (const std::int64_t index : indexes_) {
-        keys_.push_back(DBManager::keys()[static_cast<size_t>(index)]);
+        keys_.push_back(AssignableKeys::all()[static_cast<size_t>(index)]);
     }
     for (QComboBox* box : combos_) {
         setComboItem(box);
@@ -146,7 +147,7 @@ void SettingsVC::comboBoxSelectionDidChange(QComboBox* combo) {
     if (picked < 0 || picked >= static_cast<int>(DBManager::assignableKeyCount)) {
         return;
     }
-    const Key key = DBManager::keys()[static_cast<size_t>(picked)];
+    const Key key = AssignableKeys::all()[static_cast<size_t>(picked)];
     Console::printLine("comboBoxSelectionDidChange:", QString::number(tag) + u',',
                        "value:", description(key));
     const auto first = std::find(keys_.begin(), keys_.end(), key);

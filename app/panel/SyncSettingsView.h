@@ -1,6 +1,6 @@
 #pragma once
 
-#include "sync/Discovery.h"
+#include "sync/caldav/Discovery.h"
 
 #include <QThread>
 #include <QWidget>

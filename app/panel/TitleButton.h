@@ -1,6 +1,6 @@
 #pragma once
 
-#include "support/Extensions.h"
+#include "ui/Extensions.h"
 
 #include <QPushButton>
 

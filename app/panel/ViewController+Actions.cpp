@@ -2,10 +2,10 @@
 #include "panel/HighlightView.h"
 #include "panel/ViewController.h"
 #include "platform/Platform.h"
-#include "support/Alert.h"
 #include "support/Console.h"
-#include "support/WindowRegistry.h"
 #include "tasks/TaskBoard.h"
+#include "ui/Alert.h"
+#include "ui/WindowRegistry.h"
 #include "ui_ViewController.h"
 
 #include <QApplication>

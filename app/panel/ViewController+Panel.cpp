@@ -4,8 +4,8 @@
 #include "panel/ViewController.h"
 #include "store/Models.h"
 #include "support/Console.h"
-#include "support/WindowRegistry.h"
 #include "tasks/TaskBoard.h"
+#include "ui/WindowRegistry.h"
 #include "ui_ViewController.h"
 
 #include <QDesktopServices>

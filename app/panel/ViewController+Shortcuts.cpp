@@ -2,8 +2,9 @@
 #include "HotKey/HotKeysController.h"
 #include "panel/TitleButton.h"
 #include "panel/ViewController.h"
+#include "shortcuts/AssignableKeys.h"
 #include "store/DBManager.h"
-#include "support/Extensions.h"
+#include "ui/Extensions.h"
 #include "ui_ViewController.h"
 
 #include <QPointer>
@@ -42,7 +43,7 @@ void ViewController::setupKeys() {
     const std::vector<std::int64_t> assignment = DBManager::getKeys();
     for (const ShortcutActionInfo& info : shortcutActions) {
         const std::size_t action = indexOf(info.action);
-        const Key key = DBManager::keys()[static_cast<size_t>(assignment[action])];
+        const Key key = AssignableKeys::all()[static_cast<size_t>(assignment[action])];
         const HotKeyPurpose purpose{QString::fromLatin1(info.name),
                                     QString::fromLatin1(info.title)};
         // Replacing the old hot key releases, and so unregisters, it.

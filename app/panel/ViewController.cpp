@@ -3,12 +3,12 @@
 
 #include "panel/HighlightView.h"
 #include "panel/PBWindow.h"
-#include "support/Appearance.h"
 #include "support/Console.h"
-#include "support/Extensions.h"
-#include "support/Fonts.h"
-#include "support/NamedColors.h"
 #include "tasks/TaskBoard.h"
+#include "ui/Appearance.h"
+#include "ui/Extensions.h"
+#include "ui/Fonts.h"
+#include "ui/NamedColors.h"
 #include "ui_ViewController.h"
 
 #include <QDateTime>

@@ -143,15 +143,3 @@ const std::vector<std::int64_t>& DBManager::defaultKeyIndexes() {
     }();
     return indexes;
 }
-
-const std::array<Key, DBManager::assignableKeyCount>& DBManager::keys() {
-    static const auto list = [] {
-        std::array<Key, assignableKeyCount> k{};
-        for (size_t i = 0; i < k.size(); ++i) {
-            // The letters and then the digits lead the key order.
-            k[i] = allKeys()[i];
-        }
-        return k;
-    }();
-    return list;
-}

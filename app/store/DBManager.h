@@ -1,12 +1,10 @@
 #pragma once
 
-#include "HotKey/Key.h"
 #include "store/Models.h"
 #include "store/Saved.h"
 
 #include <QString>
 
-#include <array>
 #include <cstdint>
 #include <vector>
 
@@ -32,8 +30,6 @@ public:
     static bool saveKeys(const std::vector<std::int64_t>& keyIndexes);
 
     static const std::vector<std::int64_t>& defaultKeyIndexes();
-    // The shortcut keys that can be assigned, A to Z then 0 to 9; the stored assignment
-    // holds positions in this list.
+    // How many keys a shortcut can be given; the stored assignment holds positions among them.
     static constexpr std::size_t assignableKeyCount = 36;
-    static const std::array<Key, assignableKeyCount>& keys();
 };

@@ -1,24 +1,36 @@
 #pragma once
 
-#include "sync/DavSession.h"
+#include "store/Models.h"
 
 #include <QByteArray>
 #include <QHash>
 #include <QString>
 #include <QStringList>
 
+#include <optional>
 #include <variant>
 #include <vector>
 
-// A task collection on a server as the sync engine sees it: what changed, and writes and
-// deletions of single resources.
+// A task collection on a server as the sync engine sees it: what changed, writes and
+// deletions of single resources, and the form a task takes there. A sync protocol is one
+// implementation of it.
 class RemoteCollection {
 public:
-    using Failure = DavSession::Failure;
+    struct Failure {
+        // The protocol's status (HTTP's for CalDAV), or 0 when no complete answer came.
+        int status = 0;
+        QString reason;
+    };
     struct Resource {
         QString href;
         QByteArray etag;
         QByteArray ics;
+    };
+    // A task as a resource holds it.
+    struct Entry {
+        Task task;
+        // When the resource was last changed, by whichever client; absent when unstated.
+        std::optional<Date> lastModified;
     };
     struct Changes {
         std::vector<Resource> changed;
@@ -45,4 +57,10 @@ public:
                                                          const QByteArray& etag) = 0;
     // Where a new resource named `name` goes.
     virtual QString hrefFor(const QString& name) const = 0;
+
+    // The task a resource holds, or why it holds none.
+    virtual std::variant<Entry, QString> read(const QByteArray& body) const = 0;
+    // The resource for `task`, stamped as modified at `modified`; what `previous` holds that a
+    // task does not is kept.
+    virtual QByteArray write(const Task& task, Date modified, const QByteArray& previous) const = 0;
 };

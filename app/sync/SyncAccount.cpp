@@ -3,7 +3,7 @@
 #include "store/PreferenceStore.h"
 #include "store/StoreKeys.h"
 #include "support/Console.h"
-#include "sync/DavSession.h"
+#include "sync/caldav/DavSession.h"
 
 #include <QFile>
 #include <QHostAddress>

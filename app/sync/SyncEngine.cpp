@@ -2,7 +2,6 @@
 
 #include "support/Console.h"
 #include "sync/Reconcile.h"
-#include "sync/VTodo.h"
 
 #include <QHash>
 #include <QSet>
@@ -18,10 +17,10 @@ struct Remote {
     RemoteCollection::Resource resource;
 };
 
-std::optional<Task> taskIn(const QByteArray& ics) {
-    const auto read = VTodo::read(ics);
-    const auto* resource = std::get_if<VTodo::Resource>(&read);
-    return resource ? std::optional<Task>(resource->task) : std::nullopt;
+std::optional<Task> taskIn(const RemoteCollection& collection, const QByteArray& body) {
+    const auto read = collection.read(body);
+    const auto* entry = std::get_if<RemoteCollection::Entry>(&read);
+    return entry ? std::optional<Task>(entry->task) : std::nullopt;
 }
 
 QString describe(const Failure& f) {
@@ -116,12 +115,12 @@ private:
             if (known != out_.state.items.cend() && !r.etag.isEmpty() && known->etag == r.etag) {
                 continue; // this device's own write
             }
-            const auto read = VTodo::read(r.ics);
+            const auto read = client_.read(r.ics);
             if (const auto* why = std::get_if<QString>(&read)) {
                 Console::printLine("Sync: skipped", r.href, *why);
                 continue;
             }
-            const auto& resource = std::get<VTodo::Resource>(read);
+            const auto& resource = std::get<RemoteCollection::Entry>(read);
             remote_.insert(resource.task.id,
                            {resource.task, resource.lastModified.value_or(now_), std::move(r)});
         }
@@ -156,7 +155,7 @@ private:
             }
         };
         for (std::size_t i = 0; i < tasks_.size(); ++i) {
-            if (VTodo::isSynced(tasks_[i])) {
+            if (!tasks_[i].isTutorial) { // tutorial tasks stay on this device
                 position_.insert(tasks_[i].id, i);
                 add(tasks_[i].id);
             }
@@ -175,7 +174,7 @@ private:
         const auto changed = remote_.constFind(id);
         const bool isChanged = changed != remote_.cend();
         Reconcile::Versions v;
-        v.base = known != out_.state.items.cend() ? taskIn(known->ics) : std::nullopt;
+        v.base = known != out_.state.items.cend() ? taskIn(client_, known->ics) : std::nullopt;
         if (position_.contains(id)) {
             v.local = tasks_[position_.value(id)];
         }
@@ -256,7 +255,7 @@ private:
         const QString href = server.href.isEmpty()
                                  ? client_.hrefFor(id.toString(QUuid::WithoutBraces))
                                  : server.href;
-        const QByteArray ics = VTodo::write(*result, now_, server.ics);
+        const QByteArray ics = client_.write(*result, now_, server.ics);
         const auto written = client_.put(href, ics, etag);
         if (const auto* f = std::get_if<Failure>(&written)) {
             return *f;

@@ -1,8 +1,8 @@
 #include "sync/SyncService.h"
 
 #include "support/Console.h"
-#include "sync/CalDavClient.h"
 #include "sync/RemovedTasks.h"
+#include "sync/caldav/CalDavClient.h"
 #include "tasks/TaskBoard.h"
 
 #include <QDateTime>

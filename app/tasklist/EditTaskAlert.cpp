@@ -1,6 +1,6 @@
 #include "tasklist/EditTaskAlert.h"
 
-#include "support/NamedColors.h"
+#include "ui/NamedColors.h"
 
 #include <QDialog>
 #include <QGuiApplication>

@@ -1,7 +1,7 @@
 #include "tasklist/TaskTableModel.h"
 
-#include "support/NamedColors.h"
 #include "tasklist/TaskOrder.h"
+#include "ui/NamedColors.h"
 
 #include <QBrush>
 

@@ -1,10 +1,10 @@
 // Export to and import from CSV files, and what the user is told when either fails.
-#include "support/Alert.h"
 #include "support/Console.h"
 #include "tasklist/TaskCsv.h"
 #include "tasklist/TaskTableModel.h"
 #include "tasklist/TasksVC.h"
 #include "tasks/TaskBoard.h"
+#include "ui/Alert.h"
 
 namespace {
 

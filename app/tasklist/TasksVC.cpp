@@ -1,12 +1,12 @@
 // Loading, the table and its order, the edit area following the selection, the row menu.
 #include "tasklist/TasksVC.h"
 
-#include "support/Appearance.h"
-#include "support/NamedColors.h"
 #include "tasklist/TaskCellDelegate.h"
 #include "tasklist/TaskOrder.h"
 #include "tasklist/TaskTableModel.h"
 #include "tasks/TaskBoard.h"
+#include "ui/Appearance.h"
+#include "ui/NamedColors.h"
 #include "ui_TasksVC.h"
 
 #include <QAction>

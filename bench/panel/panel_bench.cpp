@@ -6,7 +6,7 @@
 #include "CalDavServer.h"
 #include "Goals.h"
 #include "HotKey/HotKeysController.h"
-#include "MainInterface.h"
+#include "shell/MainInterface.h"
 #include "store/DBManager.h"
 #include "store/PreferenceStore.h"
 #include "sync/SyncService.h"

@@ -8,7 +8,7 @@
 #include "BenchTasks.h"
 #include "Goals.h"
 #include "HotKey/HotKeysController.h"
-#include "MainInterface.h"
+#include "shell/MainInterface.h"
 #include "store/DBManager.h"
 #include "tests/support/FakeHotKeyService.h"
 

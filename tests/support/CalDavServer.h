@@ -2,7 +2,7 @@
 
 #include "DavProxy.h"
 #include "Processes.h"
-#include "sync/CalDavClient.h"
+#include "sync/caldav/CalDavClient.h"
 
 #include <QDir>
 #include <QFile>

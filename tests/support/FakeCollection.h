@@ -1,6 +1,7 @@
 #pragma once
 
 #include "sync/RemoteCollection.h"
+#include "sync/caldav/VTodo.h"
 
 #include <QMap>
 
@@ -59,6 +60,12 @@ public:
         ++writes;
         drop(href);
         return std::monostate{};
+    }
+    std::variant<Entry, QString> read(const QByteArray& body) const override {
+        return VTodo::read(body);
+    }
+    QByteArray write(const Task& task, Date modified, const QByteArray& previous) const override {
+        return VTodo::write(task, modified, previous);
     }
     QString hrefFor(const QString& name) const override {
         return QStringLiteral("/c/") + name + QStringLiteral(".ics");

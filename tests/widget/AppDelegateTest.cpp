@@ -1,8 +1,8 @@
 // Start at login, the menu and its actions.
-#include "AppDelegate.h"
-#include "MainInterface.h"
+#include "shell/AppDelegate.h"
 #include "panel/PanelPosition.h"
 #include "platform/LoginItem.h"
+#include "shell/MainInterface.h"
 #include "store/DBManager.h"
 #include "tests/support/Builders.h"
 #include "tests/support/FileUtil.h"

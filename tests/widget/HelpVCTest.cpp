@@ -1,9 +1,9 @@
 // The help window: its page, its colours in light and dark, where it opens and what closes it.
 #include "help/HelpVC.h"
 #include "help/HelpBrowser.h"
-#include "support/Appearance.h"
 #include "tests/support/FileUtil.h"
 #include "tests/support/Printed.h"
+#include "ui/Appearance.h"
 
 #include <QLineEdit>
 #include <QScreen>

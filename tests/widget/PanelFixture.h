@@ -1,17 +1,17 @@
 #pragma once
 
-#include "MainInterface.h"
 #include "panel/PBWindow.h"
 #include "panel/TaskTextField.h"
 #include "panel/ViewController.h"
+#include "shell/MainInterface.h"
 #include "store/DBManager.h"
-#include "support/Fonts.h"
 #include "tests/support/Builders.h"
 #include "tests/support/FakeFocus.h"
 #include "tests/support/FakeHotKeyService.h"
 #include "tests/support/FileUtil.h"
 #include "tests/support/Printed.h"
 #include "tests/support/TempConfigHome.h"
+#include "ui/Fonts.h"
 
 #include <QApplication>
 #include <QLabel>

@@ -1,6 +1,6 @@
 // Addresses the panel opens, and the typefaces it registers.
 #include "PanelFixture.h"
-#include "support/Fonts.h"
+#include "ui/Fonts.h"
 
 #include <QDesktopServices>
 #include <QUrl>

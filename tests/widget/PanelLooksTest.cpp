@@ -3,8 +3,8 @@
 #include "PanelFixture.h"
 #include "panel/HighlightView.h"
 #include "store/PreferenceStore.h"
-#include "support/Extensions.h"
-#include "support/NamedColors.h"
+#include "ui/Extensions.h"
+#include "ui/NamedColors.h"
 
 #include <QAccessible>
 #include <QFontInfo>

@@ -1,6 +1,6 @@
 // How the panel shows the item the task model chose, and when it asks again.
 #include "PanelFixture.h"
-#include "support/NamedColors.h"
+#include "ui/NamedColors.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
 // The panel's colours in both appearances, with pictures kept in the build folder for review.
 #include "PanelFixture.h"
-#include "support/Appearance.h"
-#include "support/Extensions.h"
-#include "support/NamedColors.h"
+#include "ui/Appearance.h"
+#include "ui/Extensions.h"
+#include "ui/NamedColors.h"
 
 #include <QDir>
 #include <QImage>

@@ -3,7 +3,7 @@
 #include "panel/SettingsVC.h"
 #include "PanelFixture.h"
 #include "panel/TitleButton.h"
-#include "support/NamedColors.h"
+#include "ui/NamedColors.h"
 
 #include <QComboBox>
 

@@ -1,8 +1,8 @@
 // The edit area and the actions on the selected rows: their effect on the table, the panel
 // and the store, and taking them back.
 #include "TasksVCFixture.h"
-#include "support/Appearance.h"
-#include "support/NamedColors.h"
+#include "ui/Appearance.h"
+#include "ui/NamedColors.h"
 
 #include <QContextMenuEvent>
 #include <QDir>

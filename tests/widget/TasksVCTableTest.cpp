@@ -1,7 +1,7 @@
 // The task list's table: its orders, texts and colours, and how it follows the task model.
 #include "TasksVCFixture.h"
-#include "support/Appearance.h"
-#include "support/NamedColors.h"
+#include "ui/Appearance.h"
+#include "ui/NamedColors.h"
 
 #include <QAbstractItemModelTester>
 #include <QDir>

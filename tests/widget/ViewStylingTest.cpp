@@ -1,8 +1,8 @@
 // The panel window class and the view styling properties.
 #include "panel/PBWindow.h"
 #include "panel/PanelPosition.h"
-#include "support/Extensions.h"
 #include "tests/support/TempConfigHome.h"
+#include "ui/Extensions.h"
 
 #include <QApplication>
 #include <QScreen>

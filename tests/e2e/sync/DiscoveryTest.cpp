@@ -1,4 +1,4 @@
-#include "sync/Discovery.h"
+#include "sync/caldav/Discovery.h"
 
 #include "CalDavServer.h"
 #include <gtest/gtest.h>

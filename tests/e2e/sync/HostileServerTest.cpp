@@ -5,9 +5,9 @@
 #include "TempConfigHome.h"
 #include "store/DBManager.h"
 #include "store/StoreKeys.h"
-#include "sync/Discovery.h"
 #include "sync/SyncService.h"
-#include "sync/VTodo.h"
+#include "sync/caldav/Discovery.h"
+#include "sync/caldav/VTodo.h"
 #include "tasks/TaskBoard.h"
 
 #include <QElapsedTimer>

@@ -2,8 +2,8 @@
 
 #include "store/Models.h"
 #include "store/PreferenceStore.h"
-#include "sync/CalDavClient.h"
 #include "sync/SyncEngine.h"
+#include "sync/caldav/CalDavClient.h"
 
 // One sync as a device makes it, its outcome put in place: the sync state, then the task list
 // in the store's "tasks" value. Answers the failure, if any.

@@ -2,8 +2,8 @@
 // given, stores the resulting tasks when told to, and dies before it stores the sync state.
 #include "store/DBManager.h"
 #include "store/PreferenceStore.h"
-#include "sync/CalDavClient.h"
 #include "sync/SyncEngine.h"
+#include "sync/caldav/CalDavClient.h"
 
 #include <QCoreApplication>
 

@@ -5,7 +5,7 @@
 #include "store/StoreKeys.h"
 #include "sync/RemovedTasks.h"
 #include "sync/SyncEngine.h"
-#include "sync/VTodo.h"
+#include "sync/caldav/VTodo.h"
 
 #include <QDir>
 #include <QTemporaryDir>

@@ -1,4 +1,4 @@
-#include "sync/VTodo.h"
+#include "sync/caldav/VTodo.h"
 #include "Builders.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 // The panel actions a later launch hands over: each acts as its shortcut and says what it
 // did, or why it did nothing.
-#include "PanelActions.h"
+#include "shell/PanelActions.h"
 #include "tests/widget/PanelFixture.h"
 
 namespace {

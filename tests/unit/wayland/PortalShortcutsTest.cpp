@@ -5,6 +5,7 @@
 #include "HotKey/portal/PortalBackends.h"
 #include "HotKey/portal/PortalBindings.h"
 #include "HotKey/portal/PortalTrigger.h"
+#include "shortcuts/AssignableKeys.h"
 #include "store/DBManager.h"
 #include "tests/support/FakeHotKeyService.h"
 
@@ -15,7 +16,7 @@ namespace {
 constexpr ModifierFlags controlAlt = ModifierFlags::control | ModifierFlags::option;
 
 TEST(PortalTrigger, NamesEveryAssignableKeyWithControlAlt) {
-    for (const Key key : DBManager::keys()) {
+    for (const Key key : AssignableKeys::all()) {
         EXPECT_EQ(portalTrigger(KeyCombo(key, controlAlt)),
                   QStringLiteral("CTRL+ALT+") + description(key).toLower());
     }

@@ -1,6 +1,6 @@
-#include "sync/DavSession.h"
+#include "sync/caldav/DavSession.h"
 
-#include "sync/HttpAnswerReader.h"
+#include "sync/caldav/HttpAnswerReader.h"
 
 #include <QEventLoop>
 #include <QSslSocket>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "sync/CalDavClient.h"
+#include "sync/caldav/CalDavClient.h"
 
 #include <QString>
 #include <QUrl>

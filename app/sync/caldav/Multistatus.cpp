@@ -1,4 +1,4 @@
-#include "sync/Multistatus.h"
+#include "sync/caldav/Multistatus.h"
 
 #include <QBuffer>
 #include <QXmlStreamReader>

@@ -1,4 +1,4 @@
-#include "support/Alert.h"
+#include "ui/Alert.h"
 
 #include <QApplication>
 #include <QDialogButtonBox>

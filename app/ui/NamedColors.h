@@ -1,6 +1,6 @@
 #pragma once
 
-#include "support/Appearance.h"
+#include "ui/Appearance.h"
 
 #include <QColor>
 #include <QString>

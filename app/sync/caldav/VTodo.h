@@ -2,6 +2,7 @@
 
 #include "store/Models.h"
 #include "support/Date.h"
+#include "sync/RemoteCollection.h"
 
 #include <QByteArray>
 #include <QString>
@@ -14,18 +15,11 @@
 // whenever Quenby rewrites it, so syncing never strips it.
 namespace VTodo {
 
-// Tutorial tasks stay on this device.
-bool isSynced(const Task& task);
-
 // The resource for `task`, stamped as modified at `modified`. `previous` is the
 // resource's last known text: everything in it that a task does not hold is kept.
 QByteArray write(const Task& task, Date modified, const QByteArray& previous = {});
 
-struct Resource {
-    Task task;
-    // When the resource was last changed, by whichever client; absent when unstated.
-    std::optional<Date> lastModified;
-};
+using Resource = RemoteCollection::Entry;
 
 // Resources nested deeper, or with a longer SUMMARY, are refused.
 constexpr int maxNesting = 32;

@@ -1,16 +1,16 @@
 #pragma once
 
-#include "AppDelegate.h"
 #include "feed/FeedService.h"
 #include "panel/PBWindow.h"
 #include "panel/ViewController.h"
 #include "platform/ActionRequest.h"
+#include "shell/AppDelegate.h"
 #include "support/Clock.h"
-#include "support/WindowRegistry.h"
 #include "sync/SyncControl.h"
 #include "sync/SyncService.h"
 #include "tasklist/TasksVC.h"
 #include "tasks/TaskBoard.h"
+#include "ui/WindowRegistry.h"
 
 #include <QCoreApplication>
 #include <QPointer>

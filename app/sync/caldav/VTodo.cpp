@@ -1,7 +1,7 @@
-#include "sync/VTodo.h"
+#include "sync/caldav/VTodo.h"
 
 #include "support/FieldCount.h"
-#include "sync/ContentLines.h"
+#include "sync/caldav/ContentLines.h"
 
 #include <libical/ical.h>
 
@@ -168,10 +168,6 @@ bool readDone(icalcomponent* todo) {
 } // namespace
 
 namespace VTodo {
-
-bool isSynced(const Task& task) {
-    return !task.isTutorial;
-}
 
 QUuid taskId(const QString& uid) {
     const QByteArray utf8 = uid.toUtf8();

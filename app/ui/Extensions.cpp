@@ -1,6 +1,6 @@
-#include "support/Extensions.h"
+#include "ui/Extensions.h"
 
-#include "support/NamedColors.h"
+#include "ui/NamedColors.h"
 
 #include <QApplication>
 #include <QTextBoundaryFinder>

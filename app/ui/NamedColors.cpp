@@ -1,4 +1,4 @@
-#include "support/NamedColors.h"
+#include "ui/NamedColors.h"
 
 #include "support/Console.h"
 

@@ -1,7 +1,8 @@
-#include "sync/CalDavClient.h"
+#include "sync/caldav/CalDavClient.h"
 
 #include "support/Console.h"
-#include "sync/Multistatus.h"
+#include "sync/caldav/Multistatus.h"
+#include "sync/caldav/VTodo.h"
 
 #include <QSet>
 
@@ -210,4 +211,12 @@ std::variant<std::monostate, CalDavClient::Failure> CalDavClient::remove(const Q
         return answer.failure();
     }
     return std::monostate{};
+}
+
+std::variant<RemoteCollection::Entry, QString> CalDavClient::read(const QByteArray& body) const {
+    return VTodo::read(body);
+}
+
+QByteArray CalDavClient::write(const Task& task, Date modified, const QByteArray& previous) const {
+    return VTodo::write(task, modified, previous);
 }

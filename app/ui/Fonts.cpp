@@ -1,4 +1,4 @@
-#include "support/Fonts.h"
+#include "ui/Fonts.h"
 
 #include "support/Console.h"
 

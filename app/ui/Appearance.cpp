@@ -1,4 +1,4 @@
-#include "support/Appearance.h"
+#include "ui/Appearance.h"
 
 #include <QApplication>
 #include <QDBusConnection>

@@ -1,4 +1,4 @@
-#include "AppDelegate.h"
+#include "shell/AppDelegate.h"
 
 #include "store/StoreKeys.h"
 #include "support/Console.h"

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "sync/DavSession.h"
-#include "sync/Multistatus.h"
 #include "sync/RemoteCollection.h"
+#include "sync/caldav/DavSession.h"
+#include "sync/caldav/Multistatus.h"
 
 #include <QByteArray>
 #include <QHash>
@@ -38,6 +38,9 @@ public:
     std::variant<std::monostate, Failure> remove(const QString& href,
                                                  const QByteArray& etag) override;
     QString hrefFor(const QString& name) const override;
+    // Tasks as iCalendar VTODOs.
+    std::variant<Entry, QString> read(const QByteArray& body) const override;
+    QByteArray write(const Task& task, Date modified, const QByteArray& previous) const override;
 
     // The message for an answer that is not a multistatus.
     static QString notAListing();

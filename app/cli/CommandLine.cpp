@@ -1,7 +1,7 @@
-#include "CommandLine.h"
+#include "cli/CommandLine.h"
 
-#include "PanelActions.h"
 #include "feed/BuildSettings.h"
+#include "shell/PanelActions.h"
 #include "sync/RemovedTasks.h"
 
 #include <QCommandLineParser>

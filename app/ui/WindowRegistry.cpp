@@ -1,4 +1,4 @@
-#include "support/WindowRegistry.h"
+#include "ui/WindowRegistry.h"
 
 #include "support/Console.h"
 

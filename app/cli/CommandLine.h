@@ -1,6 +1,6 @@
 #pragma once
 
-#include "SyncCommands.h"
+#include "cli/SyncCommands.h"
 #include "platform/ActionRequest.h"
 
 #include <optional>

@@ -1,4 +1,4 @@
-#include "ActionHandOver.h"
+#include "cli/ActionHandOver.h"
 
 #include "store/PreferenceStore.h"
 #include "support/Console.h"

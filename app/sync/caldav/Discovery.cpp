@@ -1,7 +1,7 @@
-#include "sync/Discovery.h"
+#include "sync/caldav/Discovery.h"
 
-#include "sync/DavSession.h"
-#include "sync/Multistatus.h"
+#include "sync/caldav/DavSession.h"
+#include "sync/caldav/Multistatus.h"
 
 namespace {
 

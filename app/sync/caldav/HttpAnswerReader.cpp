@@ -1,4 +1,4 @@
-#include "sync/HttpAnswerReader.h"
+#include "sync/caldav/HttpAnswerReader.h"
 
 namespace {
 

@@ -1,12 +1,13 @@
-#include "MainInterface.h"
+#include "shell/MainInterface.h"
 
 #include "HotKey/HotKey.h"
 #include "HotKey/HotKeysController.h"
-#include "PanelActions.h"
-#include "SyncCommands.h"
+#include "cli/SyncCommands.h"
 #include "help/HelpVC.h"
 #include "panel/SettingsVC.h"
 #include "panel/SyncSettingsView.h"
+#include "shell/PanelActions.h"
+#include "shortcuts/AssignableKeys.h"
 #include "store/DBManager.h"
 #include "store/PreferenceStore.h"
 #include "support/Console.h"
@@ -22,7 +23,7 @@ HelpPage::ShortcutKeyNames assignedKeyNames() {
     HelpPage::ShortcutKeyNames names;
     for (std::size_t action = 0; action < names.size(); ++action) {
         names[action] =
-            description(DBManager::keys()[static_cast<std::size_t>(assignment[action])]);
+            description(AssignableKeys::all()[static_cast<std::size_t>(assignment[action])]);
     }
     return names;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "sync/RemoteCollection.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QString>
@@ -21,11 +23,7 @@ public:
         QString user;
         QString password;
     };
-    struct Failure {
-        // The HTTP status, or 0 when no complete answer came.
-        int status = 0;
-        QString reason;
-    };
+    using Failure = RemoteCollection::Failure;
     using Clock = std::chrono::steady_clock;
     struct Bounds {
         // The longest one request may take, from sending to the answer's last byte.

@@ -1,4 +1,4 @@
-#include "sync/ContentLines.h"
+#include "sync/caldav/ContentLines.h"
 
 #include <algorithm>
 

@@ -1,14 +1,14 @@
-#include "SyncCommands.h"
+#include "cli/SyncCommands.h"
 
-#include "ActionHandOver.h"
-#include "PasswordPrompt.h"
+#include "cli/ActionHandOver.h"
+#include "cli/PasswordPrompt.h"
 
 #include "platform/SingleInstance.h"
 #include "store/PreferenceStore.h"
 #include "support/Console.h"
-#include "sync/Discovery.h"
 #include "sync/SyncControl.h"
 #include "sync/SyncPassword.h"
+#include "sync/caldav/Discovery.h"
 #include "tasks/TaskBoard.h"
 
 #include <QEventLoop>

@@ -1,4 +1,4 @@
-#include "PanelActions.h"
+#include "shell/PanelActions.h"
 
 #include "panel/ViewController.h"
 #include "tasks/TaskBoard.h"
