@@ -64,7 +64,7 @@ int main(int argc, char** argv) {
     Fonts::registerApplicationFonts();
     MainInterface mainInterface;
     QObject::connect(&instance, &SingleInstance::activationRequested, [&mainInterface] {
-        mainInterface.viewController().activateApplication(ViewController::Activation::TakeFocus);
+        mainInterface.viewController().activation().activate(AppActivation::Mode::TakeFocus);
     });
     instance.setActionHandler([&mainInterface](const std::vector<ActionRequest>& requests) {
         return mainInterface.answer(requests);

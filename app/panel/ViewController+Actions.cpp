@@ -1,7 +1,6 @@
 // The actions on the current item, the shortcut handlers and the two confirmations.
 #include "panel/HighlightView.h"
 #include "panel/ViewController.h"
-#include "platform/Platform.h"
 #include "support/Console.h"
 #include "tasks/TaskBoard.h"
 #include "ui/Alert.h"
@@ -55,20 +54,20 @@ void ViewController::installShortcutHandlers() {
         }
     }
     keyAFunction = [this] {
-        if (QWidget* modal = blockingModal()) {
+        if (QWidget* modal = activation_.blockingModal()) {
             // The panel cannot take the keyboard past it, so typing would land there unseen.
             Console::printLine("Not adding: finish the open dialog first:", modal->windowTitle());
             WindowRegistry::bringForward(modal);
             return;
         }
-        rememberPreviousApp();
-        activateApplication(Activation::TakeFocus);
+        activation_.rememberPrevious();
+        activation_.activate(AppActivation::Mode::TakeFocus);
         addAction(ui_->addButton);
     };
     keyDFunction = [this] {
-        rememberPreviousApp();
-        if (applicationHidden_) {
-            showAgainKeepingFocus();
+        activation_.rememberPrevious();
+        if (activation_.isHidden()) {
+            activation_.showAgainKeepingFocus();
         } else {
             // The task it marks is on screen before the highlight flashes over it.
             leaveAddMode();
@@ -79,8 +78,8 @@ void ViewController::installShortcutHandlers() {
         const QString tasks = QStringLiteral("alltasks");
         if (env_.windows && env_.windows->isAvailable(tasks)) {
             // An open list takes the keyboard itself as it comes forward.
-            activateApplication(env_.windows->isOpen(tasks) ? Activation::LeaveFocus
-                                                            : Activation::TakeFocus);
+            activation_.activate(env_.windows->isOpen(tasks) ? AppActivation::Mode::LeaveFocus
+                                                             : AppActivation::Mode::TakeFocus);
         }
         // Without a list to open the focus stays where the user is.
         performSegue(tasks);
@@ -115,49 +114,14 @@ TitleButton* ViewController::actionButton(ShortcutAction action) const {
 }
 
 void ViewController::snoozeShortcut(QAbstractButton* button, double hours) {
-    rememberPreviousApp();
-    if (applicationHidden_) {
-        showAgainKeepingFocus();
+    activation_.rememberPrevious();
+    if (activation_.isHidden()) {
+        activation_.showAgainKeepingFocus();
         return;
     }
     leaveAddMode();
     snoozeTask(button, hours);
-    revertToPreviousApp();
-}
-
-void ViewController::showAgainKeepingFocus() {
-    activateApplication(Activation::LeaveFocus);
-    revertToPreviousApp();
-}
-
-QWidget* ViewController::blockingModal() const {
-    const QWidget* panel = window();
-    for (QWidget* w : QApplication::topLevelWidgets()) {
-        if (w == panel || !w->isVisible() || !w->isModal()) {
-            continue;
-        }
-        if (w->windowModality() == Qt::ApplicationModal) {
-            return w;
-        }
-        // A window-modal one holds the windows it belongs to.
-        for (const QWidget* p = w->parentWidget(); p; p = p->window()->parentWidget()) {
-            if (p->window() == panel) {
-                return w;
-            }
-        }
-    }
-    return nullptr;
-}
-
-void ViewController::rememberPreviousApp() {
-    previousApp_ = env_.focus->activeWindow();
-}
-
-void ViewController::revertToPreviousApp() {
-    if (previousApp_) {
-        env_.focus->activate(*previousApp_);
-        previousApp_.reset();
-    }
+    activation_.revertToPrevious();
 }
 
 void ViewController::clearKeyboardFocus() {
@@ -195,7 +159,7 @@ void ViewController::textAction() {
     adding_ = false;
     board_.addTask(ui_->taskText->text());
     showCurrentItem();
-    revertToPreviousApp();
+    activation_.revertToPrevious();
 }
 
 void ViewController::leaveAddMode() {
@@ -216,7 +180,7 @@ void ViewController::doneAction(QAbstractButton* sender) {
         board_.doneCurrent();
         showCurrentItem();
     }
-    revertToPreviousApp();
+    activation_.revertToPrevious();
 }
 
 void ViewController::hourAction(QAbstractButton* sender) {
@@ -237,7 +201,7 @@ void ViewController::weekAction(QAbstractButton* sender) {
 
 void ViewController::snoozeAction(ShortcutAction action, QAbstractButton* sender) {
     snoozeTask(sender, *infoOf(action).snoozeHours);
-    revertToPreviousApp();
+    activation_.revertToPrevious();
 }
 
 void ViewController::snoozeTask(QAbstractButton* sender, double hours) {
@@ -270,15 +234,15 @@ void ViewController::hideAction() {
     if (cancelled) {
         Console::printLine("Cancel");
     } else {
-        hideApplication();
+        activation_.hide();
     }
     // A new hide replaces the pending one, so an earlier, shorter hide cannot end it early.
     hideTimer_.start(hideSeconds[static_cast<size_t>(answer)] * 1000);
 }
 
 void ViewController::showAfterHide() {
-    rememberPreviousApp();
-    showAgainKeepingFocus();
+    activation_.rememberPrevious();
+    activation_.showAgainKeepingFocus();
 }
 
 void ViewController::quitAction() {
@@ -290,33 +254,4 @@ void ViewController::quitAction() {
 bool ViewController::dialogOKCancel(const QString& question, const QString& text) {
     return runAlert(window(), question, text, {QStringLiteral("OK"), QStringLiteral("Cancel")}) ==
            0;
-}
-
-void ViewController::hideApplication() {
-    for (QWidget* w : QApplication::topLevelWidgets()) {
-        if (w->isVisible()) {
-            hiddenWindows_.append(w);
-            w->hide();
-        }
-    }
-    applicationHidden_ = true;
-}
-
-void ViewController::activateApplication(Activation activation) {
-    if (applicationHidden_) {
-        applicationHidden_ = false;
-        for (const QPointer<QWidget>& w : std::as_const(hiddenWindows_)) {
-            if (w) {
-                w->show();
-            }
-        }
-        hiddenWindows_.clear();
-    }
-    QWidget* panel = window();
-    panel->show();
-    panel->raise();
-    if (activation == Activation::TakeFocus) {
-        Platform::current().passActivationToken(panel->winId());
-        panel->activateWindow();
-    }
 }

@@ -33,7 +33,9 @@ ViewController::ViewController(TaskBoard& board, Environment environment, QWidge
     : QWidget(parent)
     , board_(board)
     , env_(std::move(environment))
-    , ui_(std::make_unique<Ui::ViewController>()) {
+    , ui_(std::make_unique<Ui::ViewController>())
+    , activation_(*this, env_.focus)
+    , shortcuts_([this](ShortcutAction action) { keyFunction(action)(); }) {
     ui_->setupUi(this);
     ViewStyle::applyDesignedStyle(this);
     highlightView_ = new HighlightView(this);
@@ -54,6 +56,11 @@ ViewController::ViewController(TaskBoard& board, Environment environment, QWidge
             showCurrentItem();
         }
     });
+    // Both the titles and the notice follow what the desktop made of the keys.
+    connect(&shortcuts_, &ShortcutBinder::changed, this, [this] {
+        setTitles();
+        showRefusedShortcutNotice();
+    });
     viewDidLoad();
 }
 
@@ -69,7 +76,7 @@ void ViewController::viewDidLoad() {
     ui_->taskText->setCharacterLimit(TaskBoard::maxTaskLength, charactersLeftShownBelow);
     installShortcutHandlers();
     setTitles();
-    setupKeys();
+    shortcuts_.setup();
     // The usual key for preferences, so the settings are reachable without a pointer.
     connect(new QShortcut(QKeySequence(QStringLiteral("Ctrl+,")), this), &QShortcut::activated,
             this, &ViewController::settingsAction);
@@ -79,7 +86,7 @@ void ViewController::viewDidLoad() {
     escape->setContext(Qt::WidgetShortcut);
     connect(escape, &QShortcut::activated, this, [this] {
         leaveAddMode();
-        revertToPreviousApp();
+        activation_.revertToPrevious();
     });
     board_.load();
     ViewStyle::setBorderWidth(highlightView_, 2);

@@ -1,7 +1,8 @@
 #pragma once
 
-#include "HotKey/HotKey.h"
+#include "panel/AppActivation.h"
 #include "platform/Focus.h"
+#include "shortcuts/ShortcutBinder.h"
 #include "store/ShortcutAction.h"
 
 #include <QFont>
@@ -36,7 +37,8 @@ struct PanelEnvironment {
 
 // The main panel: a view of the task model. It shows the item to do now, forwards its
 // buttons and the global shortcuts to the model, flashes the highlight over the button
-// that acted, fits the text's font, and hands the keyboard back after a shortcut.
+// that acted and fits the text's font. The shortcuts' binding and the application's
+// activation and focus are its parts, reachable for the shell.
 class ViewController : public QWidget {
     Q_OBJECT
 public:
@@ -57,7 +59,6 @@ public:
     std::optional<std::size_t> currentTask() const;
     bool systemMessageActive() const;
     bool addMode() const { return adding_; }
-    bool isApplicationHidden() const { return applicationHidden_; }
     const QTimer& hideTimer() const { return hideTimer_; }
 
     // The selection pass, and the panel showing its choice.
@@ -91,33 +92,17 @@ public:
     // Opens the window of a transition ("help", "alltasks", "settings").
     void performSegue(const QString& identifier);
 
-    // The application as a whole: hide all its windows, or show them again. `TakeFocus`
-    // also gives the panel the keyboard.
-    enum class Activation { TakeFocus, LeaveFocus };
-    void hideApplication();
-    void activateApplication(Activation activation);
+    AppActivation& activation() { return activation_; }
+    const AppActivation& activation() const { return activation_; }
 
     // The points from a font that fits `measuredWidth` into a field `fieldWidth` wide.
     static double fittedPointSize(double measuredWidth, double fieldWidth, double pointSize);
 
-    // The seven global shortcuts from the stored assignment, bound to the handlers below,
-    // and the action buttons' titles naming their keys.
-    void setupKeys();
-    // Drops all seven shortcuts, then sets them up again a moment later.
-    void resetKeys();
-    // The settings stored a new assignment: reset the shortcuts a moment later. The panel
-    // owns the delay, so closing the settings window cannot cancel it.
-    void keysSaved();
-    const std::shared_ptr<HotKey>& hotKey(ShortcutAction action) const {
-        return hotKeys_[indexOf(action)];
-    }
-    // Whether the desktop accepted the action's shortcut.
-    bool isHotKeyLive(ShortcutAction action) const;
-    // The notice naming a shortcut the desktop refused, until it is followed or every
-    // shortcut works; shown once a run.
-    void showRefusedShortcutNotice();
+    // The seven global shortcuts, bound to the handlers below.
+    ShortcutBinder& shortcuts() { return shortcuts_; }
+    const ShortcutBinder& shortcuts() const { return shortcuts_; }
 
-    // What each global shortcut does; the hot keys are bound to these.
+    // What each global shortcut does.
     std::function<void()> keyAFunction = [] {};
     std::function<void()> keyDFunction = [] {};
     std::function<void()> keyHFunction = [] {};
@@ -129,8 +114,6 @@ public:
 signals:
     // Quit was confirmed: the application should end.
     void quitRequested();
-    // The shortcuts were registered again, perhaps with other keys.
-    void shortcutsChanged();
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -143,7 +126,11 @@ private:
     void viewDidAppear();
     void installShortcutHandlers();
     void connectActions();
+    // The titles, naming the keys of the assignment last bound.
     void setTitles();
+    // The notice naming a shortcut the desktop refused, until it is followed or every
+    // shortcut works; shown once a run.
+    void showRefusedShortcutNotice();
 
     // Shows the item the model chose.
     void showCurrentItem();
@@ -165,12 +152,6 @@ private:
     void snoozeAction(ShortcutAction action, QAbstractButton* sender);
     // The snooze behind one of the H, 1, 2 and W shortcuts.
     void snoozeShortcut(QAbstractButton* button, double hours);
-    // The branch of the D, H, 1, 2 and W shortcuts while the application is hidden.
-    void showAgainKeepingFocus();
-    // The modal window of the application that keeps the keyboard from the panel, if any.
-    QWidget* blockingModal() const;
-    void rememberPreviousApp();
-    void revertToPreviousApp();
     void clearKeyboardFocus();
     void showAfterHide();
 
@@ -187,15 +168,10 @@ private:
     // Text typed before add mode was left without a commit.
     QString draft_;
 
-    std::array<std::shared_ptr<HotKey>, shortcutActionCount> hotKeys_;
-    // The assignment the action titles show; kept to redraw them in another appearance.
-    std::vector<std::int64_t> titledAssignment_;
-
-    std::optional<FocusService::WindowId> previousApp_;
+    AppActivation activation_;
+    ShortcutBinder shortcuts_;
     QTimer hideTimer_;
     QTimer refreshTimer_;
-    bool applicationHidden_ = false;
-    QList<QPointer<QWidget>> hiddenWindows_;
 
     QFont originalFont_;
     QSizeF maxSize_;

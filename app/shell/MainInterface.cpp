@@ -70,7 +70,7 @@ void MainInterface::registerWindows() {
         DesktopShortcuts desktop;
         if (HotKeysController::bindsLater()) {
             desktop.trigger = [this](ShortcutAction action) {
-                const std::shared_ptr<HotKey>& key = controller_->hotKey(action);
+                const std::shared_ptr<HotKey>& key = controller_->shortcuts().hotKey(action);
                 return key ? HotKeysController::trigger(*key) : QString();
             };
         }
@@ -78,16 +78,17 @@ void MainInterface::registerWindows() {
             desktop.configure = &HotKeysController::configure;
         }
         auto* settings = new SettingsVC(
-            [this](ShortcutAction action) { return controller_->isHotKeyLive(action); },
+            [this](ShortcutAction action) { return controller_->shortcuts().isLive(action); },
             controller_, std::move(desktop));
-        QObject::connect(settings, &SettingsVC::keysSaved, controller_, &ViewController::keysSaved);
+        QObject::connect(settings, &SettingsVC::keysSaved, &controller_->shortcuts(),
+                         &ShortcutBinder::keysSaved);
         settings->addSection(QStringLiteral("Sync"), new SyncSettingsView(syncControl_));
         return settings;
     });
     windows_.registerWindow(QStringLiteral("help"), [this] {
         auto* help = new HelpVC(assignedKeyNames());
         // A new assignment is named on the open page at once.
-        QObject::connect(controller_, &ViewController::shortcutsChanged, help,
+        QObject::connect(&controller_->shortcuts(), &ShortcutBinder::changed, help,
                          [help] { help->setKeys(assignedKeyNames()); });
         return help;
     });
@@ -100,7 +101,7 @@ void MainInterface::connectSignals() {
     QObject::connect(&appDelegate_, &AppDelegate::quitRequested, qApp, &QCoreApplication::quit,
                      Qt::QueuedConnection);
     QObject::connect(&panel_, &PBWindow::closeRequested, controller_,
-                     &ViewController::hideApplication);
+                     [this] { controller_->activation().hide(); });
     // The panel first: the tray icon can wait until it is on screen.
     QObject::connect(&panel_, &PBWindow::presented, &appDelegate_, &AppDelegate::showTrayIcon);
 
@@ -114,7 +115,7 @@ void MainInterface::connectSignals() {
     QObject::connect(&appDelegate_, &AppDelegate::unsnoozeAllRequested, controller_,
                      &ViewController::unsnoozeAll);
     QObject::connect(&appDelegate_, &AppDelegate::panelRequested, controller_, [this] {
-        controller_->activateApplication(ViewController::Activation::TakeFocus);
+        controller_->activation().activate(AppActivation::Mode::TakeFocus);
     });
     addSyncMenuItem();
 }

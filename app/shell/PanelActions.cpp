@@ -58,7 +58,7 @@ QString shownItem(const TaskBoard& board) {
 
 // The actions on the shown item: while the panel is hidden, their shortcuts bring it back.
 ActionReply runOnShownItem(ViewController& panel, const NamedAction& entry) {
-    const bool wasHidden = panel.isApplicationHidden();
+    const bool wasHidden = panel.activation().isHidden();
     const QString item = shownItem(panel.board());
     if (!wasHidden && item.isEmpty()) {
         return {false, QStringLiteral("Nothing to do: the panel shows no task")};

@@ -69,7 +69,7 @@ std::vector<double> measure(FakeHotKeyService& keys, int taskCount) {
     ViewController& panel = ui.viewController();
     ui.window().show();
     QTest::qWait(300);
-    const KeyCombo add = panel.hotKey(ShortcutAction::Add)->keyCombo();
+    const KeyCombo add = panel.shortcuts().hotKey(ShortcutAction::Add)->keyCombo();
     const auto live =
         std::find_if(keys.live.begin(), keys.live.end(),
                      [&](const auto& registration) { return registration.combo == add; });
@@ -80,7 +80,7 @@ std::vector<double> measure(FakeHotKeyService& keys, int taskCount) {
     FirstPaint paint(ui.window());
     std::vector<double> times;
     for (int i = 0; i < presses; ++i) {
-        panel.hideApplication();
+        panel.activation().hide();
         QTest::qWait(150);
         paint.arm();
         QElapsedTimer timer;

@@ -167,6 +167,6 @@ TEST_F(AppDelegateTest, LaunchShowsThePanelWhereItWasLeft) {
 
     // Closing the panel from the window manager hides the application; it keeps running.
     ui.window().close();
-    EXPECT_TRUE(ui.viewController().isApplicationHidden());
+    EXPECT_TRUE(ui.viewController().activation().isHidden());
     EXPECT_FALSE(ui.window().isVisible());
 }

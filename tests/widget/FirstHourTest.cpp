@@ -26,7 +26,7 @@ TEST_F(PanelTest, ARefusedShortcutIsNamedOnThePanelOnceAndLeadsToTheSettings) {
     EXPECT_FALSE(notice->isVisible());
     settings->close();
     // Followed once, it stays away even when the key is still refused.
-    vc().setupKeys();
+    vc().shortcuts().setup();
     EXPECT_FALSE(notice->isVisible());
 }
 

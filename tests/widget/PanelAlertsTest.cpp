@@ -77,7 +77,7 @@ TEST_P(HideLength, HidesThenComesBackWithoutTheFocus) {
                              "immediately just use a shortcut like Add Task (Ctrl+Alt+A)"));
     EXPECT_EQ(alert->icon, QMessageBox::Warning);
     EXPECT_EQ(out, std::to_string(1000 + alert->buttons.indexOf(choice)) + "\n");
-    EXPECT_TRUE(vc().isApplicationHidden());
+    EXPECT_TRUE(vc().activation().isHidden());
     EXPECT_FALSE(window().isVisible());
     EXPECT_TRUE(vc().hideTimer().isActive());
     EXPECT_TRUE(vc().hideTimer().isSingleShot());
@@ -86,14 +86,14 @@ TEST_P(HideLength, HidesThenComesBackWithoutTheFocus) {
     // The timer fires: the panel is back and the other application keeps the keyboard.
     focus->active = 31;
     fireNow(vc().hideTimer());
-    EXPECT_FALSE(vc().isApplicationHidden());
+    EXPECT_FALSE(vc().activation().isHidden());
     EXPECT_TRUE(window().isVisible());
     EXPECT_EQ(focus->activated, std::vector<FocusService::WindowId>{31});
 
     // Appearing again stops a pending reappearance.
     answerNextAlert(choice);
     vc().hideAction();
-    vc().activateApplication(ViewController::Activation::TakeFocus);
+    vc().activation().activate(AppActivation::Mode::TakeFocus);
     EXPECT_FALSE(vc().hideTimer().isActive());
 }
 
@@ -105,7 +105,7 @@ TEST_F(PanelTest, HideCancelledStaysAndHandsTheFocusBack) {
     start();
     answerNextAlert("Cancel");
     EXPECT_EQ(printed([&] { vc().hideAction(); }), "1003\nCancel\n");
-    EXPECT_FALSE(vc().isApplicationHidden());
+    EXPECT_FALSE(vc().activation().isHidden());
     EXPECT_TRUE(window().isVisible());
     EXPECT_EQ(vc().hideTimer().interval(), 0);
     focus->active = 4;

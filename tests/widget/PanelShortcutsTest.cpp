@@ -68,11 +68,11 @@ TEST_F(PanelTest, ShortcutsWhileHiddenShowThePanelAndOnlyAActs) {
     focus->active = 3;
     for (const auto& handler : {vc().keyDFunction, vc().keyHFunction, vc().key1Function,
                                 vc().key2Function, vc().keyWFunction}) {
-        vc().hideApplication();
+        vc().activation().hide();
         EXPECT_FALSE(window().isVisible());
         handler();
         EXPECT_TRUE(window().isVisible());
-        EXPECT_FALSE(vc().isApplicationHidden());
+        EXPECT_FALSE(vc().activation().isHidden());
     }
     EXPECT_EQ(readFile(home.storeFile("tasksData.data")), before);
     EXPECT_EQ(focus->activated, std::vector<FocusService::WindowId>(5, 3));
@@ -81,10 +81,10 @@ TEST_F(PanelTest, ShortcutsWhileHiddenShowThePanelAndOnlyAActs) {
     // A also cancels the pending reappearance of a hidden panel, and adds.
     answerNextAlert("6 Hours");
     vc().hideAction();
-    ASSERT_TRUE(vc().isApplicationHidden());
+    ASSERT_TRUE(vc().activation().isHidden());
     vc().keyAFunction();
     EXPECT_TRUE(window().isVisible());
-    EXPECT_FALSE(vc().isApplicationHidden());
+    EXPECT_FALSE(vc().activation().isHidden());
     EXPECT_FALSE(vc().hideTimer().isActive());
     EXPECT_TRUE(vc().addMode());
     EXPECT_EQ(window().focusWidget(), taskText());
@@ -100,7 +100,7 @@ TEST_F(PanelTest, ShortcutTOpensOneTaskListAndBringsAMinimizedOneBack) {
         return presented.data();
     });
     focus->active = 8;
-    vc().hideApplication();
+    vc().activation().hide();
     vc().keyTFunction();
     EXPECT_TRUE(window().isVisible());
     EXPECT_EQ(opened, 1);
@@ -122,11 +122,11 @@ TEST_F(PanelTest, ShortcutTOpensOneTaskListAndBringsAMinimizedOneBack) {
 TEST_F(PanelTest, AnUnknownTransitionSaysSoAndTakesNoFocus) {
     start();
     const int before = QApplication::topLevelWidgets().size();
-    vc().hideApplication();
+    vc().activation().hide();
     EXPECT_EQ(printed([&] { vc().performSegue("elsewhere"); }),
               "Unknown window transition \"elsewhere\"\n");
     EXPECT_EQ(QApplication::topLevelWidgets().size(), before);
-    EXPECT_TRUE(vc().isApplicationHidden());
+    EXPECT_TRUE(vc().activation().isHidden());
 }
 
 TEST_F(PanelTest, HelpOpensNamingTheAssignedKeysAndFollowsANewAssignment) {
@@ -137,7 +137,7 @@ TEST_F(PanelTest, HelpOpensNamingTheAssignedKeysAndFollowsANewAssignment) {
     const auto page = [help] { return help->webView()->toPlainText(); };
     EXPECT_TRUE(page().contains("Snooze: CTRL + ALT + H, 1, 2 or W")) << page().toStdString();
     DBManager::saveKeys({0, 3, 25, 27, 28, 22, 19});
-    vc().setupKeys();
+    vc().shortcuts().setup();
     EXPECT_TRUE(page().contains("Snooze: CTRL + ALT + Z, 1, 2 or W")) << page().toStdString();
     help->close();
 }

@@ -177,7 +177,7 @@ TEST_F(ShortcutTest, SaveStoresThenDropsAllSevenAndRegistersThemAgainAMomentLate
     ASSERT_TRUE(QTest::qWaitFor([&] { return hotKeyService->live.empty(); }, 10000));
     EXPECT_EQ(hotKeyService->registerCalls, registrationsBefore);
     for (const ShortcutActionInfo& info : shortcutActions) {
-        EXPECT_TRUE(!vc().hotKey(info.action) && !vc().isHotKeyLive(info.action));
+        EXPECT_TRUE(!vc().shortcuts().hotKey(info.action) && !vc().shortcuts().isLive(info.action));
     }
     EXPECT_FALSE(hotKeyService->press(KeyCombo(Key::d, controlOption)));
     EXPECT_TRUE(QTest::qWaitFor([&] { return closing.isNull(); }, 10000)) << "closed and gone";
@@ -242,8 +242,8 @@ TEST_F(ShortcutTest, AShortcutTheDesktopRefusedIsMarked) {
         hotKeyService->refusing = combo.key() == Key::t;
     };
     start();
-    EXPECT_FALSE(vc().isHotKeyLive(ShortcutAction::Tasks));
-    EXPECT_TRUE(vc().isHotKeyLive(ShortcutAction::Add));
+    EXPECT_FALSE(vc().shortcuts().isLive(ShortcutAction::Tasks));
+    EXPECT_TRUE(vc().shortcuts().isLive(ShortcutAction::Add));
     EXPECT_EQ(button("allTasksButton")->text(), " Edit Tasks") << "the title is set as usual";
     SettingsVC* settings = openSettings();
     ASSERT_NE(settings, nullptr);

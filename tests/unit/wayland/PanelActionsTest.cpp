@@ -43,9 +43,9 @@ TEST_F(PanelTest, AddWithATextAddsItAtOnceAndWithoutOneOpensTheInputLine) {
 TEST_F(PanelTest, AnActionWhileHiddenShowsThePanelAgainAsItsShortcutDoes) {
     DBManager::saveTaskList({makeTask("first", 1), makeTutorial(TaskBoard::dHint, 0)});
     start();
-    vc().hideApplication();
+    vc().activation().hide();
     EXPECT_EQ(run(vc(), "done"), "done: The panel was hidden and is shown again");
-    EXPECT_FALSE(vc().isApplicationHidden());
+    EXPECT_FALSE(vc().activation().isHidden());
     EXPECT_FALSE(DBManager::getTaskList().back().isDone);
 }
 
