@@ -234,6 +234,9 @@ TEST_F(Channel, TextsAreCutRefusedAndEscapedOutLoud) {
     const auto names = storedNames(config.path());
     EXPECT_EQ(names.count(QString(100, u'x')), 1u);
     EXPECT_EQ(names.count(esc), 1u) << "stored as given; only the terminal sees it escaped";
+    const auto tasks = storedTasks(config.path());
+    EXPECT_TRUE(std::any_of(tasks.begin(), tasks.end(),
+                            [&](const Task& t) { return t.name == esc && t.isDone; }));
     EXPECT_TRUE(std::none_of(names.begin(), names.end(),
                              [](const auto& n) { return n.first.startsWith(u'y'); }));
     EXPECT_TRUE(app->running());

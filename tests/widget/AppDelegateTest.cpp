@@ -35,96 +35,73 @@ class AppDelegateTest : public ::testing::Test {
 protected:
     PreferenceStore store() const { return PreferenceStore::standard(); }
     QByteArray entry() const { return readFile(LoginItem::entryPath()); }
+    // What the user sees of start at login: the menu's tick, the entry, the stored choice.
+    std::tuple<bool, bool, std::optional<bool>> state(const AppDelegate& shown) const {
+        return {shown.launchMenuItem()->isChecked(), LoginItem::isEnabled(),
+                store().boolean("launchOnStartup")};
+    }
+    // A launch of a new delegate; what it printed.
+    std::string launch() {
+        delegate.emplace(executable);
+        return printed([this] { delegate->applicationDidFinishLaunching(); });
+    }
 
     TempConfigHome home;
     ScopedEnv thisBinary{LoginItem::thisBinaryVariable, "1"};
+    std::optional<AppDelegate> delegate;
 };
 
 } // namespace
 
-TEST_F(AppDelegateTest, FirstLaunchTurnsStartAtLoginOn) {
-    // What it prints and stores, and where the entry goes, the launch of the binary shows.
-    AppDelegate delegate(executable);
-    delegate.applicationDidFinishLaunching();
-    EXPECT_TRUE(delegate.launchMenuItem()->isCheckable());
-    EXPECT_TRUE(delegate.launchMenuItem()->isChecked());
+TEST_F(AppDelegateTest, FirstLaunchTurnsStartAtLoginOnOnceAndTheMenuItemTogglesIt) {
+    launch();
+    EXPECT_TRUE(delegate->launchMenuItem()->isCheckable());
+    EXPECT_EQ(state(*delegate), std::tuple(true, true, std::optional(true)));
     EXPECT_TRUE(entry().contains("\nExec=\"/opt/Quenby Test/bin/quenby\"\n"));
+    EXPECT_EQ(printed([&] { delegate->launchMenuItem()->trigger(); }),
+              "setting launch: false\nLaunch on Startup is OFF\n()\n");
+    EXPECT_EQ(state(*delegate), std::tuple(false, false, std::optional(false)));
+    delegate->launchMenuItem()->trigger();
+    EXPECT_EQ(state(*delegate), std::tuple(true, true, std::optional(true)));
 
     // Applied once: the next launch registers nothing, and shows the entry is gone.
     QFile::remove(LoginItem::entryPath());
-    AppDelegate later(executable);
-    EXPECT_EQ(printed([&] { later.applicationDidFinishLaunching(); }), "launch on startup false\n");
-    EXPECT_FALSE(later.launchMenuItem()->isChecked());
-    EXPECT_FALSE(LoginItem::isEnabled());
+    EXPECT_EQ(launch(), "launch on startup false\n");
+    EXPECT_EQ(state(*delegate), std::tuple(false, false, std::optional(true)));
 }
 
-TEST_F(AppDelegateTest, TheMenuShowsTheAutostartEntryNotTheFlag) {
+TEST_F(AppDelegateTest, LaterLaunchesShowTheEntryAndKeepTheStoredChoice) {
     // The entry was written but the flags could not be stored.
     ASSERT_FALSE(LoginItem::setEnabled(true, launcher));
     ASSERT_TRUE(store().setBool("startupSet", true));
     ASSERT_TRUE(store().setBool("launchOnStartup", false));
-    AppDelegate delegate(executable);
-    delegate.applicationDidFinishLaunching();
-    EXPECT_TRUE(delegate.launchMenuItem()->isChecked());
+    launch();
+    EXPECT_EQ(state(*delegate), std::tuple(true, true, std::optional(false)));
 
     // A mark that is there but unreadable was set: start at login, now off, stays off.
     ASSERT_FALSE(LoginItem::setEnabled(false, launcher));
     ASSERT_TRUE(writeFile(home.storeFile("startupSet.bool"), "\x01garbage"));
-    AppDelegate garbled(executable);
-    garbled.applicationDidFinishLaunching();
-    EXPECT_FALSE(garbled.launchMenuItem()->isChecked());
-    EXPECT_FALSE(LoginItem::isEnabled());
-}
-
-TEST_F(AppDelegateTest, LaterLaunchKeepsTheStoredChoice) {
-    ASSERT_TRUE(store().setBool("startupSet", true));
-    ASSERT_TRUE(store().setBool("launchOnStartup", false));
-    AppDelegate delegate(executable);
-    delegate.applicationDidFinishLaunching();
-    EXPECT_FALSE(delegate.launchMenuItem()->isChecked());
-    EXPECT_FALSE(LoginItem::isEnabled());
+    launch();
+    EXPECT_EQ(state(*delegate), std::tuple(false, false, std::optional(false)));
 
     // A choice without the first-launch mark is overridden by the default.
-    ASSERT_TRUE(store().setBool("launchOnStartup", false));
     QFile::remove(home.storeFile("startupSet.bool"));
-    AppDelegate edited(executable);
-    edited.applicationDidFinishLaunching();
-    EXPECT_TRUE(edited.launchMenuItem()->isChecked());
-    EXPECT_EQ(store().boolean("launchOnStartup"), true);
-    EXPECT_TRUE(LoginItem::isEnabled());
-}
-
-TEST_F(AppDelegateTest, TheMenuItemTogglesTheAutostartEntry) {
-    AppDelegate delegate(executable);
-    delegate.applicationDidFinishLaunching();
-    EXPECT_EQ(printed([&] { delegate.launchMenuItem()->trigger(); }),
-              "setting launch: false\nLaunch on Startup is OFF\n()\n");
-    EXPECT_FALSE(delegate.launchMenuItem()->isChecked());
-    EXPECT_FALSE(LoginItem::isEnabled());
-    EXPECT_EQ(store().boolean("launchOnStartup"), false);
-
-    delegate.launchMenuItem()->trigger();
-    EXPECT_TRUE(delegate.launchMenuItem()->isChecked());
-    EXPECT_TRUE(LoginItem::isEnabled());
-    EXPECT_EQ(store().boolean("launchOnStartup"), true);
+    launch();
+    EXPECT_EQ(state(*delegate), std::tuple(true, true, std::optional(true)));
 }
 
 TEST_F(AppDelegateTest, AnAutostartFolderThatCannotBeWrittenIsReportedNotFatal) {
     // A file where the folder should be: no entry can be made, whoever runs the test.
     ASSERT_TRUE(writeFile(LoginItem::autostartDirectory(), "not a folder"));
-    AppDelegate delegate(executable);
-    const std::string out = printed([&] { delegate.applicationDidFinishLaunching(); });
+    const std::string out = launch();
     EXPECT_NE(out.find("Start at login could not be enabled: cannot create"), std::string::npos)
         << out;
     EXPECT_EQ(out.find("()"), std::string::npos);
     EXPECT_EQ(store().boolean("startupSet"), true);
-    EXPECT_EQ(store().boolean("launchOnStartup"), false);
-    EXPECT_FALSE(delegate.launchMenuItem()->isChecked());
-
-    delegate.launchMenuItem()->trigger();
-    EXPECT_FALSE(delegate.launchMenuItem()->isChecked());
-    EXPECT_FALSE(delegate.launchOnStartup());
-    EXPECT_EQ(store().boolean("launchOnStartup"), false);
+    EXPECT_EQ(state(*delegate), std::tuple(false, false, std::optional(false)));
+    delegate->launchMenuItem()->trigger();
+    EXPECT_EQ(state(*delegate), std::tuple(false, false, std::optional(false)));
+    EXPECT_FALSE(delegate->launchOnStartup());
 }
 
 TEST_F(AppDelegateTest, MenuActionsReachThePanel) {

@@ -1,6 +1,5 @@
-// Addresses the panel opens, and the typefaces it registers.
+// Addresses the panel opens.
 #include "PanelFixture.h"
-#include "ui/Fonts.h"
 
 #include <QDesktopServices>
 #include <QUrl>
@@ -62,13 +61,6 @@ TEST_F(PanelTest, TheQuenbyButtonOpensTheProductSiteAndTheCallToActionOnlyWebAdd
         EXPECT_TRUE(vc().systemMessageActive());
         QTest::mouseClick(button("doneButton"), Qt::LeftButton);
     }
-}
-
-TEST_F(PanelTest, AMissingTypefaceIsReportedAndStartUpGoesOn) {
-    start();
-    EXPECT_EQ(printed([] { Fonts::loadCustomFont("Lato-Nonexistent", "ttf"); }),
-              "Failed to find font URL for Lato-Nonexistent.\n");
-    EXPECT_TRUE(window().isVisible());
 }
 
 #include "PanelLinksTest.moc"

@@ -8,6 +8,7 @@
 
 #include <QAccessible>
 #include <QFontInfo>
+#include <QImage>
 #include <QMouseEvent>
 #include <QPropertyAnimation>
 
@@ -26,6 +27,9 @@ TEST_F(PanelTest, TaskTextUsesLatoAndLongTextsShrink) {
     const QString longText = QString(120, u'm');
     DBManager::saveTaskList({makeTask("short", 1), makeTask(longText, 2)});
     start();
+    // A typeface that cannot be found is named, and the panel carries on.
+    EXPECT_EQ(printed([] { Fonts::loadCustomFont("Lato-Nonexistent", "ttf"); }),
+              "Failed to find font URL for Lato-Nonexistent.\n");
     EXPECT_EQ(QFontInfo(taskText()->font()).family(), QStringLiteral("Lato"));
     EXPECT_EQ(taskText()->font().pointSizeF(), 15);
     for (const char* name : {"helpButton", "allTasksButton", "quitButton", "hideButton",
@@ -172,4 +176,10 @@ TEST_F(PanelTest, EveryControlHasAnAccessibleNameAndKeysWork) {
     button("doneButton")->setFocus();
     QTest::keyClick(button("doneButton"), Qt::Key_Space);
     EXPECT_EQ(taskText()->text(), QStringLiteral("two  "));
+    // The small buttons show where the keyboard focus is.
+    QPushButton* help = button("helpButton");
+    const QImage unfocused = help->grab().toImage();
+    help->setFocus(Qt::TabFocusReason);
+    ASSERT_TRUE(help->hasFocus());
+    EXPECT_NE(help->grab().toImage(), unfocused);
 }

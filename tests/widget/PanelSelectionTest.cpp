@@ -32,24 +32,21 @@ TEST_P(PanelShows, TheChosenItemInItsStyle) {
     start();
     const bool tutorial = c.color == "tutorial";
     const bool message = c.color == "systemMessage";
-    EXPECT_EQ(taskText()->text(), c.text);
-    EXPECT_EQ(taskText()->textColor(), named(c.color));
-    EXPECT_EQ(bool(taskText()->alignment() & Qt::AlignHCenter), tutorial);
+    const auto accent = taskText()->accent();
+    const QPushButton* cta = button("ctaButton");
     // Only a tutorial draws "Hint:" in its own colour.
-    EXPECT_EQ(taskText()->accent().has_value(), tutorial);
-    if (tutorial) {
-        EXPECT_EQ(taskText()->accent()->length, 5);
-        EXPECT_EQ(taskText()->accent()->color, named("hint"));
-    }
-    EXPECT_EQ(taskButtonsEnabled(), true);
-    EXPECT_TRUE(button("addButton")->isEnabled());
-    EXPECT_TRUE(taskText()->isReadOnly());
-    EXPECT_FALSE(taskText()->isSelectable());
-    EXPECT_EQ(button("ctaButton")->isVisible(), message);
+    EXPECT_EQ(
+        std::tuple(taskText()->text(), taskText()->textColor(),
+                   bool(taskText()->alignment() & Qt::AlignHCenter),
+                   accent ? std::tuple(accent->length, accent->color) : std::tuple(0, QColor())),
+        std::tuple(c.text, named(c.color), tutorial,
+                   tutorial ? std::tuple(5, named("hint")) : std::tuple(0, QColor())));
+    EXPECT_EQ(std::tuple(taskButtonsEnabled(), button("addButton")->isEnabled(),
+                         taskText()->isReadOnly(), taskText()->isSelectable(), cta->isVisible()),
+              std::tuple(std::optional(true), true, true, false, message));
     if (message) {
-        EXPECT_EQ(button("ctaButton")->text(), QStringLiteral("Read more"));
-        EXPECT_EQ(button("ctaButton")->palette().color(QPalette::ButtonText),
-                  named("systemMessage"));
+        EXPECT_EQ(std::tuple(cta->text(), cta->palette().color(QPalette::ButtonText)),
+                  std::tuple(QString("Read more"), named("systemMessage")));
     }
 }
 
@@ -73,12 +70,11 @@ TEST_F(PanelTest, NothingToDoDisablesTheTaskButtonsAndHidesTheHint) {
     start();
     // Snoozing the last tutorial removes it: nothing is left to show.
     QTest::mouseClick(button("hourButton"), Qt::LeftButton);
-    EXPECT_EQ(taskText()->text(), QStringLiteral("Nothing to do"));
-    EXPECT_EQ(taskText()->textColor(), named("nothing"));
-    EXPECT_EQ(taskButtonsEnabled(), false);
-    EXPECT_TRUE(button("unsnoozeButton")->isEnabled());
-    EXPECT_TRUE(hintLabel()->isHidden());
-    EXPECT_FALSE(vc().currentTask());
+    EXPECT_EQ(std::tuple(taskText()->text(), taskText()->textColor(), taskButtonsEnabled(),
+                         button("unsnoozeButton")->isEnabled(), hintLabel()->isHidden(),
+                         vc().currentTask().has_value()),
+              std::tuple(QString("Nothing to do"), named("nothing"), std::optional(false), true,
+                         true, false));
 }
 
 TEST_F(PanelTest, RefreshTimerRunsPassesButNotWhileAdding) {
@@ -92,13 +88,13 @@ TEST_F(PanelTest, RefreshTimerRunsPassesButNotWhileAdding) {
     taskText()->setText("half typed");
     now = Date{startTime + 61};
     QTest::qWait(120);
-    EXPECT_EQ(taskText()->text(), QStringLiteral("half typed"));
-    EXPECT_TRUE(board().tasks().front().isSnoozed);
+    EXPECT_EQ(std::tuple(taskText()->text(), board().tasks().front().isSnoozed),
+              std::tuple(QString("half typed"), true));
 
     taskText()->clear();
     QTest::keyClick(taskText(), Qt::Key_Return);
-    EXPECT_FALSE(vc().addMode());
-    EXPECT_EQ(taskText()->text(), QStringLiteral("wakes  "));
+    EXPECT_EQ(std::tuple(vc().addMode(), taskText()->text()),
+              std::tuple(false, QString("wakes  ")));
 
     // Back to idle refreshing: a new snooze end passes and the next pass shows it.
     vc().snoozeTask(button("hourButton"), 1);

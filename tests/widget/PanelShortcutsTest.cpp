@@ -18,47 +18,21 @@ TEST_F(PanelTest, ShortcutAFromAnotherApplicationAddsAndHandsTheFocusBack) {
     focus->active = 77;
     ASSERT_EQ(hotKeyService->press(KeyCombo(Key::a, controlOption)), noErr);
     EXPECT_TRUE(QTest::qWaitForWindowActive(&window()));
-    EXPECT_TRUE(vc().addMode());
-    EXPECT_TRUE(taskText()->hasFocus());
-    EXPECT_TRUE(focus->activated.empty());
-    // An empty commit adds nothing and still hands the focus back.
+    EXPECT_EQ(std::tuple(vc().addMode(), taskText()->hasFocus(), focus->activated.size()),
+              std::tuple(true, true, 0u));
+    // An empty commit adds nothing (the A hint is gone) and still hands the focus back.
     typeAndCommit(QString());
-    EXPECT_EQ(DBManager::getTaskList().size(), 1u) << "the A hint is gone";
-    EXPECT_FALSE(vc().addMode());
-    EXPECT_EQ(taskButtonsEnabled(), true);
-    EXPECT_EQ(focus->activated, std::vector<FocusService::WindowId>{77});
+    EXPECT_EQ(std::tuple(DBManager::getTaskList().size(), vc().addMode(), taskButtonsEnabled(),
+                         focus->activated),
+              std::tuple(1u, false, std::optional(true), std::vector<FocusService::WindowId>{77}));
 
     vc().keyAFunction();
     QTest::keyClicks(taskText(), "new one");
     QTest::keyClick(taskText(), Qt::Key_Return);
-    EXPECT_EQ(DBManager::getTaskList().back().name, QStringLiteral("new one"));
-    EXPECT_EQ(taskText()->text(), QStringLiteral("older  "));
-    EXPECT_EQ(focus->activated, (std::vector<FocusService::WindowId>{77, 77}));
-}
-
-TEST_F(PanelTest, ShortcutsDHW12ActAndHandTheFocusBack) {
-    std::vector<Task> tasks;
-    for (int i = 0; i < 5; ++i) {
-        tasks.push_back(makeTask(QStringLiteral("t%1").arg(i), i + 1));
-    }
-    DBManager::saveTaskList(tasks);
-    start();
-    focus->active = 12;
-    for (const Key key : {Key::d, Key::h, Key::one, Key::two, Key::w}) {
-        ASSERT_EQ(hotKeyService->press(KeyCombo(key, controlOption)), noErr);
-    }
-    const auto stored = DBManager::getTaskList();
-    // The tutorials, made now, sort after these older tasks.
-    EXPECT_TRUE(stored[0].isDone);
-    const double lengths[] = {3600, 86400, 172800, 604800};
-    for (size_t i = 0; i < 4; ++i) {
-        EXPECT_TRUE(stored[1 + i].isSnoozed);
-        EXPECT_EQ(stored[1 + i].snoozedUntil, Date{startTime + lengths[i]});
-    }
-    EXPECT_EQ(focus->activated, std::vector<FocusService::WindowId>(5, 12));
-    EXPECT_FALSE(vc().addMode());
-    // A key-up has no handler.
-    EXPECT_EQ(hotKeyService->release(hotKeyService->live.front().id.id), eventNotHandledErr);
+    EXPECT_EQ(
+        std::tuple(DBManager::getTaskList().back().name, taskText()->text(), focus->activated),
+        std::tuple(QString("new one"), QString("older  "),
+                   std::vector<FocusService::WindowId>{77, 77}));
 }
 
 TEST_F(PanelTest, ShortcutsWhileHiddenShowThePanelAndOnlyAActs) {
@@ -71,23 +45,21 @@ TEST_F(PanelTest, ShortcutsWhileHiddenShowThePanelAndOnlyAActs) {
         vc().activation().hide();
         EXPECT_FALSE(window().isVisible());
         handler();
-        EXPECT_TRUE(window().isVisible());
-        EXPECT_FALSE(vc().activation().isHidden());
+        EXPECT_EQ(std::tuple(window().isVisible(), vc().activation().isHidden()),
+                  std::tuple(true, false));
     }
-    EXPECT_EQ(readFile(home.storeFile("tasksData.data")), before);
-    EXPECT_EQ(focus->activated, std::vector<FocusService::WindowId>(5, 3));
-    EXPECT_EQ(highlight()->geometry(), QRect());
+    EXPECT_EQ(std::tuple(readFile(home.storeFile("tasksData.data")), focus->activated,
+                         highlight()->geometry()),
+              std::tuple(before, std::vector<FocusService::WindowId>(5, 3), QRect()));
 
     // A also cancels the pending reappearance of a hidden panel, and adds.
     answerNextAlert("6 Hours");
     vc().hideAction();
     ASSERT_TRUE(vc().activation().isHidden());
     vc().keyAFunction();
-    EXPECT_TRUE(window().isVisible());
-    EXPECT_FALSE(vc().activation().isHidden());
-    EXPECT_FALSE(vc().hideTimer().isActive());
-    EXPECT_TRUE(vc().addMode());
-    EXPECT_EQ(window().focusWidget(), taskText());
+    EXPECT_EQ(std::tuple(window().isVisible(), vc().activation().isHidden(),
+                         vc().hideTimer().isActive(), vc().addMode(), window().focusWidget()),
+              std::tuple(true, false, false, true, static_cast<QWidget*>(taskText())));
 }
 
 TEST_F(PanelTest, ShortcutTOpensOneTaskListAndBringsAMinimizedOneBack) {
@@ -102,14 +74,12 @@ TEST_F(PanelTest, ShortcutTOpensOneTaskListAndBringsAMinimizedOneBack) {
     focus->active = 8;
     vc().activation().hide();
     vc().keyTFunction();
-    EXPECT_TRUE(window().isVisible());
-    EXPECT_EQ(opened, 1);
+    EXPECT_EQ(std::tuple(window().isVisible(), opened), std::tuple(true, 1));
     presented->showMinimized();
     vc().keyTFunction();
-    EXPECT_EQ(opened, 1);
-    EXPECT_FALSE(presented->windowState() & Qt::WindowMinimized);
     // T leaves the remembered application alone.
-    EXPECT_TRUE(focus->activated.empty());
+    EXPECT_EQ(std::tuple(opened, presented->isMinimized(), focus->activated.size()),
+              std::tuple(1, false, 0u));
 
     presented->close();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);

@@ -115,16 +115,15 @@ TEST_F(ShortcutTest, SettingsListTheKeysAndShowTheStoredAssignment) {
     for (int tag = 0; tag < 7; ++tag) {
         QComboBox* box = settings->findChild<QComboBox*>(names[tag]);
         ASSERT_EQ(box, settings->combo(tag));
-        EXPECT_EQ(box->property("tag").toInt(), tag);
-        ASSERT_EQ(box->count(), 36);
-        EXPECT_EQ(box->itemText(0), "A");
-        EXPECT_EQ(box->itemText(25), "Z");
-        EXPECT_EQ(box->itemText(26), "0");
-        EXPECT_EQ(box->itemText(35), "9");
-        EXPECT_FALSE(settings->refusedMark(tag)->isVisible());
+        EXPECT_EQ(
+            std::tuple(box->property("tag").toInt(), box->count(), box->itemText(0),
+                       box->itemText(25), box->itemText(26), box->itemText(35),
+                       settings->refusedMark(tag)->isVisible()),
+            std::tuple(tag, 36, QString("A"), QString("Z"), QString("0"), QString("9"), false));
     }
-    EXPECT_EQ(settings->combo(add)->currentText(), "B");
-    EXPECT_EQ(settings->combo(allTasks)->currentText(), "T");
+    EXPECT_EQ(
+        std::tuple(settings->combo(add)->currentText(), settings->combo(allTasks)->currentText()),
+        std::tuple(QString("B"), QString("T")));
     EXPECT_EQ(settings->currentKeys(),
               (std::vector<Key>{Key::b, Key::d, Key::h, Key::one, Key::two, Key::w, Key::t}));
     settings->close();
@@ -137,8 +136,8 @@ TEST_F(ShortcutTest, AKeyOfAnotherActionIsRevertedAndSwappingTakesThreePicks) {
 
     EXPECT_EQ(pick(*settings, done, keyA),
               "comboBoxSelectionDidChange: 1, value: A\nA  already in use\n");
-    EXPECT_EQ(settings->combo(done)->currentText(), "D");
-    EXPECT_EQ(settings->keyIndexes()[done], keyD);
+    EXPECT_EQ(std::tuple(settings->combo(done)->currentText(), settings->keyIndexes()[done]),
+              std::tuple(QString("D"), std::int64_t{keyD}));
 
     // Its own key again is accepted and changes nothing.
     EXPECT_EQ(pick(*settings, hour, 7), "comboBoxSelectionDidChange: 2, value: H\n");
@@ -209,10 +208,10 @@ TEST_F(ShortcutTest, CancelOrClosingLeavesEverythingAsItWasUnlessSavedFirst) {
         pick(*settings, add, keyZ);
         byCancel ? click(*settings, "cancelButton") : void(settings->close());
         QTest::qWait(250);
-        EXPECT_FALSE(QFile::exists(home.storeFile("keyIndexes.ints")));
-        EXPECT_TRUE(hotKeyService->unregistered.empty());
-        EXPECT_EQ(hotKeyService->live.size(), registered.size());
-        EXPECT_EQ(button("addButton")->text(), "Add");
+        EXPECT_EQ(std::tuple(QFile::exists(home.storeFile("keyIndexes.ints")),
+                             hotKeyService->unregistered.size(), hotKeyService->live.size(),
+                             button("addButton")->text()),
+                  std::tuple(false, 0u, registered.size(), QString("Add")));
     }
     // The next opening starts again from the stored assignment.
     SettingsVC* settings = openSettings();
@@ -242,13 +241,16 @@ TEST_F(ShortcutTest, AShortcutTheDesktopRefusedIsMarked) {
         hotKeyService->refusing = combo.key() == Key::t;
     };
     start();
-    EXPECT_FALSE(vc().shortcuts().isLive(ShortcutAction::Tasks));
-    EXPECT_TRUE(vc().shortcuts().isLive(ShortcutAction::Add));
-    EXPECT_EQ(button("allTasksButton")->text(), " Edit Tasks") << "the title is set as usual";
+    // The title is set as usual.
+    EXPECT_EQ(std::tuple(vc().shortcuts().isLive(ShortcutAction::Tasks),
+                         vc().shortcuts().isLive(ShortcutAction::Add),
+                         button("allTasksButton")->text()),
+              std::tuple(false, true, QString(" Edit Tasks")));
     SettingsVC* settings = openSettings();
     ASSERT_NE(settings, nullptr);
-    EXPECT_TRUE(settings->refusedMark(allTasks)->isVisible());
-    EXPECT_EQ(settings->refusedMark(allTasks)->text(), "in use by another application");
+    EXPECT_EQ(std::tuple(settings->refusedMark(allTasks)->isVisible(),
+                         settings->refusedMark(allTasks)->text()),
+              std::tuple(true, QString("in use by another application")));
     for (int tag = 0; tag < 6; ++tag) {
         EXPECT_FALSE(settings->refusedMark(tag)->isVisible()) << tag;
     }

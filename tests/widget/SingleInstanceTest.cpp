@@ -136,22 +136,6 @@ TEST(SingleInstance, RequestsAreAnsweredOnceEachAndTogether) {
     EXPECT_EQ(holder.applied.size(), 6);
 }
 
-TEST(SingleInstance, AHolderThatCannotBeReachedIsNamed) {
-    const QTemporaryDir store;
-    Holder holder(store.path());
-    ASSERT_TRUE(QFile::remove(store.path() + "/quenby-instance.socket"));
-    SingleInstance second(store.path());
-    ASSERT_EQ(second.claim(), SingleInstance::Claim::AlreadyRunning);
-    EXPECT_FALSE(second.notifyRunning());
-    const QString line = QStringLiteral("Quenby is already running for this store (process %1) "
-                                        "in another session")
-                             .arg(::getpid());
-    EXPECT_EQ(second.unreachable(), line);
-    const auto delivery = second.sendAction({"done", {}, {}});
-    ASSERT_TRUE(std::holds_alternative<QString>(delivery));
-    EXPECT_EQ(std::get<QString>(delivery), line);
-}
-
 TEST(SingleInstance, TheLockOfAnEndedRunDoesNotBlock) {
     const QTemporaryDir store;
     {

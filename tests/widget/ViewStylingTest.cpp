@@ -13,10 +13,9 @@
 
 TEST(ViewStyle, PropertiesLiveInTheLayer) {
     QWidget view;
-    EXPECT_EQ(ViewLayer::of(&view), nullptr);
-    EXPECT_EQ(ViewStyle::cornerRadius(&view), 0);
-    EXPECT_EQ(ViewStyle::borderWidth(&view), 0);
-    EXPECT_FALSE(ViewStyle::borderColor(&view));
+    EXPECT_EQ(std::tuple(ViewLayer::of(&view), ViewStyle::cornerRadius(&view),
+                         ViewStyle::borderWidth(&view), ViewStyle::borderColor(&view)),
+              std::tuple(nullptr, 0, 0, std::nullopt));
 
     ViewStyle::setCornerRadius(&view, 6.5);
     ASSERT_NE(ViewLayer::of(&view), nullptr);
@@ -40,10 +39,9 @@ TEST(ViewStyle, LayoutResourcePropertiesAreApplied) {
     child->setProperty("borderColor", QColor(Qt::green));
     auto* plain = new QWidget(&root);
     ViewStyle::applyDesignedStyle(&root);
-    EXPECT_EQ(ViewStyle::cornerRadius(&root), 10);
-    EXPECT_EQ(ViewStyle::borderWidth(child), 3);
-    EXPECT_EQ(ViewStyle::borderColor(child), QColor(Qt::green));
-    EXPECT_EQ(ViewLayer::of(plain), nullptr);
+    EXPECT_EQ(std::tuple(ViewStyle::cornerRadius(&root), ViewStyle::borderWidth(child),
+                         ViewStyle::borderColor(child), ViewLayer::of(plain)),
+              std::tuple(10, 3, std::optional(QColor(Qt::green)), nullptr));
 }
 
 TEST(ViewStyle, LayerPaintsBackgroundAndBorderOnlyWhenSet) {
@@ -59,21 +57,21 @@ TEST(ViewStyle, LayerPaintsBackgroundAndBorderOnlyWhenSet) {
     layer.setBorderColor(QColor(Qt::blue));
     layer.setCornerRadius(10);
     image = view.grab().toImage();
-    EXPECT_EQ(image.pixelColor(20, 15), QColor(Qt::red));
-    EXPECT_EQ(image.pixelColor(20, 1), QColor(Qt::blue));
     // The rounded corner leaves the very corner empty.
-    EXPECT_EQ(image.pixelColor(0, 0).alpha(), 0);
+    EXPECT_EQ(std::tuple(image.pixelColor(20, 15), image.pixelColor(20, 1),
+                         image.pixelColor(0, 0).alpha()),
+              std::tuple(QColor(Qt::red), QColor(Qt::blue), 0));
 }
 
 TEST(PBWindow, FloatsFramelessAndShowsWithoutTakingTheFocus) {
     PBWindow window;
     const Qt::WindowFlags flags = window.windowFlags();
-    EXPECT_TRUE(flags.testFlag(Qt::FramelessWindowHint));
-    EXPECT_TRUE(flags.testFlag(Qt::WindowStaysOnTopHint));
-    EXPECT_EQ(flags & Qt::WindowType_Mask, Qt::Tool);
-    EXPECT_FALSE(flags.testFlag(Qt::WindowDoesNotAcceptFocus));
-    EXPECT_TRUE(window.testAttribute(Qt::WA_ShowWithoutActivating));
-    EXPECT_TRUE(window.testAttribute(Qt::WA_TranslucentBackground));
+    EXPECT_EQ(std::tuple(flags.testFlag(Qt::FramelessWindowHint),
+                         flags.testFlag(Qt::WindowStaysOnTopHint), flags & Qt::WindowType_Mask,
+                         flags.testFlag(Qt::WindowDoesNotAcceptFocus),
+                         window.testAttribute(Qt::WA_ShowWithoutActivating),
+                         window.testAttribute(Qt::WA_TranslucentBackground)),
+              std::tuple(true, true, Qt::WindowFlags(Qt::Tool), false, true, true));
 
     auto* content = new QWidget;
     content->setFixedSize(200, 80);
@@ -93,8 +91,7 @@ TEST(PBWindow, FloatsFramelessAndShowsWithoutTakingTheFocus) {
     // The window manager's close hides nothing by itself and asks the panel instead.
     QSignalSpy closing(&window, &PBWindow::closeRequested);
     EXPECT_FALSE(window.close());
-    EXPECT_EQ(closing.count(), 1);
-    EXPECT_TRUE(window.isVisible());
+    EXPECT_EQ(std::tuple(closing.count(), window.isVisible()), std::tuple(1, true));
 }
 
 TEST(PBWindow, ComesBackWhereItWasLeftAndStaysOnScreen) {

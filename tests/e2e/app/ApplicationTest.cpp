@@ -1,4 +1,4 @@
-// Starting the real binary: first launch, and a second launch while it runs.
+// Starting the real binary: the start-at-login entry it writes, and a second launch while it runs.
 #include "platform/LoginItem.h"
 #include "tests/support/QuenbyProcess.h"
 #include "tests/support/ScopedEnv.h"
@@ -29,31 +29,6 @@ std::map<QString, std::pair<QByteArray, qint64>> snapshot(const QString& dir) {
 }
 
 } // namespace
-
-TEST(Application, FirstLaunchTurnsOnStartAtLoginAndShowsTheFirstTutorial) {
-    const QTemporaryDir config;
-    QuenbyProcess app(config.path());
-    ASSERT_TRUE(app.waitForLine("applicationDidBecomeActive")) << app.output.toStdString();
-    // Without an X11 display every global shortcut is refused, each with its line.
-    QByteArray refusals;
-    for (const char* key : {"A", "D", "H", "1", "2", "W", "T"}) {
-        refusals += QByteArray("Hot key Ctrl+Alt+") + key + " refused: no X11 connection\n";
-    }
-    EXPECT_TRUE(app.output.startsWith(refusals +
-                                      "setting launch: true\nLaunch on Startup is ON\n()\n"
-                                      "launch on startup true\nviewDidAppear\n"
-                                      "Message feed: no address configured\n"
-                                      "applicationDidBecomeActive\n"))
-        << app.output.toStdString();
-
-    const QString store = config.path() + "/Quenby/";
-    EXPECT_EQ(readFile(store + "startupSet.bool"), "true");
-    EXPECT_EQ(readFile(store + "launchOnStartup.bool"), "true");
-    EXPECT_EQ(readFile(store + "tutorialsAdded.bool"), "true");
-    EXPECT_EQ(readFile(store + "tasksData.data").count("\"isTutorial\":true"), 3);
-    // No message came, so the unchanged (empty) message list is not written.
-    EXPECT_FALSE(QFile::exists(store + "systemMessages.data"));
-}
 
 // What the start-at-login entry starts: the installed binary on PATH, or plain "quenby" that
 // TryExec keeps idle until one is installed; this build tree's binary only when asked for. And

@@ -39,13 +39,18 @@ public:
         };
         return {value("X"), value("Y"), value("WIDTH"), value("HEIGHT")};
     }
-    void killHard() { kill(); }
 };
 
 inline std::uint32_t focusedWindow() {
     return E2E::run(QStringLiteral("xdotool"), {QStringLiteral("getwindowfocus")})
         .output.trimmed()
         .toUInt();
+}
+
+// The title of the window that has the keyboard.
+inline QString focusedName() {
+    return E2E::run(QStringLiteral("xdotool"), {"getwindowfocus", "getwindowname"})
+        .output.trimmed();
 }
 
 class ShortcutsE2E : public ::testing::Test {

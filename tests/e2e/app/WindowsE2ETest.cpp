@@ -21,9 +21,6 @@ QString property(const QString& window, const QString& name) {
 bool isIconic(const QString& window) {
     return property(window, "WM_STATE").contains("Iconic");
 }
-QString focusedName() {
-    return E2E::run("xdotool", {"getwindowfocus", "getwindowname"}).output.trimmed();
-}
 // The visible window with exactly this title, once there is one.
 QString windowNamed(const QString& title) {
     return E2E::run("xdotool", {"search", "--sync", "--onlyvisible", "--name", '^' + title + '$'},

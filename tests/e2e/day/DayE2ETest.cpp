@@ -22,11 +22,6 @@ const QString aHint = QStringLiteral("Hint: Press Control-Alt-A to add a new tas
 const QString dHint = QStringLiteral("Hint: Press Control-Alt-D to mark task as done");
 const QString hHint = QStringLiteral("Hint: Press Control-Alt-H to snooze task for an hour");
 
-QString focusedName() {
-    return E2E::run(QStringLiteral("xdotool"), {"getwindowfocus", "getwindowname"})
-        .output.trimmed();
-}
-
 // The clock in whole seconds, rounded down.
 double wholeSecondsNow() {
     return Date::fromUnixSeconds(double(QDateTime::currentSecsSinceEpoch()))
@@ -292,6 +287,9 @@ void DayE2E::changeAShortcut() {
     const std::size_t done = doneCount(stored());
     ASSERT_NO_FATAL_FAILURE(
         pressUntil("ctrl+alt+x", XK_x, [&] { return doneCount(stored()) == done + 1; }));
+    const qsizetype dBefore = other->keyPresses(XK_d);
+    ASSERT_TRUE(press("ctrl+alt+d"));
+    EXPECT_TRUE(other->waitForKeyPresses(XK_d, dBefore + 1)) << "the old key is free again";
 }
 
 // Hidden for an hour; the add shortcut brings the panel back with the keyboard in it.

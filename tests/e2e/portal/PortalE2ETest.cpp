@@ -111,6 +111,8 @@ protected:
         session.insert(QStringLiteral("XDG_CONFIG_HOME"), config.path());
         session.insert(QStringLiteral("WAYLAND_DISPLAY"), QStringLiteral("wayland-quenby-test"));
         session.insert(QStringLiteral("XDG_SESSION_TYPE"), QStringLiteral("wayland"));
+        // No platform asked for: Quenby picks XWayland itself, as in a user's session.
+        session.insert(QStringLiteral("QT_QPA_PLATFORM"), QString());
         // The desktop the fake backend was made for, whatever backends this machine has.
         session.insert(QStringLiteral("XDG_DESKTOP_PORTAL_DIR"), fakes);
         session.insert(QStringLiteral("XDG_CURRENT_DESKTOP"), currentDesktop);
@@ -166,6 +168,7 @@ TEST_F(PortalE2E, DebiansPortalBindsTheSevenShortcutsAndDoneActsOnTheShownTask) 
     startDebianPortal();
     startQuenby();
     ASSERT_TRUE(printed("Shortcuts portal: 7 of 7 shortcuts bound")) << output.toStdString();
+    EXPECT_TRUE(output.startsWith("Session: Wayland, the panel runs through XWayland\n"));
     EXPECT_EQ(calls(), QStringList{sevenShortcuts});
     EXPECT_TRUE(readFile(log()).contains(" parent=x11:"));
     expectDoneTakesATask(backendName);

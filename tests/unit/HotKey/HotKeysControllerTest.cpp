@@ -40,28 +40,25 @@ TEST_F(HotKeysControllerTest, IdsCountUpAreNeverReusedAndALiveKeyIsRegisteredOnc
     const auto first = make(Key::a);
     const auto second = make(Key::d);
     ASSERT_EQ(fake->live.size(), 2u);
-    EXPECT_EQ(fake->live[0].id.id, base + 1);
-    EXPECT_EQ(fake->live[1].id.id, base + 2);
-    EXPECT_EQ(fake->live[0].id.signature, 0x5353486Bu);
-    EXPECT_EQ(fake->live[0].combo, KeyCombo(0, 0x1800));
-    EXPECT_EQ(fake->live[1].combo, KeyCombo(2, 0x1800));
+    EXPECT_EQ(
+        std::tuple(fake->live[0].id.id, fake->live[1].id.id, fake->live[0].id.signature,
+                   fake->live[0].combo, fake->live[1].combo),
+        std::tuple(base + 1, base + 2, 0x5353486Bu, KeyCombo(0, 0x1800), KeyCombo(2, 0x1800)));
 
     first->setPaused(true);
-    EXPECT_TRUE(first->isPaused());
-    EXPECT_EQ(fake->unregistered, Handles{1});
-    EXPECT_EQ(HotKeysController::registeredIds(), Ids{base + 2});
+    EXPECT_EQ(std::tuple(first->isPaused(), fake->unregistered, HotKeysController::registeredIds()),
+              std::tuple(true, Handles{1}, Ids{base + 2}));
     // Resumed under a fresh id.
     first->setPaused(false);
-    EXPECT_FALSE(first->isPaused());
-    EXPECT_EQ(fake->live.at(1).id.id, base + 3);
-    EXPECT_EQ(HotKeysController::hotKeysCount(), base + 3);
-    EXPECT_EQ(HotKeysController::registeredIds(), (Ids{base + 2, base + 3}));
+    EXPECT_EQ(std::tuple(first->isPaused(), fake->live.at(1).id.id,
+                         HotKeysController::hotKeysCount(), HotKeysController::registeredIds()),
+              std::tuple(false, base + 3, base + 3, Ids{base + 2, base + 3}));
 
     // Resuming or registering a live key again does nothing.
     first->setPaused(false);
     HotKeysController::registerHotKey(first);
-    EXPECT_EQ(fake->registerCalls, 3);
-    EXPECT_EQ(HotKeysController::hotKeysCount(), base + 3);
+    EXPECT_EQ(std::tuple(fake->registerCalls, HotKeysController::hotKeysCount()),
+              std::tuple(3, base + 3));
 }
 
 TEST_F(HotKeysControllerTest, ReleasingUnregistersAndAPausedKeyHasNothingLeftToRelease) {
@@ -71,8 +68,7 @@ TEST_F(HotKeysControllerTest, ReleasingUnregistersAndAPausedKeyHasNothingLeftToR
     paused.reset();
     EXPECT_EQ(fake->unregistered, Handles{2});
     live.reset();
-    EXPECT_EQ(fake->unregistered, (Handles{2, 1}));
-    EXPECT_TRUE(fake->live.empty());
+    EXPECT_EQ(std::tuple(fake->unregistered, fake->live.size()), std::tuple(Handles{2, 1}, 0u));
 }
 
 TEST_F(HotKeysControllerTest, BoxIsStoredBeforeTheServiceIsAskedAndKeptOnRefusal) {
@@ -82,27 +78,23 @@ TEST_F(HotKeysControllerTest, BoxIsStoredBeforeTheServiceIsAskedAndKeptOnRefusal
     };
     fake->refusing = true;
     auto refused = make(Key::w);
-    EXPECT_EQ(idsSeenByService, Ids{base + 1});
-    EXPECT_EQ(HotKeysController::registeredIds(), Ids{base + 1});
-    EXPECT_FALSE(HotKeysController::isLive(*refused));
-    EXPECT_FALSE(refused->isPaused());
     // No handler was installed: nothing can be delivered.
-    EXPECT_EQ(fake->handlerInstalls, 0);
-    EXPECT_EQ(fake->press(base + 1), std::nullopt);
+    EXPECT_EQ(std::tuple(idsSeenByService, HotKeysController::registeredIds(),
+                         HotKeysController::isLive(*refused), refused->isPaused(),
+                         fake->handlerInstalls, fake->press(base + 1)),
+              std::tuple(Ids{base + 1}, Ids{base + 1}, false, false, 0, std::nullopt));
     // A refused box holds no registration to release.
     refused.reset();
-    EXPECT_TRUE(fake->unregistered.empty());
-    EXPECT_TRUE(HotKeysController::registeredIds().empty());
+    EXPECT_TRUE(fake->unregistered.empty() && HotKeysController::registeredIds().empty());
 
     fake->refusing = false;
     const auto accepted = make(Key::w);
-    EXPECT_TRUE(HotKeysController::isLive(*accepted));
-    EXPECT_EQ(fake->live.at(0).id.id, base + 2);
     // The handler is installed once, at the first successful registration.
-    EXPECT_EQ(fake->handlerInstalls, 1);
+    EXPECT_EQ(std::tuple(HotKeysController::isLive(*accepted), fake->live.at(0).id.id,
+                         fake->handlerInstalls),
+              std::tuple(true, base + 2, 1));
     make(Key::a).reset();
-    EXPECT_EQ(fake->handlerInstalls, 1);
-    EXPECT_EQ(calls, 0);
+    EXPECT_EQ(std::tuple(fake->handlerInstalls, calls), std::tuple(1, 0));
 }
 
 TEST_F(HotKeysControllerTest, EventsRunTheHandlerOfTheirKind) {
@@ -129,9 +121,9 @@ TEST_F(HotKeysControllerTest, EventsForGoneOrPausedKeysAreNotHandled) {
     auto gone = make(Key::a);
     const auto paused = make(Key::d);
     gone.reset();
-    EXPECT_EQ(fake->press(base + 1), eventNotHandledErr);
-    EXPECT_EQ(fake->press(base + 99), eventNotHandledErr);
-    EXPECT_EQ(HotKeysController::registeredIds(), Ids{base + 2});
+    EXPECT_EQ(std::tuple(fake->press(base + 1), fake->press(base + 99),
+                         HotKeysController::registeredIds()),
+              std::tuple(eventNotHandledErr, eventNotHandledErr, Ids{base + 2}));
 
     paused->setPaused(true);
     EXPECT_EQ(fake->press(base + 2), eventNotHandledErr);

@@ -37,13 +37,11 @@ TEST(ModifierFlags, KeepTheFourShortcutModifiersAndDropEveryOtherBit) {
 
 TEST(KeyCombo, BuildsFromKeyAndModifiers) {
     KeyCombo combo(Key::a, controlOption);
-    EXPECT_EQ(combo.carbonKeyCode, 0u);
-    EXPECT_EQ(combo.carbonModifiers, 0x1800u);
-    EXPECT_EQ(combo.description(), QString::fromUtf8("⌃⌥A"));
-    EXPECT_EQ(combo.modifiers(), controlOption);
+    EXPECT_EQ(std::tuple(combo.carbonKeyCode, combo.carbonModifiers, combo.description(),
+                         combo.modifiers(), combo.isValid()),
+              std::tuple(0u, 0x1800u, QString::fromUtf8("⌃⌥A"), controlOption, true));
     EXPECT_EQ(combo, KeyCombo(0, 0x1800));
     EXPECT_NE(combo, KeyCombo(0, 0x1000));
-    EXPECT_TRUE(combo.isValid());
 
     combo.setKey(Key::f5);
     combo.setModifiers(ModifierFlags::command | ModifierFlags::capsLock);
@@ -55,24 +53,22 @@ TEST(KeyCombo, BuildsFromKeyAndModifiers) {
 
     // No key stores code 0, which reads back as A.
     combo.setKey(std::nullopt);
-    EXPECT_EQ(combo.carbonKeyCode, 0u);
-    EXPECT_EQ(combo.key(), Key::a);
+    EXPECT_EQ(std::tuple(combo.carbonKeyCode, combo.key()), std::tuple(0u, std::optional(Key::a)));
 }
 
 TEST(KeyCombo, UnknownCodeHasNoKeyAndDescribesItsModifiersOnly) {
     const KeyCombo unknown(10, 0x1B00);
-    EXPECT_EQ(unknown.key(), std::nullopt);
-    EXPECT_EQ(unknown.description(), QString::fromUtf8("⌃⌥⇧⌘"));
-    EXPECT_EQ(KeyCombo(200, 0).description(), QString());
-    EXPECT_EQ(KeyCombo(10, 0).keyboardName(), "(key code 10)");
-    EXPECT_EQ(KeyCombo::carbonKeyCodeToString(0), std::nullopt);
+    EXPECT_EQ(std::tuple(unknown.key(), unknown.description(), KeyCombo(200, 0).description(),
+                         KeyCombo(10, 0).keyboardName(), KeyCombo::carbonKeyCodeToString(0)),
+              std::tuple(std::nullopt, QString::fromUtf8("⌃⌥⇧⌘"), QString(),
+                         QString("(key code 10)"), std::nullopt));
 }
 
 TEST(KeyComboDictionary, RoundTrips) {
     const QVariantMap dictionary = KeyCombo(Key::a, controlOption).dictionary();
-    EXPECT_EQ(dictionary.size(), 2);
-    EXPECT_EQ(dictionary.value(QStringLiteral("keyCode")).toLongLong(), 0);
-    EXPECT_EQ(dictionary.value(QStringLiteral("modifiers")).toLongLong(), 6144);
+    EXPECT_EQ(std::tuple(dictionary.size(), dictionary.value("keyCode").toLongLong(),
+                         dictionary.value("modifiers").toLongLong()),
+              std::tuple(2, 0, 6144));
 
     for (const KeyCombo& combo :
          {KeyCombo(Key::a, controlOption), KeyCombo(127, 0), KeyCombo(0xFFFFFFFF, 0xFFFFFFFF)}) {
@@ -86,9 +82,8 @@ TEST(KeyComboDictionary, RoundTrips) {
 TEST(KeyComboDictionary, RefusesMissingNonIntegerAndOutOfRangeValues) {
     const QString keyCode = QStringLiteral("keyCode");
     const QString modifiers = QStringLiteral("modifiers");
-    EXPECT_EQ(KeyCombo::fromDictionary({}), std::nullopt);
-    EXPECT_EQ(KeyCombo::fromDictionary({{keyCode, 2}}), std::nullopt);
-    EXPECT_EQ(KeyCombo::fromDictionary({{modifiers, 2}}), std::nullopt);
+    EXPECT_FALSE(KeyCombo::fromDictionary({}) || KeyCombo::fromDictionary({{keyCode, 2}}) ||
+                 KeyCombo::fromDictionary({{modifiers, 2}}));
     for (const QVariant& bad :
          {QVariant(QStringLiteral("2")), QVariant(2.0), QVariant(true), QVariant(), QVariant(-1),
           QVariant(qlonglong{0x100000000}), QVariant(qulonglong{0x100000000}),

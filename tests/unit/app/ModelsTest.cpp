@@ -50,13 +50,10 @@ TEST(TaskJson, OptionalDatesDecideTheKeySet) {
     const QJsonArray array = asJson(*Json::encodeTasks({plain, full}));
     ASSERT_EQ(array.size(), 2);
     const QJsonObject first = array[0].toObject();
-    EXPECT_EQ(first.size(), 6);
-    EXPECT_FALSE(first.contains(QStringLiteral("snoozedUntil")));
-    EXPECT_FALSE(first.contains(QStringLiteral("doneDate")));
-    EXPECT_EQ(array[1].toObject().size(), 8);
-    EXPECT_EQ(first.value(QStringLiteral("id")).toString(),
-              QStringLiteral("6F1C2A3B-4D5E-4F60-8A9B-0C1D2E3F4A5B"));
-    EXPECT_EQ(first.value(QStringLiteral("created")).toDouble(), 786543210.123456);
+    EXPECT_EQ(std::tuple(first.keys(), array[1].toObject().size(), first.value("id").toString(),
+                         first.value("created").toDouble()),
+              std::tuple(QStringList{"created", "id", "isDone", "isSnoozed", "isTutorial", "name"},
+                         8, QString("6F1C2A3B-4D5E-4F60-8A9B-0C1D2E3F4A5B"), 786543210.123456));
     EXPECT_EQ(*Json::encodeTasks({}), QByteArray("[]"));
 }
 
@@ -72,18 +69,14 @@ TEST(TaskJson, ReadsTheOriginalEncoderStyle) {
     const auto tasks = Json::decodeTasks(stored);
     ASSERT_TRUE(tasks);
     ASSERT_EQ(tasks->size(), 2u);
-    const Task& a = (*tasks)[0];
+    Task a;
+    a.id = QUuid::fromString(QStringLiteral("6f1c2a3b-4d5e-4f60-8a9b-0c1d2e3f4a5b"));
+    a.name = QStringLiteral("Buy milk");
+    a.created = Date{786000000};
+    const Task b{QUuid(), {}, Date{-1500}, true, Date{786003600.75}, true, true, Date{786000001}};
+    EXPECT_EQ(fields((*tasks)[0]), fields(a));
+    EXPECT_EQ(fields((*tasks)[1]), fields(b));
     EXPECT_EQ(Json::uuidText(a.id), QByteArray("6F1C2A3B-4D5E-4F60-8A9B-0C1D2E3F4A5B"));
-    EXPECT_EQ(a.name, QStringLiteral("Buy milk"));
-    EXPECT_EQ(a.created, Date{786000000});
-    EXPECT_FALSE(a.snoozedUntil);
-    EXPECT_FALSE(a.doneDate);
-    const Task& b = (*tasks)[1];
-    EXPECT_TRUE(b.id.isNull());
-    EXPECT_EQ(b.created, Date{-1500});
-    EXPECT_EQ(b.snoozedUntil, Date{786003600.75});
-    EXPECT_EQ(b.doneDate, Date{786000001});
-    EXPECT_TRUE(b.isSnoozed && b.isTutorial && b.isDone);
 }
 
 TEST(TaskJson, ListDecodingIsAllOrNothing) {
@@ -167,13 +160,11 @@ TEST(SystemMessageJson, RoundTripsBeyondDoublePrecision) {
 
     const QByteArray bytes = *Json::encodeSystemMessages({m, snoozed});
     const QJsonArray array = asJson(bytes);
-    EXPECT_EQ(array[0].toObject().size(), 9);
-    EXPECT_EQ(array[1].toObject().size(), 10);
-    EXPECT_TRUE(bytes.contains("9007199254740993"));
-
+    EXPECT_EQ(std::tuple(array[0].toObject().size(), array[1].toObject().size(),
+                         bytes.contains("9007199254740993")),
+              std::tuple(9, 10, true));
     const auto back = Json::decodeSystemMessages(bytes);
-    ASSERT_TRUE(back);
-    ASSERT_EQ(back->size(), 2u);
+    ASSERT_TRUE(back && back->size() == 2u);
     EXPECT_EQ(fields((*back)[0]), fields(m));
     EXPECT_EQ(fields((*back)[1]), fields(snoozed));
 }
@@ -204,8 +195,7 @@ TEST(SystemMessageJson, EveryKeyButTheSnoozeEndIsRequired) {
 TEST(IntegerListJson, KeepsSixtyFourBitValues) {
     const std::vector<std::int64_t> ids{0, -1, INT64_MAX, INT64_MIN, (std::int64_t{1} << 53) + 1};
     EXPECT_EQ(Json::decodeIntegers(Json::encodeIntegers(ids)), ids);
-    EXPECT_FALSE(Json::decodeIntegers("[1, 2.5]"));
-    EXPECT_FALSE(Json::decodeIntegers("[\"1\"]"));
+    EXPECT_FALSE(Json::decodeIntegers("[1, 2.5]") || Json::decodeIntegers("[\"1\"]"));
     EXPECT_EQ(Json::decodeIntegers("[]"), std::vector<std::int64_t>{});
 }
 

@@ -63,15 +63,6 @@ INSTANTIATE_TEST_SUITE_P(
                     FilterCase{{}, "2.3.42", "", false}, FilterCase{{}, "", "2.3.40", false},
                     FilterCase{{}, "2.3.41", "2.3.41", true}));
 
-TEST(Acceptance, SecondFetchOfTheSameMessageAcceptsNothing) {
-    const Feed::Acceptance first = accept({message(7)});
-    // Done removed it; its id stays seen.
-    const Feed::Acceptance second = accept({message(7)}, {{}, first.lists.seen});
-    EXPECT_FALSE(second.changed);
-    EXPECT_TRUE(second.lists.messages.empty());
-    EXPECT_EQ(second.lists.seen, Ids{7});
-}
-
 TEST(Acceptance, DuplicateIdInOneFeedTakesTheFirst) {
     SystemMessage again = message(3);
     again.message = QStringLiteral("later");

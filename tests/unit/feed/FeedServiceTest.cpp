@@ -27,18 +27,17 @@ TEST(FeedServiceTest, AFetchedMessageIsKeptAndDoneActsOnTheOneOnShowAfterAReSort
     feed.fetch();
     ASSERT_TRUE(ended.wait(5000));
     ASSERT_EQ(board.systemMessages().size(), 2u);
-    EXPECT_EQ(board.systemMessages()[0].message, "earlier");
-    EXPECT_EQ(board.currentMessage()->message, "on show");
+    EXPECT_EQ(std::tuple(board.systemMessages()[0].message, board.currentMessage()->message),
+              std::tuple(QString("earlier"), QString("on show")));
     board.doneCurrent();
-    EXPECT_EQ(board.currentMessage()->message, "earlier");
     ASSERT_EQ(DBManager::getSystemMessages().size(), 1u);
-    EXPECT_EQ(DBManager::getSystemMessages()[0].id, 3);
-    EXPECT_EQ(DBManager::getSeenSysyemMessages(), (std::vector<std::int64_t>{3}));
+    EXPECT_EQ(std::tuple(board.currentMessage()->message, DBManager::getSystemMessages()[0].id,
+                         DBManager::getSeenSysyemMessages()),
+              std::tuple(QString("earlier"), 3, std::vector<std::int64_t>{3}));
 
     // The same message again is not taken twice, even after Done.
     board.doneCurrent();
     feed.fetch();
     ASSERT_TRUE(ended.wait(5000));
-    EXPECT_TRUE(board.systemMessages().empty());
-    EXPECT_TRUE(DBManager::getSystemMessages().empty());
+    EXPECT_TRUE(board.systemMessages().empty() && DBManager::getSystemMessages().empty());
 }

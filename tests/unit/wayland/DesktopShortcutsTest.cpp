@@ -22,11 +22,12 @@ TEST(DesktopShortcuts, ShowTheDesktopsKeysMarkTheUnboundAndOpenItsSettings) {
     SettingsVC settings([](ShortcutAction action) { return action != ShortcutAction::Week; },
                         nullptr, desktop);
     settings.show();
-    EXPECT_EQ(settings.refusedMark(done)->text(), "the desktop: Hyper+D");
-    EXPECT_TRUE(settings.refusedMark(done)->isVisible());
-    EXPECT_EQ(settings.refusedMark(week)->text(), "not bound by the desktop");
-    EXPECT_TRUE(settings.refusedMark(week)->isVisible());
-    EXPECT_FALSE(settings.refusedMark(add)->isVisible());
+    EXPECT_EQ(
+        std::tuple(settings.refusedMark(done)->text(), settings.refusedMark(done)->isVisible(),
+                   settings.refusedMark(week)->text(), settings.refusedMark(week)->isVisible(),
+                   settings.refusedMark(add)->isVisible()),
+        std::tuple(QString("the desktop: Hyper+D"), true, QString("not bound by the desktop"), true,
+                   false));
     auto* configure = settings.findChild<QPushButton*>("configureButton");
     ASSERT_TRUE(configure && configure->isVisible());
     configure->click();

@@ -21,8 +21,7 @@ TEST_F(PanelTest, DoneAndSnoozeActOnTheShownTaskAndNameIt) {
     EXPECT_EQ(run(vc(), "week"), "done: Snoozed for a week: second");
     const std::vector<Task> tasks = DBManager::getTaskList();
     ASSERT_EQ(tasks.size(), 2u);
-    EXPECT_TRUE(tasks[0].isDone);
-    EXPECT_TRUE(tasks[1].isSnoozed);
+    EXPECT_TRUE(tasks[0].isDone && tasks[1].isSnoozed);
     EXPECT_EQ(run(vc(), "hour"), "refused: Nothing to do: the panel shows no task");
     EXPECT_EQ(run(vc(), "undo"), "refused: Unknown action 'undo'");
 }
@@ -36,8 +35,7 @@ TEST_F(PanelTest, AddWithATextAddsItAtOnceAndWithoutOneOpensTheInputLine) {
     EXPECT_EQ(run(vc(), "add", "whole"), "done: Added: whole");
     EXPECT_FALSE(vc().addMode());
     EXPECT_TRUE(run(vc(), "add").startsWith("done: "));
-    EXPECT_TRUE(vc().addMode());
-    EXPECT_EQ(DBManager::getTaskList().size(), 3u);
+    EXPECT_EQ(std::tuple(vc().addMode(), DBManager::getTaskList().size()), std::tuple(true, 3u));
 }
 
 TEST_F(PanelTest, AnActionWhileHiddenShowsThePanelAgainAsItsShortcutDoes) {
@@ -45,8 +43,7 @@ TEST_F(PanelTest, AnActionWhileHiddenShowsThePanelAgainAsItsShortcutDoes) {
     start();
     vc().activation().hide();
     EXPECT_EQ(run(vc(), "done"), "done: The panel was hidden and is shown again");
-    EXPECT_FALSE(vc().activation().isHidden());
-    EXPECT_FALSE(DBManager::getTaskList().back().isDone);
+    EXPECT_FALSE(vc().activation().isHidden() || DBManager::getTaskList().back().isDone);
 }
 
 // The notice names the real reason a key is not bound; only a key another application holds
