@@ -3,6 +3,8 @@
 #include "QuenbyE2E.h"
 #include "tests/support/ScopedEnv.h"
 
+#include <X11/keysym.h>
+
 #include <QDir>
 #include <QGuiApplication>
 #include <QPixmap>
@@ -123,12 +125,10 @@ class SettingsAboveE2E : public WindowsE2E, public testing::WithParamInterface<c
 
 TEST_P(SettingsAboveE2E, TheSettingsAreTransientForThePanelAndStackedAboveIt) {
     const QString scale = QString::fromLatin1(GetParam());
-    quenby = std::make_unique<Quenby>(config.path(), QString(), scale);
-    ASSERT_TRUE(quenby->waitForLine("viewDidAppear"));
+    startBoth({}, scale);
     panel = quenby->panelWindow();
-    // Into the panel, then its settings by keyboard.
-    ASSERT_TRUE(
-        pressRetrying("ctrl+alt+a", [&] { return QString::number(focusedWindow()) == panel; }));
+    // From another application into the panel, then its settings by keyboard.
+    pressUntil("ctrl+alt+a", XK_a, [&] { return QString::number(focusedWindow()) == panel; });
     ASSERT_TRUE(xdotool({"key", "ctrl+comma"}));
     const QString settings = windowNamed("Shortcuts");
     ASSERT_FALSE(settings.isEmpty()) << quenby->output.constData();
