@@ -3,7 +3,7 @@
 #include "support/Console.h"
 #include "sync/RemovedTasks.h"
 #include "sync/caldav/CalDavClient.h"
-#include "tasks/TaskBoard.h"
+#include "tasks/TaskSource.h"
 
 #include <QDateTime>
 #include <QSet>
@@ -73,7 +73,7 @@ struct SyncService::Relay {
     }
 };
 
-SyncService::SyncService(TaskBoard& board, PreferenceStore store, Timing timing, QObject* parent)
+SyncService::SyncService(TaskSource& board, PreferenceStore store, Timing timing, QObject* parent)
     : QObject(parent)
     , board_(board)
     , store_(std::move(store))
@@ -86,7 +86,7 @@ SyncService::SyncService(TaskBoard& board, PreferenceStore store, Timing timing,
     interval_.setInterval(timing_.interval);
     connect(&settle_, &QTimer::timeout, this, &SyncService::syncNow);
     connect(&interval_, &QTimer::timeout, this, &SyncService::syncNow);
-    connect(&board_, &TaskBoard::changed, this, &SyncService::localChange);
+    board_.onChange(this, [this] { localChange(); });
     worker_->moveToThread(thread_.get());
     thread_->setObjectName(QStringLiteral("sync"));
 }

@@ -18,7 +18,7 @@
 #include <stop_token>
 #include <vector>
 
-class TaskBoard;
+class TaskSource;
 
 // When the sync runs.
 struct SyncTiming {
@@ -49,7 +49,7 @@ public:
         std::function<Password()> password;
     };
 
-    SyncService(TaskBoard& board, PreferenceStore store, Timing timing = {},
+    SyncService(TaskSource& board, PreferenceStore store, Timing timing = {},
                 QObject* parent = nullptr);
     // Stops a running sync and waits for its thread, at most `quitPatience`; a thread that
     // does not end by then is left to end on its own, reporting to nobody.
@@ -103,7 +103,7 @@ private:
     bool keep(SyncEngine::Outcome& outcome);
     void setStatus(const QString& status);
 
-    TaskBoard& board_;
+    TaskSource& board_;
     PreferenceStore store_;
     Timing timing_;
     std::optional<Connection> connection_;

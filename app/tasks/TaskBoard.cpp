@@ -354,6 +354,10 @@ void TaskBoard::removeAllDone() {
     setCurrentTask();
 }
 
+QMetaObject::Connection TaskBoard::onChange(const QObject* context, std::function<void()> changed) {
+    return connect(this, &TaskBoard::changed, context, std::move(changed));
+}
+
 void TaskBoard::replaceTasks(std::vector<Task> tasks) {
     tasks_ = std::move(tasks);
     saveTasks();

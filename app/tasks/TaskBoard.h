@@ -3,6 +3,7 @@
 #include "store/Models.h"
 #include "store/Saved.h"
 #include "support/Clock.h"
+#include "tasks/TaskSource.h"
 
 #include <QList>
 #include <QObject>
@@ -19,7 +20,7 @@
 // The task model every window shares: the task and message lists, the item to do now and
 // every operation on them. Each operation saves what it changed and ends with one
 // `changed` signal; the windows are views that redraw on it.
-class TaskBoard : public QObject {
+class TaskBoard : public QObject, public TaskSource {
     Q_OBJECT
 public:
     static const QString aHint;
@@ -34,7 +35,7 @@ public:
     // were never added before.
     void load();
 
-    const std::vector<Task>& tasks() const { return tasks_; }
+    const std::vector<Task>& tasks() const override { return tasks_; }
     const std::vector<SystemMessage>& systemMessages() const { return messages_; }
 
     // The item the last selection pass chose: an index into the messages when
@@ -51,7 +52,7 @@ public:
     };
     Snoozed snoozedTasks() const;
     // The model's clock.
-    Date now() const { return now_(); }
+    Date now() const override { return now_(); }
 
     // The selection pass: sort, wake expired snoozes, save, choose the item to do now.
     void setCurrentTask();
@@ -71,9 +72,11 @@ public:
     void remove(const QList<QUuid>& ids);
     void removeAllDone();
     // Puts a whole new list in place (an import, an undo).
-    void replaceTasks(std::vector<Task> tasks);
+    void replaceTasks(std::vector<Task> tasks) override;
     // Whether the store holds the list as it is now.
-    bool tasksSaved() const { return !tasksUnsaved_; }
+    bool tasksSaved() const override { return !tasksUnsaved_; }
+    QMetaObject::Connection onChange(const QObject* context,
+                                     std::function<void()> changed) override;
     // Why the store does not hold the lists as they are now; empty when it does.
     const QString& saveFailure() const { return saveFailure_; }
 
