@@ -17,9 +17,24 @@ namespace VTodo {
 // Tutorial tasks stay on this device.
 bool isSynced(const Task& task);
 
-// The resource for `task`, stamped as modified at `modified`. `previous` is the
-// resource's last known text: everything in it that a task does not hold is kept.
-QByteArray write(const Task& task, Date modified, const QByteArray& previous = {});
+// When the task last changed (LAST-MODIFIED) and when this copy is written (DTSTAMP).
+struct Stamps {
+    // Both at once, as for a task written when it changes.
+    Stamps(Date at) // NOLINT(google-explicit-constructor)
+        : modified(at)
+        , written(at) {}
+    Stamps(Date changed, Date now)
+        : modified(changed)
+        , written(now) {}
+    Date modified;
+    Date written;
+};
+
+// The resource for `task`. `previous` is the resource's last known text: everything in it
+// that a task does not hold is kept, and its SEQUENCE grows when the summary, status or
+// dates change. Done on a recurring task moves the series on to its next occurrence and
+// snoozes the task until then, instead of completing the series.
+QByteArray write(const Task& task, Stamps at, const QByteArray& previous = {});
 
 struct Resource {
     Task task;
