@@ -195,19 +195,20 @@ icalproperty* withZoneOf(icalproperty* p, icalproperty* from) {
 }
 
 // The start other clients hide a task until, for a wake time: of the due date's value type
-// and never after it, as RFC 5545 asks.
+// and before it, as RFC 5545 asks (todoman drops a start that is not).
 icalproperty* startFor(icalcomponent* todo, Date wake) {
     icalproperty* due = icalcomponent_get_first_property(todo, ICAL_DUE_PROPERTY);
     const icaltimetype dueTime =
         due ? icalproperty_get_datetime_with_component(due, todo) : icaltime_null_time();
     const std::optional<Date> dueDate = due ? toDate(dueTime) : std::nullopt;
-    if (dueDate && *dueDate < wake) {
-        return withZoneOf(icalproperty_new_dtstart(dueTime), due);
+    const icaltimetype start = dueDate && dueTime.is_date ? localDay(wake) : toIcal(wake);
+    if (dueDate && toDate(start) >= dueDate) {
+        icaldurationtype before = icaldurationtype_null_duration();
+        before.is_neg = 1;
+        (dueTime.is_date ? before.days : before.seconds) = 1;
+        return withZoneOf(icalproperty_new_dtstart(icaltime_add(dueTime, before)), due);
     }
-    if (dueDate && dueTime.is_date) {
-        return icalproperty_new_dtstart(localDay(wake));
-    }
-    return icalproperty_new_dtstart(toIcal(wake));
+    return icalproperty_new_dtstart(start);
 }
 
 // A snooze is the start other clients hide a task until, when the start is free; a start

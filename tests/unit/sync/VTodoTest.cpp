@@ -145,7 +145,8 @@ QByteArray withDates(const QByteArray& dates) {
 struct SnoozeCase {
     const char* label;
     QByteArray dates;
-    // The start other clients see while snoozed until `stamp` (2027-01-15 08:00 UTC).
+    // The start other clients see while snoozed until `stamp` (2027-01-15 08:00 UTC): never
+    // on or after the due date.
     QByteArray start;
 };
 
@@ -155,8 +156,8 @@ TEST(VTodo, ASnoozeIsAStartOtherClientsAcceptAndEndingItRestoresTheirs) {
         {"NoDates", "", "DTSTART:20270115T080000Z"},
         // 03:00 in New York: the local day, as a date like the due date.
         {"DueDate", "DUE;VALUE=DATE:20270301\r\n", "DTSTART;VALUE=DATE:20270115"},
-        {"WakeAfterDueDate", "DUE;VALUE=DATE:20270110\r\n", "DTSTART;VALUE=DATE:20270110"},
-        {"WakeAfterDue", "DUE:20270114T120000Z\r\n", "DTSTART:20270114T120000Z"},
+        {"WakeOnDueDate", "DUE;VALUE=DATE:20270115\r\n", "DTSTART;VALUE=DATE:20270114"},
+        {"WakeAfterDue", "DUE:20270114T120000Z\r\n", "DTSTART:20270114T115959Z"},
         {"TheirStart", "DTSTART;VALUE=DATE:20260201\r\n", "DTSTART;VALUE=DATE:20260201"},
     };
     for (const SnoozeCase& c : cases) {
