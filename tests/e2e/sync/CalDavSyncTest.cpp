@@ -39,22 +39,6 @@ TEST_P(TwoDevices, ChangesOnEitherSideReachTheOther) {
     EXPECT_EQ(marked(b.tasks), expected.mid(0, 2));
 }
 
-TEST_P(TwoDevices, ConflictsKeepTheLaterEditAndEditsOutliveDeletion) {
-    a.tasks = {makeTask(QStringLiteral("Draft"), 10), makeTask(QStringLiteral("Keep me"), 11)};
-    a.sync(server.client(), 100);
-    b.sync(server.client(), 100);
-    a.named(QStringLiteral("Draft")).name = QStringLiteral("Draft A");
-    b.named(QStringLiteral("Draft")).name = QStringLiteral("Draft B");
-    a.tasks.pop_back();
-    b.named(QStringLiteral("Keep me")).isDone = true;
-    EXPECT_EQ(a.sync(server.client(), 200), QString());
-    EXPECT_EQ(b.sync(server.client(), 300), QString());
-    EXPECT_EQ(a.sync(server.client(), 400), QString());
-    const QStringList expected{QStringLiteral("Draft B"), QStringLiteral("Keep me (done)")};
-    EXPECT_EQ(marked(a.tasks), expected);
-    EXPECT_EQ(marked(b.tasks), expected);
-}
-
 TEST_P(TwoDevices, KeepsWhatAnotherClientWrote) {
     CalDavClient other = server.client();
     const QByteArray foreign = "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//Other//EN\r\n"

@@ -179,7 +179,7 @@ TEST_P(SyncMerge, TheLaterEditWinsByWhenItWasMade) {
     third.name = QStringLiteral("Draft C");
     server.store(a.state.items.value(draft).href,
                  VTodo::write(third, Date{205}, a.state.items.value(draft).ics));
-    for (Device* d : {&b, &a, &b}) {
+    for (Device* d : {&a, &b, &a}) {
         d->sync(Deletions::Guarded, 900);
     }
     for (Device* d : {&a, &b}) {

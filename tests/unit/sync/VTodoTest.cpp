@@ -41,6 +41,10 @@ class VTodoRoundTrip : public testing::TestWithParam<RoundTrip> {};
 TEST_P(VTodoRoundTrip, ReadsBackWhatItWrote) {
     Task task = GetParam().task;
     const QByteArray ics = VTodo::write(task, stamp);
+    // Content lines end in CRLF and fold at 75 octets, never inside a character.
+    for (const QByteArray& line : ics.split('\n')) {
+        EXPECT_TRUE(line.isEmpty() || (line.endsWith('\r') && line.size() <= 76)) << line.data();
+    }
     task.created = GetParam().createdBack.value_or(task.created);
     EXPECT_EQ(stored(readTask(ics)), stored(task));
     EXPECT_EQ(std::get<VTodo::Resource>(VTodo::read(ics)).lastModified, stamp);
@@ -58,6 +62,7 @@ INSTANTIATE_TEST_SUITE_P(
         RoundTrip{"Open", makeTask(QStringLiteral("Buy milk"), 700'000'000)},
         RoundTrip{"WholeSeconds", makeTask(QStringLiteral("x"), 700'000'000.75), Date{700'000'000}},
         RoundTrip{"Escapes", makeTask(QStringLiteral("a, b; c\\d\nÄ 日本 🙂"), 700'000'000)},
+        RoundTrip{"LongUnicode", makeTask(QStringLiteral("日本🙂").repeated(30), 700'000'000)},
         RoundTrip{"Done", done(makeTask(QStringLiteral("x"), 1), Date{700'000'100})},
         RoundTrip{"DoneUndated", done(makeTask(QStringLiteral("x"), 1), std::nullopt)},
         RoundTrip{"Snoozed", makeSnoozed(QStringLiteral("x"), 1, Date{800'000'000})}),
