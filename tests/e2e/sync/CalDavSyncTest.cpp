@@ -29,6 +29,7 @@ TEST_P(TwoDevices, ChangesOnEitherSideReachTheOther) {
     b.named(QStringLiteral("Pay rent")).name = QStringLiteral("Pay the rent");
     b.named(QStringLiteral("Call mum")).isDone = true;
     a.named(QStringLiteral("Pay rent")).isSnoozed = true;
+    a.named(QStringLiteral("Pay rent")).snoozedUntil = Date{900'000'000};
     a.tasks.erase(a.tasks.begin() + 2);
     for (Device* d : {&b, &a, &b}) {
         EXPECT_EQ(d->sync(server.client(), 200), QString());
