@@ -169,10 +169,11 @@ private:
                 markGone(idByHref.value(href));
             }
         }
+        // A whole listing names everything there; one since a token names at least what we
+        // wrote after it was issued, unless someone removed that meanwhile.
         for (auto it = idByHref.cbegin(); it != idByHref.cend(); ++it) {
-            // What we wrote since the token was issued is listed unless someone removed it.
-            const bool unlisted = !listed.contains(it.key()) && !changes.removed.contains(it.key());
-            if (unlisted && (whole || (written_.contains(it.key()) && !changes.token.isEmpty()))) {
+            const bool named = whole || (written_.contains(it.key()) && !changes.token.isEmpty());
+            if (named && !listed.contains(it.key())) {
                 markGone(it.value());
             }
         }

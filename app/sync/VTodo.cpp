@@ -20,6 +20,7 @@ constexpr const char* ownStartName = "X-QUENBY-START";
 constexpr const char* prodId = "-//Quenby//Quenby//EN";
 // No snooze lasts this long: a later wake time is another client's way of saying "never".
 constexpr int lastWakeYear = 2100;
+constexpr int maxRecurrenceSteps = 1000;
 
 struct ComponentFree {
     void operator()(icalcomponent* c) const { icalcomponent_free(c); }
@@ -281,9 +282,10 @@ std::optional<Date> nextOccurrence(Rewrite& r, icalcomponent* todo) {
         return std::nullopt;
     }
     icaltimetype next = icalrecur_iterator_next(it);
-    // The first one the iterator gives is the current occurrence itself.
-    while (!icaltime_is_null_time(next) && icaltime_compare(next, from) <= 0) {
-        next = icalrecur_iterator_next(it);
+    // The first one the iterator gives is the current occurrence itself; a rule of another
+    // client's that never gets past it ends the series rather than the sync.
+    for (int step = 0; !icaltime_is_null_time(next) && icaltime_compare(next, from) <= 0; ++step) {
+        next = step < maxRecurrenceSteps ? icalrecur_iterator_next(it) : icaltime_null_time();
     }
     icalrecur_iterator_free(it);
     if (icaltime_is_null_time(next)) {
