@@ -32,6 +32,18 @@ public:
         // When the resource was last changed, by whichever client; absent when unstated.
         std::optional<Date> lastModified;
     };
+    // When the task last changed (LAST-MODIFIED) and when this copy is written (DTSTAMP).
+    struct Stamps {
+        // Both at once, as for a task written when it changes.
+        Stamps(Date at) // NOLINT(google-explicit-constructor)
+            : modified(at)
+            , written(at) {}
+        Stamps(Date changed, Date now)
+            : modified(changed)
+            , written(now) {}
+        Date modified;
+        Date written;
+    };
     struct Changes {
         std::vector<Resource> changed;
         QStringList removed;
@@ -60,7 +72,7 @@ public:
 
     // The task a resource holds, or why it holds none.
     virtual std::variant<Entry, QString> read(const QByteArray& body) const = 0;
-    // The resource for `task`, stamped as modified at `modified`; what `previous` holds that a
-    // task does not is kept.
-    virtual QByteArray write(const Task& task, Date modified, const QByteArray& previous) const = 0;
+    // The resource for `task`, stamped with `at`; what `previous` holds that a task does not is
+    // kept.
+    virtual QByteArray write(const Task& task, Stamps at, const QByteArray& previous) const = 0;
 };

@@ -53,6 +53,36 @@ public:
     }
 
     SyncEngine::Outcome run() {
+        // Our own writes move the token on, and a token kept from before them can hide what
+        // others did after: Xandikos's token is a hash of the collection, which comes back to
+        // an earlier value when another client undoes what we wrote. So after writing, list
+        // again for a token that covers our writes, and settle whatever that brings.
+        for (int round = 0; round < maxRounds; ++round) {
+            const std::optional<QString> token = syncRound();
+            if (!token) {
+                break;
+            }
+            out_.state.token = *token;
+            if (written_.isEmpty() || token->isEmpty()) {
+                break;
+            }
+        }
+        // Local changes no round settled keep their times for the next sync.
+        out_.state.edited.at.removeIf([this](const auto& edit) {
+            return settled_.contains(edit.key()) || (listed_ && !candidates_.contains(edit.key()));
+        });
+        if (pulled_) {
+            out_.tasks = std::move(tasks_);
+        }
+        return std::move(out_);
+    }
+
+private:
+    static constexpr int maxRounds = 3;
+
+    // Lists what changed and settles every task; answers the token to keep, none when the
+    // current one must stay.
+    std::optional<QString> syncRound() {
         const QString token = out_.state.token;
         auto listed = client_.changesSince(token);
         bool whole = token.isEmpty();
@@ -72,36 +102,39 @@ public:
         }
         if (const auto* f = std::get_if<Failure>(&listed)) {
             out_.failure = describe(*f);
-            return std::move(out_);
+            return std::nullopt;
         }
         RemoteCollection::Changes& changes = std::get<RemoteCollection::Changes>(listed);
         readChanges(changes, whole);
+        written_.clear();
         const std::vector<QUuid> ids = candidates();
+        listed_ = true;
+        candidates_ = QSet<QUuid>(ids.cbegin(), ids.cend());
         holdMassDeletion(ids);
         for (const QUuid& id : ids) {
             if (!out_.state.held.contains(id) && !settle(id)) {
                 break;
             }
         }
+        std::erase_if(tasks_, [this](const Task& t) {
+            if (!removedHere_.contains(t.id)) {
+                return false;
+            }
+            out_.removed.push_back(t);
+            return true;
+        });
+        removedHere_.clear();
+        remote_.clear();
+        gone_.clear();
+        position_.clear();
         // While removals are held the token stays, so that the server reports them again
         // (or no longer, if it lists those tasks again) until the user decides.
-        if (out_.failure.isEmpty() && out_.state.held.isEmpty()) {
-            out_.state.token = changes.token;
+        if (!out_.failure.isEmpty() || !out_.state.held.isEmpty()) {
+            return std::nullopt;
         }
-        if (pulled_) {
-            std::erase_if(tasks_, [this](const Task& t) {
-                if (!removedHere_.contains(t.id)) {
-                    return false;
-                }
-                out_.removed.push_back(t);
-                return true;
-            });
-            out_.tasks = std::move(tasks_);
-        }
-        return std::move(out_);
+        return changes.token;
     }
 
-private:
     void readChanges(RemoteCollection::Changes& changes, bool whole) {
         QHash<QString, QUuid> idByHref;
         for (auto it = out_.state.items.cbegin(); it != out_.state.items.cend(); ++it) {
@@ -135,11 +168,12 @@ private:
                 markGone(idByHref.value(href));
             }
         }
-        if (whole) {
-            for (auto it = idByHref.cbegin(); it != idByHref.cend(); ++it) {
-                if (!listed.contains(it.key())) {
-                    markGone(it.value());
-                }
+        // A whole listing names everything there; one since a token names at least what we
+        // wrote after it was issued, unless someone removed that meanwhile.
+        for (auto it = idByHref.cbegin(); it != idByHref.cend(); ++it) {
+            const bool named = whole || (written_.contains(it.key()) && !changes.token.isEmpty());
+            if (named && !listed.contains(it.key())) {
+                markGone(it.value());
             }
         }
     }
@@ -178,7 +212,7 @@ private:
         if (position_.contains(id)) {
             v.local = tasks_[position_.value(id)];
         }
-        v.localModified = now_;
+        v.localModified = out_.state.edited.of(id, now_);
         if (!gone_.contains(id)) {
             v.remote = isChanged ? std::optional<Task>(changed->task) : v.base;
         }
@@ -224,25 +258,35 @@ private:
         if (!isChanged && isKnown) {
             server = *known;
         }
+        std::optional<Task> result = outcome.result;
+        bool pull = outcome.pull;
         if (outcome.push) {
-            const std::optional<Failure> failed = push(id, outcome.result, server, v.remote);
+            // The written copy holds the later of the two sides' changes.
+            const Date modified =
+                isChanged ? std::max(v.localModified, v.remoteModified) : v.localModified;
+            const std::optional<Failure> failed = push(id, result, server, v.remote, modified);
             if (failed) {
                 out_.failure = describe(*failed);
                 return isConflict(*failed);
             }
-        } else if (outcome.result && isChanged) {
+            pull = pull || (result && v.local && !Reconcile::sameTask(*result, *v.local));
+        } else if (result && isChanged) {
             out_.state.items.insert(id, server);
-        } else if (!outcome.result) {
+        } else if (!result) {
             out_.state.items.remove(id);
         }
-        if (outcome.pull) {
-            pull(id, outcome.result);
+        if (pull) {
+            this->pull(id, result);
         }
+        settled_.insert(id);
         return true;
     }
 
-    std::optional<Failure> push(const QUuid& id, const std::optional<Task>& result,
-                                const SyncState::Item& server, const std::optional<Task>& remote) {
+    // Writes `result` (or deletes it), which becomes what the written copy reads as: a
+    // recurring task done here comes back as its next occurrence.
+    std::optional<Failure> push(const QUuid& id, std::optional<Task>& result,
+                                const SyncState::Item& server, const std::optional<Task>& remote,
+                                Date modified) {
         const QByteArray etag = remote ? server.etag : QByteArray();
         if (!result) {
             const auto removed = client_.remove(server.href, etag);
@@ -255,12 +299,14 @@ private:
         const QString href = server.href.isEmpty()
                                  ? client_.hrefFor(id.toString(QUuid::WithoutBraces))
                                  : server.href;
-        const QByteArray ics = client_.write(*result, now_, server.ics);
+        const QByteArray ics = client_.write(*result, {modified, now_}, server.ics);
         const auto written = client_.put(href, ics, etag);
         if (const auto* f = std::get_if<Failure>(&written)) {
             return *f;
         }
         out_.state.items.insert(id, {href, std::get<QByteArray>(written), ics});
+        written_.insert(href);
+        result = taskIn(client_, ics).value_or(*result);
         return std::nullopt;
     }
 
@@ -285,6 +331,11 @@ private:
     QSet<QUuid> gone_;
     QHash<QUuid, std::size_t> position_;
     QSet<QUuid> removedHere_;
+    // The hrefs this round wrote; every task a round went through, and those it settled.
+    QSet<QString> written_;
+    bool listed_ = false;
+    QSet<QUuid> candidates_;
+    QSet<QUuid> settled_;
     bool pulled_ = false;
 };
 

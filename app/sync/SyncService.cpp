@@ -138,6 +138,7 @@ void SyncService::stop() {
     again_ = false;
     deletions_ = SyncEngine::Deletions::Guarded;
     held_ = 0;
+    edits_ = {};
     settle_.stop();
     interval_.stop();
     setStatus({});
@@ -190,6 +191,7 @@ qsizetype SyncService::removedKept() const {
 
 void SyncService::localChange() {
     if (connection_ && !sameTasks(board_.tasks(), seen_)) {
+        edits_.note(seen_, board_.tasks(), board_.now());
         seen_ = board_.tasks();
         settle_.start();
     }
@@ -203,11 +205,13 @@ void SyncService::launch() {
     seen_ = sent_;
     const SyncEngine::Deletions deletions =
         std::exchange(deletions_, SyncEngine::Deletions::Guarded);
+    SyncState state = SyncState::load(store_);
+    state.edited.merge(edits_);
     // Everything the sync needs goes with it by value: it may outlive this service.
     QMetaObject::invokeMethod(
         worker_.get(),
         [relay = relay_, round = round_, connection = *connection_, tasks = sent_,
-         state = SyncState::load(store_), now = board_.now(),
+         state = std::move(state), now = board_.now(),
          bounds = CalDavClient::Bounds{timing_.requestTimeout,
                                        DavSession::Clock::now() + timing_.syncTimeout,
                                        stopRunning_.get_token()},
@@ -275,8 +279,15 @@ bool SyncService::keep(SyncEngine::Outcome& outcome) {
     }
     // Without news from the server, the state still fits: the newer edits build on the
     // tasks it describes and go out with the next sync.
-    if (board_.tasksSaved() && !outcome.state.save(store_)) {
-        Console::printLine(QStringLiteral("Sync state not saved; the next sync compares again"));
+    // Changes seen while it ran, and those it did not settle, keep their times.
+    outcome.state.edited.merge(edits_);
+    if (board_.tasksSaved()) {
+        if (outcome.state.save(store_)) {
+            edits_ = {};
+        } else {
+            Console::printLine(
+                QStringLiteral("Sync state not saved; the next sync compares again"));
+        }
     }
     return true;
 }

@@ -2,6 +2,7 @@
 
 #include "store/Models.h"
 #include "store/PreferenceStore.h"
+#include "sync/EditTimes.h"
 #include "sync/SyncEngine.h"
 #include "sync/SyncPassword.h"
 
@@ -117,6 +118,8 @@ private:
     // The list as the running sync read it, and as last seen here.
     std::vector<Task> sent_;
     std::vector<Task> seen_;
+    // When each change here was seen, until a saved sync state holds it.
+    EditTimes edits_;
     bool running_ = false;
     bool again_ = false;
     unsigned launches_ = 0;

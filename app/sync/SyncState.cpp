@@ -20,9 +20,14 @@ QByteArray SyncState::encode() const {
     for (const QUuid& id : held) {
         heldIds.append(id.toString(QUuid::WithoutBraces));
     }
+    QJsonObject editedAt;
+    for (auto it = edited.at.cbegin(); it != edited.at.cend(); ++it) {
+        editedAt.insert(it.key().toString(QUuid::WithoutBraces), it->secondsSinceReferenceDate);
+    }
     return QJsonDocument(QJsonObject{{QStringLiteral("token"), token},
                                      {QStringLiteral("items"), list},
-                                     {QStringLiteral("held"), heldIds}})
+                                     {QStringLiteral("held"), heldIds},
+                                     {QStringLiteral("edited"), editedAt}})
         .toJson(QJsonDocument::Compact);
 }
 
@@ -52,6 +57,15 @@ std::optional<SyncState> SyncState::decode(const QByteArray& json) {
             return std::nullopt;
         }
         state.held.insert(id);
+    }
+    // Nor one written before edits were timed.
+    const QJsonObject editedAt = root.value(QStringLiteral("edited")).toObject();
+    for (auto it = editedAt.constBegin(); it != editedAt.constEnd(); ++it) {
+        const QUuid id(it.key());
+        if (id.isNull() || !it->isDouble()) {
+            return std::nullopt;
+        }
+        state.edited.at.insert(id, Date{it->toDouble()});
     }
     return state;
 }

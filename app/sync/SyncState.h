@@ -1,5 +1,6 @@
 #pragma once
 
+#include "sync/EditTimes.h"
 #include "sync/RemoteCollection.h"
 
 #include <QByteArray>
@@ -22,6 +23,8 @@ struct SyncState {
     // Tasks the server no longer lists, kept here until the user agrees to delete them. Their
     // items stay, so that they are neither sent again nor forgotten once the token moves on.
     QSet<QUuid> held;
+    // The local changes no sync has settled yet, with when they were made.
+    EditTimes edited;
 
     QByteArray encode() const;
     // Nullopt for anything that is not a state this wrote.

@@ -7,17 +7,23 @@
 
 // A task collection in memory, as a CalDAV server keeps it: resources by href with ETags, and
 // sync tokens naming a point in its history. `syncReports` off answers those reports as a
-// server without them does; `forgetsTokens` refuses every token but the empty one.
+// server without them does; `forgetsTokens` refuses every token but the empty one;
+// `contentTokens` names its contents instead, as Xandikos does (the same contents, the same
+// token, however they came back).
 class FakeCollection : public RemoteCollection {
 public:
     bool syncReports = true;
     bool forgetsTokens = false;
+    bool contentTokens = false;
     // Writes and deletions asked of it.
     int writes = 0;
 
     std::variant<Changes, Failure> changesSince(const QString& token) override {
         if (!syncReports || (forgetsTokens && !token.isEmpty())) {
             return Failure{403, QStringLiteral("refused")};
+        }
+        if (contentTokens) {
+            return changesFromContents(token);
         }
         Changes changes;
         const int since = token.toInt();
@@ -64,8 +70,8 @@ public:
     std::variant<Entry, QString> read(const QByteArray& body) const override {
         return VTodo::read(body);
     }
-    QByteArray write(const Task& task, Date modified, const QByteArray& previous) const override {
-        return VTodo::write(task, modified, previous);
+    QByteArray write(const Task& task, Stamps at, const QByteArray& previous) const override {
+        return VTodo::write(task, at, previous);
     }
     QString hrefFor(const QString& name) const override {
         return QStringLiteral("/c/") + name + QStringLiteral(".ics");
@@ -83,8 +89,27 @@ public:
         history_.insert(href, ++version_);
     }
     QStringList hrefs() const { return resources_.keys(); }
+    QByteArray text(const QString& href) const { return resources_.value(href).ics; }
 
 private:
+    using Contents = QHash<QString, QByteArray>;
+    std::variant<Changes, Failure> changesFromContents(const QString& token) {
+        if (!token.isEmpty() && !seen_.contains(token)) {
+            return Failure{403, QStringLiteral("unknown token")};
+        }
+        Contents now;
+        QByteArray named;
+        for (const Resource& r : resources_) {
+            now.insert(r.href, r.etag);
+            named += r.href.toUtf8() + ' ' + r.etag + '\n';
+        }
+        Changes changes = std::get<Changes>(changesFrom(seen_.value(token)));
+        changes.token = QStringLiteral("tree-") + QString::fromLatin1(named.toBase64());
+        seen_.insert(changes.token, now);
+        return changes;
+    }
+
+    QHash<QString, Contents> seen_;
     QMap<QString, Resource> resources_;
     // Each href's last change.
     QMap<QString, int> history_;

@@ -217,6 +217,6 @@ std::variant<RemoteCollection::Entry, QString> CalDavClient::read(const QByteArr
     return VTodo::read(body);
 }
 
-QByteArray CalDavClient::write(const Task& task, Date modified, const QByteArray& previous) const {
-    return VTodo::write(task, modified, previous);
+QByteArray CalDavClient::write(const Task& task, Stamps at, const QByteArray& previous) const {
+    return VTodo::write(task, at, previous);
 }

@@ -40,7 +40,7 @@ public:
     QString hrefFor(const QString& name) const override;
     // Tasks as iCalendar VTODOs.
     std::variant<Entry, QString> read(const QByteArray& body) const override;
-    QByteArray write(const Task& task, Date modified, const QByteArray& previous) const override;
+    QByteArray write(const Task& task, Stamps at, const QByteArray& previous) const override;
 
     // The message for an answer that is not a multistatus.
     static QString notAListing();

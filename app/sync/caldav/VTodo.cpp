@@ -3,6 +3,9 @@
 #include "support/FieldCount.h"
 #include "sync/caldav/ContentLines.h"
 
+#include <QDateTime>
+#include <QTimeZone>
+
 #include <libical/ical.h>
 
 #include <cmath>
@@ -10,8 +13,14 @@
 
 namespace {
 
+// The snooze's wake time, exact and in UTC; its X-QUENBY-START parameter names the start
+// Quenby wrote with it, when it wrote one.
 constexpr const char* snoozedName = "X-QUENBY-SNOOZED";
+constexpr const char* ownStartName = "X-QUENBY-START";
 constexpr const char* prodId = "-//Quenby//Quenby//EN";
+// No snooze lasts this long: a later wake time is another client's way of saying "never".
+constexpr int lastWakeYear = 2100;
+constexpr int maxRecurrenceSteps = 1000;
 
 struct ComponentFree {
     void operator()(icalcomponent* c) const { icalcomponent_free(c); }
@@ -26,13 +35,33 @@ icaltimetype toIcal(Date date) {
     return icaltime_from_timet_with_zone(seconds, 0, icaltimezone_get_utc_timezone());
 }
 
-// Floating times and dates are read as UTC: a task's times are instants.
+// Floating times and dates are the user's own clock: a date starts at local midnight.
 std::optional<Date> toDate(icaltimetype time) {
     if (icaltime_is_null_time(time) || !icaltime_is_valid_time(time)) {
         return std::nullopt;
     }
-    const icaltimezone* zone = time.zone ? time.zone : icaltimezone_get_utc_timezone();
-    return Date::fromUnixSeconds(static_cast<double>(icaltime_as_timet_with_zone(time, zone)));
+    if (time.zone) {
+        return Date::fromUnixSeconds(
+            static_cast<double>(icaltime_as_timet_with_zone(time, time.zone)));
+    }
+    const QDate day(time.year, time.month, time.day);
+    const QTime clock = time.is_date ? QTime(0, 0) : QTime(time.hour, time.minute, time.second);
+    const QDateTime local(day, clock, Qt::LocalTime);
+    if (!local.isValid()) {
+        return std::nullopt;
+    }
+    return Date::fromUnixSeconds(static_cast<double>(local.toSecsSinceEpoch()));
+}
+
+// The local day `date` falls on, as an iCalendar date.
+icaltimetype localDay(Date date) {
+    const QDate day =
+        QDateTime::fromSecsSinceEpoch(static_cast<qint64>(std::floor(date.unixSeconds()))).date();
+    icaltimetype t = icaltime_null_date();
+    t.year = day.year();
+    t.month = day.month();
+    t.day = day.day();
+    return t;
 }
 
 icalproperty* findX(icalcomponent* todo, const char* name) {
@@ -130,22 +159,149 @@ void writeStatus(Rewrite& r, icalcomponent* todo, const Task& task) {
     }
 }
 
-// A snooze is the start other clients hide a task until; the mark says the start is
-// Quenby's, so that ending the snooze removes only a start Quenby set.
+icalparameter* findXParameter(icalproperty* p, const char* name) {
+    for (icalparameter* param = icalproperty_get_first_parameter(p, ICAL_X_PARAMETER); param;
+         param = icalproperty_get_next_parameter(p, ICAL_X_PARAMETER)) {
+        if (qstricmp(icalparameter_get_xname(param), name) == 0) {
+            return param;
+        }
+    }
+    return nullptr;
+}
+
+QByteArray valueText(icalproperty* p) {
+    return p ? QByteArray(icalproperty_get_value_as_string(p)) : QByteArray();
+}
+
+// The start is Quenby's when its snooze wrote it and no client changed it since. Marks
+// written before the wake time moved into the mark ("TRUE") always came with their start.
+bool startIsOurs(icalcomponent* todo) {
+    icalproperty* mark = findX(todo, snoozedName);
+    icalproperty* start = icalcomponent_get_first_property(todo, ICAL_DTSTART_PROPERTY);
+    if (!mark || !start) {
+        return false;
+    }
+    if (qstricmp(icalproperty_get_x(mark), "TRUE") == 0) {
+        return true;
+    }
+    icalparameter* own = findXParameter(mark, ownStartName);
+    return own && valueText(start) == icalparameter_get_xvalue(own);
+}
+
+icalproperty* withZoneOf(icalproperty* p, icalproperty* from) {
+    if (icalparameter* tzid = icalproperty_get_first_parameter(from, ICAL_TZID_PARAMETER)) {
+        icalproperty_add_parameter(p, icalparameter_new_clone(tzid));
+    }
+    return p;
+}
+
+// The start other clients hide a task until, for a wake time: of the due date's value type
+// and before it, as RFC 5545 asks (todoman drops a start that is not).
+icalproperty* startFor(icalcomponent* todo, Date wake) {
+    icalproperty* due = icalcomponent_get_first_property(todo, ICAL_DUE_PROPERTY);
+    const icaltimetype dueTime =
+        due ? icalproperty_get_datetime_with_component(due, todo) : icaltime_null_time();
+    const std::optional<Date> dueDate = due ? toDate(dueTime) : std::nullopt;
+    const icaltimetype start = dueDate && dueTime.is_date ? localDay(wake) : toIcal(wake);
+    if (dueDate && toDate(start) >= dueDate) {
+        icaldurationtype before = icaldurationtype_null_duration();
+        before.is_neg = 1;
+        (dueTime.is_date ? before.days : before.seconds) = 1;
+        return withZoneOf(icalproperty_new_dtstart(icaltime_add(dueTime, before)), due);
+    }
+    return icalproperty_new_dtstart(start);
+}
+
+// A snooze is the start other clients hide a task until, when the start is free; a start
+// another client set is theirs and stays as it is. The mark holds the exact wake time,
+// which a start of date type or one capped at the due date cannot.
 void writeSnooze(Rewrite& r, icalcomponent* todo, const Task& task) {
     r.remove(snoozedName);
-    if (findX(todo, snoozedName) || task.snoozedUntil) {
+    const bool ours = startIsOurs(todo);
+    if (ours) {
         r.remove("DTSTART");
     }
-    if (!task.isSnoozed) {
+    // A snooze without a wake time would read back as none: it stays on this device.
+    if (!task.isSnoozed || !task.snoozedUntil) {
         return;
     }
-    if (task.snoozedUntil) {
-        r.set(icalproperty_new_dtstart(toIcal(*task.snoozedUntil)));
-    }
-    icalproperty* mark = icalproperty_new_x("TRUE");
+    icalproperty* mark = icalproperty_new_x(icaltime_as_ical_string(toIcal(*task.snoozedUntil)));
     icalproperty_set_x_name(mark, snoozedName);
+    if (ours || !icalcomponent_get_first_property(todo, ICAL_DTSTART_PROPERTY)) {
+        icalproperty* start = startFor(todo, *task.snoozedUntil);
+        icalparameter* own = icalparameter_new_x(valueText(start).constData());
+        icalparameter_set_xname(own, ownStartName);
+        icalproperty_add_parameter(mark, own);
+        r.set(start);
+    }
     r.set(mark);
+}
+
+std::optional<Date> timeOf(icalcomponent* todo, icalproperty* p) {
+    return p ? toDate(icalproperty_get_datetime_with_component(p, todo)) : std::nullopt;
+}
+
+// When a snooze ends: the mark's wake time, or for an older mark the start. None when it
+// cannot be read or another client removed the start that came with it: not snoozed then.
+std::optional<Date> wakeTime(icalcomponent* todo) {
+    icalproperty* mark = findX(todo, snoozedName);
+    if (!mark) {
+        return std::nullopt;
+    }
+    icalproperty* start = icalcomponent_get_first_property(todo, ICAL_DTSTART_PROPERTY);
+    const char* value = icalproperty_get_x(mark);
+    std::optional<Date> wake;
+    if (qstricmp(value, "TRUE") == 0) {
+        wake = timeOf(todo, start);
+    } else if (!findXParameter(mark, ownStartName) || start) {
+        wake = toDate(icaltime_from_string(value ? value : ""));
+    }
+    const Date last = Date::fromUnixSeconds(static_cast<double>(
+        QDateTime(QDate(lastWakeYear, 1, 1), QTime(0, 0), QTimeZone::utc()).toSecsSinceEpoch()));
+    return wake && *wake < last ? wake : std::nullopt;
+}
+
+// Done on a recurring task completes this occurrence only: its start and due date move on
+// to the next one, as other task clients do. Answers when that occurrence starts, none when
+// the series has ended (or the task does not recur).
+std::optional<Date> nextOccurrence(Rewrite& r, icalcomponent* todo) {
+    icalproperty* rrule = icalcomponent_get_first_property(todo, ICAL_RRULE_PROPERTY);
+    icalproperty* start = icalcomponent_get_first_property(todo, ICAL_DTSTART_PROPERTY);
+    icalproperty* due = icalcomponent_get_first_property(todo, ICAL_DUE_PROPERTY);
+    // A start a snooze wrote is no part of the series.
+    icalproperty* anchor = start && !startIsOurs(todo) ? start : due;
+    if (!rrule || !anchor) {
+        return std::nullopt;
+    }
+    const icaltimetype from = icalproperty_get_datetime_with_component(anchor, todo);
+    if (icaltime_is_null_time(from)) {
+        return std::nullopt;
+    }
+    icalrecur_iterator* it = icalrecur_iterator_new(icalproperty_get_rrule(rrule), from);
+    if (!it) {
+        return std::nullopt;
+    }
+    icaltimetype next = icalrecur_iterator_next(it);
+    // The first one the iterator gives is the current occurrence itself; a rule of another
+    // client's that never gets past it ends the series rather than the sync.
+    for (int step = 0; !icaltime_is_null_time(next) && icaltime_compare(next, from) <= 0; ++step) {
+        next = step < maxRecurrenceSteps ? icalrecur_iterator_next(it) : icaltime_null_time();
+    }
+    icalrecur_iterator_free(it);
+    if (icaltime_is_null_time(next)) {
+        return std::nullopt;
+    }
+    const icaldurationtype step = icaltime_subtract(next, from);
+    for (icalproperty* p : {start == anchor ? start : nullptr, due}) {
+        if (p) {
+            icalproperty* moved = icalproperty_new_clone(p);
+            icaltimetype t = icalproperty_get_datetime_with_component(p, todo);
+            t = icaltime_add(t, step);
+            icalproperty_set_value(moved, icalvalue_new_datetimedate(t));
+            r.set(moved);
+        }
+    }
+    return toDate(next);
 }
 
 QString text(const char* value) {
@@ -153,8 +309,21 @@ QString text(const char* value) {
 }
 
 std::optional<Date> timeOf(icalcomponent* todo, icalproperty_kind kind) {
-    icalproperty* p = icalcomponent_get_first_property(todo, kind);
-    return p ? toDate(icalproperty_get_datetime_with_component(p, todo)) : std::nullopt;
+    return timeOf(todo, icalcomponent_get_first_property(todo, kind));
+}
+
+// What other clients count as a change of the task itself (RFC 5545's SEQUENCE).
+QByteArray significant(icalcomponent* todo) {
+    QByteArray lines;
+    for (const icalproperty_kind kind :
+         {ICAL_SUMMARY_PROPERTY, ICAL_STATUS_PROPERTY, ICAL_DTSTART_PROPERTY, ICAL_DUE_PROPERTY,
+          ICAL_COMPLETED_PROPERTY}) {
+        for (icalproperty* p = icalcomponent_get_first_property(todo, kind); p;
+             p = icalcomponent_get_next_property(todo, kind)) {
+            lines += icalText(icalproperty_as_ical_string_r(p));
+        }
+    }
+    return lines + valueText(findX(todo, snoozedName));
 }
 
 bool readDone(icalcomponent* todo) {
@@ -177,7 +346,7 @@ QUuid taskId(const QString& uid) {
     return QUuid::createUuidV5(uidNamespace, uid);
 }
 
-QByteArray write(const Task& task, Date modified, const QByteArray& previous) {
+QByteArray write(const Task& task, Stamps at, const QByteArray& previous) {
     // The id is the UID and a tutorial is never written; every other field has its property.
     static_assert(FieldCount::of<Task>() == 8, "a new task field needs its property here");
     Component calendar = previous.isEmpty() ? nullptr : parse(previous);
@@ -195,11 +364,34 @@ QByteArray write(const Task& task, Date modified, const QByteArray& previous) {
     }
     r.set(icalproperty_new_summary(task.name.toUtf8().constData()));
     r.set(icalproperty_new_created(toIcal(task.created)));
-    r.set(icalproperty_new_dtstamp(toIcal(task.created)));
-    r.set(icalproperty_new_lastmodified(toIcal(modified)));
-    writeStatus(r, todo, task);
-    writeSnooze(r, todo, task);
-    return ContentLines::spliceTodo(base, r.drop, r.add);
+    r.set(icalproperty_new_dtstamp(toIcal(at.written)));
+    r.set(icalproperty_new_lastmodified(toIcal(at.modified)));
+    const std::optional<Date> next =
+        task.isDone && !readDone(todo) ? nextOccurrence(r, todo) : std::nullopt;
+    if (next) {
+        Task open = task;
+        open.isDone = false;
+        open.doneDate.reset();
+        open.isSnoozed = true;
+        open.snoozedUntil = next;
+        r.remove("COMPLETED");
+        r.set(icalproperty_new_status(ICAL_STATUS_NEEDSACTION));
+        writeSnooze(r, todo, open);
+    } else {
+        writeStatus(r, todo, task);
+        writeSnooze(r, todo, task);
+    }
+    QByteArray written = ContentLines::spliceTodo(base, r.drop, r.add);
+
+    const Component after = parse(written);
+    icalcomponent* changed = after ? firstTodo(after.get()) : nullptr;
+    if (calendar && changed && !previous.isEmpty() && significant(todo) != significant(changed)) {
+        icalproperty* sequence = icalcomponent_get_first_property(todo, ICAL_SEQUENCE_PROPERTY);
+        Rewrite bump;
+        bump.set(icalproperty_new_sequence(sequence ? icalproperty_get_sequence(sequence) + 1 : 1));
+        written = ContentLines::spliceTodo(written, bump.drop, bump.add);
+    }
+    return written;
 }
 
 std::variant<Resource, QString> read(const QByteArray& ics) {
@@ -229,12 +421,8 @@ std::variant<Resource, QString> read(const QByteArray& ics) {
                          .value_or(timeOf(todo, ICAL_DTSTAMP_PROPERTY).value_or(Date{}));
     r.task.isDone = readDone(todo);
     r.task.doneDate = r.task.isDone ? timeOf(todo, ICAL_COMPLETED_PROPERTY) : std::nullopt;
-    if (icalproperty* mark = findX(todo, snoozedName)) {
-        r.task.isSnoozed = qstricmp(icalproperty_get_x(mark), "TRUE") == 0;
-    }
-    if (r.task.isSnoozed) {
-        r.task.snoozedUntil = timeOf(todo, ICAL_DTSTART_PROPERTY);
-    }
+    r.task.snoozedUntil = wakeTime(todo);
+    r.task.isSnoozed = r.task.snoozedUntil.has_value();
     return r;
 }
 

@@ -15,9 +15,13 @@
 // whenever Quenby rewrites it, so syncing never strips it.
 namespace VTodo {
 
-// The resource for `task`, stamped as modified at `modified`. `previous` is the
-// resource's last known text: everything in it that a task does not hold is kept.
-QByteArray write(const Task& task, Date modified, const QByteArray& previous = {});
+using Stamps = RemoteCollection::Stamps;
+
+// The resource for `task`. `previous` is the resource's last known text: everything in it
+// that a task does not hold is kept, and its SEQUENCE grows when the summary, status or
+// dates change. Done on a recurring task moves the series on to its next occurrence and
+// snoozes the task until then, instead of completing the series.
+QByteArray write(const Task& task, Stamps at, const QByteArray& previous = {});
 
 using Resource = RemoteCollection::Entry;
 

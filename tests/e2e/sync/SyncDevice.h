@@ -14,6 +14,14 @@ struct Device {
     std::vector<Task> tasks;
 
     QString sync(CalDavClient client, double at) { return syncAndKeep(store, tasks, client, at); }
+    // A change here at `at`, its time noted in the sync state as the sync service notes it.
+    template <typename Change> void edit(double at, Change change) {
+        const std::vector<Task> before = tasks;
+        change(*this);
+        SyncState state = SyncState::load(store);
+        state.edited.note(before, tasks, Date{at});
+        ASSERT_TRUE(state.save(store));
+    }
     // As after a restart: the task list as last kept.
     void restart() {
         tasks =

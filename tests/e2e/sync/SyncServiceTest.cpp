@@ -51,7 +51,9 @@ protected:
 
     TempConfigHome home;
     CalDavServer server{CalDavServer::Kind::Radicale};
-    TaskBoard board{systemNow};
+    // The board's clock, when a test sets it.
+    std::optional<Date> frozen;
+    TaskBoard board{[this] { return frozen.value_or(systemNow()); }};
     SyncService service{board, PreferenceStore::standard(), {.settle = 200ms, .interval = 1h}};
     Device phone;
 };
@@ -75,6 +77,21 @@ TEST_F(SyncServiceTest, LocalAndRemoteChangesMeetAndTutorialsStayHere) {
     service.syncNow();
     ASSERT_TRUE(synced());
     EXPECT_EQ(here(), QStringList({QStringLiteral("Call mum"), QStringLiteral("Pay rent (done)")}));
+}
+
+// The server's copy says when the change was made, not when it went out.
+TEST_F(SyncServiceTest, AChangeCarriesTheTimeItWasMade) {
+    service.start(connection());
+    ASSERT_TRUE(synced());
+    frozen = Date::fromUnixSeconds(1'800'000'000);
+    board.addTask(QStringLiteral("Pay rent"));
+    frozen = frozen->addingSeconds(3600);
+    ASSERT_TRUE(synced());
+    const std::vector<CalDavClient::Resource> listed = server.listed();
+    ASSERT_EQ(listed.size(), 1u);
+    EXPECT_TRUE(listed[0].ics.contains("\r\nLAST-MODIFIED:20270115T080000Z\r\n"))
+        << listed[0].ics.toStdString();
+    EXPECT_TRUE(listed[0].ics.contains("\r\nDTSTAMP:20270115T090000Z\r\n"));
 }
 
 TEST_F(SyncServiceTest, AnEditDuringASyncIsKept) {

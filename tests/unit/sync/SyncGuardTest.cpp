@@ -1,4 +1,5 @@
-// A sync that would remove most of the tasks here holds those removals until the user accepts.
+// The sync engine against a collection in memory: edits merged by when they were made, no
+// change by others hidden by our own writes, and mass removals held until the user accepts.
 #include "Builders.h"
 #include "FakeCollection.h"
 #include "store/PreferenceStore.h"
@@ -16,24 +17,42 @@ namespace {
 
 using Deletions = SyncEngine::Deletions;
 
-// One device syncing with a collection in memory; its state goes through its stored form at
-// every sync, as after a restart.
+// One device syncing with a collection in memory, its own or another's; its state goes
+// through its stored form at every sync, as after a restart.
 struct Device {
-    FakeCollection server;
+    FakeCollection own;
+    FakeCollection& server;
     std::vector<Task> tasks;
     SyncState state;
 
-    explicit Device(int count) {
+    explicit Device(int count)
+        : server(own) {
         for (int i = 0; i < count; ++i) {
             tasks.push_back(makeTask(QStringLiteral("Task %1").arg(i, 2, 10, QLatin1Char('0')), i));
         }
         sync();
         server.writes = 0;
     }
-    SyncEngine::Outcome sync(Deletions deletions = Deletions::Guarded) {
+    explicit Device(FakeCollection& shared)
+        : server(shared) {}
+    // A change here at `at`, noted as the sync service notes it.
+    template <typename Change> void edit(double at, Change change) {
+        const std::vector<Task> before = tasks;
+        change(*this);
+        state.edited.note(before, tasks, Date{at});
+    }
+    Task& named(const QString& name) {
+        const auto it =
+            std::find_if(tasks.begin(), tasks.end(), [&](const Task& t) { return t.name == name; });
+        EXPECT_NE(it, tasks.end()) << name.toStdString();
+        return it == tasks.end() ? missing : *it;
+    }
+    // What a failed lookup hands out, so that the test goes on failing instead of crashing.
+    Task missing;
+    SyncEngine::Outcome sync(Deletions deletions = Deletions::Guarded, double at = 1000) {
         SyncEngine::Outcome out =
             SyncEngine::run(server, tasks, SyncState::decode(state.encode()).value_or(SyncState{}),
-                            Date{1000}, deletions);
+                            Date{at}, deletions);
         EXPECT_EQ(out.failure, QString());
         tasks = out.tasks.value_or(tasks);
         state = out.state;
@@ -51,6 +70,7 @@ struct Mode {
     const char* label;
     bool syncReports;
     bool forgetsTokens;
+    bool contentTokens = false;
 };
 
 class SyncGuard : public testing::TestWithParam<Mode> {};
@@ -124,6 +144,83 @@ TEST(SyncGuard, HoldsMoreThanHalfAndAtLeastFive) {
             << label;
     }
 }
+
+class SyncMerge : public testing::TestWithParam<Mode> {
+protected:
+    SyncMerge() {
+        server.syncReports = GetParam().syncReports;
+        server.forgetsTokens = GetParam().forgetsTokens;
+        server.contentTokens = GetParam().contentTokens;
+    }
+    // The text of the server's copy of `id`.
+    QByteArray serverText(const QUuid& id) const {
+        return server.text(a.state.items.value(id).href);
+    }
+    FakeCollection server;
+    Device a{server};
+    Device b{server};
+};
+
+// Three devices edit the same task offline: the latest edit wins everywhere, whichever
+// device syncs last; and an edit outlives a deletion elsewhere.
+TEST_P(SyncMerge, TheLaterEditWinsByWhenItWasMade) {
+    a.tasks = {makeTask(QStringLiteral("Draft"), 10), makeTask(QStringLiteral("Keep me"), 11)};
+    a.sync(Deletions::Guarded, 100);
+    b.sync(Deletions::Guarded, 100);
+    const QUuid draft = a.tasks.front().id;
+    a.edit(200,
+           [](Device& d) { d.named(QStringLiteral("Draft")).name = QStringLiteral("Draft A"); });
+    b.edit(202,
+           [](Device& d) { d.named(QStringLiteral("Draft")).name = QStringLiteral("Draft B"); });
+    a.edit(203, [](Device& d) { d.tasks.pop_back(); });
+    b.edit(204, [](Device& d) { d.named(QStringLiteral("Keep me")).isDone = true; });
+    // The third device, another client, renames it last and syncs first.
+    Task third = a.tasks.front();
+    third.name = QStringLiteral("Draft C");
+    server.store(a.state.items.value(draft).href,
+                 VTodo::write(third, Date{205}, a.state.items.value(draft).ics));
+    for (Device* d : {&a, &b, &a}) {
+        d->sync(Deletions::Guarded, 900);
+    }
+    for (Device* d : {&a, &b}) {
+        QStringList kept = names(d->tasks);
+        kept.sort();
+        EXPECT_EQ(kept, QStringList({"Draft C", "Keep me"}));
+    }
+    EXPECT_TRUE(a.named(QStringLiteral("Keep me")).isDone);
+
+    // B's later edit against A's earlier one, B syncing first: stamped with its own time.
+    a.edit(300,
+           [](Device& d) { d.named(QStringLiteral("Draft C")).name = QStringLiteral("Early"); });
+    b.edit(301,
+           [](Device& d) { d.named(QStringLiteral("Draft C")).name = QStringLiteral("Late"); });
+    b.sync(Deletions::Guarded, 900);
+    a.sync(Deletions::Guarded, 1000);
+    EXPECT_TRUE(names(a.tasks).contains(QStringLiteral("Late")));
+    EXPECT_TRUE(serverText(draft).contains("LAST-MODIFIED:20010101T000501Z"))
+        << serverText(draft).toStdString();
+    EXPECT_TRUE(a.state.edited.at.isEmpty()) << "settled edits keep their times";
+}
+
+// After our own writes, a deletion by another client is seen, even where the collection
+// comes back to the contents it had before those writes.
+TEST_P(SyncMerge, ADeletionAfterOurWritesArrives) {
+    a.sync();
+    a.tasks = {makeTask(QStringLiteral("Short-lived"), 10)};
+    a.sync();
+    for (const QString& href : server.hrefs()) {
+        server.drop(href);
+    }
+    a.sync();
+    EXPECT_TRUE(a.tasks.empty()) << names(a.tasks).join(u',').toStdString();
+    EXPECT_TRUE(server.hrefs().isEmpty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Servers, SyncMerge,
+                         testing::Values(Mode{"SyncReports", true, false, false},
+                                         Mode{"ContentTokens", true, false, true},
+                                         Mode{"EtagsOnly", false, false, false}),
+                         [](const auto& p) { return std::string(p.param.label); });
 
 TEST(RemovedTasks, KeepsTheLastTenSyncsForThirtyDaysWholeAndNeverOverwritesAnUnreadableValue) {
     const QTemporaryDir dir;

@@ -1,5 +1,6 @@
 #include "sync/caldav/VTodo.h"
 #include "Builders.h"
+#include "tests/support/TimeZone.h"
 
 #include <gtest/gtest.h>
 
@@ -40,6 +41,10 @@ class VTodoRoundTrip : public testing::TestWithParam<RoundTrip> {};
 TEST_P(VTodoRoundTrip, ReadsBackWhatItWrote) {
     Task task = GetParam().task;
     const QByteArray ics = VTodo::write(task, stamp);
+    // Content lines end in CRLF and fold at 75 octets, never inside a character.
+    for (const QByteArray& line : ics.split('\n')) {
+        EXPECT_TRUE(line.isEmpty() || (line.endsWith('\r') && line.size() <= 76)) << line.data();
+    }
     task.created = GetParam().createdBack.value_or(task.created);
     EXPECT_EQ(stored(readTask(ics)), stored(task));
     EXPECT_EQ(std::get<VTodo::Resource>(VTodo::read(ics)).lastModified, stamp);
@@ -57,10 +62,10 @@ INSTANTIATE_TEST_SUITE_P(
         RoundTrip{"Open", makeTask(QStringLiteral("Buy milk"), 700'000'000)},
         RoundTrip{"WholeSeconds", makeTask(QStringLiteral("x"), 700'000'000.75), Date{700'000'000}},
         RoundTrip{"Escapes", makeTask(QStringLiteral("a, b; c\\d\nÄ 日本 🙂"), 700'000'000)},
+        RoundTrip{"LongUnicode", makeTask(QStringLiteral("日本🙂").repeated(30), 700'000'000)},
         RoundTrip{"Done", done(makeTask(QStringLiteral("x"), 1), Date{700'000'100})},
         RoundTrip{"DoneUndated", done(makeTask(QStringLiteral("x"), 1), std::nullopt)},
-        RoundTrip{"Snoozed", makeSnoozed(QStringLiteral("x"), 1, Date{800'000'000})},
-        RoundTrip{"SnoozedOpenEnded", makeSnoozed(QStringLiteral("x"), 1, std::nullopt)}),
+        RoundTrip{"Snoozed", makeSnoozed(QStringLiteral("x"), 1, Date{800'000'000})}),
     [](const auto& param) { return std::string(param.param.label); });
 
 const QByteArray otherClients =
@@ -94,7 +99,8 @@ QList<QByteArray> unknownLines(const QByteArray& ics) {
     QList<QByteArray> kept;
     for (const QByteArray& line : ics.split('\n')) {
         if (!line.startsWith("SUMMARY:") && !line.startsWith("LAST-MODIFIED:") &&
-            !line.startsWith("CREATED:") && !line.startsWith("DTSTAMP:")) {
+            !line.startsWith("CREATED:") && !line.startsWith("DTSTAMP:") &&
+            !line.startsWith("SEQUENCE:")) {
             kept.append(line);
         }
     }
@@ -106,7 +112,13 @@ TEST(VTodo, KeepsWhatOtherClientsWroteByteForByte) {
     EXPECT_EQ(task.name, QStringLiteral("Call the bank"));
     EXPECT_EQ(task.created, Date::fromUnixSeconds(1'767'261'600));
     task.name = QStringLiteral("Call the bank today");
-    const QByteArray rewritten = VTodo::write(task, stamp, otherClients);
+    const Date now = stamp.addingSeconds(60);
+    const QByteArray rewritten = VTodo::write(task, {stamp, now}, otherClients);
+    EXPECT_TRUE(lines(rewritten).contains("SEQUENCE:1\r"));
+    EXPECT_TRUE(lines(rewritten).contains("DTSTAMP:20270115T080100Z\r"));
+    EXPECT_TRUE(lines(rewritten).contains("LAST-MODIFIED:20270115T080000Z\r"));
+    // Only a change of the task itself counts as a new version for other clients.
+    EXPECT_TRUE(lines(VTodo::write(task, now, rewritten)).contains("SEQUENCE:1\r"));
 
     EXPECT_EQ(unknownLines(rewritten), unknownLines(otherClients)) << rewritten.toStdString();
     const Task back = readTask(rewritten);
@@ -129,20 +141,132 @@ TEST(VTodo, DoneAndReopenedSetTheStatus) {
     EXPECT_FALSE(reopened.contains("COMPLETED:"));
 }
 
-TEST(VTodo, EndingASnoozeRemovesOnlyItsOwnStart) {
-    Task task = readTask(otherClients);
-    EXPECT_FALSE(task.isSnoozed) << "another client's start is not a snooze";
-    task.isSnoozed = true;
-    task.snoozedUntil = stamp;
-    const QByteArray snoozed = VTodo::write(task, stamp, otherClients);
-    EXPECT_TRUE(lines(snoozed).contains("DTSTART:20270115T080000Z\r"));
+// `otherClients` with its start and due date lines replaced by `dates`.
+QByteArray withDates(const QByteArray& dates) {
+    QByteArray ics = otherClients;
+    return ics.replace("DUE;VALUE=DATE:20260301\r\nDTSTART:20260201T090000Z\r\n", dates);
+}
 
-    task.isSnoozed = false;
-    task.snoozedUntil.reset();
-    const QByteArray woken = VTodo::write(task, stamp, snoozed);
-    EXPECT_FALSE(woken.contains("DTSTART")) << woken.toStdString();
-    EXPECT_TRUE(lines(woken).contains("DUE;VALUE=DATE:20260301\r"));
-    EXPECT_FALSE(woken.contains("X-QUENBY-SNOOZED"));
+struct SnoozeCase {
+    const char* label;
+    QByteArray dates;
+    // The start other clients see while snoozed until `stamp` (2027-01-15 08:00 UTC): never
+    // on or after the due date.
+    QByteArray start;
+};
+
+TEST(VTodo, ASnoozeIsAStartOtherClientsAcceptAndEndingItRestoresTheirs) {
+    const TimeZone tz("America/New_York");
+    const SnoozeCase cases[] = {
+        {"NoDates", "", "DTSTART:20270115T080000Z"},
+        // 03:00 in New York: the local day, as a date like the due date.
+        {"DueDate", "DUE;VALUE=DATE:20270301\r\n", "DTSTART;VALUE=DATE:20270115"},
+        {"WakeOnDueDate", "DUE;VALUE=DATE:20270115\r\n", "DTSTART;VALUE=DATE:20270114"},
+        {"WakeAfterDue", "DUE:20270114T120000Z\r\n", "DTSTART:20270114T115959Z"},
+        {"TheirStart", "DTSTART;VALUE=DATE:20260201\r\n", "DTSTART;VALUE=DATE:20260201"},
+    };
+    for (const SnoozeCase& c : cases) {
+        const QByteArray before = withDates(c.dates);
+        Task task = readTask(before);
+        EXPECT_FALSE(task.isSnoozed) << c.label << ": another client's start is not a snooze";
+        task.isSnoozed = true;
+        task.snoozedUntil = stamp;
+        const QByteArray snoozed = VTodo::write(task, stamp, before);
+        EXPECT_TRUE(lines(snoozed).contains(c.start + '\r')) << c.label << snoozed.toStdString();
+        EXPECT_EQ(readTask(snoozed).snoozedUntil, stamp) << c.label;
+
+        task.isSnoozed = false;
+        task.snoozedUntil.reset();
+        const QByteArray woken = VTodo::write(task, stamp, snoozed);
+        const auto startOf = [](const QByteArray& ics) {
+            const QList<QByteArray> all = lines(ics);
+            return std::find_if(all.cbegin(), all.cend(),
+                                [](const QByteArray& l) { return l.startsWith("DTSTART"); }) ==
+                           all.cend()
+                       ? QByteArray()
+                       : *std::find_if(all.cbegin(), all.cend(),
+                                       [](const QByteArray& l) { return l.startsWith("DTSTART"); });
+        };
+        EXPECT_EQ(startOf(woken), startOf(before)) << c.label << woken.toStdString();
+        EXPECT_FALSE(woken.contains("X-QUENBY-SNOOZED")) << c.label;
+    }
+}
+
+TEST(VTodo, ASnoozeWithoutAReadableWakeTimeIsNoSnoozeAndDatesAreLocal) {
+    const TimeZone tz("America/New_York");
+    const Date newYorkMidnight = Date::fromUnixSeconds(1'769'922'000); // 2026-02-01 05:00 UTC
+    struct Case {
+        const char* label;
+        QByteArray ics;
+        std::optional<Date> wake;
+    };
+    const Case cases[] = {
+        {"Wake", withDates("X-QUENBY-SNOOZED:20270115T080000Z\r\n"), stamp},
+        {"OlderMarkWithStart", withDates("DTSTART:20270115T080000Z\r\nX-QUENBY-SNOOZED:TRUE\r\n"),
+         stamp},
+        {"OlderMarkStartGone", withDates("X-QUENBY-SNOOZED:TRUE\r\n"), std::nullopt},
+        {"OwnStartRemovedElsewhere",
+         withDates("X-QUENBY-SNOOZED;X-QUENBY-START=20270115T080000Z:20270115T080000Z\r\n"),
+         std::nullopt},
+        {"Unreadable", withDates("X-QUENBY-SNOOZED:soon\r\n"), std::nullopt},
+        {"YearNineThousand", withDates("DTSTART:99991231T000000Z\r\nX-QUENBY-SNOOZED:TRUE\r\n"),
+         std::nullopt},
+        {"DateStart", withDates("DTSTART;VALUE=DATE:20260201\r\nX-QUENBY-SNOOZED:TRUE\r\n"),
+         newYorkMidnight},
+        {"FloatingStart", withDates("DTSTART:20260201T000000\r\nX-QUENBY-SNOOZED:TRUE\r\n"),
+         newYorkMidnight},
+        {"OpenEndedWritten", VTodo::write(makeSnoozed(QStringLiteral("x"), 1, std::nullopt), stamp),
+         std::nullopt},
+    };
+    for (const Case& c : cases) {
+        const Task task = readTask(c.ics);
+        EXPECT_EQ(task.isSnoozed, c.wake.has_value()) << c.label;
+        EXPECT_EQ(task.snoozedUntil, c.wake) << c.label;
+    }
+}
+
+TEST(VTodo, DoneOnARecurringTaskMovesTheSeriesOnAndSnoozesItUntilThen) {
+    const TimeZone tz("America/New_York");
+    struct Case {
+        const char* label;
+        QByteArray dates;
+        QByteArray start;
+        QByteArray due;
+    };
+    const Case cases[] = {
+        {"WeeklyDates",
+         "DTSTART;VALUE=DATE:20260201\r\nDUE;VALUE=DATE:20260203\r\nRRULE:FREQ=WEEKLY\r\n",
+         "DTSTART;VALUE=DATE:20260208", "DUE;VALUE=DATE:20260210"},
+        {"MonthlyZoned",
+         "DTSTART;TZID=America/New_York:20260131T090000\r\nRRULE:FREQ=MONTHLY;BYMONTHDAY=-1\r\n",
+         "DTSTART;TZID=America/New_York:20260228T090000", ""},
+        {"DueOnly", "DUE:20260201T090000Z\r\nRRULE:FREQ=DAILY\r\n", "", "DUE:20260202T090000Z"},
+        {"SeriesOver", "DTSTART:20260201T090000Z\r\nRRULE:FREQ=DAILY;COUNT=1\r\n",
+         "DTSTART:20260201T090000Z", ""},
+    };
+    for (const Case& c : cases) {
+        const QByteArray before = withDates(c.dates);
+        Task task = readTask(before);
+        task.isDone = true;
+        task.doneDate = stamp;
+        const QByteArray written = VTodo::write(task, stamp, before);
+        const Task back = readTask(written);
+        const bool over = QByteArray(c.label) == "SeriesOver";
+        EXPECT_EQ(back.isDone, over) << c.label << written.toStdString();
+        EXPECT_EQ(back.isSnoozed, !over) << c.label;
+        EXPECT_TRUE(lines(written).contains(over ? "STATUS:COMPLETED\r" : "STATUS:NEEDS-ACTION\r"))
+            << c.label;
+        for (const QByteArray& moved : {c.start, c.due}) {
+            EXPECT_TRUE(moved.isEmpty() || lines(written).contains(moved + '\r'))
+                << c.label << ": " << moved.toStdString() << written.toStdString();
+        }
+        EXPECT_TRUE(written.contains("SEQUENCE:1")) << c.label;
+    }
+    // Next occurrence's start, local midnight in New York.
+    Task weekly = readTask(withDates(cases[0].dates));
+    weekly.isDone = true;
+    EXPECT_EQ(readTask(VTodo::write(weekly, stamp, withDates(cases[0].dates))).snoozedUntil,
+              Date::fromUnixSeconds(1'770'526'800));
 }
 
 // A task `depth` components deep (the calendar and the VTODO count), named `summary`.

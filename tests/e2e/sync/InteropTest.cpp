@@ -1,0 +1,281 @@
+// Quenby beside other clients nobody here wrote: todoman on a folder that vdirsyncer keeps in
+// step with the same collection, on each server. What either side does reaches the other,
+// and every task Quenby sends passes the iCalendar checks of check_vtodo.py.
+#include "Builders.h"
+#include "ScopedEnv.h"
+#include "SyncDevice.h"
+
+#include <QDateTime>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+namespace {
+
+using namespace std::chrono_literals;
+
+// Now, as the sync counts time.
+double now() {
+    return Date::fromUnixSeconds(static_cast<double>(QDateTime::currentMSecsSinceEpoch()) / 1000)
+        .secondsSinceReferenceDate;
+}
+
+void write(const QString& path, const QByteArray& text) {
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(text);
+}
+
+// todoman and vdirsyncer with a folder of their own, reaching the server directly.
+class OtherClient {
+public:
+    explicit OtherClient(const QUrl& collection) {
+        QDir(dir_.path()).mkpath(QStringLiteral("tasks"));
+        write(dir_.filePath(QStringLiteral("vdirsyncer")),
+              QStringLiteral(R"([general]
+status_path = "%1/status/"
+[pair tasks]
+a = "local"
+b = "remote"
+collections = null
+conflict_resolution = "b wins"
+[storage local]
+type = "filesystem"
+path = "%1/tasks/"
+fileext = ".ics"
+[storage remote]
+type = "caldav"
+url = "%2"
+username = "test"
+password = "secret"
+)")
+                  .arg(dir_.path(), collection.toString())
+                  .toUtf8());
+        write(dir_.filePath(QStringLiteral("todoman.py")),
+              QStringLiteral("path = \"%1/tasks\"\ncache_path = \"%1/cache.sqlite3\"\n"
+                             "date_format = \"%Y-%m-%d\"\ntime_format = \"%H:%M\"\n"
+                             "default_list = \"tasks\"\ndefault_due = 0\n")
+                  .arg(dir_.path())
+                  .toUtf8());
+        EXPECT_EQ(run(QStringLiteral("vdirsyncer"), {QStringLiteral("discover")}), QString());
+    }
+
+    // One vdirsyncer sync; empty when it went through, its output otherwise.
+    QString sync() { return run(QStringLiteral("vdirsyncer"), {QStringLiteral("sync")}); }
+    QString todoman(const QStringList& arguments) {
+        return run(QStringLiteral("todoman"), arguments);
+    }
+    // todoman's own rename: its command line has none, so through its library, as its
+    // interactive editor saves.
+    QString rename(const QString& from, const QString& to) {
+        return run(QStringLiteral("/usr/bin/python3"),
+                   {QStringLiteral("-c"),
+                    QStringLiteral("import sys\nfrom todoman.model import Database\n"
+                                   "db = Database([sys.argv[1]], sys.argv[2])\n"
+                                   "t = next(t for t in db.todos(status=['ANY']) "
+                                   "if t.summary == sys.argv[3])\n"
+                                   "t.summary = sys.argv[4]\ndb.save(t)\n"),
+                    dir_.filePath(QStringLiteral("tasks")),
+                    dir_.filePath(QStringLiteral("cache.sqlite3")), from, to});
+    }
+    // Every task todoman lists, by summary.
+    QHash<QString, QJsonObject> tasks() {
+        QHash<QString, QJsonObject> byName;
+        const E2E::RunResult listed =
+            E2E::run(QStringLiteral("todoman"),
+                     {QStringLiteral("--porcelain"), QStringLiteral("list"),
+                      QStringLiteral("--status"), QStringLiteral("ANY")},
+                     60s);
+        for (const QJsonValue& v : QJsonDocument::fromJson(listed.output.toUtf8()).array()) {
+            byName.insert(v[QStringLiteral("summary")].toString(), v.toObject());
+        }
+        return byName;
+    }
+    QString id(const QString& summary) {
+        return QString::number(tasks().value(summary)[QStringLiteral("id")].toInt(-1));
+    }
+    // The file of the task named `summary`, unfolded, its lines ended by LF alone.
+    QByteArray file(const QString& summary) const {
+        for (const QFileInfo& f :
+             QDir(dir_.filePath(QStringLiteral("tasks"))).entryInfoList(QDir::Files)) {
+            QFile in(f.filePath());
+            in.open(QIODevice::ReadOnly);
+            const QByteArray text = in.readAll().replace("\r\n", "\n").replace("\n ", "");
+            if (text.contains("\nSUMMARY:" + summary.toUtf8() + "\n")) {
+                return text;
+            }
+        }
+        return {};
+    }
+    // A task written into the folder as another program would.
+    void put(const QString& name, const QByteArray& ics) const {
+        write(dir_.filePath(QStringLiteral("tasks/") + name), ics);
+    }
+
+private:
+    QString run(const QString& program, const QStringList& arguments) {
+        const E2E::RunResult r = E2E::run(program, arguments, 60s);
+        return r.exitCode == 0 ? QString() : r.output;
+    }
+
+    QTemporaryDir dir_;
+    ScopedEnv vdirsyncer_{"VDIRSYNCER_CONFIG",
+                          dir_.filePath(QStringLiteral("vdirsyncer")).toUtf8()};
+    ScopedEnv todoman_{"TODOMAN_CONFIG", dir_.filePath(QStringLiteral("todoman.py")).toUtf8()};
+};
+
+class Interop : public testing::TestWithParam<CalDavServer::Kind> {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(server.start());
+        other = std::make_unique<OtherClient>(server.collection());
+        // From here Quenby's requests pass a proxy that keeps what it sends.
+        server.intercept([this](const QByteArray& request) {
+            if (request.startsWith("PUT ")) {
+                sent.append(request.mid(request.indexOf("\r\n\r\n") + 4));
+            }
+            return std::optional<QByteArray>();
+        });
+    }
+    void TearDown() override {
+        const QTemporaryDir bodies;
+        QStringList files;
+        for (const QByteArray& body : sent) {
+            files.append(bodies.filePath(QString::number(files.size())));
+            write(files.back(), body);
+        }
+        EXPECT_FALSE(files.isEmpty());
+        const E2E::RunResult checked =
+            E2E::run(QStringLiteral(QUENBY_CHECK_VTODO), files, std::chrono::seconds(60));
+        EXPECT_EQ(checked.exitCode, 0) << checked.output.toStdString();
+    }
+    QString sync(Device& device) { return device.sync(server.client(), now()); }
+
+    CalDavServer server{GetParam()};
+    std::unique_ptr<OtherClient> other;
+    Device quenby;
+    QList<QByteArray> sent;
+};
+
+QStringList sorted(QStringList list) {
+    list.sort();
+    return list;
+}
+
+const QByteArray series = "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//Elsewhere//EN\r\n"
+                          "BEGIN:VTODO\r\nUID:weekly-review\r\nDTSTAMP:20261201T090000Z\r\n"
+                          "SUMMARY:Weekly review\r\nDTSTART;VALUE=DATE:20261204\r\n"
+                          "DUE;VALUE=DATE:20261205\r\nRRULE:FREQ=WEEKLY\r\n"
+                          "STATUS:NEEDS-ACTION\r\nEND:VTODO\r\nEND:VCALENDAR\r\n";
+
+TEST_P(Interop, ChangesOnEitherSideReachTheOther) {
+    quenby.tasks = {makeTask(QStringLiteral("Pay rent"), now()),
+                    makeTask(QStringLiteral("Call mum"), now()),
+                    makeTask(QStringLiteral("Water plants"), now())};
+    ASSERT_EQ(sync(quenby), QString());
+    ASSERT_EQ(other->sync(), QString());
+    EXPECT_EQ(sorted(other->tasks().keys()), QStringList({"Call mum", "Pay rent", "Water plants"}));
+
+    // There: added (due on a date; starting on a date; a weekly series), renamed, done, deleted.
+    ASSERT_EQ(other->todoman({"new", "-l", "tasks", "--due", "2027-03-01", "Due on a date"}),
+              QString());
+    ASSERT_EQ(other->todoman({"new", "-l", "tasks", "--start", "2026-01-05", "Started there"}),
+              QString());
+    other->put(QStringLiteral("weekly-review.ics"), series);
+    ASSERT_EQ(other->rename(QStringLiteral("Pay rent"), QStringLiteral("Pay the rent")), QString());
+    ASSERT_EQ(other->todoman({"done", other->id(QStringLiteral("Call mum"))}), QString());
+    ASSERT_EQ(other->todoman({"delete", "--yes", other->id(QStringLiteral("Water plants"))}),
+              QString());
+    ASSERT_EQ(other->sync(), QString());
+    ASSERT_EQ(sync(quenby), QString());
+    EXPECT_EQ(marked(quenby.tasks), QStringList({"Call mum (done)", "Due on a date", "Pay the rent",
+                                                 "Started there", "Weekly review"}));
+
+    // Here: snoozed past the due date and beside another client's start, the series done,
+    // renamed, deleted.
+    const Date wake = Date::fromUnixSeconds(1'806'000'000); // 2027-03-24, after the due date
+    quenby.edit(now(), [&](Device& d) {
+        d.named(QStringLiteral("Due on a date")).isSnoozed = true;
+        d.named(QStringLiteral("Due on a date")).snoozedUntil = wake;
+        d.named(QStringLiteral("Started there")).isSnoozed = true;
+        d.named(QStringLiteral("Started there")).snoozedUntil = wake;
+        d.named(QStringLiteral("Weekly review")).isDone = true;
+        d.named(QStringLiteral("Pay the rent")).name = QStringLiteral("Pay the rent today");
+        std::erase_if(d.tasks, [](const Task& t) { return t.name == u"Call mum"; });
+    });
+    ASSERT_EQ(sync(quenby), QString());
+    EXPECT_FALSE(quenby.named(QStringLiteral("Weekly review")).isDone);
+    EXPECT_EQ(quenby.named(QStringLiteral("Weekly review")).isSnoozed, true);
+    ASSERT_EQ(other->sync(), QString());
+    const QHash<QString, QJsonObject> there = other->tasks();
+    EXPECT_EQ(sorted(there.keys()), QStringList({"Due on a date", "Pay the rent today",
+                                                 "Started there", "Weekly review"}));
+    EXPECT_FALSE(
+        there.value(QStringLiteral("Weekly review"))[QStringLiteral("completed")].toBool());
+    EXPECT_TRUE(
+        other->file(QStringLiteral("Weekly review")).contains("\nDUE;VALUE=DATE:20261212\n"))
+        << other->file(QStringLiteral("Weekly review")).toStdString();
+    EXPECT_TRUE(
+        other->file(QStringLiteral("Started there")).contains("\nDTSTART;VALUE=DATE:20260105\n"));
+
+    // An edit there keeps the snooze; ending it here gives back their start.
+    ASSERT_EQ(
+        other->todoman({"edit", other->id(QStringLiteral("Due on a date")), "--priority", "high"}),
+        QString());
+    ASSERT_EQ(other->sync(), QString());
+    ASSERT_EQ(sync(quenby), QString());
+    EXPECT_EQ(quenby.named(QStringLiteral("Due on a date")).snoozedUntil, wake);
+    quenby.edit(now(), [](Device& d) {
+        d.named(QStringLiteral("Started there")).isSnoozed = false;
+        d.named(QStringLiteral("Started there")).snoozedUntil.reset();
+    });
+    ASSERT_EQ(sync(quenby), QString());
+    ASSERT_EQ(other->sync(), QString());
+    const QByteArray started = other->file(QStringLiteral("Started there"));
+    EXPECT_TRUE(started.contains("\nDTSTART;VALUE=DATE:20260105\n")) << started.toStdString();
+    EXPECT_FALSE(started.contains("X-QUENBY-SNOOZED"));
+}
+
+// The same task renamed on three devices while apart: the last rename, todoman's, wins
+// everywhere, whichever device syncs last.
+TEST_P(Interop, TheLaterEditWinsAcrossThreeDevices) {
+    Device second;
+    quenby.tasks = {makeTask(QStringLiteral("Draft"), now())};
+    ASSERT_EQ(sync(quenby), QString());
+    ASSERT_EQ(sync(second), QString());
+    ASSERT_EQ(other->sync(), QString());
+    const double before = now();
+    quenby.edit(before - 3, [](Device& d) { d.tasks.front().name = QStringLiteral("Draft A"); });
+    second.edit(before - 1, [](Device& d) { d.tasks.front().name = QStringLiteral("Draft B"); });
+    ASSERT_EQ(other->rename(QStringLiteral("Draft"), QStringLiteral("Draft C")), QString());
+    ASSERT_EQ(other->sync(), QString());
+    ASSERT_EQ(sync(second), QString());
+    ASSERT_EQ(sync(quenby), QString());
+    ASSERT_EQ(sync(second), QString());
+    ASSERT_EQ(other->sync(), QString());
+    EXPECT_EQ(names(quenby.tasks), QStringList{"Draft C"});
+    EXPECT_EQ(names(second.tasks), QStringList{"Draft C"});
+    EXPECT_EQ(other->tasks().keys(), QStringList{"Draft C"});
+}
+
+// Xandikos names a collection's contents by their hash, which comes back to an earlier value
+// when another client deletes what Quenby uploaded.
+TEST_P(Interop, ADeletionThereAfterOurUploadArrives) {
+    ASSERT_EQ(other->todoman({"new", "-l", "tasks", "Already there"}), QString());
+    ASSERT_EQ(other->sync(), QString());
+    quenby.tasks = {makeTask(QStringLiteral("Short-lived"), now())};
+    ASSERT_EQ(sync(quenby), QString());
+    ASSERT_EQ(other->sync(), QString());
+    ASSERT_EQ(other->todoman({"delete", "--yes", other->id(QStringLiteral("Short-lived"))}),
+              QString());
+    ASSERT_EQ(other->sync(), QString());
+    ASSERT_EQ(sync(quenby), QString());
+    EXPECT_EQ(names(quenby.tasks), QStringList{"Already there"});
+}
+
+INSTANTIATE_TEST_SUITE_P(Servers, Interop,
+                         testing::Values(CalDavServer::Kind::Radicale,
+                                         CalDavServer::Kind::Xandikos),
+                         [](const auto& p) { return CalDavServer::name(p.param); });
+
+} // namespace
