@@ -5,6 +5,7 @@
 #include "SyncDevice.h"
 #include "TempConfigHome.h"
 #include "store/StoreKeys.h"
+#include "sync/module/CalDavBackend.h"
 #include "tasks/TaskBoard.h"
 
 #include <QElapsedTimer>
@@ -52,7 +53,10 @@ protected:
     TempConfigHome home;
     CalDavServer server{CalDavServer::Kind::Radicale};
     TaskBoard board{systemNow};
-    SyncService service{board, PreferenceStore::standard(), {.settle = 200ms, .interval = 1h}};
+    SyncService service{board,
+                        std::make_shared<CalDavBackend>(),
+                        PreferenceStore::standard(),
+                        {.settle = 200ms, .interval = 1h}};
     Device phone;
 };
 
@@ -147,7 +151,10 @@ TEST_F(SyncServiceTest, QuittingTakesUnderTwoSecondsWhateverTheSyncWaitsFor) {
         std::atomic<QThread*> stuck = nullptr;
         QElapsedTimer clock;
         {
-            SyncService waiting{board, PreferenceStore::standard(), {.requestTimeout = 60s}};
+            SyncService waiting{board,
+                                std::make_shared<CalDavBackend>(),
+                                PreferenceStore::standard(),
+                                {.requestTimeout = 60s}};
             waiting.start({QUrl(QStringLiteral("http://127.0.0.1:%1/c/").arg(silent.serverPort())),
                            QStringLiteral("test"), [&, stuckInLookup] {
                                if (stuckInLookup) {
