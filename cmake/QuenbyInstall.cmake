@@ -2,9 +2,11 @@
 # package CPack makes of the same files (`make package`).
 set(resources ${PROJECT_SOURCE_DIR}/app/resources)
 
-# The binary links only system libraries: no run path.
-set_target_properties(quenby PROPERTIES INSTALL_RPATH "")
+# The binary and its sync module link only system libraries: no run path. The binary finds
+# the module from its own folder (SyncModule::besideBinary).
+set_target_properties(quenby quenby-sync PROPERTIES INSTALL_RPATH "")
 install(TARGETS quenby RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(TARGETS quenby-sync LIBRARY DESTINATION ${QUENBY_SYNC_MODULE_DIR})
 install(FILES ${resources}/${QUENBY_APP_ID}.desktop
     DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 # The release it names is project(VERSION), as for the binary and the package.
@@ -31,8 +33,8 @@ set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE https://quenby.app/)
-# The libraries the binary links, found by dpkg-shlibdeps; Qt loads its X11 platform plugin
-# at run time, which no library dependency names.
+# The libraries the binary and the sync module link, found by dpkg-shlibdeps; Qt loads its
+# X11 platform plugin at run time, which no library dependency names.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS qt6-qpa-plugins)
 include(CPack)

@@ -7,10 +7,11 @@
 #include "store/PreferenceStore.h"
 #include "support/Console.h"
 #include "sync/SyncControl.h"
+#include "sync/SyncModule.h"
 #include "sync/SyncPassword.h"
-#include "sync/caldav/Discovery.h"
 #include "tasks/TaskBoard.h"
 
+#include <QCoreApplication>
 #include <QEventLoop>
 #include <QFileInfo>
 #include <QTextStream>
@@ -42,10 +43,10 @@ QString notSetUp(const QString& why) {
 
 // The collection `wanted` names (by name or by the last part of its address); without a
 // name, the only one there is.
-std::variant<Discovery::Collection, QString> chosen(const std::vector<Discovery::Collection>& found,
-                                                    const QString& wanted) {
+std::variant<TaskCollection, QString> chosen(const std::vector<TaskCollection>& found,
+                                             const QString& wanted) {
     QStringList names;
-    for (const Discovery::Collection& c : found) {
+    for (const TaskCollection& c : found) {
         const QStringList parts = c.url.path().split(u'/', Qt::SkipEmptyParts);
         const QString segment = parts.isEmpty() ? QString() : parts.constLast();
         if (wanted.isEmpty() ? found.size() == 1 : wanted == c.name || wanted == segment) {
@@ -84,7 +85,7 @@ SyncPassword::Lookup readPassword(const Command& command) {
 
 // Checks the address and the password, finds the collection and stores the password: what
 // the running Quenby (or this process) then only has to put in place.
-Prepared prepareSetUp(const Command& command) {
+Prepared prepareSetUp(const Command& command, SyncBackend& backend) {
     if (const QString why = SyncAccount::refusal(command.server); !why.isEmpty()) {
         return notSetUp(command.server.toDisplayString(QUrl::RemoveUserInfo) +
                         QStringLiteral(" refused: ") + why);
@@ -93,26 +94,27 @@ Prepared prepareSetUp(const Command& command) {
     if (!password.value) {
         return notSetUp(password.failure);
     }
-    const CalDavClient::Credentials credentials{command.user, *password.value};
-    const auto found = Discovery::findTaskCollections(command.server, credentials, networkPatience);
-    if (const auto* failure = std::get_if<CalDavClient::Failure>(&found)) {
+    const ServerCredentials credentials{command.user, *password.value};
+    const SyncBackend::Found found =
+        backend.findTaskCollections(command.server, credentials, networkPatience, {});
+    if (const auto* failure = std::get_if<SyncBackend::Failure>(&found)) {
         return notSetUp(failure->status == 401 ? QStringLiteral("wrong user name or password")
                                                : failure->reason);
     }
     const auto collection =
-        chosen(std::get<std::vector<Discovery::Collection>>(found), command.collection);
+        chosen(std::get<std::vector<TaskCollection>>(found), command.collection);
     if (const auto* why = std::get_if<QString>(&collection)) {
         return *why;
     }
     const SyncAccount account{
-        command.server, command.user, std::get<Discovery::Collection>(collection).url,
+        command.server, command.user, std::get<TaskCollection>(collection).url,
         command.passwordFile.isEmpty() ? QString()
                                        : QFileInfo(command.passwordFile).absoluteFilePath()};
     if (const QString why = account.refusal(); !why.isEmpty()) {
         return notSetUp(why);
     }
     if (command.passwordFile.isEmpty()) {
-        const QString failure = SyncPassword::store(
+        const QString failure = backend.storePassword(
             SyncPassword::entryFor(account.user, account.server), credentials.password);
         if (!failure.isEmpty()) {
             return notSetUp(QStringLiteral("the secret store refused the password (") + failure +
@@ -122,10 +124,10 @@ Prepared prepareSetUp(const Command& command) {
     return ActionRequest{setUpName, QString::fromUtf8(account.encode()), {}};
 }
 
-Prepared prepare(const Command& command) {
+Prepared prepare(const Command& command, SyncBackend& backend) {
     switch (command.kind) {
     case Command::Kind::SetUp:
-        return prepareSetUp(command);
+        return prepareSetUp(command, backend);
     case Command::Kind::Now:
         return ActionRequest{nowName, {}, {}};
     case Command::Kind::NowAccepting:
@@ -140,7 +142,7 @@ Prepared prepare(const Command& command) {
 
 // No Quenby runs: this process holds the store and does the job, waiting for the sync it
 // starts.
-ActionReply runHere(const ActionRequest& request) {
+ActionReply runHere(const ActionRequest& request, std::shared_ptr<SyncBackend> backend) {
     const PreferenceStore store = PreferenceStore::standard();
     TaskBoard board;
     // Stopping touches no task.
@@ -149,7 +151,7 @@ ActionReply runHere(const ActionRequest& request) {
         // The selection pass stores what loading added, so the sync state can follow.
         board.setCurrentTask();
     }
-    SyncService service(board, store);
+    SyncService service(board, std::move(backend), store);
     SyncControl control(service, store);
     QEventLoop loop;
     QObject::connect(&service, &SyncService::syncFinished, &loop, &QEventLoop::quit);
@@ -187,13 +189,17 @@ ActionReply runHere(const ActionRequest& request) {
 } // namespace
 
 int run(const Command& command) {
-    const Prepared prepared = prepare(command);
+    // Loaded only once a command needs the server or the secret store.
+    const auto backend = std::make_shared<SyncModule>(
+        SyncModule::besideBinary(QCoreApplication::applicationFilePath()));
+    const Prepared prepared = prepare(command, *backend);
     if (const auto* why = std::get_if<QString>(&prepared)) {
         Console::printLine(*why);
         return 1;
     }
     const auto& request = std::get<ActionRequest>(prepared);
-    return handOver(request, [&request](SingleInstance&) { return runHere(request); });
+    return handOver(request,
+                    [&request, &backend](SingleInstance&) { return runHere(request, backend); });
 }
 
 bool startsASync(const ActionRequest& request) {

@@ -95,26 +95,26 @@ void SyncSettingsView::findCollections() {
         discovery_.start();
     }
     QMetaObject::invokeMethod(
-        &discoveryWorker_,
-        [this, server, credentials = CalDavClient::Credentials{user_->text(), password_->text()}] {
+        &discoveryWorker_, [this, &backend = control_.service().backend(), server,
+                            credentials = ServerCredentials{user_->text(), password_->text()}] {
             // This view waits for the thread before it goes, so it is still here.
-            QMetaObject::invokeMethod(this, [this, found = Discovery::findTaskCollections(
-                                                       server, credentials, discoveryPatience)] {
-                showFound(found);
-                find_->setEnabled(true);
-            });
+            QMetaObject::invokeMethod(
+                this, [this, found = backend.findTaskCollections(server, credentials,
+                                                                 discoveryPatience, {})] {
+                    showFound(found);
+                    find_->setEnabled(true);
+                });
         });
 }
 
-void SyncSettingsView::showFound(
-    const std::variant<std::vector<Discovery::Collection>, CalDavClient::Failure>& result) {
-    if (const auto* failure = std::get_if<CalDavClient::Failure>(&result)) {
+void SyncSettingsView::showFound(const SyncBackend::Found& result) {
+    if (const auto* failure = std::get_if<SyncBackend::Failure>(&result)) {
         say(QStringLiteral("No collections found: ") + failure->reason);
         return;
     }
-    found_ = std::get<std::vector<Discovery::Collection>>(result);
+    found_ = std::get<std::vector<TaskCollection>>(result);
     collections_->clear();
-    for (const Discovery::Collection& c : found_) {
+    for (const TaskCollection& c : found_) {
         collections_->addItem(c.name.isEmpty() ? c.url.toDisplayString() : c.name);
     }
     say(found_.empty() ? QStringLiteral("The server holds no task collection for this user")

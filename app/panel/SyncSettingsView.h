@@ -1,6 +1,6 @@
 #pragma once
 
-#include "sync/caldav/Discovery.h"
+#include "sync/SyncBackend.h"
 
 #include <QThread>
 #include <QWidget>
@@ -40,7 +40,7 @@ public:
 
 private:
     void showAccount();
-    void showFound(const std::variant<std::vector<Discovery::Collection>, CalDavClient::Failure>&);
+    void showFound(const SyncBackend::Found& result);
     void say(const QString& text);
     void showStatus(const QString& status);
 
@@ -54,7 +54,7 @@ private:
     QPushButton* stop_;
     QLabel* status_;
     QPushButton* accept_;
-    std::vector<Discovery::Collection> found_;
+    std::vector<TaskCollection> found_;
     QThread discovery_;
     // Lives on `discovery_`; each search runs in its event loop.
     QObject discoveryWorker_;

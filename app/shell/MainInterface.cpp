@@ -11,6 +11,7 @@
 #include "store/DBManager.h"
 #include "store/PreferenceStore.h"
 #include "support/Console.h"
+#include "sync/SyncModule.h"
 
 #include <QKeySequence>
 #include <QShortcut>
@@ -41,7 +42,9 @@ MainInterface::MainInterface(ViewController::Environment environment, Clock cloc
     : clock_(std::move(clock))
     , board_(clock_)
     , feed_(board_)
-    , syncService_(board_, PreferenceStore::standard())
+    // The sync module is loaded at the first sync or search, from beside `executable`.
+    , syncService_(board_, std::make_shared<SyncModule>(SyncModule::besideBinary(executable)),
+                   PreferenceStore::standard())
     , syncControl_(syncService_, PreferenceStore::standard())
     , windows_({QStringLiteral("settings"), QStringLiteral("alltasks"), QStringLiteral("help")})
     , appDelegate_(executable)

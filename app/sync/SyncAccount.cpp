@@ -3,7 +3,7 @@
 #include "store/PreferenceStore.h"
 #include "store/StoreKeys.h"
 #include "support/Console.h"
-#include "sync/caldav/DavSession.h"
+#include "sync/Origin.h"
 
 #include <QFile>
 #include <QHostAddress>
@@ -112,7 +112,7 @@ QString SyncAccount::refusal() const {
             return why;
         }
     }
-    if (!DavSession::sameOrigin(server, collection)) {
+    if (!Origin::same(server, collection)) {
         return QStringLiteral("the collection %1 is on another server than %2")
             .arg(collection.toDisplayString(), server.toDisplayString());
     }

@@ -22,8 +22,10 @@ void SyncControl::resume() {
             return SyncPassword::fromFile(file);
         };
     } else {
-        connection.password = [entry = SyncPassword::entryFor(account_->user, account_->server)] {
-            return SyncPassword::read(entry);
+        // The sync that asks keeps the backend.
+        connection.password = [&backend = service_.backend(),
+                               entry = SyncPassword::entryFor(account_->user, account_->server)] {
+            return backend.readPassword(entry);
         };
     }
     service_.start(std::move(connection));
@@ -47,7 +49,7 @@ SyncControl::Reply SyncControl::setUp(const SyncAccount& account) {
 
 void SyncControl::setUp(const SyncAccount& account, const QString& password, const QObject* context,
                         std::function<void(const Reply&)> done) {
-    SyncPassword::store(
+    service_.backend().storePassword(
         SyncPassword::entryFor(account.user, account.server), password, this,
         [this, account, context = QPointer<const QObject>(context),
          done = std::move(done)](const QString& failure) {
@@ -75,16 +77,16 @@ SyncControl::Reply SyncControl::turnOff() {
         emit accountChanged();
     }
     if (account && account->passwordFile.isEmpty()) {
-        SyncPassword::forget(SyncPassword::entryFor(account->user, account->server), this,
-                             [this](const QString& failure) {
-                                 if (!failure.isEmpty()) {
-                                     Console::printLine(
-                                         QStringLiteral("The password could not be removed "
-                                                        "from the secret store: ") +
-                                         failure);
-                                 }
-                                 emit secretForgotten(failure);
-                             });
+        service_.backend().forgetPassword(
+            SyncPassword::entryFor(account->user, account->server), this,
+            [this](const QString& failure) {
+                if (!failure.isEmpty()) {
+                    Console::printLine(QStringLiteral("The password could not be removed "
+                                                      "from the secret store: ") +
+                                       failure);
+                }
+                emit secretForgotten(failure);
+            });
     } else {
         QMetaObject::invokeMethod(
             this, [this] { emit secretForgotten({}); }, Qt::QueuedConnection);

@@ -2,7 +2,6 @@
 
 #include "support/Console.h"
 #include "sync/RemovedTasks.h"
-#include "sync/caldav/CalDavClient.h"
 #include "tasks/TaskSource.h"
 
 #include <QDateTime>
@@ -73,9 +72,11 @@ struct SyncService::Relay {
     }
 };
 
-SyncService::SyncService(TaskSource& board, PreferenceStore store, Timing timing, QObject* parent)
+SyncService::SyncService(TaskSource& board, std::shared_ptr<SyncBackend> backend,
+                         PreferenceStore store, Timing timing, QObject* parent)
     : QObject(parent)
     , board_(board)
+    , backend_(std::move(backend))
     , store_(std::move(store))
     , timing_(timing)
     , thread_(std::make_unique<QThread>())
@@ -209,20 +210,24 @@ void SyncService::launch() {
     state.edited.merge(edits_);
     // Everything the sync needs goes with it by value: it may outlive this service.
     QMetaObject::invokeMethod(
-        worker_.get(),
-        [relay = relay_, round = round_, connection = *connection_, tasks = sent_,
-         state = std::move(state), now = board_.now(),
-         bounds = CalDavClient::Bounds{timing_.requestTimeout,
-                                       DavSession::Clock::now() + timing_.syncTimeout,
-                                       stopRunning_.get_token()},
-         deletions]() mutable {
+        worker_.get(), [relay = relay_, round = round_, connection = *connection_, tasks = sent_,
+                        state = std::move(state), now = board_.now(), backend = backend_,
+                        bounds = ServerBounds{timing_.requestTimeout,
+                                              ServerBounds::Clock::now() + timing_.syncTimeout,
+                                              stopRunning_.get_token()},
+                        deletions]() mutable {
             SyncEngine::Outcome outcome;
             Password password = connection.password();
             if (password.value) {
                 {
-                    CalDavClient client(connection.collection, {connection.user, *password.value},
-                                        bounds);
-                    outcome = SyncEngine::run(client, tasks, std::move(state), now, deletions);
+                    auto remote = backend->open(connection.collection,
+                                                {connection.user, *password.value}, bounds);
+                    if (auto* client = std::get_if<std::unique_ptr<RemoteCollection>>(&remote)) {
+                        outcome =
+                            SyncEngine::run(**client, tasks, std::move(state), now, deletions);
+                    } else {
+                        outcome.failure = std::get<QString>(remote);
+                    }
                 }
                 // Read again for the next sync: nothing keeps it in between.
                 SyncPassword::wipe(*password.value);

@@ -3,6 +3,7 @@
 #include "store/Models.h"
 #include "store/PreferenceStore.h"
 #include "sync/EditTimes.h"
+#include "sync/SyncBackend.h"
 #include "sync/SyncEngine.h"
 #include "sync/SyncPassword.h"
 
@@ -50,8 +51,9 @@ public:
         std::function<Password()> password;
     };
 
-    SyncService(TaskSource& board, PreferenceStore store, Timing timing = {},
-                QObject* parent = nullptr);
+    // Syncs reach the server through `backend`, which each one keeps while it runs.
+    SyncService(TaskSource& board, std::shared_ptr<SyncBackend> backend, PreferenceStore store,
+                Timing timing = {}, QObject* parent = nullptr);
     // Stops a running sync and waits for its thread, at most `quitPatience`; a thread that
     // does not end by then is left to end on its own, reporting to nobody.
     ~SyncService() override;
@@ -61,6 +63,7 @@ public:
     // No more syncs; a running one is stopped and what it brings back is disregarded.
     void stop();
     bool isActive() const { return connection_.has_value(); }
+    SyncBackend& backend() const { return *backend_; }
     // One sync as soon as the running one (if any) ends.
     void syncNow();
     // The same, removing here the tasks the server no longer lists, however many.
@@ -105,6 +108,7 @@ private:
     void setStatus(const QString& status);
 
     TaskSource& board_;
+    std::shared_ptr<SyncBackend> backend_;
     PreferenceStore store_;
     Timing timing_;
     std::optional<Connection> connection_;

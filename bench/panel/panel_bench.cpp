@@ -10,6 +10,7 @@
 #include "store/DBManager.h"
 #include "store/PreferenceStore.h"
 #include "sync/SyncService.h"
+#include "sync/module/CalDavBackend.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -143,7 +144,8 @@ int main(int argc, char** argv) {
     {
         CalDavServer server(CalDavServer::Kind::Radicale);
         Panel panel(10000);
-        SyncService sync(panel.ui->board(), PreferenceStore::standard());
+        SyncService sync(panel.ui->board(), std::make_shared<CalDavBackend>(),
+                         PreferenceStore::standard());
         if (server.start()) {
             sync.start({server.collection(), QStringLiteral("test"), [] {
                             return SyncService::Password{QStringLiteral("secret"), {}};

@@ -1,13 +1,19 @@
 // What `cmake --install` and the Debian package put on the system: every file in its XDG
-// place, nothing else, a working binary, and entries the desktop's own validators accept.
+// place, nothing else, a working binary that finds its sync module, and entries the
+// desktop's own validators accept.
+#include "CalDavServer.h"
 #include "FileUtil.h"
 #include "Processes.h"
+#include "TempConfigHome.h"
 
 #include <QDirIterator>
+#include <QFile>
 #include <QImage>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+#include <functional>
 
 namespace {
 
@@ -25,7 +31,9 @@ QString pngIcon(int size) {
 }
 
 QStringList expectedFiles() {
-    QStringList files{"bin/quenby", "share/applications/" + appId + ".desktop",
+    QStringList files{"bin/quenby",
+                      QUENBY_SYNC_MODULE,
+                      "share/applications/" + appId + ".desktop",
                       "share/doc/quenby/COPYRIGHT-Lato.txt",
                       "share/icons/hicolor/scalable/apps/" + appId + ".svg",
                       "share/metainfo/" + appId + ".metainfo.xml"};
@@ -46,6 +54,28 @@ QStringList filesUnder(const QString& root) {
     return files;
 }
 
+// `quenby --sync-setup` of the installed binary, as "test" with the password "secret".
+E2E::RunResult syncSetUp(const QString& prefix, const QUrl& server) {
+    const TempConfigHome home;
+    const QTemporaryDir dir;
+    const QString password = dir.filePath("password");
+    QFile file(password);
+    EXPECT_TRUE(file.open(QIODevice::WriteOnly) && file.write("secret\n") == 7);
+    file.close();
+    EXPECT_TRUE(file.setPermissions(QFile::ReadOwner));
+    return run(prefix + "/bin/quenby",
+               {"--sync-setup", server.toString(), "--user", "test", "--password-file", password});
+}
+
+// A real sync, through the module the installed binary loads.
+void expectSyncSetUp(const QString& prefix) {
+    CalDavServer server{CalDavServer::Kind::Radicale};
+    ASSERT_TRUE(server.start());
+    const E2E::RunResult setUp = syncSetUp(prefix, server.root());
+    EXPECT_EQ(setUp.exitCode, 0) << setUp.output.toStdString();
+    EXPECT_TRUE(setUp.output.contains("\nSynced ")) << setUp.output.toStdString();
+}
+
 // The tree below an installation prefix (/usr in the package).
 void expectInstalledTree(const QString& prefix) {
     EXPECT_EQ(filesUnder(prefix), expectedFiles());
@@ -53,6 +83,7 @@ void expectInstalledTree(const QString& prefix) {
     const E2E::RunResult version = run(prefix + "/bin/quenby", {"--version"});
     EXPECT_EQ(version.exitCode, 0) << version.output.toStdString();
     EXPECT_EQ(version.output, "Quenby " QUENBY_VERSION "\n") << "the package's version";
+    expectSyncSetUp(prefix);
 
     const QString desktopFile = prefix + "/share/applications/" + appId + ".desktop";
     const E2E::RunResult desktop = run(DESKTOP_FILE_VALIDATE, {desktopFile});
@@ -84,6 +115,29 @@ TEST(Install, PutsEveryFileInItsXdgPlace) {
         run(CMAKE_COMMAND, {"--install", buildDir, "--prefix", prefix.path()});
     ASSERT_EQ(install.exitCode, 0) << install.output.toStdString();
     expectInstalledTree(prefix.path());
+
+    // Without its module, or with a damaged one, sync says why and nothing crashes.
+    const QString module = prefix.filePath(QUENBY_SYNC_MODULE);
+    const auto damage = [&module](const QByteArray& bytes) {
+        QFile file(module);
+        return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) >= 0;
+    };
+    const std::pair<const char*, std::function<bool()>> faults[] = {
+        {"damaged",
+         [&] {
+             return damage("\x7f"
+                           "ELF, but not really");
+         }},
+        {"missing", [&] { return QFile::remove(module); }}};
+    for (const auto& [name, fault] : faults) {
+        ASSERT_TRUE(fault()) << name;
+        const E2E::RunResult setUp = syncSetUp(prefix.path(), QUrl("http://127.0.0.1:9/"));
+        EXPECT_EQ(setUp.exitCode, 1) << name;
+        EXPECT_TRUE(setUp.output.startsWith("Sync module not loaded: ")) << name;
+        EXPECT_TRUE(setUp.output.endsWith(
+            "\nSync not set up: sync is not available: its module could not be loaded\n"))
+            << setUp.output.toStdString();
+    }
 }
 
 TEST(Package, IsADebianPackageOfTheInstalledFilesThatNamesTheLibrariesItNeeds) {

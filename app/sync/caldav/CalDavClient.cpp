@@ -1,6 +1,7 @@
 #include "sync/caldav/CalDavClient.h"
 
 #include "support/Console.h"
+#include "sync/Origin.h"
 #include "sync/caldav/Multistatus.h"
 #include "sync/caldav/VTodo.h"
 
@@ -65,7 +66,7 @@ QString CalDavClient::notAListing() {
 
 std::optional<QString> CalDavClient::normalised(const QString& href) const {
     const QUrl url = collection_.resolved(QUrl(href));
-    if (!DavSession::sameOrigin(url, collection_)) {
+    if (!Origin::same(url, collection_)) {
         Console::printLine("Sync: skipped", href, "on another server");
         return std::nullopt;
     }

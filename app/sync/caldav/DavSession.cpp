@@ -1,5 +1,6 @@
 #include "sync/caldav/DavSession.h"
 
+#include "sync/Origin.h"
 #include "sync/caldav/HttpAnswerReader.h"
 
 #include <QEventLoop>
@@ -20,10 +21,6 @@ QString noTime() {
 
 QString stopped() {
     return QStringLiteral("stopped");
-}
-
-int defaultPort(const QUrl& url) {
-    return url.port(url.scheme() == u"https" ? 443 : 80);
 }
 
 QByteArray requestHead(const QByteArray& verb, const QUrl& url, qsizetype bodySize) {
@@ -55,11 +52,6 @@ DavSession::Failure DavSession::Answer::failure() const {
     return {status, QStringLiteral("HTTP %1").arg(status)};
 }
 
-bool DavSession::sameOrigin(const QUrl& a, const QUrl& b) {
-    return a.scheme().compare(b.scheme(), Qt::CaseInsensitive) == 0 &&
-           a.host().compare(b.host(), Qt::CaseInsensitive) == 0 && defaultPort(a) == defaultPort(b);
-}
-
 bool DavSession::isHeaderSafe(const QByteArray& value) {
     return std::ranges::none_of(value, [](char c) {
         const auto byte = static_cast<unsigned char>(c);
@@ -77,7 +69,7 @@ DavSession::Answer DavSession::send(const QByteArray& verb, const QUrl& url, con
                                     const Headers& headers, qsizetype cap) {
     Answer answer;
     answer.url = url;
-    if (!sameOrigin(url, origin_)) {
+    if (!Origin::same(url, origin_)) {
         answer.error = elsewhere(url);
         return answer;
     }
@@ -132,9 +124,9 @@ DavSession::Answer DavSession::send(const QByteArray& verb, const QUrl& url, con
             &loop, [&cut] { cut(stopped()); }, Qt::QueuedConnection);
     });
     if (url.scheme() == u"https") {
-        socket.connectToHostEncrypted(url.host(), static_cast<quint16>(defaultPort(url)));
+        socket.connectToHostEncrypted(url.host(), static_cast<quint16>(Origin::port(url)));
     } else {
-        socket.connectToHost(url.host(), static_cast<quint16>(defaultPort(url)));
+        socket.connectToHost(url.host(), static_cast<quint16>(Origin::port(url)));
     }
     socket.write(request);
     loop.exec();

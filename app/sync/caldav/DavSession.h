@@ -1,6 +1,7 @@
 #pragma once
 
 #include "sync/RemoteCollection.h"
+#include "sync/ServerAccess.h"
 
 #include <QByteArray>
 #include <QList>
@@ -19,19 +20,10 @@
 // larger than its cap is cut off while it arrives.
 class DavSession {
 public:
-    struct Credentials {
-        QString user;
-        QString password;
-    };
+    using Credentials = ServerCredentials;
     using Failure = RemoteCollection::Failure;
-    using Clock = std::chrono::steady_clock;
-    struct Bounds {
-        // The longest one request may take, from sending to the answer's last byte.
-        std::chrono::milliseconds request{std::chrono::seconds(30)};
-        // When every request of the session must have ended.
-        Clock::time_point end = Clock::time_point::max();
-        std::stop_token stop;
-    };
+    using Clock = ServerBounds::Clock;
+    using Bounds = ServerBounds;
     struct Answer {
         // Where the answer came from.
         QUrl url;
@@ -63,7 +55,6 @@ public:
     // elsewhere.
     Answer propfind(const QUrl& url, int depth, const QByteArray& props, qsizetype cap);
 
-    static bool sameOrigin(const QUrl& a, const QUrl& b);
     // Whether a value a server sent may go into a request header: no control characters.
     static bool isHeaderSafe(const QByteArray& value);
     // Why nothing goes to `url`: it is not where the account lives.

@@ -1,5 +1,6 @@
 #include "sync/caldav/Discovery.h"
 
+#include "sync/Origin.h"
 #include "sync/caldav/DavSession.h"
 #include "sync/caldav/Multistatus.h"
 
@@ -64,7 +65,7 @@ std::variant<std::vector<Discovery::Collection>, Failure> taskCollections(DavSes
     for (const Multistatus::Response& r : parsed->responses) {
         const QUrl url = answer.url.resolved(QUrl(r.href));
         // A collection elsewhere would take the password there.
-        if (r.isCalendar && DavSession::sameOrigin(url, answer.url) &&
+        if (r.isCalendar && Origin::same(url, answer.url) &&
             (!r.components ||
              r.components->contains(QStringLiteral("VTODO"), Qt::CaseInsensitive))) {
             found.push_back(

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "sync/ServerAccess.h"
 #include "sync/caldav/CalDavClient.h"
 
 #include <QString>
@@ -14,10 +15,7 @@
 // its calendar home, then the calendars there that take VTODOs.
 namespace Discovery {
 
-struct Collection {
-    QUrl url;
-    QString name;
-};
+using Collection = TaskCollection;
 
 // `server` may be the server's root, a principal or a calendar home; where it names no
 // principal, the server's /.well-known/caldav is asked instead. Only `server`'s origin is

@@ -8,6 +8,7 @@
 #include "sync/SyncService.h"
 #include "sync/caldav/Discovery.h"
 #include "sync/caldav/VTodo.h"
+#include "sync/module/CalDavBackend.h"
 #include "tasks/TaskBoard.h"
 
 #include <QElapsedTimer>
@@ -149,7 +150,8 @@ TEST_P(Hostile, KeepsThePasswordHomeAndEveryTaskAndEndsInTime) {
         ASSERT_NE(failure, nullptr);
         EXPECT_EQ(failure->reason, server.expand(QString::fromUtf8(fault.outcome)));
     } else {
-        SyncService service(board, PreferenceStore::standard(), timing);
+        SyncService service(board, std::make_shared<CalDavBackend>(), PreferenceStore::standard(),
+                            timing);
         QSignalSpy finished(&service, &SyncService::syncFinished);
         service.start({server.url(QStringLiteral("/cal/")), QStringLiteral("test"), [] {
                            return SyncService::Password{QStringLiteral("secret"), {}};

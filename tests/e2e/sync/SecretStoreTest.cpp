@@ -1,5 +1,6 @@
 // The sync password kept by a real secret store: gnome-keyring on a private session bus, its
 // login keyring created and unlocked in a temporary folder.
+#include "sync/module/SecretStore.h"
 #include "Builders.h"
 #include "CalDavServer.h"
 #include "Processes.h"
@@ -10,6 +11,7 @@
 #include "store/DBManager.h"
 #include "sync/SyncControl.h"
 #include "sync/SyncPassword.h"
+#include "sync/module/CalDavBackend.h"
 #include "tasks/TaskBoard.h"
 
 #include <QAbstractEventDispatcher>
@@ -196,7 +198,7 @@ TEST_F(SecretStore, TheWindowNeverWaitsForItAndEachSyncReadsItAfresh) {
     CalDavServer server{CalDavServer::Kind::Radicale};
     server.start();
     TaskBoard board{systemNow};
-    SyncService service(board, PreferenceStore::standard());
+    SyncService service(board, std::make_shared<CalDavBackend>(), PreferenceStore::standard());
     SyncControl control(service, PreferenceStore::standard());
     SyncSettingsView view(control);
     view.serverField()->setText(server.root().toString());
@@ -224,7 +226,7 @@ TEST_F(SecretStore, TheWindowNeverWaitsForItAndEachSyncReadsItAfresh) {
     EXPECT_EQ(inKeyring(server), QStringLiteral("secret"));
 
     // A password changed in the secret store counts from the next sync.
-    EXPECT_EQ(SyncPassword::store(SyncPassword::entryFor("test", server.root()), "wrong"),
+    EXPECT_EQ(::SecretStore::store(SyncPassword::entryFor("test", server.root()), "wrong"),
               QString());
     service.syncNow();
     ASSERT_TRUE(E2E::waitUntil([&] { return synced.count() == 2; }));

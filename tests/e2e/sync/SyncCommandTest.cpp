@@ -158,6 +158,23 @@ TEST_F(SyncCommand, TheRunningQuenbyTakesThem) {
         return printed.contains('\n' + line);
     };
     ASSERT_TRUE(E2E::waitUntil([&] { return hasPrinted("applicationDidBecomeActive"); }));
+    // The sync libraries, as the running panel maps them.
+    const auto mappedSyncLibraries = [&running] {
+        QFile maps(QStringLiteral("/proc/%1/maps").arg(running.processId()));
+        EXPECT_TRUE(maps.open(QIODevice::ReadOnly));
+        QStringList mapped;
+        for (const QByteArray& line : maps.readAll().split('\n')) {
+            for (const char* name :
+                 {"/quenby-sync.so", "/libical.", "/libqt6keychain.", "/libsecret-"}) {
+                if (line.contains(name) && !mapped.contains(QLatin1String(name))) {
+                    mapped.append(QLatin1String(name));
+                }
+            }
+        }
+        mapped.sort();
+        return mapped;
+    };
+    EXPECT_EQ(mappedSyncLibraries(), QStringList()) << "without an account";
 
     const QString collection = server.collection().toDisplayString();
     EXPECT_EQ(quenby({"--sync-setup", server.root().toString(), "--user", "test", "--password-file",
@@ -165,6 +182,9 @@ TEST_F(SyncCommand, TheRunningQuenbyTakesThem) {
                   .output,
               "Syncing with " + collection + " as test\n");
     ASSERT_TRUE(E2E::waitUntil([&] { return hasPrinted("Synced "); })) << printed.data();
+    // QtKeychain opens libsecret only once it asks the secret store; a password file never does.
+    EXPECT_EQ(mappedSyncLibraries(),
+              QStringList({"/libical.", "/libqt6keychain.", "/quenby-sync.so"}));
     Device phone;
     phone.sync(server.client(), 1e9);
     EXPECT_EQ(marked(phone.tasks), QStringList{QStringLiteral("Pay rent")});
@@ -214,7 +234,8 @@ TEST_F(SyncCommand, MassDeletionWaitsForTheUserAndRemovedTasksComeBack) {
     // In the running Quenby: the Sync section's button, then the task list's menu.
     server.removeAll();
     HotKeysController::setService(std::make_unique<FakeHotKeyService>());
-    MainInterface app;
+    // Its sync module is the binary's, loaded as the binary loads it.
+    MainInterface app({}, systemNow, QStringLiteral(QUENBY_BINARY));
     SyncService& service = app.syncControl().service();
     app.syncControl().resume();
     ASSERT_TRUE(E2E::waitUntil([&] { return service.heldDeletions() == 6; }, 30s));

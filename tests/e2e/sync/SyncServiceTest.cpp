@@ -5,6 +5,7 @@
 #include "SyncDevice.h"
 #include "TempConfigHome.h"
 #include "store/StoreKeys.h"
+#include "sync/module/CalDavBackend.h"
 #include "tasks/TaskBoard.h"
 
 #include <QElapsedTimer>
@@ -54,7 +55,10 @@ protected:
     // The board's clock, when a test sets it.
     std::optional<Date> frozen;
     TaskBoard board{[this] { return frozen.value_or(systemNow()); }};
-    SyncService service{board, PreferenceStore::standard(), {.settle = 200ms, .interval = 1h}};
+    SyncService service{board,
+                        std::make_shared<CalDavBackend>(),
+                        PreferenceStore::standard(),
+                        {.settle = 200ms, .interval = 1h}};
     Device phone;
 };
 
@@ -164,7 +168,10 @@ TEST_F(SyncServiceTest, QuittingTakesUnderTwoSecondsWhateverTheSyncWaitsFor) {
         std::atomic<QThread*> stuck = nullptr;
         QElapsedTimer clock;
         {
-            SyncService waiting{board, PreferenceStore::standard(), {.requestTimeout = 60s}};
+            SyncService waiting{board,
+                                std::make_shared<CalDavBackend>(),
+                                PreferenceStore::standard(),
+                                {.requestTimeout = 60s}};
             waiting.start({QUrl(QStringLiteral("http://127.0.0.1:%1/c/").arg(silent.serverPort())),
                            QStringLiteral("test"), [&, stuckInLookup] {
                                if (stuckInLookup) {

@@ -3,6 +3,7 @@
 #include "Processes.h"
 #include "TempConfigHome.h"
 #include "sync/SyncControl.h"
+#include "sync/module/CalDavBackend.h"
 #include "tasks/TaskBoard.h"
 
 #include <QComboBox>
@@ -23,7 +24,7 @@ TEST(SyncSettingsView, RefusesAPlainAddressElsewhereAndListsTheCollectionsFound)
                                      "C:supported-calendar-component-set": "VTODO"})");
     server.start();
     TaskBoard board{systemNow};
-    SyncService service(board, PreferenceStore::standard());
+    SyncService service(board, std::make_shared<CalDavBackend>(), PreferenceStore::standard());
     SyncControl control(service, PreferenceStore::standard());
     SyncSettingsView view(control);
 
@@ -49,7 +50,7 @@ TEST(SyncSettingsView, ClosingItGivesUpTheSearchAtOnce) {
     QTcpServer silent;
     ASSERT_TRUE(silent.listen(QHostAddress::LocalHost));
     TaskBoard board{systemNow};
-    SyncService service(board, PreferenceStore::standard());
+    SyncService service(board, std::make_shared<CalDavBackend>(), PreferenceStore::standard());
     SyncControl control(service, PreferenceStore::standard());
     auto view = std::make_unique<SyncSettingsView>(control);
     view->serverField()->setText(QStringLiteral("http://127.0.0.1:%1/").arg(silent.serverPort()));
