@@ -5,6 +5,7 @@
 #include "PanelActions.h"
 #include "SyncCommands.h"
 #include "help/HelpVC.h"
+#include "panel/GeneralSettingsView.h"
 #include "panel/SettingsVC.h"
 #include "panel/SyncSettingsView.h"
 #include "store/DBManager.h"
@@ -81,6 +82,8 @@ void MainInterface::registerWindows() {
             controller_, std::move(desktop));
         QObject::connect(settings, &SettingsVC::keysSaved, controller_, &ViewController::keysSaved);
         settings->addSection(QStringLiteral("Sync"), new SyncSettingsView(syncControl_));
+        settings->addSection(QStringLiteral("General"),
+                             new GeneralSettingsView(*appDelegate_.launchMenuItem()));
         return settings;
     });
     windows_.registerWindow(QStringLiteral("help"), [this] {

@@ -6,6 +6,7 @@
 
 #include <QAbstractItemView>
 #include <QComboBox>
+#include <QFormLayout>
 #include <QGroupBox>
 #include <QKeySequence>
 #include <QScreen>
@@ -44,6 +45,12 @@ QPoint placedClearOf(QSize size, const QRect& panel, const QRect& area) {
     // Its title bar stays on the screen.
     placed.moveTop(std::max(placed.top(), area.top()));
     return placed.topLeft();
+}
+
+// A section of the preferences: a bold title over its controls, without a frame around them.
+void styleSection(QGroupBox* box) {
+    box->setFlat(true);
+    box->setStyleSheet(QStringLiteral("QGroupBox { font-weight: bold; }"));
 }
 
 } // namespace
@@ -94,13 +101,52 @@ void SettingsVC::viewDidLoad() {
     connect(ui_->configureButton, &QPushButton::clicked, this, [this] { desktop_.configure(); });
     connect(new QShortcut(QKeySequence(Qt::Key_Escape), this), &QShortcut::activated, this,
             &SettingsVC::cancelAction);
+    styleSection(ui_->shortcutsBox);
+    // The message about a taken key keeps its line while hidden, so nothing moves when it
+    // shows; it is written in the colour the panel uses for what cannot be done.
+    QSizePolicy policy = ui_->takenLabel->sizePolicy();
+    policy.setRetainSizeWhenHidden(true);
+    ui_->takenLabel->setSizePolicy(policy);
+    ui_->takenLabel->setMinimumHeight(ui_->takenLabel->fontMetrics().height());
+    QFont bold = ui_->takenLabel->font();
+    bold.setBold(true);
+    ui_->takenLabel->setFont(bold);
+    alignLabels();
 }
 
 void SettingsVC::addSection(const QString& title, QWidget* section) {
     auto* box = new QGroupBox(title, this);
+    styleSection(box);
     (new QVBoxLayout(box))->addWidget(section);
     // Above Save and Cancel, which are the shortcuts' own.
     ui_->settingsLayout->insertWidget(ui_->settingsLayout->count() - 1, box);
+    alignLabels();
+}
+
+// Every section's labels take the width of the longest, so their fields start in one column.
+void SettingsVC::alignLabels() {
+    QList<QWidget*> labels;
+    for (int row = 0; row < ui_->combosLayout->rowCount(); ++row) {
+        if (const QLayoutItem* item = ui_->combosLayout->itemAtPosition(row, 0)) {
+            labels.append(item->widget());
+        }
+    }
+    for (const QFormLayout* form : findChildren<QFormLayout*>()) {
+        for (int row = 0; row < form->rowCount(); ++row) {
+            if (const QLayoutItem* item = form->itemAt(row, QFormLayout::LabelRole)) {
+                labels.append(item->widget());
+            }
+        }
+    }
+    labels.removeAll(nullptr);
+    int widest = 0;
+    for (QWidget* label : labels) {
+        label->setMinimumWidth(0);
+        widest = std::max(widest, label->sizeHint().width());
+    }
+    for (QWidget* label : labels) {
+        label->setMinimumWidth(widest);
+    }
 }
 
 void SettingsVC::showEvent(QShowEvent* event) {

@@ -66,6 +66,7 @@ protected:
 private:
     void viewDidLoad();
     void markShortcuts();
+    void alignLabels();
 
     LivenessQuery isHotKeyLive_;
     DesktopShortcuts desktop_;

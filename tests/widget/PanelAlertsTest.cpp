@@ -75,7 +75,7 @@ TEST_P(HideLength, HidesThenComesBackWithoutTheFocus) {
     EXPECT_EQ(alert->informativeText,
               QStringLiteral("This will hide Quenby for a period of time, to show it again "
                              "immediately just use a shortcut like Add Task (Ctrl+Alt+A)"));
-    EXPECT_EQ(alert->icon, QMessageBox::Warning);
+    EXPECT_EQ(alert->icon, QMessageBox::Question) << "a choice, not a fault";
     EXPECT_EQ(out, std::to_string(1000 + alert->buttons.indexOf(choice)) + "\n");
     EXPECT_TRUE(vc().isApplicationHidden());
     EXPECT_FALSE(window().isVisible());
@@ -123,7 +123,7 @@ TEST_F(PanelTest, QuitAsksFirst) {
     ASSERT_TRUE(cancelled->answered);
     EXPECT_EQ(cancelled->text, QStringLiteral("Quit"));
     EXPECT_EQ(cancelled->informativeText, QStringLiteral("Are you sure?"));
-    EXPECT_EQ(cancelled->icon, QMessageBox::Warning);
+    EXPECT_EQ(cancelled->icon, QMessageBox::Question);
     EXPECT_EQ(quit.count(), 0);
 
     answerNextAlert("OK");

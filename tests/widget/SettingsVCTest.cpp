@@ -6,6 +6,8 @@
 #include "support/NamedColors.h"
 
 #include <QComboBox>
+#include <QLabel>
+#include <QLayout>
 
 namespace {
 
@@ -134,10 +136,17 @@ TEST_F(ShortcutTest, AKeyOfAnotherActionIsRevertedAndSwappingTakesThreePicks) {
     start();
     SettingsVC* settings = openSettings();
     ASSERT_NE(settings, nullptr);
+    const QSize room = settings->layout()->sizeHint();
+    const QPoint below = settings->findChild<QPushButton*>("saveButton")->pos();
 
     EXPECT_EQ(pick(*settings, done, keyA),
               "comboBoxSelectionDidChange: 1, value: A\nA  already in use\n");
     EXPECT_EQ(settings->combo(done)->currentText(), "D");
+    // Said in the window, on a line kept for it: nothing moves.
+    EXPECT_TRUE(settings->findChild<QLabel*>("takenLabel")->isVisible());
+    EXPECT_EQ(settings->layout()->sizeHint().height(), room.height());
+    QCoreApplication::processEvents();
+    EXPECT_EQ(settings->findChild<QPushButton*>("saveButton")->pos(), below);
     EXPECT_EQ(settings->keyIndexes()[done], keyD);
 
     // Its own key again is accepted and changes nothing.

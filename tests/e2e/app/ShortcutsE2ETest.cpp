@@ -15,11 +15,11 @@ TEST_F(ShortcutsE2E, AKeyChangedInTheSettingsWorksAtOnce) {
     ASSERT_TRUE(xdotool({"key", "ctrl+alt+a"}));
     ASSERT_TRUE(E2E::waitUntil([&] { return focusedWindow() != other->windowId(); }));
     ASSERT_TRUE(xdotool({"key", "ctrl+comma"}));
-    ASSERT_TRUE(xdotool({"search", "--sync", "--name", "^Shortcuts$"}));
+    ASSERT_TRUE(xdotool({"search", "--sync", "--name", "^Quenby Settings$"}));
     // The first list is the add action's: Z, then save.
     ASSERT_TRUE(E2E::waitUntil([&] {
         return E2E::run("xdotool", {"getwindowfocus", "getwindowname"}).output.trimmed() ==
-               "Shortcuts";
+               "Quenby Settings";
     }));
     ASSERT_TRUE(xdotool({"key", "z"}));
     ASSERT_TRUE(quenby->waitForLine("comboBoxSelectionDidChange: 0, value: Z"));

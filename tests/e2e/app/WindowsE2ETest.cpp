@@ -133,7 +133,7 @@ TEST_P(SettingsAboveE2E, TheSettingsAreTransientForThePanelAndStackedAboveIt) {
     ASSERT_TRUE(
         pressRetrying("ctrl+alt+a", [&] { return QString::number(focusedWindow()) == panel; }));
     ASSERT_TRUE(xdotool({"key", "ctrl+comma"}));
-    const QString settings = windowNamed("Shortcuts");
+    const QString settings = windowNamed("Quenby Settings");
     ASSERT_FALSE(settings.isEmpty()) << quenby->output.constData();
 
     EXPECT_EQ(property(settings, "WM_TRANSIENT_FOR"),
