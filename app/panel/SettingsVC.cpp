@@ -10,6 +10,7 @@
 #include <QGroupBox>
 #include <QKeySequence>
 #include <QScreen>
+#include <QScrollBar>
 #include <QShortcut>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -47,10 +48,16 @@ QPoint placedClearOf(QSize size, const QRect& panel, const QRect& area) {
     return placed.topLeft();
 }
 
-// A section of the preferences: a bold title over its controls, without a frame around them.
+// A section of the preferences: a bold title over its controls, which start at the title's
+// edge, without a frame around them.
 void styleSection(QGroupBox* box) {
-    box->setFlat(true);
-    box->setStyleSheet(QStringLiteral("QGroupBox { font-weight: bold; }"));
+    box->setStyleSheet(QStringLiteral(
+        "QGroupBox { font-weight: bold; border: none; padding-top: 1.5em; }"
+        "QGroupBox::title { subcontrol-origin: padding; subcontrol-position: top left; "
+        "left: 0px; padding: 0px; }"));
+    if (QLayout* layout = box->layout()) {
+        layout->setContentsMargins(0, 0, 0, 0);
+    }
 }
 
 } // namespace
@@ -116,10 +123,21 @@ void SettingsVC::viewDidLoad() {
 
 void SettingsVC::addSection(const QString& title, QWidget* section) {
     auto* box = new QGroupBox(title, this);
-    styleSection(box);
     (new QVBoxLayout(box))->addWidget(section);
-    // Above Save and Cancel, which are the shortcuts' own.
-    ui_->settingsLayout->insertWidget(ui_->settingsLayout->count() - 1, box);
+    styleSection(box);
+    if (QLayout* form = section->layout()) {
+        form->setContentsMargins(0, 0, 0, 0);
+    }
+    ui_->settingsLayout->addWidget(box);
+    // Tab follows the window down: Qt puts a new section's controls after Save, so the row of
+    // buttons moves behind them.
+    QWidget* last = box;
+    for (QWidget* w = box->nextInFocusChain(); box->isAncestorOf(w); w = w->nextInFocusChain()) {
+        last = w;
+    }
+    QWidget::setTabOrder(last, ui_->configureButton);
+    QWidget::setTabOrder(ui_->configureButton, ui_->cancelButton);
+    QWidget::setTabOrder(ui_->cancelButton, ui_->saveButton);
     alignLabels();
 }
 
@@ -155,10 +173,25 @@ void SettingsVC::showEvent(QShowEvent* event) {
         // Open on the panel's screen, not wherever the window manager puts it.
         placed_ = true;
         const QWidget* panelWindow = panel_->window();
+        fitTo(panelWindow->screen()->availableGeometry());
         move(placedClearOf(frameGeometry().size(), panelWindow->frameGeometry(),
                            panelWindow->screen()->availableGeometry()));
     }
     markShortcuts();
+}
+
+// As tall as every section where the screen has the room; else the sections scroll and Save
+// and Cancel stay in view.
+void SettingsVC::fitTo(const QRect& area) {
+    constexpr int titleBar = 40;
+    const QSize content = ui_->scrollContents->sizeHint();
+    const QMargins margins = ui_->windowLayout->contentsMargins();
+    const int whole = content.height() + margins.top() + margins.bottom() +
+                      ui_->windowLayout->spacing() + ui_->buttonRow->sizeHint().height();
+    const int height = std::min(whole, area.height() - titleBar);
+    const int bar = height < whole ? ui_->scrollArea->verticalScrollBar()->sizeHint().width() : 0;
+    const int width = content.width() + margins.left() + margins.right() + bar;
+    resize(std::min(width, area.width()), height);
 }
 
 // As the desktop's answers stand when the window appears.

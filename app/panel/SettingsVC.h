@@ -53,7 +53,7 @@ public:
     void comboBoxSelectionDidChange(QComboBox* combo);
     void saveAction();
     void cancelAction();
-    // Another part of the settings, shown under the shortcuts with a title of its own.
+    // Another part of the settings, shown under the earlier ones with a title of its own.
     void addSection(const QString& title, QWidget* section);
 
 signals:
@@ -67,6 +67,7 @@ private:
     void viewDidLoad();
     void markShortcuts();
     void alignLabels();
+    void fitTo(const QRect& area);
 
     LivenessQuery isHotKeyLive_;
     DesktopShortcuts desktop_;

@@ -24,8 +24,8 @@ void TaskTextField::changeEvent(QEvent* event) {
 // The name carries the item on show: a screen reader announces a name change of the panel's
 // text, and a new item is one. As an input line it is named for what it takes.
 void TaskTextField::nameForAssistiveTechnology() {
-    const QString name =
-        isReadOnly() ? QStringLiteral("Current task: ") + text() : QStringLiteral("New task");
+    const QString name = isReadOnly() ? QStringLiteral("Current task: ") + text().trimmed()
+                                      : QStringLiteral("New task");
     if (name != accessibleName()) {
         setAccessibleName(name);
     }

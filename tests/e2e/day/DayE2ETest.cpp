@@ -144,9 +144,9 @@ protected:
 
     // Places on the panel, in its own pixels.
     static constexpr QPoint background{6, 40};
-    static constexpr QPoint settingsButton{436, 98};
-    static constexpr QPoint hideButton{520, 98};
-    static constexpr QPoint helpButton{352, 98};
+    static constexpr QPoint settingsButton{532, 98};
+    static constexpr QPoint hideButton{590, 98};
+    static constexpr QPoint helpButton{475, 98};
 
     AppearancePortal portal;
 };

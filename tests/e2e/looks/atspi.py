@@ -2,6 +2,7 @@
 """What a screen reader reads of Quenby, through the real AT-SPI registry.
 
   atspi.py tree            each showing window of the application: JSON, one line per window
+Each node is named as a screen reader calls it: by the label it is labelled by, else its name.
   atspi.py tab COUNT       presses Tab COUNT times (xdotool), printing what has the focus after each
   atspi.py names SECONDS   prints each accessible-name change the application announces
 """
@@ -31,9 +32,18 @@ def states(node):
     return [word for s, word in names.items() if state.contains(s)]
 
 
+def called(node):
+    """What a screen reader calls the node: the label it is labelled by (a combo box's name is
+    its current entry), else its own name."""
+    for relation in node.getRelationSet():
+        if relation.getRelationType() == pyatspi.RELATION_LABELLED_BY and relation.getNTargets():
+            return relation.getTarget(0).name
+    return node.name or ""
+
+
 def describe(node, budget):
     budget[0] -= 1
-    entry = {"role": node.getRoleName(), "name": node.name or "", "states": states(node)}
+    entry = {"role": node.getRoleName(), "name": called(node), "states": states(node)}
     if node.getRole() == pyatspi.ROLE_TABLE:
         # The first row, as it reads: enough to tell the order.
         table = node.queryTable()
@@ -85,7 +95,7 @@ def tab(count):
             if window is not None and window.getState().contains(pyatspi.STATE_SHOWING):
                 node = focused(window, [MAX_NODES])
                 if node is not None:
-                    return {"role": node.getRoleName(), "name": node.name}
+                    return {"role": node.getRoleName(), "name": called(node)}
         return None
 
     last = now()
@@ -105,7 +115,7 @@ def tab(count):
 def names(seconds):
     def changed(event):
         if event.host_application and event.host_application.name.lower() == APP:
-            print(json.dumps({"role": event.source.getRoleName(), "name": event.source.name}),
+            print(json.dumps({"role": event.source.getRoleName(), "name": called(event.source)}),
                   flush=True)
 
     pyatspi.Registry.registerEventListener(changed, "object:property-change:accessible-name")
