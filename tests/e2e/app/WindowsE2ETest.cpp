@@ -128,7 +128,11 @@ TEST_P(SettingsAboveE2E, TheSettingsAreTransientForThePanelAndStackedAboveIt) {
     const QString scale = QString::fromLatin1(GetParam());
     quenby = std::make_unique<Quenby>(config.path(), QString(), scale);
     ASSERT_TRUE(quenby->waitForLine("viewDidAppear"));
-    panel = quenby->panelWindow();
+    // The line comes as the panel shows; on a busy machine it is mapped a moment later.
+    ASSERT_TRUE(E2E::waitUntil([&] {
+        panel = quenby->panelWindow();
+        return !panel.isEmpty();
+    }));
     // Into the panel, then its settings by keyboard.
     ASSERT_TRUE(
         pressRetrying("ctrl+alt+a", [&] { return QString::number(focusedWindow()) == panel; }));
