@@ -38,6 +38,9 @@ add_custom_target(quenby_docs ALL DEPENDS ${compressed})
 install(FILES ${PROJECT_BINARY_DIR}/debian/copyright ${PROJECT_BINARY_DIR}/debian/changelog.gz
     DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/quenby)
 install(FILES ${PROJECT_BINARY_DIR}/debian/quenby.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+# Why lintian's remaining remark does not apply, where lintian reads it.
+install(FILES ${resources}/debian/quenby.lintian-overrides
+    DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides RENAME quenby)
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME quenby)
