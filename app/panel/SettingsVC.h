@@ -26,9 +26,10 @@ struct DesktopShortcuts {
     std::function<void()> configure;
 };
 
-// The shortcut settings window: one drop-down list of the assignable keys per action, a
-// rule against giving one key to two actions, and Save / Cancel. The working copies start
-// from the stored assignment each time the window opens and go when it closes.
+// The settings window: its Shortcuts section first (one drop-down list of the assignable keys
+// per action, a rule against giving one key to two actions), the sections added after it, and
+// Save / Cancel for the shortcuts. The working copies start from the stored assignment each
+// time the window opens and go when it closes.
 class SettingsVC : public QWidget {
     Q_OBJECT
 public:
