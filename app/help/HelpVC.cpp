@@ -7,9 +7,14 @@
 
 #include <QApplication>
 #include <QScreen>
+#include <QScrollBar>
 #include <QShowEvent>
+#include <QTextDocument>
 #include <QTimer>
 #include <QUrl>
+
+#include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -31,23 +36,38 @@ HelpVC::HelpVC(HelpPage::ShortcutKeyNames keys, QWidget* parent, Delay delay)
     }
     ui_->setupUi(this);
     webView_ = ui_->webView;
-    // A web browser's default space around the page's body.
-    webView_->document()->setDocumentMargin(8);
+    // Room around the text, as a reading page has.
+    webView_->document()->setDocumentMargin(pageMargin);
     viewDidLoad();
 }
 
 HelpVC::~HelpVC() = default;
 
 void HelpVC::viewDidLoad() {
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        resize(screen->geometry().size() / 2);
-    }
     loadPage();
+    fitToPage();
     // Any key pressed in any of the application's windows closes this one.
     qApp->installEventFilter(this);
     connect(&Appearance::shared(), &Appearance::changed, this,
             &HelpVC::appleInterfaceThemeChangedNotification);
     getAppearance();
+}
+
+// A comfortable line length of the page's own text, and tall enough for the whole page,
+// within most of the screen: on a scaled screen the window grows with its text.
+void HelpVC::fitToPage() {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    if (!screen) {
+        return;
+    }
+    const QSize room = screen->availableGeometry().size();
+    // About 75 characters of the page's 16-pixel text.
+    const int lineLength = 40 * 16 + 2 * pageMargin;
+    const int width = std::min(lineLength, static_cast<int>(room.width() * 0.7));
+    QTextDocument* page = webView_->document();
+    page->setTextWidth(width - webView_->verticalScrollBar()->sizeHint().width());
+    const int height = static_cast<int>(std::ceil(page->size().height())) + 2;
+    resize(width, std::min(height, static_cast<int>(room.height() * 0.85)));
 }
 
 void HelpVC::setKeys(HelpPage::ShortcutKeyNames keys) {

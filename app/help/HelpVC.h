@@ -14,7 +14,8 @@ namespace Ui {
 class HelpVC;
 }
 
-// The help window: the help page at half the screen's size, centred, closed by any key
+// The help window: the help page at a reading width and its own height within most of the
+// screen, centred, closed by any key
 // pressed in any of the application's windows, its colours following light and dark.
 class HelpVC : public QWidget {
     Q_OBJECT
@@ -47,7 +48,9 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    static constexpr int pageMargin = 24;
     void viewDidLoad();
+    void fitToPage();
     void viewDidAppear();
     void loadPage();
     // The page has finished loading.

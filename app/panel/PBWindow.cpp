@@ -5,6 +5,7 @@
 
 #include <QCloseEvent>
 #include <QGuiApplication>
+#include <QPainter>
 #include <QPainterPath>
 #include <QRegion>
 #include <QScreen>
@@ -101,6 +102,12 @@ void PBWindow::showEvent(QShowEvent* event) {
 
 void PBWindow::paintEvent(QPaintEvent* event) {
     QWidget::paintEvent(event);
+    if (!mask().isEmpty() && content_) {
+        // Without a compositor the window's translucent pixels show black: under the mask
+        // every pixel is opaque, so the content's smoothed corner edge blends into its own
+        // colour instead of a dark fringe.
+        QPainter(this).fillRect(rect(), content_->palette().color(QPalette::Window));
+    }
     if (std::exchange(positionUnchecked_, false)) {
         QTimer::singleShot(0, this, &PBWindow::syncPositionWithServer);
     }

@@ -7,9 +7,11 @@
 
 #include <QAbstractItemView>
 #include <QComboBox>
+#include <QFormLayout>
 #include <QGroupBox>
 #include <QKeySequence>
 #include <QScreen>
+#include <QScrollBar>
 #include <QShortcut>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -45,6 +47,18 @@ QPoint placedClearOf(QSize size, const QRect& panel, const QRect& area) {
     // Its title bar stays on the screen.
     placed.moveTop(std::max(placed.top(), area.top()));
     return placed.topLeft();
+}
+
+// A section of the preferences: a bold title over its controls, which start at the title's
+// edge, without a frame around them.
+void styleSection(QGroupBox* box) {
+    box->setStyleSheet(QStringLiteral(
+        "QGroupBox { font-weight: bold; border: none; padding-top: 1.5em; }"
+        "QGroupBox::title { subcontrol-origin: padding; subcontrol-position: top left; "
+        "left: 0px; padding: 0px; }"));
+    if (QLayout* layout = box->layout()) {
+        layout->setContentsMargins(0, 0, 0, 0);
+    }
 }
 
 } // namespace
@@ -95,13 +109,63 @@ void SettingsVC::viewDidLoad() {
     connect(ui_->configureButton, &QPushButton::clicked, this, [this] { desktop_.configure(); });
     connect(new QShortcut(QKeySequence(Qt::Key_Escape), this), &QShortcut::activated, this,
             &SettingsVC::cancelAction);
+    styleSection(ui_->shortcutsBox);
+    // The message about a taken key keeps its line while hidden, so nothing moves when it
+    // shows; it is written in the colour the panel uses for what cannot be done.
+    QSizePolicy policy = ui_->takenLabel->sizePolicy();
+    policy.setRetainSizeWhenHidden(true);
+    ui_->takenLabel->setSizePolicy(policy);
+    ui_->takenLabel->setMinimumHeight(ui_->takenLabel->fontMetrics().height());
+    QFont bold = ui_->takenLabel->font();
+    bold.setBold(true);
+    ui_->takenLabel->setFont(bold);
+    alignLabels();
 }
 
 void SettingsVC::addSection(const QString& title, QWidget* section) {
     auto* box = new QGroupBox(title, this);
     (new QVBoxLayout(box))->addWidget(section);
-    // Above Save and Cancel, which are the shortcuts' own.
-    ui_->settingsLayout->insertWidget(ui_->settingsLayout->count() - 1, box);
+    styleSection(box);
+    if (QLayout* form = section->layout()) {
+        form->setContentsMargins(0, 0, 0, 0);
+    }
+    ui_->settingsLayout->addWidget(box);
+    // Tab follows the window down: Qt puts a new section's controls after Save, so the row of
+    // buttons moves behind them.
+    QWidget* last = box;
+    for (QWidget* w = box->nextInFocusChain(); box->isAncestorOf(w); w = w->nextInFocusChain()) {
+        last = w;
+    }
+    QWidget::setTabOrder(last, ui_->configureButton);
+    QWidget::setTabOrder(ui_->configureButton, ui_->cancelButton);
+    QWidget::setTabOrder(ui_->cancelButton, ui_->saveButton);
+    alignLabels();
+}
+
+// Every section's labels take the width of the longest, so their fields start in one column.
+void SettingsVC::alignLabels() {
+    QList<QWidget*> labels;
+    for (int row = 0; row < ui_->combosLayout->rowCount(); ++row) {
+        if (const QLayoutItem* item = ui_->combosLayout->itemAtPosition(row, 0)) {
+            labels.append(item->widget());
+        }
+    }
+    for (const QFormLayout* form : findChildren<QFormLayout*>()) {
+        for (int row = 0; row < form->rowCount(); ++row) {
+            if (const QLayoutItem* item = form->itemAt(row, QFormLayout::LabelRole)) {
+                labels.append(item->widget());
+            }
+        }
+    }
+    labels.removeAll(nullptr);
+    int widest = 0;
+    for (QWidget* label : labels) {
+        label->setMinimumWidth(0);
+        widest = std::max(widest, label->sizeHint().width());
+    }
+    for (QWidget* label : labels) {
+        label->setMinimumWidth(widest);
+    }
 }
 
 void SettingsVC::showEvent(QShowEvent* event) {
@@ -110,10 +174,25 @@ void SettingsVC::showEvent(QShowEvent* event) {
         // Open on the panel's screen, not wherever the window manager puts it.
         placed_ = true;
         const QWidget* panelWindow = panel_->window();
+        fitTo(panelWindow->screen()->availableGeometry());
         move(placedClearOf(frameGeometry().size(), panelWindow->frameGeometry(),
                            panelWindow->screen()->availableGeometry()));
     }
     markShortcuts();
+}
+
+// As tall as every section where the screen has the room; else the sections scroll and Save
+// and Cancel stay in view.
+void SettingsVC::fitTo(const QRect& area) {
+    constexpr int titleBar = 40;
+    const QSize content = ui_->scrollContents->sizeHint();
+    const QMargins margins = ui_->windowLayout->contentsMargins();
+    const int whole = content.height() + margins.top() + margins.bottom() +
+                      ui_->windowLayout->spacing() + ui_->buttonRow->sizeHint().height();
+    const int height = std::min(whole, area.height() - titleBar);
+    const int bar = height < whole ? ui_->scrollArea->verticalScrollBar()->sizeHint().width() : 0;
+    const int width = content.width() + margins.left() + margins.right() + bar;
+    resize(std::min(width, area.width()), height);
 }
 
 // As the desktop's answers stand when the window appears.

@@ -26,9 +26,10 @@ struct DesktopShortcuts {
     std::function<void()> configure;
 };
 
-// The shortcut settings window: one drop-down list of the assignable keys per action, a
-// rule against giving one key to two actions, and Save / Cancel. The working copies start
-// from the stored assignment each time the window opens and go when it closes.
+// The settings window: its Shortcuts section first (one drop-down list of the assignable keys
+// per action, a rule against giving one key to two actions), the sections added after it, and
+// Save / Cancel for the shortcuts. The working copies start from the stored assignment each
+// time the window opens and go when it closes.
 class SettingsVC : public QWidget {
     Q_OBJECT
 public:
@@ -53,7 +54,7 @@ public:
     void comboBoxSelectionDidChange(QComboBox* combo);
     void saveAction();
     void cancelAction();
-    // Another part of the settings, shown under the shortcuts with a title of its own.
+    // Another part of the settings, shown under the earlier ones with a title of its own.
     void addSection(const QString& title, QWidget* section);
 
 signals:
@@ -66,6 +67,8 @@ protected:
 private:
     void viewDidLoad();
     void markShortcuts();
+    void alignLabels();
+    void fitTo(const QRect& area);
 
     LivenessQuery isHotKeyLive_;
     DesktopShortcuts desktop_;

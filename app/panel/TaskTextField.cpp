@@ -2,6 +2,7 @@
 
 #include "support/Graphemes.h"
 
+#include <QEvent>
 #include <QPainter>
 #include <QStyle>
 #include <QStyleOptionFrame>
@@ -10,6 +11,24 @@
 TaskTextField::TaskTextField(QWidget* parent)
     : QLineEdit(parent) {
     connect(this, &QLineEdit::textChanged, this, &TaskTextField::keepWithinLimit);
+    connect(this, &QLineEdit::textChanged, this, &TaskTextField::nameForAssistiveTechnology);
+}
+
+void TaskTextField::changeEvent(QEvent* event) {
+    QLineEdit::changeEvent(event);
+    if (event->type() == QEvent::ReadOnlyChange) {
+        nameForAssistiveTechnology();
+    }
+}
+
+// The name carries the item on show: a screen reader announces a name change of the panel's
+// text, and a new item is one. As an input line it is named for what it takes.
+void TaskTextField::nameForAssistiveTechnology() {
+    const QString name = isReadOnly() ? QStringLiteral("Current task: ") + text().trimmed()
+                                      : QStringLiteral("New task");
+    if (name != accessibleName()) {
+        setAccessibleName(name);
+    }
 }
 
 void TaskTextField::setCharacterLimit(qsizetype limit, qsizetype warnBelow) {

@@ -38,9 +38,11 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     void keepWithinLimit();
+    void nameForAssistiveTechnology();
 
     std::optional<Accent> accentRun_;
     qsizetype limit_ = 0;

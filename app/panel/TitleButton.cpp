@@ -34,16 +34,42 @@ void TitleButton::layOut(QTextLayout& layout) const {
     layout.endLayout();
 }
 
+namespace {
+
+// Room around a flat title for the focus frame.
+constexpr int flatInset = 3;
+
+} // namespace
+
+int TitleButton::leadingSpace() const {
+    const QString& title = attributed_->string;
+    qsizetype spaces = 0;
+    while (spaces < title.size() && title[spaces].isSpace()) {
+        ++spaces;
+    }
+    return fontMetrics().horizontalAdvance(title.left(spaces));
+}
+
 QSize TitleButton::sizeHint() const {
     QSize hint = QPushButton::sizeHint();
     if (attributed_) {
         QTextLayout layout;
         layOut(layout);
-        const int plain = fontMetrics().horizontalAdvance(attributed_->string);
         const int styled = static_cast<int>(std::ceil(layout.lineAt(0).naturalTextWidth()));
-        hint.rwidth() += std::max(0, styled - plain);
+        if (isFlat()) {
+            // A link's edges are its title's, so a row of links lines up with the buttons
+            // above: no style padding, no minimum width, no leading space.
+            hint.setWidth(styled - leadingSpace() + 2 * flatInset);
+        } else {
+            hint.rwidth() +=
+                std::max(0, styled - fontMetrics().horizontalAdvance(attributed_->string));
+        }
     }
     return hint;
+}
+
+QSize TitleButton::minimumSizeHint() const {
+    return attributed_ && isFlat() ? sizeHint() : QPushButton::minimumSizeHint();
 }
 
 void TitleButton::paintEvent(QPaintEvent* event) {
@@ -59,9 +85,12 @@ void TitleButton::paintEvent(QPaintEvent* event) {
         QTextLayout layout;
         layOut(layout);
         const QTextLine line = layout.lineAt(0);
-        const QRect area = style()->subElementRect(QStyle::SE_PushButtonContents, &option, this);
-        const QPointF origin(area.x() + (area.width() - line.naturalTextWidth()) / 2,
-                             area.y() + (area.height() - line.height()) / 2);
+        const QRect area =
+            isFlat() ? rect()
+                     : style()->subElementRect(QStyle::SE_PushButtonContents, &option, this);
+        const double left =
+            isFlat() ? flatInset - leadingSpace() : (area.width() - line.naturalTextWidth()) / 2;
+        const QPointF origin(area.x() + left, area.y() + (area.height() - line.height()) / 2);
         painter.setPen(palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled,
                                        QPalette::ButtonText));
         layout.draw(&painter, origin);

@@ -17,6 +17,7 @@ public:
     const std::optional<AttributedString>& attributedTitle() const { return attributed_; }
 
     QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -24,6 +25,8 @@ protected:
 private:
     // The title laid out on one line in the button's font, formats applied.
     void layOut(QTextLayout& layout) const;
+    // The width of the title's leading spaces, which a flat title does not show.
+    int leadingSpace() const;
 
     std::optional<AttributedString> attributed_;
 };

@@ -228,7 +228,8 @@ void ViewController::hideAction() {
         QStringLiteral("This will hide Quenby for a period of time, to show it again immediately "
                        "just use a shortcut like Add Task (Ctrl+Alt+A)"),
         {QStringLiteral("1 Hour"), QStringLiteral("6 Hours"), QStringLiteral("12 Hours"),
-         QStringLiteral("Cancel")});
+         QStringLiteral("Cancel")},
+        AlertKind::question);
     Console::printLine(firstButtonReturn + answer);
     const bool cancelled = answer == static_cast<int>(hideSeconds.size()) - 1;
     if (cancelled) {
@@ -252,6 +253,6 @@ void ViewController::quitAction() {
 }
 
 bool ViewController::dialogOKCancel(const QString& question, const QString& text) {
-    return runAlert(window(), question, text, {QStringLiteral("OK"), QStringLiteral("Cancel")}) ==
-           0;
+    return runAlert(window(), question, text, {QStringLiteral("OK"), QStringLiteral("Cancel")},
+                    AlertKind::question) == 0;
 }

@@ -10,7 +10,8 @@
 namespace {
 QIcon applicationIcon() {
     QIcon icon;
-    for (const int size : {32, 64}) {
+    // A tray of 16 to 24 pixels gets the small design, not a blurred scaling of the large.
+    for (const int size : {16, 22, 24, 32, 64}) {
         icon.addFile(QStringLiteral(":/icons/quenby-%1.png").arg(size), QSize(size, size));
     }
     return icon;

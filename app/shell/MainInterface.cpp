@@ -4,6 +4,7 @@
 #include "HotKey/HotKeysController.h"
 #include "cli/SyncCommands.h"
 #include "help/HelpVC.h"
+#include "panel/GeneralSettingsView.h"
 #include "panel/SettingsVC.h"
 #include "panel/SyncSettingsView.h"
 #include "shell/PanelActions.h"
@@ -86,6 +87,8 @@ void MainInterface::registerWindows() {
         QObject::connect(settings, &SettingsVC::keysSaved, &controller_->shortcuts(),
                          &ShortcutBinder::keysSaved);
         settings->addSection(QStringLiteral("Sync"), new SyncSettingsView(syncControl_));
+        settings->addSection(QStringLiteral("General"),
+                             new GeneralSettingsView(*appDelegate_.launchMenuItem()));
         return settings;
     });
     windows_.registerWindow(QStringLiteral("help"), [this] {

@@ -1,11 +1,13 @@
 // Loading, the table and its order, the edit area following the selection, the row menu.
 #include "tasklist/TasksVC.h"
 
+#include "support/DateHelpers.h"
 #include "tasklist/TaskCellDelegate.h"
 #include "tasklist/TaskOrder.h"
 #include "tasklist/TaskTableModel.h"
 #include "tasks/TaskBoard.h"
 #include "ui/Appearance.h"
+#include "ui/Fonts.h"
 #include "ui/NamedColors.h"
 #include "ui_TasksVC.h"
 
@@ -15,14 +17,28 @@
 #include <QItemSelection>
 #include <QKeySequence>
 #include <QMenu>
+#include <QScreen>
 #include <QSet>
 #include <QShortcut>
+#include <QStyle>
 
 #include <algorithm>
 
 namespace {
 
-constexpr int dateColumnWidth = 170;
+// Of the screen's free area, the most the window takes when it opens.
+constexpr double largestShare = 0.7;
+
+// Wide enough for the widest date the locale writes and the column's title with its sort
+// arrow: measured once, not over every row.
+int dateColumnWidth(const QHeaderView& header, int column) {
+    const QString widest = getLocalDateTime(Date::fromUnixSeconds(
+        static_cast<double>(QDateTime(QDate(2028, 12, 28), QTime(23, 58, 58)).toSecsSinceEpoch())));
+    const int title = header.fontMetrics().horizontalAdvance(
+        header.model()->headerData(column, Qt::Horizontal).toString());
+    const int sortArrow = header.style()->pixelMetric(QStyle::PM_HeaderMarkSize);
+    return std::max(header.fontMetrics().horizontalAdvance(widest) + 24, title + sortArrow + 24);
+}
 
 QItemSelection rowsSelection(const QAbstractItemModel& model, const std::vector<int>& rows) {
     // One range per run of neighbouring rows: a selection of every row stays one range.
@@ -65,6 +81,11 @@ QTableView* TasksVC::tableView() const {
 }
 
 void TasksVC::viewDidLoad() {
+    // The panel's typeface, in the size the desktop chose for text.
+    setFont(Fonts::named(Fonts::regularFace, QApplication::font().pointSizeF()));
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        resize(size().boundedTo(screen->availableGeometry().size() * largestShare));
+    }
     QTableView* table = ui_->tableView;
     table->setModel(model_);
     table->setItemDelegate(new TaskCellDelegate(table));
@@ -77,9 +98,11 @@ void TasksVC::viewDidLoad() {
     header->setHighlightSections(false);
     for (const int column :
          {TaskOrder::createdColumn, TaskOrder::snoozedUntilColumn, TaskOrder::doneDateColumn}) {
-        header->resizeSection(column, dateColumnWidth);
+        header->resizeSection(column, dateColumnWidth(*header, column));
     }
+    // The task takes the spare width and elides what does not fit.
     header->setSectionResizeMode(TaskOrder::nameColumn, QHeaderView::Stretch);
+    table->setTextElideMode(Qt::ElideRight);
     connect(header, &QHeaderView::sectionClicked, this, &TasksVC::mouseDownInHeaderOf);
     connect(table->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             &TasksVC::tableViewSelectionDidChange);
@@ -112,6 +135,12 @@ void TasksVC::connectActions() {
     connect(deleteKey, &QShortcut::activated, this, &TasksVC::deleteAction);
     connect(new QShortcut(QKeySequence::Undo, this), &QShortcut::activated, this,
             &TasksVC::undoAction);
+    // The column titles take no keyboard focus: Ctrl with the column's number sorts as a
+    // click on its title does.
+    for (int column = 0; column < TaskOrder::columnCount; ++column) {
+        connect(new QShortcut(QKeySequence(Qt::CTRL | Qt::Key(Qt::Key_1 + column)), this),
+                &QShortcut::activated, this, [this, column] { mouseDownInHeaderOf(column); });
+    }
 }
 
 void TasksVC::applyNamedColors() {
@@ -218,14 +247,14 @@ void TasksVC::showRowMenu(const QPoint& position) {
         item->setObjectName(action.title);
     }
     // A menu of row actions only writes the destructive one in its colour on the list's own
-    // background, filled with it under the pointer. Both colours are set here, so the desktop's
-    // menu colours cannot hide the text; a style sheet colours every item alike, so not when
-    // the list's actions follow.
+    // background, filled with it (and written in the background's) under the pointer. Both colours
+    // are set here, so the desktop's menu colours cannot hide the text; a style sheet colours every
+    // item alike, so not when the list's actions follow.
     if (!actions.empty() && actions.front().destructive && !listActions) {
         const QColor bg = NamedColors::color(QStringLiteral("bg")).value_or(QColor(Qt::white));
         menu.setStyleSheet(
             QStringLiteral("QMenu { background: %1; } QMenu::item { color: %2; padding: 4px 20px; "
-                           "} QMenu::item:selected { color: white; background: %2; }")
+                           "} QMenu::item:selected { color: %1; background: %2; }")
                 .arg(bg.name(), actions.front().background.name()));
     }
     if (listActions) {

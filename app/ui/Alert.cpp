@@ -28,11 +28,11 @@ public:
 } // namespace
 
 int runAlert(QWidget* parent, const QString& message, const QString& informative,
-             const QStringList& buttons) {
+             const QStringList& buttons, AlertKind kind) {
     // Outlives the alert, whose button box uses it to its end.
     GivenButtonOrderStyle order;
-    QMessageBox alert(QMessageBox::Warning, QStringLiteral("Quenby"), message,
-                      QMessageBox::NoButton, parent);
+    QMessageBox alert(kind == AlertKind::question ? QMessageBox::Question : QMessageBox::Warning,
+                      QStringLiteral("Quenby"), message, QMessageBox::NoButton, parent);
     alert.setTextFormat(Qt::PlainText);
     alert.setInformativeText(informative);
     if (auto* box = alert.findChild<QDialogButtonBox*>()) {

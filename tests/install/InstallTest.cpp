@@ -9,6 +9,7 @@
 #include <QDirIterator>
 #include <QFile>
 #include <QImage>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -34,7 +35,10 @@ QStringList expectedFiles() {
     QStringList files{"bin/quenby",
                       QUENBY_SYNC_MODULE,
                       "share/applications/" + appId + ".desktop",
-                      "share/doc/quenby/COPYRIGHT-Lato.txt",
+                      "share/doc/quenby/changelog.gz",
+                      "share/doc/quenby/copyright",
+                      "share/lintian/overrides/quenby",
+                      "share/man/man1/quenby.1.gz",
                       "share/icons/hicolor/scalable/apps/" + appId + ".svg",
                       "share/metainfo/" + appId + ".metainfo.xml"};
     for (const int size : iconSizes) {
@@ -76,6 +80,36 @@ void expectSyncSetUp(const QString& prefix) {
     EXPECT_TRUE(setUp.output.contains("\nSynced ")) << setUp.output.toStdString();
 }
 
+// Each option `quenby --help` lists has an entry of its own among the installed manual page's
+// options, and the page describes no option the binary does not take.
+void expectManualPageCoversEveryOption(const QString& prefix) {
+    const QString help = run(prefix + "/bin/quenby", {"--help"}).output;
+    const QString manual =
+        run("gzip", {"-dc", prefix + "/share/man/man1/quenby.1.gz"}).output.remove(u'\\');
+    ASSERT_TRUE(manual.startsWith(".TH QUENBY 1 ")) << "a section 1 page";
+    // The first line of each entry of the OPTIONS section.
+    QString page;
+    const QStringList lines =
+        manual.section(".SH OPTIONS\n", 1).section("\n.SH ", 0, 0).split(u'\n');
+    for (qsizetype i = 1; i < lines.size(); ++i) {
+        if (lines[i - 1] == QLatin1String(".TP")) {
+            page += lines[i] + u'\n';
+        }
+    }
+    const QRegularExpression option(QStringLiteral("(?<![\\w-])--?[a-z][a-z-]*"));
+    const auto options = [&option](const QString& text) {
+        QStringList found;
+        for (const QRegularExpressionMatch& m : option.globalMatch(text)) {
+            found.append(m.captured());
+        }
+        found.removeDuplicates();
+        found.sort();
+        return found;
+    };
+    ASSERT_FALSE(options(help).isEmpty()) << help.toStdString();
+    EXPECT_EQ(options(page), options(help));
+}
+
 // The tree below an installation prefix (/usr in the package).
 void expectInstalledTree(const QString& prefix) {
     EXPECT_EQ(filesUnder(prefix), expectedFiles());
@@ -105,6 +139,7 @@ void expectInstalledTree(const QString& prefix) {
     for (const int size : iconSizes) {
         EXPECT_EQ(QImage(prefix + u'/' + pngIcon(size)).size(), QSize(size, size)) << size;
     }
+    expectManualPageCoversEveryOption(prefix);
 }
 
 } // namespace
@@ -156,6 +191,15 @@ TEST(Package, IsADebianPackageOfTheInstalledFilesThatNamesTheLibrariesItNeeds) {
     for (const char* dependency : {"libqt6widgets6", "libqt6dbus6", "libxcb1", "qt6-qpa-plugins"}) {
         EXPECT_TRUE(fields.output.contains(dependency)) << dependency;
     }
+
+    // Debian's own checks, pedantic ones too, find nothing the overrides do not explain.
+    const E2E::RunResult checked =
+        E2E::run("lintian", {"--display-info", "--pedantic", deb}, std::chrono::minutes(5));
+    // (Its one remark as root is not about the package.)
+    const QString tags =
+        QString(checked.output).remove("running with root privileges is not recommended!\n");
+    EXPECT_EQ(tags, "") << checked.output.toStdString();
+    EXPECT_EQ(checked.exitCode, 0);
 
     const QString root = dir.filePath("root");
     ASSERT_EQ(run("dpkg", {"-x", deb, root}).exitCode, 0);

@@ -75,7 +75,8 @@ TEST_P(HideLength, HidesThenComesBackWithoutTheFocus) {
               std::tuple(QString("Hide Quenby"),
                          QString("This will hide Quenby for a period of time, to show it again "
                                  "immediately just use a shortcut like Add Task (Ctrl+Alt+A)"),
-                         QMessageBox::Warning));
+                         QMessageBox::Question))
+        << "a choice, not a fault";
     EXPECT_EQ(out, std::to_string(1000 + alert->buttons.indexOf(choice)) + "\n");
     EXPECT_EQ(std::tuple(vc().activation().isHidden(), window().isVisible(),
                          vc().hideTimer().isActive(), vc().hideTimer().isSingleShot(),
@@ -118,7 +119,7 @@ TEST_F(PanelTest, QuitAsksFirst) {
     ASSERT_TRUE(cancelled->answered);
     EXPECT_EQ(
         std::tuple(cancelled->text, cancelled->informativeText, cancelled->icon, quit.count()),
-        std::tuple(QString("Quit"), QString("Are you sure?"), QMessageBox::Warning, 0));
+        std::tuple(QString("Quit"), QString("Are you sure?"), QMessageBox::Question, 0));
 
     answerNextAlert("OK");
     vc().quitAction();

@@ -157,6 +157,17 @@ TEST_F(PanelTest, DraggingMovesThePanelButNotAboveTheScreenTop) {
               (std::vector<std::int64_t>{60, highest}));
 }
 
+// The link row's titles start under the first button's edge and end under the last one's;
+// each link keeps 3 pixels around its title for the focus frame.
+TEST_F(PanelTest, TheLinksLineUpWithTheButtons) {
+    start();
+    const auto edges = [this](const char* name) { return button(name)->geometry(); };
+    EXPECT_EQ(edges("allTasksButton").left() + 3, edges("doneButton").left());
+    EXPECT_EQ(edges("quitButton").right() - 3, edges("unsnoozeButton").right());
+    EXPECT_LT(edges("quitButton").width(), edges("unsnoozeButton").width())
+        << "a link is as wide as its title";
+}
+
 TEST_F(PanelTest, EveryControlHasAnAccessibleNameAndKeysWork) {
     DBManager::saveTaskList({makeTask("one", 1), makeTask("two", 2)});
     start();

@@ -5,7 +5,12 @@
 #include "E2EProcess.h"
 #include "tests/support/QuenbyProcess.h"
 
+#include <QDir>
+#include <QGuiApplication>
+#include <QImage>
+#include <QPixmap>
 #include <QRect>
+#include <QScreen>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -40,6 +45,26 @@ public:
         return {value("X"), value("Y"), value("WIDTH"), value("HEIGHT")};
     }
 };
+
+namespace E2E {
+
+// The first visible window titled exactly `name`; empty while there is none.
+inline QString windowNamed(const QString& name) {
+    return run(QStringLiteral("xdotool"), {"search", "--onlyvisible", "--name", '^' + name + '$'})
+        .output.trimmed()
+        .section(u'\n', 0, 0);
+}
+
+// The window's picture, saved as `dir`/`name`.png.
+inline QImage screenshot(const QString& window, const QString& dir, const QString& name) {
+    QDir().mkpath(dir);
+    const QImage image =
+        QGuiApplication::primaryScreen()->grabWindow(window.toULongLong()).toImage();
+    image.save(dir + u'/' + name + QStringLiteral(".png"));
+    return image;
+}
+
+} // namespace E2E
 
 inline std::uint32_t focusedWindow() {
     return E2E::run(QStringLiteral("xdotool"), {QStringLiteral("getwindowfocus")})

@@ -126,11 +126,15 @@ class SettingsAboveE2E : public WindowsE2E, public testing::WithParamInterface<c
 TEST_P(SettingsAboveE2E, TheSettingsAreTransientForThePanelAndStackedAboveIt) {
     const QString scale = QString::fromLatin1(GetParam());
     startBoth({}, scale);
-    panel = quenby->panelWindow();
+    // The line comes as the panel shows; on a busy machine it is mapped a moment later.
+    ASSERT_TRUE(E2E::waitUntil([&] {
+        panel = quenby->panelWindow();
+        return !panel.isEmpty();
+    }));
     // From another application into the panel, then its settings by keyboard.
     pressUntil("ctrl+alt+a", XK_a, [&] { return QString::number(focusedWindow()) == panel; });
     ASSERT_TRUE(xdotool({"key", "ctrl+comma"}));
-    const QString settings = windowNamed("Shortcuts");
+    const QString settings = windowNamed("Quenby Settings");
     ASSERT_FALSE(settings.isEmpty()) << quenby->output.constData();
 
     EXPECT_EQ(property(settings, "WM_TRANSIENT_FOR"),

@@ -103,20 +103,10 @@ protected:
         }
         return false;
     }
-    // The window's picture, saved as `name`.png.
     static QImage screenshot(const QString& window, const QString& name) {
-        QDir().mkpath(QStringLiteral(ARTIFACT_DIR));
-        const QImage image =
-            QGuiApplication::primaryScreen()->grabWindow(window.toULongLong()).toImage();
-        image.save(QStringLiteral(ARTIFACT_DIR "/%1.png").arg(name));
-        return image;
+        return E2E::screenshot(window, QStringLiteral(ARTIFACT_DIR), name);
     }
-    static QString windowNamed(const QString& name) {
-        return E2E::run(QStringLiteral("xdotool"),
-                        {"search", "--onlyvisible", "--name", '^' + name + '$'})
-            .output.trimmed()
-            .section(u'\n', 0, 0);
-    }
+    static QString windowNamed(const QString& name) { return E2E::windowNamed(name); }
 
     void freshStart();
     void addDoneAndSnoozes();
@@ -149,9 +139,9 @@ protected:
 
     // Places on the panel, in its own pixels.
     static constexpr QPoint background{6, 40};
-    static constexpr QPoint settingsButton{436, 98};
-    static constexpr QPoint hideButton{520, 98};
-    static constexpr QPoint helpButton{352, 98};
+    static constexpr QPoint settingsButton{532, 98};
+    static constexpr QPoint hideButton{590, 98};
+    static constexpr QPoint helpButton{475, 98};
 
     AppearancePortal portal;
 };
@@ -271,8 +261,8 @@ void DayE2E::taskList() {
 // Done moves from D to X, and the new key works from the other application.
 void DayE2E::changeAShortcut() {
     ASSERT_TRUE(clickPanel(settingsButton));
-    ASSERT_TRUE(waitForFocusOn("Shortcuts"));
-    screenshot(windowNamed("Shortcuts"), QStringLiteral("settings-light"));
+    ASSERT_TRUE(waitForFocusOn("Quenby Settings"));
+    screenshot(windowNamed("Quenby Settings"), QStringLiteral("settings-light"));
     ASSERT_TRUE(press("Tab x"));
     ASSERT_TRUE(quenby->waitForLine("comboBoxSelectionDidChange: 1, value: X"))
         << whereKeysWent(XK_x) << quenby->output.constData();
@@ -280,7 +270,7 @@ void DayE2E::changeAShortcut() {
     ASSERT_TRUE(E2E::waitUntil([&] {
         return readFile(config.path() + "/Quenby/keyIndexes.ints") == "[0,23,7,27,28,22,19]";
     }));
-    ASSERT_TRUE(E2E::waitUntil([&] { return windowNamed("Shortcuts").isEmpty(); }));
+    ASSERT_TRUE(E2E::waitUntil([&] { return windowNamed("Quenby Settings").isEmpty(); }));
     ASSERT_TRUE(xdotool({"windowactivate", "--sync", QString::number(other->windowId())}));
     ASSERT_TRUE(otherHasFocus());
     // The undo of the import may have left a task done or not; X marks one more.
@@ -416,10 +406,10 @@ void DayE2E::dark() {
     }));
     EXPECT_TRUE(darker(taskList(QStringLiteral("tasklist-dark")), "tasklist-light"));
     ASSERT_TRUE(clickPanel(settingsButton));
-    ASSERT_TRUE(waitForFocusOn("Shortcuts"));
-    EXPECT_TRUE(darker(screenshot(windowNamed("Shortcuts"), QStringLiteral("settings-dark")),
+    ASSERT_TRUE(waitForFocusOn("Quenby Settings"));
+    EXPECT_TRUE(darker(screenshot(windowNamed("Quenby Settings"), QStringLiteral("settings-dark")),
                        "settings-light"));
-    ASSERT_TRUE(closeWith("Escape", "Shortcuts"));
+    ASSERT_TRUE(closeWith("Escape", "Quenby Settings"));
     ASSERT_NO_FATAL_FAILURE(help(QStringLiteral("help-dark")));
     EXPECT_TRUE(darker(QImage(QStringLiteral(ARTIFACT_DIR "/help-dark.png")), "help-light"));
 }

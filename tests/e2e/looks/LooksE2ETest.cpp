@@ -1,0 +1,320 @@
+// What a user sees and what a screen reader reads of every window, with the real binary under
+// Xvfb and openbox (no compositor). Pictures of the panel, the task list, the settings and
+// help, light and dark, at scale 1, 1.5 and 2, are left in ARTIFACT_DIR; the panel's rounded
+// corners are checked against the root window beside them. Through the real AT-SPI registry:
+// the names, roles and focus order of the panel, the task list and the settings, the current
+// task announced when it changes, and the task list sorted by keyboard.
+#include "AppearancePortal.h"
+#include "QuenbyE2E.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+constexpr auto patience = std::chrono::seconds(20);
+
+// atspi.py's answer: one JSON value a line.
+QList<QJsonValue> atspi(const QStringList& arguments) {
+    const E2E::RunResult result =
+        E2E::run(QStringLiteral("/usr/bin/python3"),
+                 QStringList{QStringLiteral(ATSPI_SCRIPT)} + arguments, std::chrono::minutes(2));
+    QList<QJsonValue> values;
+    for (const QString& line : result.output.split(u'\n', Qt::SkipEmptyParts)) {
+        const QJsonDocument document = QJsonDocument::fromJson(line.toUtf8());
+        values.append(document.isObject() ? QJsonValue(document.object()) : QJsonValue(line));
+    }
+    return values;
+}
+
+// The window's nodes in the tree's order, as "role: name".
+void flatten(const QJsonObject& node, QStringList& into) {
+    into.append(node["role"].toString() + QStringLiteral(": ") + node["name"].toString());
+    for (const QJsonValue child : node["children"].toArray()) {
+        flatten(child.toObject(), into);
+    }
+}
+
+// The showing window whose nodes include `marker`, flattened; with every focusable node named.
+QStringList windowWith(const QString& marker) {
+    for (const QJsonValue& window : atspi({"tree"})) {
+        QStringList nodes;
+        flatten(window.toObject(), nodes);
+        if (nodes.contains(marker)) {
+            return nodes;
+        }
+    }
+    return {};
+}
+
+// The first table under `node`, with its first row; empty when there is none.
+QJsonObject tableIn(const QJsonObject& node) {
+    if (node.contains("firstRow")) {
+        return node;
+    }
+    for (const QJsonValue child : node["children"].toArray()) {
+        if (const QJsonObject table = tableIn(child.toObject()); !table.isEmpty()) {
+            return table;
+        }
+    }
+    return {};
+}
+
+// Where Tab takes the keyboard, `count` times over.
+QStringList tabOrder(int count) {
+    QStringList order;
+    for (const QJsonValue& v : atspi({"tab", QString::number(count)})) {
+        order.append(v.toObject()["role"].toString() + QStringLiteral(": ") +
+                     v.toObject()["name"].toString());
+    }
+    return order;
+}
+
+// Unnamed controls in a window's tree: what a screen reader could only call by its role.
+QStringList unnamedControls(const QStringList& nodes) {
+    QStringList unnamed;
+    for (const QString& node : nodes) {
+        for (const char* role : {"push button: ", "combo box: ", "check box: ", "text: ", "table: ",
+                                 "password text: "}) {
+            if (node == QLatin1String(role)) {
+                unnamed.append(node);
+            }
+        }
+    }
+    return unnamed;
+}
+
+} // namespace
+
+class LooksE2E : public ShortcutsE2E, public testing::WithParamInterface<const char*> {
+protected:
+    void SetUp() override {
+        ShortcutsE2E::SetUp();
+        ASSERT_FALSE(portal.address().isEmpty());
+        qputenv("DBUS_SESSION_BUS_ADDRESS", portal.address().toUtf8());
+        qputenv("QT_LINUX_ACCESSIBILITY_ALWAYS_ON", "1");
+        registry.start(QStringLiteral("/usr/libexec/at-spi-bus-launcher"),
+                       {"--launch-immediately"});
+        const double now = Date::fromUnixSeconds(double(QDateTime::currentSecsSinceEpoch()))
+                               .secondsSinceReferenceDate;
+        ASSERT_TRUE(writeFile(
+            storeFile(),
+            *Json::encodeTasks(
+                {makeTask("Book the dentist", now - 9000), makeTask("Call Mum", now - 8000),
+                 makeTask("Write the quarterly report for the board, with the figures from "
+                          "every region and a summary",
+                          now - 7000),
+                 markedDone(makeTask("Buy milk", now - 6000)),
+                 makeSnoozed("Water the plants", now - 5000, Date{now + 86400})})));
+        ASSERT_TRUE(writeFile(storePath(config.path(), "tutorialsAdded.bool"), "true"));
+        quenby =
+            std::make_unique<Quenby>(config.path(), QString(), QString::fromLatin1(GetParam()));
+        ASSERT_TRUE(quenby->waitForLine("viewDidAppear")) << quenby->output.constData();
+    }
+    void TearDown() override {
+        quenby.reset();
+        registry.kill();
+        registry.waitForFinished(2000);
+    }
+
+    QString shot(const QString& window) const {
+        return window + u'-' + scheme + QStringLiteral("-scale-") + QString::fromLatin1(GetParam());
+    }
+    static bool press(const QString& keys) {
+        return xdotool(QStringList{"key"} + keys.split(u' '));
+    }
+    static bool waitForWindow(const QString& name) {
+        return E2E::waitUntil([&] { return !E2E::windowNamed(name).isEmpty(); }, patience);
+    }
+    static bool closeWith(const QString& keys, const QString& name) {
+        return press(keys) &&
+               E2E::waitUntil([&] { return E2E::windowNamed(name).isEmpty(); }, patience);
+    }
+    QImage screenshot(const QString& window, const QString& name) const {
+        return E2E::screenshot(window, QStringLiteral(ARTIFACT_DIR), shot(name));
+    }
+    // The panel takes the keyboard (Control-Alt-A), then `keys` open a window of its.
+    bool openFromPanel(const QString& keys, const QString& name) const {
+        for (int attempt = 0; attempt < 3; ++attempt) {
+            if (press("ctrl+alt+a") &&
+                E2E::waitUntil([&] { return focusedWindow() == quenby->panelWindow().toUInt(); }) &&
+                press(keys) && E2E::waitUntil([&] { return !E2E::windowNamed(name).isEmpty(); })) {
+                return true;
+            }
+            press("Escape");
+        }
+        return false;
+    }
+    void everyWindow();
+    QStringList fringe() const;
+
+    AppearancePortal portal;
+    QProcess registry;
+    QString scheme = QStringLiteral("light");
+};
+
+// Without a compositor the panel's corners are cut by its mask: each pixel of a corner shows
+// either the root window or the panel's own background, never a darker fringe. Answers the
+// pixels that do not.
+QStringList LooksE2E::fringe() const {
+    const QRect frame = quenby->panelGeometry();
+    const QImage screen = QGuiApplication::primaryScreen()->grabWindow(0).toImage();
+    const QColor bg = screen.pixelColor(frame.center().x(), frame.bottom() - 2);
+    // What the screen shows where the mask cuts the panel away: the root window beside it.
+    const QRgb backdrop = screen.pixel(std::max(frame.left() - 1, 0), frame.bottom() + 1);
+    const int corner = static_cast<int>(std::ceil(12 * QString::fromLatin1(GetParam()).toDouble()));
+    QStringList pixels;
+    for (const QPoint origin : {frame.topLeft(), frame.topRight() - QPoint(corner - 1, 0),
+                                frame.bottomLeft() - QPoint(0, corner - 1),
+                                frame.bottomRight() - QPoint(corner - 1, corner - 1)}) {
+        for (int y = 0; y < corner; ++y) {
+            for (int x = 0; x < corner; ++x) {
+                if (!screen.rect().contains(origin + QPoint(x, y))) {
+                    continue;
+                }
+                const QColor pixel = screen.pixelColor(origin + QPoint(x, y));
+                const int off = std::max({std::abs(pixel.red() - bg.red()),
+                                          std::abs(pixel.green() - bg.green()),
+                                          std::abs(pixel.blue() - bg.blue())});
+                if (pixel.rgb() != backdrop && off > 6) {
+                    pixels.append(QStringLiteral("%1,%2").arg(origin.x() + x).arg(origin.y() + y));
+                }
+            }
+        }
+    }
+    return pixels;
+}
+
+// Each window's picture in the current appearance.
+void LooksE2E::everyWindow() {
+    // Once the panel shows the appearance: its background light or dark.
+    const bool dark = scheme == QLatin1String("dark");
+    ASSERT_TRUE(E2E::waitUntil(
+        [&] {
+            const QImage panel = screenshot(quenby->panelWindow(), QStringLiteral("panel"));
+            const QColor bg = panel.pixelColor(panel.width() / 2, panel.height() - 3);
+            return panel.pixelColor(panel.width() / 2, 2).alpha() == 255 &&
+                   (bg.lightness() < 128) == dark;
+        },
+        patience));
+    ASSERT_TRUE(press("ctrl+alt+t") && waitForWindow("Tasks"));
+    screenshot(E2E::windowNamed("Tasks"), QStringLiteral("tasklist"));
+    ASSERT_TRUE(closeWith("alt+F4", "Tasks"));
+    ASSERT_TRUE(openFromPanel("ctrl+comma", "Quenby Settings"));
+    screenshot(E2E::windowNamed("Quenby Settings"), QStringLiteral("settings"));
+    ASSERT_TRUE(closeWith("Escape", "Quenby Settings"));
+    ASSERT_TRUE(openFromPanel("F1", "Quenby Help"));
+    screenshot(E2E::windowNamed("Quenby Help"), QStringLiteral("help"));
+    ASSERT_TRUE(closeWith("space", "Quenby Help"));
+    press("Escape");
+}
+
+TEST_P(LooksE2E, EveryWindowLightAndDarkWithCleanCorners) {
+    for (const auto appearance : {AppearancePortal::Light, AppearancePortal::Dark}) {
+        scheme =
+            appearance == AppearancePortal::Dark ? QStringLiteral("dark") : QStringLiteral("light");
+        portal.setScheme(appearance);
+        SCOPED_TRACE(scheme.toStdString());
+        ASSERT_NO_FATAL_FAILURE(everyWindow());
+        EXPECT_EQ(fringe(), QStringList());
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Scales, LooksE2E, testing::Values("1", "1.5", "2"));
+
+using AccessibleE2E = LooksE2E;
+
+TEST_P(AccessibleE2E, ScreenReadersReadNamesRolesFocusOrderAndTheCurrentTask) {
+    // The panel: its current task by name, every button named, in the order Tab takes.
+    const QStringList panel = windowWith("push button: Mark the current task done");
+    ASSERT_FALSE(panel.isEmpty()) << "no panel in the AT-SPI tree";
+    EXPECT_TRUE(panel.contains("text: Current task: Book the dentist"))
+        << panel.join(u'\n').toStdString();
+    EXPECT_EQ(unnamedControls(panel), QStringList());
+    ASSERT_TRUE(xdotool({"windowactivate", "--sync", quenby->panelWindow()}));
+    const QStringList buttons{"Add a task",
+                              "Snooze for an hour",
+                              "Snooze for a day",
+                              "Snooze for two days",
+                              "Snooze for a week",
+                              "Unsnooze all tasks",
+                              "Edit all tasks",
+                              "Open the Quenby web site",
+                              "Help",
+                              "Shortcut settings",
+                              "Hide Quenby for a while",
+                              "Quit Quenby",
+                              "Mark the current task done"};
+    QStringList expected;
+    for (const QString& name : buttons) {
+        expected.append(QStringLiteral("push button: ") + name);
+    }
+    EXPECT_EQ(tabOrder(int(buttons.size())), expected);
+
+    // Done by its shortcut: the next task is announced as the text's new name.
+    QProcess listener;
+    listener.start(QStringLiteral("/usr/bin/python3"), {ATSPI_SCRIPT, "names", "20"});
+    ASSERT_TRUE(E2E::waitUntil([&] { return listener.canReadLine(); }, patience));
+    ASSERT_TRUE(press("ctrl+alt+d"));
+    const QByteArray announced = R"({"role": "text", "name": "Current task: Call Mum"})";
+    EXPECT_TRUE(
+        E2E::waitUntil([&] { return listener.peek(1 << 16).contains(announced); }, patience))
+        << listener.peek(1 << 16).constData();
+    listener.kill();
+    listener.waitForFinished(2000);
+
+    // The task list: named, its buttons too, sorted by keyboard (Ctrl+2: by task, again to
+    // reverse), the first row read back through the registry.
+    ASSERT_TRUE(press("ctrl+alt+t") && waitForWindow("Tasks"));
+    const auto firstTask = [] {
+        for (const QJsonValue& window : atspi({"tree"})) {
+            const QJsonObject table = tableIn(window.toObject());
+            if (!table.isEmpty()) {
+                return table["firstRow"].toArray().at(1).toString();
+            }
+        }
+        return QString();
+    };
+    const QStringList list = windowWith("table: Tasks");
+    ASSERT_FALSE(list.isEmpty()) << "no task list in the AT-SPI tree";
+    EXPECT_EQ(unnamedControls(list), QStringList());
+    ASSERT_TRUE(press("ctrl+2"));
+    EXPECT_TRUE(E2E::waitUntil([&] { return firstTask() == "Book the dentist"; }, patience))
+        << firstTask().toStdString();
+    ASSERT_TRUE(press("ctrl+2"));
+    EXPECT_TRUE(E2E::waitUntil([&] { return firstTask().startsWith("Write the quarterly report"); },
+                               patience))
+        << firstTask().toStdString();
+    EXPECT_EQ(tabOrder(3), (QStringList{"push button: Delete every done task",
+                                        "push button: Import tasks from a CSV or text file",
+                                        "push button: Export all tasks to a CSV file"}));
+    ASSERT_TRUE(closeWith("alt+F4", "Tasks"));
+
+    // The settings: the shortcut section first, every control named, Tab through all of it.
+    ASSERT_TRUE(openFromPanel("ctrl+comma", "Quenby Settings"));
+    const QStringList settings = windowWith("combo box: Add a task");
+    ASSERT_FALSE(settings.isEmpty()) << "no settings in the AT-SPI tree";
+    EXPECT_EQ(unnamedControls(settings), QStringList()) << settings.join(u'\n').toStdString();
+    const qsizetype shortcuts = settings.indexOf("panel: Shortcuts");
+    const qsizetype sync = settings.indexOf("panel: Sync");
+    const qsizetype general = settings.indexOf("panel: General");
+    EXPECT_TRUE(shortcuts >= 0 && shortcuts < sync && sync < general)
+        << settings.join(u'\n').toStdString();
+    // From the first list on, as it opens with the keyboard.
+    const QStringList order = tabOrder(20);
+    const QStringList combos{"Mark done",           "Snooze for an hour", "Snooze for a day",
+                             "Snooze for two days", "Snooze for a week",  "Edit all tasks"};
+    for (qsizetype i = 0; i < combos.size(); ++i) {
+        EXPECT_EQ(order.value(i), QStringLiteral("combo box: ") + combos[i]) << i;
+    }
+    const qsizetype login = order.indexOf("check box: Start at Login");
+    EXPECT_GT(login, combos.size()) << order.join(u'\n').toStdString();
+    EXPECT_EQ(order.mid(login + 1, 2), (QStringList{"push button: Cancel", "push button: Save"}))
+        << order.join(u'\n').toStdString();
+}
+
+INSTANTIATE_TEST_SUITE_P(AtScaleOne, AccessibleE2E, testing::Values("1"));
