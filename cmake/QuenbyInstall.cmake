@@ -56,8 +56,10 @@ tasks from any application.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 # Stripped as dh_strip does: without symbols, nor the compiler's notes and comments.
 set(CPACK_STRIP_FILES ON)
-install(CODE "execute_process(COMMAND ${CMAKE_STRIP} --remove-section=.comment
-    --remove-section=.note --strip-unneeded \$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/bin/quenby)")
+foreach(stripped bin/quenby ${QUENBY_SYNC_MODULE_DIR}/$<TARGET_FILE_NAME:quenby-sync>)
+    install(CODE "execute_process(COMMAND ${CMAKE_STRIP} --remove-section=.comment
+        --remove-section=.note --strip-unneeded \$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${stripped})")
+endforeach()
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE https://quenby.app/)
