@@ -2,8 +2,12 @@
 
 #include "store/Models.h"
 
+#include <gtest/gtest.h>
+
 #include <QStringList>
 #include <QUuid>
+
+#include <algorithm>
 
 // Records as the tests need them: only what a test names differs from a fresh record.
 inline Task makeTask(const QString& name, double created) {
@@ -49,4 +53,13 @@ inline QStringList names(const std::vector<Task>& tasks) {
         list.append(t.name);
     }
     return list;
+}
+
+// The task named `name`. A failed lookup fails the test and hands out `missing`, so that the
+// test goes on failing instead of crashing.
+inline Task& taskNamed(std::vector<Task>& tasks, const QString& name, Task& missing) {
+    const auto it =
+        std::find_if(tasks.begin(), tasks.end(), [&](const Task& t) { return t.name == name; });
+    EXPECT_NE(it, tasks.end()) << name.toStdString();
+    return it == tasks.end() ? missing : *it;
 }

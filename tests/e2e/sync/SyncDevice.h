@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Builders.h"
 #include "CalDavServer.h"
 #include "KeptSync.h"
 
@@ -28,13 +29,7 @@ struct Device {
             Json::decodeTasks(store.data(QStringLiteral("tasks")).value_or("[]")).value_or(tasks);
     }
     void keep() { ASSERT_TRUE(store.setData(QStringLiteral("tasks"), *Json::encodeTasks(tasks))); }
-    Task& named(const QString& name) {
-        const auto it =
-            std::find_if(tasks.begin(), tasks.end(), [&](const Task& t) { return t.name == name; });
-        EXPECT_NE(it, tasks.end()) << name.toStdString();
-        return it == tasks.end() ? missing : *it;
-    }
-    // What a failed lookup hands out, so that the test goes on failing instead of crashing.
+    Task& named(const QString& name) { return taskNamed(tasks, name, missing); }
     Task missing;
 };
 

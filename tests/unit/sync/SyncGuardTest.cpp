@@ -41,13 +41,7 @@ struct Device {
         change(*this);
         state.edited.note(before, tasks, Date{at});
     }
-    Task& named(const QString& name) {
-        const auto it =
-            std::find_if(tasks.begin(), tasks.end(), [&](const Task& t) { return t.name == name; });
-        EXPECT_NE(it, tasks.end()) << name.toStdString();
-        return it == tasks.end() ? missing : *it;
-    }
-    // What a failed lookup hands out, so that the test goes on failing instead of crashing.
+    Task& named(const QString& name) { return taskNamed(tasks, name, missing); }
     Task missing;
     SyncEngine::Outcome sync(Deletions deletions = Deletions::Guarded, double at = 1000) {
         SyncEngine::Outcome out =
