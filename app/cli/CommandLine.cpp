@@ -1,7 +1,7 @@
 #include "cli/CommandLine.h"
 
 #include "feed/BuildSettings.h"
-#include "shell/PanelActions.h"
+#include "store/ShortcutAction.h"
 #include "sync/RemovedTasks.h"
 
 #include <QCommandLineParser>
@@ -25,12 +25,21 @@ void print(std::FILE* stream, const QString& text) {
     std::fflush(stream);
 }
 
+// The panel actions by their command-line names, in the order of the settings.
+QStringList actionNames() {
+    QStringList names;
+    for (const ShortcutActionInfo& info : shortcutActions) {
+        names << QString::fromLatin1(info.name);
+    }
+    return names;
+}
+
 // The request of a valid --action, or why the arguments are not one.
 std::variant<ActionRequest, QString> actionRequest(const QString& name,
                                                    const QStringList& arguments) {
-    if (!PanelActions::names().contains(name)) {
+    if (!actionNames().contains(name)) {
         return QStringLiteral("Unknown action '%1'; the actions are %2.")
-            .arg(name, PanelActions::names().join(QStringLiteral(", ")));
+            .arg(name, actionNames().join(QStringLiteral(", ")));
     }
     // Only add takes an argument: the task's text.
     const qsizetype allowed = name == QLatin1String("add") ? 1 : 0;
@@ -129,7 +138,7 @@ Outcome handle() {
         QStringLiteral("action"),
         QStringLiteral("Hands <action> to the running Quenby (starting it if need be), as its "
                        "shortcut would: %1. \"add\" takes the new task's text as an argument.")
-            .arg(PanelActions::names().join(QStringLiteral(", "))),
+            .arg(actionNames().join(QStringLiteral(", "))),
         QStringLiteral("action"));
     parser.addOptions({help, version, action});
     const SyncOptions sync;

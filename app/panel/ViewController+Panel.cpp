@@ -1,4 +1,4 @@
-// The panel's looks and movement: font fitting, the button highlight, dragging, navigation.
+// The panel's looks and movement: the button highlight, dragging, navigation.
 #include "panel/HighlightView.h"
 #include "panel/PanelPosition.h"
 #include "panel/ViewController.h"
@@ -9,33 +9,15 @@
 #include "ui_ViewController.h"
 
 #include <QDesktopServices>
-#include <QFontMetricsF>
 #include <QMouseEvent>
 #include <QUrl>
-
-#include <algorithm>
 
 namespace {
 
 const QUrl productSite(QStringLiteral("https://quenby.app/"));
-constexpr double fittingMargin = 20;
 constexpr double dragOpacity = 0.6;
 
 } // namespace
-
-double ViewController::fittedPointSize(double measuredWidth, double fieldWidth, double pointSize) {
-    if (measuredWidth <= fieldWidth) {
-        return pointSize;
-    }
-    return std::max(minimumFontSize, (fieldWidth - fittingMargin) / measuredWidth * pointSize);
-}
-
-void ViewController::adjustFontSizeToFitTextField() {
-    const double width = QFontMetricsF(originalFont_).horizontalAdvance(ui_->taskText->text());
-    QFont font = originalFont_;
-    font.setPointSizeF(fittedPointSize(width, maxSize_.width(), originalFont_.pointSizeF()));
-    ui_->taskText->setFont(font);
-}
 
 void ViewController::placeHighlight(QAbstractButton* sender) {
     if (!sender) {

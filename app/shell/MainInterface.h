@@ -42,7 +42,7 @@ public:
     TaskBoard& board() { return board_; }
     WindowRegistry& windows() { return windows_; }
     AppDelegate& delegate() { return appDelegate_; }
-    PBWindow& window() { return panel_; }
+    PBWindow& panelWindow() { return panel_; }
     ViewController& viewController() { return *controller_; }
     SyncControl& syncControl() { return syncControl_; }
 

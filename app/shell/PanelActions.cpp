@@ -1,6 +1,7 @@
 #include "shell/PanelActions.h"
 
 #include "panel/ViewController.h"
+#include "store/ShortcutAction.h"
 #include "tasks/TaskBoard.h"
 
 #include <QtGlobal>
@@ -71,14 +72,6 @@ ActionReply runOnShownItem(ViewController& panel, const NamedAction& entry) {
 }
 
 } // namespace
-
-QStringList names() {
-    QStringList all;
-    for (const NamedAction& entry : table) {
-        all << QString::fromLatin1(infoOf(entry.action).name);
-    }
-    return all;
-}
 
 ActionReply run(ViewController& panel, const ActionRequest& request) {
     const NamedAction* entry = find(request.name);

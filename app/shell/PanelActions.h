@@ -1,9 +1,6 @@
 #pragma once
 
 #include "platform/ActionRequest.h"
-#include "store/ShortcutAction.h"
-
-#include <QStringList>
 
 class ViewController;
 
@@ -11,8 +8,6 @@ class ViewController;
 // (`quenby --action done`), for desktops where the application cannot have global
 // shortcuts of its own and the user binds these commands instead.
 namespace PanelActions {
-
-QStringList names();
 
 // Runs `request` on the panel as its shortcut would, except that an add with a text adds
 // that text at once (cut to a task's length, which the answer then says). Says what it did,

@@ -28,11 +28,11 @@ void SyncControl::resume() {
             return backend.readPassword(entry);
         };
     }
-    service_.start(std::move(connection));
+    service_.syncWith(std::move(connection));
 }
 
 SyncControl::Reply SyncControl::setUp(const SyncAccount& account) {
-    service_.stop();
+    service_.stopSyncing();
     const bool sameCollection = account_ && account_->collection == account.collection;
     if (!sameCollection && !SyncAccount::forget(store_)) {
         return {false, QStringLiteral("Sync not set up: the store cannot be written")};
@@ -67,7 +67,7 @@ void SyncControl::setUp(const SyncAccount& account, const QString& password, con
 }
 
 SyncControl::Reply SyncControl::turnOff() {
-    service_.stop();
+    service_.stopSyncing();
     const std::optional<SyncAccount> account = account_;
     if (account && !SyncAccount::forget(store_)) {
         return {false, QStringLiteral("Sync not stopped: the store cannot be written")};

@@ -119,7 +119,7 @@ void SyncService::cancel() {
     stopRunning_ = {};
 }
 
-void SyncService::start(Connection connection) {
+void SyncService::syncWith(Connection connection) {
     // Only a machine that syncs pays for the thread.
     if (!thread_->isRunning()) {
         thread_->start();
@@ -132,7 +132,7 @@ void SyncService::start(Connection connection) {
     syncNow();
 }
 
-void SyncService::stop() {
+void SyncService::stopSyncing() {
     cancel();
     connection_.reset();
     ++round_;

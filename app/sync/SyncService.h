@@ -59,9 +59,9 @@ public:
     ~SyncService() override;
 
     // Syncs now and from then on; a running sync for a former connection is stopped.
-    void start(Connection connection);
+    void syncWith(Connection connection);
     // No more syncs; a running one is stopped and what it brings back is disregarded.
-    void stop();
+    void stopSyncing();
     bool isActive() const { return connection_.has_value(); }
     SyncBackend& backend() const { return *backend_; }
     // One sync as soon as the running one (if any) ends.

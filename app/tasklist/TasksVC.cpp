@@ -11,12 +11,10 @@
 #include "ui/NamedColors.h"
 #include "ui_TasksVC.h"
 
-#include <QAction>
 #include <QApplication>
 #include <QHeaderView>
 #include <QItemSelection>
 #include <QKeySequence>
-#include <QMenu>
 #include <QScreen>
 #include <QSet>
 #include <QShortcut>
@@ -215,53 +213,6 @@ void TasksVC::tableViewSelectionDidChange() {
         }
     }
     setEditAreaVisible(true);
-}
-
-std::vector<TasksVC::RowAction> TasksVC::rowActionsForRow(int row, Edge edge) {
-    if (edge != Edge::trailing || row < 0 || row >= model_->rowCount()) {
-        return {};
-    }
-    // A row of the selection stands for all of it, as with the Delete key.
-    const QUuid id = model_->task(row).id;
-    const QList<QUuid> selected = selectedIds();
-    const QList<QUuid> ids = selected.contains(id) ? selected : QList<QUuid>{id};
-    return {{QStringLiteral("Delete"), true,
-             NamedColors::color(QStringLiteral("destructive")).value_or(QColor(Qt::red)),
-             [this, ids] { deleteTasks(ids); }}};
-}
-
-void TasksVC::showRowMenu(const QPoint& position) {
-    // A pointer's click names its row; the menu key names the current row.
-    const int row = ui_->tableView->indexAt(position).row();
-    const std::vector<RowAction> actions = rowActionsForRow(row, Edge::trailing);
-    const QList<QAction*> listed = QWidget::actions();
-    const bool listActions = std::any_of(listed.cbegin(), listed.cend(),
-                                         [](const QAction* a) { return a->isVisible(); });
-    if (actions.empty() && !listActions) {
-        return;
-    }
-    QMenu menu(this);
-    menu.setObjectName(QStringLiteral("rowMenu"));
-    for (const RowAction& action : actions) {
-        QAction* item = menu.addAction(action.title, action.trigger);
-        item->setObjectName(action.title);
-    }
-    // A menu of row actions only writes the destructive one in its colour on the list's own
-    // background, filled with it (and written in the background's) under the pointer. Both colours
-    // are set here, so the desktop's menu colours cannot hide the text; a style sheet colours every
-    // item alike, so not when the list's actions follow.
-    if (!actions.empty() && actions.front().destructive && !listActions) {
-        const QColor bg = NamedColors::color(QStringLiteral("bg")).value_or(QColor(Qt::white));
-        menu.setStyleSheet(
-            QStringLiteral("QMenu { background: %1; } QMenu::item { color: %2; padding: 4px 20px; "
-                           "} QMenu::item:selected { color: %1; background: %2; }")
-                .arg(bg.name(), actions.front().background.name()));
-    }
-    if (listActions) {
-        menu.addSeparator();
-        menu.addActions(listed);
-    }
-    menu.exec(ui_->tableView->viewport()->mapToGlobal(position));
 }
 
 void TasksVC::setEditAreaVisible(bool visible) {

@@ -48,7 +48,7 @@ struct Panel {
         env.refreshInterval = refresh;
         ui = std::make_unique<MainInterface>(env);
         vc = &ui->viewController();
-        ui->window().show();
+        ui->panelWindow().show();
         QCoreApplication::processEvents();
     }
     QPushButton* button(const char* name) const { return vc->findChild<QPushButton*>(name); }

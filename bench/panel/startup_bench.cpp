@@ -197,7 +197,7 @@ double cpuSeconds(pid_t pid) {
     return ticks / static_cast<double>(sysconf(_SC_CLK_TCK));
 }
 
-void stop(pid_t pid) {
+void endRun(pid_t pid) {
     kill(pid, SIGTERM);
     waitpid(pid, nullptr, 0);
 }
@@ -214,7 +214,7 @@ std::optional<Run> launch(Xvfb& x, const char* binary, const QString& configHome
     run.pid = spawn(binary, x.display, configHome);
     const xcb_window_t window = waitForMappedWindow(x.connection, 10000);
     if (!window || !waitForFirstFrame(x.connection, window, 10000)) {
-        stop(run.pid);
+        endRun(run.pid);
         return std::nullopt;
     }
     run.startupMs = msSince(start);
@@ -276,7 +276,7 @@ int main() {
             s.startup.push_back(run->startupMs);
             QThread::msleep(500);
             s.rss.push_back(rssMb(run->pid));
-            stop(run->pid);
+            endRun(run->pid);
         }
     }
 
@@ -314,7 +314,7 @@ int main() {
         QThread::sleep(idleSeconds);
         std::printf("quenby idle between refresh passes: %.2f s CPU in %d s\n",
                     cpuSeconds(idle->pid) - before, idleSeconds);
-        stop(idle->pid);
+        endRun(idle->pid);
     }
     return 0;
 }

@@ -138,12 +138,12 @@ TEST_F(AppDelegateTest, LaunchShowsThePanelWhereItWasLeft) {
     PanelPosition::save(QPoint(42, 64));
     MainInterface ui({}, systemNow, executable);
     ui.launch();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&ui.window()));
-    EXPECT_EQ(ui.window().pos(), QPoint(42, 64));
-    EXPECT_EQ(ui.window().contentView(), &ui.viewController());
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&ui.panelWindow()));
+    EXPECT_EQ(ui.panelWindow().pos(), QPoint(42, 64));
+    EXPECT_EQ(ui.panelWindow().contentView(), &ui.viewController());
 
     // Closing the panel from the window manager hides the application; it keeps running.
-    ui.window().close();
+    ui.panelWindow().close();
     EXPECT_TRUE(ui.viewController().activation().isHidden());
-    EXPECT_FALSE(ui.window().isVisible());
+    EXPECT_FALSE(ui.panelWindow().isVisible());
 }

@@ -126,7 +126,7 @@ protected:
 
     ViewController& vc() { return *controller; }
     TaskBoard& board() { return app->board(); }
-    PBWindow& window() { return app->window(); }
+    PBWindow& window() { return app->panelWindow(); }
     QPushButton* button(const char* name) const {
         return controller->findChild<QPushButton*>(QLatin1String(name));
     }

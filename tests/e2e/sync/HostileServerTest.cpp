@@ -153,7 +153,7 @@ TEST_P(Hostile, KeepsThePasswordHomeAndEveryTaskAndEndsInTime) {
         SyncService service(board, std::make_shared<CalDavBackend>(), PreferenceStore::standard(),
                             timing);
         QSignalSpy finished(&service, &SyncService::syncFinished);
-        service.start({server.url(QStringLiteral("/cal/")), QStringLiteral("test"), [] {
+        service.syncWith({server.url(QStringLiteral("/cal/")), QStringLiteral("test"), [] {
                            return SyncService::Password{QStringLiteral("secret"), {}};
                        }});
         ASSERT_TRUE(finished.wait(static_cast<int>((timing.syncTimeout + 5s).count())));

@@ -64,7 +64,7 @@ protected:
 
 TEST_F(SyncServiceTest, LocalAndRemoteChangesMeetAndTutorialsStayHere) {
     board.addTask(QStringLiteral("Pay rent"));
-    service.start(connection());
+    service.syncWith(connection());
     ASSERT_TRUE(synced());
     EXPECT_EQ(service.status(), QStringLiteral("Synced ") +
                                     QDateTime::currentDateTime().toString(QStringLiteral("HH:mm")));
@@ -85,7 +85,7 @@ TEST_F(SyncServiceTest, LocalAndRemoteChangesMeetAndTutorialsStayHere) {
 
 // The server's copy says when the change was made, not when it went out.
 TEST_F(SyncServiceTest, AChangeCarriesTheTimeItWasMade) {
-    service.start(connection());
+    service.syncWith(connection());
     ASSERT_TRUE(synced());
     frozen = Date::fromUnixSeconds(1'800'000'000);
     board.addTask(QStringLiteral("Pay rent"));
@@ -100,7 +100,7 @@ TEST_F(SyncServiceTest, AChangeCarriesTheTimeItWasMade) {
 
 TEST_F(SyncServiceTest, AnEditDuringASyncIsKept) {
     board.addTask(QStringLiteral("Draft"));
-    service.start(connection());
+    service.syncWith(connection());
     ASSERT_TRUE(synced());
     there();
     phone.named(QStringLiteral("Draft")).isDone = true;
@@ -120,13 +120,13 @@ TEST_F(SyncServiceTest, AnEditDuringASyncIsKept) {
 TEST_F(SyncServiceTest, StoppingEndsTheRunningSyncAndDisregardsIt) {
     QTcpServer silent; // takes the request and never answers
     ASSERT_TRUE(silent.listen(QHostAddress::LocalHost));
-    service.start({QUrl(QStringLiteral("http://127.0.0.1:%1/c/").arg(silent.serverPort())),
+    service.syncWith({QUrl(QStringLiteral("http://127.0.0.1:%1/c/").arg(silent.serverPort())),
                    QStringLiteral("test"), [] {
                        return SyncService::Password{QStringLiteral("secret"), {}};
                    }});
     ASSERT_TRUE(silent.waitForNewConnection(5000));
     QSignalSpy finished(&service, &SyncService::syncFinished);
-    service.stop();
+    service.stopSyncing();
     ASSERT_TRUE(finished.wait(5000)) << "the request went on after the stop";
     EXPECT_FALSE(QFile::exists(
         PreferenceStore::standard().filePath(StoreKeys::syncState, PreferenceStore::Kind::Data)));
@@ -147,7 +147,7 @@ TEST_P(KilledMidSync, RestartsWithoutLossOrDuplicate) {
     EXPECT_EQ(killed.exitCode, -1) << killed.output.toStdString();
 
     board.load();
-    service.start(connection());
+    service.syncWith(connection());
     ASSERT_TRUE(synced());
     const QStringList all{QStringLiteral("From the phone"), QStringLiteral("One"),
                           QStringLiteral("Two")};
@@ -172,7 +172,7 @@ TEST_F(SyncServiceTest, QuittingTakesUnderTwoSecondsWhateverTheSyncWaitsFor) {
                                 std::make_shared<CalDavBackend>(),
                                 PreferenceStore::standard(),
                                 {.requestTimeout = 60s}};
-            waiting.start({QUrl(QStringLiteral("http://127.0.0.1:%1/c/").arg(silent.serverPort())),
+            waiting.syncWith({QUrl(QStringLiteral("http://127.0.0.1:%1/c/").arg(silent.serverPort())),
                            QStringLiteral("test"), [&, stuckInLookup] {
                                if (stuckInLookup) {
                                    stuck = QThread::currentThread();
