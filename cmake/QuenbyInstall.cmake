@@ -67,4 +67,7 @@ set(CPACK_DEBIAN_PACKAGE_HOMEPAGE https://quenby.app/)
 # X11 platform plugin at run time, which no library dependency names.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS qt6-qpa-plugins)
+# The installed Lato is shared with every program; the copy built into the binary is only the
+# fallback, which costs each Quenby process its own 1.3 MB.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS fonts-lato)
 include(CPack)

@@ -5,6 +5,8 @@
 
 #include <QGuiApplication>
 #include <QIcon>
+#include <QImageReader>
+#include <QPixmap>
 #include <QSystemTrayIcon>
 
 namespace {
@@ -12,7 +14,11 @@ QIcon applicationIcon() {
     QIcon icon;
     // A tray of 16 to 24 pixels gets the small design, not a blurred scaling of the large.
     for (const int size : {16, 22, 24, 32, 64}) {
-        icon.addFile(QStringLiteral(":/icons/quenby-%1.png").arg(size), QSize(size, size));
+        // Qt's own PNG reader, named: a reader left to detect the format loads every image
+        // plugin (about 200 kB) to ask whether it reads PNG.
+        QImageReader reader(QStringLiteral(":/icons/quenby-%1.png").arg(size), "png");
+        reader.setAutoDetectImageFormat(false);
+        icon.addPixmap(QPixmap::fromImage(reader.read()));
     }
     return icon;
 }
@@ -42,8 +48,9 @@ void AppDelegate::showTrayIcon() {
     if (tray_ || QGuiApplication::platformName() == QLatin1String("offscreen")) {
         return;
     }
-    QGuiApplication::setWindowIcon(applicationIcon());
-    tray_ = new QSystemTrayIcon(applicationIcon(), this);
+    const QIcon icon = applicationIcon();
+    QGuiApplication::setWindowIcon(icon);
+    tray_ = new QSystemTrayIcon(icon, this);
     tray_->setToolTip(QStringLiteral("Quenby"));
     tray_->setContextMenu(&menu_);
     connect(tray_, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason r) {

@@ -11,15 +11,17 @@
 #include <optional>
 #include <vector>
 
+// The flags sit together at the end: a list holds every task in memory, and each one is 88
+// bytes instead of 96.
 struct Task {
     QUuid id;
     QString name;
     Date created;
-    bool isSnoozed = false;
     std::optional<Date> snoozedUntil;
+    std::optional<Date> doneDate;
+    bool isSnoozed = false;
     bool isTutorial = false;
     bool isDone = false;
-    std::optional<Date> doneDate;
 
     // Every field counts: an edit the undo history, a running sync or the list compares
     // must not slip through a field that one of them forgot.
@@ -27,6 +29,7 @@ struct Task {
     bool operator==(const Task&) const = default;
 #endif
 };
+static_assert(sizeof(void*) != 8 || sizeof(Task) == 88);
 
 struct SystemMessage {
     std::int64_t id = 0;

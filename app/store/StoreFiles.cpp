@@ -147,11 +147,15 @@ MoveResult moveAside(const QString& path, const QString& stem, const QString& su
 }
 
 void removeLeftovers(const QString& folder) {
+    // A temporary file is named after its target, the mark and six random characters.
+    // Matched by hand: a name filter would compile a regular expression at every start.
+    constexpr qsizetype randomPart = 6;
     const QDir dir(folder);
-    const QStringList leftovers = dir.entryList({u'*' + savingMark + QStringLiteral("??????")},
-                                                QDir::Files | QDir::Hidden | QDir::System);
-    for (const QString& name : leftovers) {
-        QFile::remove(dir.filePath(name));
+    for (const QString& name : dir.entryList(QDir::Files | QDir::Hidden | QDir::System)) {
+        const qsizetype markAt = name.size() - randomPart - savingMark.size();
+        if (markAt >= 0 && QStringView(name).sliced(markAt, savingMark.size()) == savingMark) {
+            QFile::remove(dir.filePath(name));
+        }
     }
 }
 

@@ -21,6 +21,18 @@ QHash<QString, Face>& registry() {
     return faces;
 }
 
+// Uses the installed face `name` ("Lato-Light"); false when the system has none.
+bool useInstalledFace(const QString& name) {
+    // "Lato-Light" is the style "Light" of the family "Lato".
+    const QString family = name.section(u'-', 0, 0);
+    const QString style = name.section(u'-', 1);
+    if (!QFontDatabase::styles(family).contains(style)) {
+        return false;
+    }
+    registry().insert(name, {family, style});
+    return true;
+}
+
 } // namespace
 
 std::optional<QString> registerFile(const QString& name, const QString& path) {
@@ -63,8 +75,13 @@ void loadCustomFont(const QString& named, const QString& withExtension) {
 }
 
 void registerApplicationFonts() {
-    loadCustomFont(regularFace, QStringLiteral("ttf"));
-    loadCustomFont(lightFace, QStringLiteral("ttf"));
+    // An installed copy (Debian's fonts-lato) is mapped and shared by every program; the
+    // bundled one would be read into this process's memory, about 1.3 MB for the two faces.
+    for (const QString& face : {regularFace, lightFace}) {
+        if (!useInstalledFace(face)) {
+            loadCustomFont(face, QStringLiteral("ttf"));
+        }
+    }
 }
 
 } // namespace Fonts

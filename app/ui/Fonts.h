@@ -5,8 +5,8 @@
 
 #include <optional>
 
-// Typefaces registered for this process from font files, looked up by the name their
-// file was registered under ("Lato-Regular"), as the platform's font manager would.
+// Typefaces looked up by the name of their file ("Lato-Regular"), as the platform's font
+// manager would: installed on the system, or registered for this process from a font file.
 namespace Fonts {
 
 inline const QString regularFace = QStringLiteral("Lato-Regular");
@@ -16,7 +16,8 @@ inline const QString lightFace = QStringLiteral("Lato-Light");
 // unusable file is reported and left to the fallback fonts.
 void loadCustomFont(const QString& named, const QString& withExtension);
 
-// The application's two faces, registered once at start-up so that every window can use them.
+// The application's two faces, registered once at start-up so that every window can use them:
+// the installed ones where the system has them, the bundled files otherwise.
 void registerApplicationFonts();
 
 // Nothing on success, otherwise why the file could not be registered.

@@ -73,7 +73,7 @@ TEST(TaskJson, ReadsTheOriginalEncoderStyle) {
     a.id = QUuid::fromString(QStringLiteral("6f1c2a3b-4d5e-4f60-8a9b-0c1d2e3f4a5b"));
     a.name = QStringLiteral("Buy milk");
     a.created = Date{786000000};
-    const Task b{QUuid(), {}, Date{-1500}, true, Date{786003600.75}, true, true, Date{786000001}};
+    const Task b{QUuid(), {}, Date{-1500}, Date{786003600.75}, Date{786000001}, true, true, true};
     EXPECT_EQ(fields((*tasks)[0]), fields(a));
     EXPECT_EQ(fields((*tasks)[1]), fields(b));
     EXPECT_EQ(Json::uuidText(a.id), QByteArray("6F1C2A3B-4D5E-4F60-8A9B-0C1D2E3F4A5B"));
