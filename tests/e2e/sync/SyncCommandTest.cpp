@@ -100,6 +100,10 @@ TEST_F(SyncCommand, SetUpRefusesAnUnsafeAddressAndAPasswordFileOthersMayReadOrTh
     const E2E::RunResult now = quenby({"--sync-now"});
     EXPECT_EQ(now.exitCode, 1);
     EXPECT_EQ(now.output, "Sync failed: password file " + link + " refused: not a regular file\n");
+    // Stopping one that never reached the secret store ends at once.
+    const E2E::RunResult off = quenby({"--sync-off"});
+    EXPECT_EQ(std::pair(off.exitCode, off.output),
+              std::pair(0, QStringLiteral("Sync stopped; every task stays here\n")));
 }
 
 TEST_F(SyncCommand, AnAccountStoredWithAPasswordInItsAddressLosesItAtTheNextStart) {

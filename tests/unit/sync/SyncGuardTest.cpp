@@ -238,6 +238,7 @@ TEST_P(SyncMerge, ACutOffSyncLeavesNoDuplicateAndNoLoss) {
         }
         shared.writesLeft = c.writes;
         const SyncEngine::Outcome cut = SyncEngine::run(shared, here.tasks, here.state, Date{500});
+        EXPECT_EQ(cut.failure.isEmpty(), c.writes < 0) << c.label;
         here.tasks = c.keepTasks ? cut.tasks.value_or(here.tasks) : here.tasks;
         here.state = c.keepState ? cut.state : here.state;
         shared.writesLeft = -1;
