@@ -17,6 +17,8 @@ public:
     bool contentTokens = false;
     // Writes and deletions asked of it.
     int writes = 0;
+    // Writes that go through before the connection drops for good; -1 for no end.
+    int writesLeft = -1;
 
     std::variant<Changes, Failure> changesSince(const QString& token) override {
         if (!syncReports || (forgetsTokens && !token.isEmpty())) {
@@ -56,6 +58,10 @@ public:
     std::variant<QByteArray, Failure> put(const QString& href, const QByteArray& ics,
                                           const QByteArray& etag) override {
         ++writes;
+        if (writesLeft == 0) {
+            return Failure{0, QStringLiteral("connection lost")};
+        }
+        writesLeft -= writesLeft > 0 ? 1 : 0;
         if (resources_.value(href).etag != etag) {
             return Failure{412, QStringLiteral("precondition failed")};
         }

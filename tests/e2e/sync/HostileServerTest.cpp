@@ -77,9 +77,6 @@ struct Fault {
     // How the sync (or the set-up) ends; a status starting so for a sync that went through.
     const char* outcome;
 };
-void PrintTo(const Fault& f, std::ostream* os) {
-    *os << f.mode << (f.discover ? " (set-up)" : "");
-}
 
 const char* const synced = "Synced ";
 const char* const notAListing = "Sync failed: the server's answer is not a CalDAV listing";

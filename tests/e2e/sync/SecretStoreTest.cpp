@@ -1,5 +1,6 @@
 // The sync password kept by a real secret store: gnome-keyring on a private session bus, its
-// login keyring created and unlocked in a temporary folder.
+// login keyring created and unlocked in a temporary folder; and the settings window's Sync
+// section that sets it up.
 #include "sync/module/SecretStore.h"
 #include "Builders.h"
 #include "CalDavServer.h"
@@ -9,6 +10,7 @@
 #include "TempConfigHome.h"
 #include "panel/SyncSettingsView.h"
 #include "store/DBManager.h"
+#include "store/StoreKeys.h"
 #include "sync/SyncControl.h"
 #include "sync/SyncPassword.h"
 #include "sync/module/CalDavBackend.h"
@@ -19,10 +21,11 @@
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QDeadlineTimer>
-#include <QDirIterator>
 #include <QLabel>
 #include <QLineEdit>
 #include <QSignalSpy>
+#include <QTcpServer>
+#include <QTcpSocket>
 
 #include <gtest/gtest.h>
 
@@ -87,8 +90,16 @@ OnTerminal onTerminal(const QStringList& arguments, const QByteArray& prompt,
     return run;
 }
 
+// The sync as the settings window drives it in the running Quenby.
+struct SyncStack {
+    TaskBoard board{systemNow};
+    SyncService service{board, std::make_shared<CalDavBackend>(), PreferenceStore::standard()};
+    SyncControl control{service, PreferenceStore::standard()};
+};
+
 class SecretStore : public testing::Test {
 protected:
+    void SetUp() override { ASSERT_TRUE(server.start()); }
     E2E::RunResult quenby(const QStringList& arguments, const QByteArray& input = {}) {
         return E2E::run(QStringLiteral(QUENBY_BINARY), arguments, std::chrono::seconds(30), input);
     }
@@ -121,55 +132,23 @@ protected:
         }
     }
     // What the secret store holds for the account, or the empty string.
-    QString inKeyring(const CalDavServer& server) {
+    QString inKeyring() {
         return E2E::run("secret-tool", {"lookup", "server", "Quenby sync", "user",
                                         SyncPassword::entryFor("test", server.root())})
             .output;
     }
-    QStringList filesHolding(const QByteArray& text) const {
-        QStringList found;
-        for (QDirIterator it(home_.storeDir(), QDir::Files, QDirIterator::Subdirectories);
-             it.hasNext();) {
-            QFile file(it.next());
-            if (file.open(QIODevice::ReadOnly) && file.readAll().contains(text)) {
-                found.append(file.fileName());
-            }
-        }
-        return found;
-    }
-
     TempConfigHome home_;
+    CalDavServer server{CalDavServer::Kind::Radicale};
     QTemporaryDir dir_;
     QProcess bus_;
     QProcess keyring_;
     std::optional<ScopedEnv> busAddress_;
 };
 
-TEST_F(SecretStore, SetUpKeepsThePasswordThereSyncReadsItAndSyncOffRemovesIt) {
+// Through the sync module the binary loads: set up at a terminal, the password kept in the
+// store and nowhere else, read by the sync and removed by stopping it.
+TEST_F(SecretStore, SetUpAtATerminalAsksWithoutShowingThePasswordAndSyncOffRemovesIt) {
     ASSERT_NO_FATAL_FAILURE(startKeyring());
-    CalDavServer server{CalDavServer::Kind::Radicale};
-    server.start();
-    const E2E::RunResult setUp =
-        quenby({"--sync-setup", server.root().toString(), "--user", "test"}, "secret\n");
-    EXPECT_EQ(setUp.exitCode, 0) << setUp.output.toStdString();
-    EXPECT_EQ(inKeyring(server), QStringLiteral("secret"));
-    EXPECT_EQ(filesHolding("secret"), QStringList());
-
-    DBManager::saveTaskList({makeTask(QStringLiteral("Pay rent"), 10)});
-    const E2E::RunResult now = quenby({"--sync-now"});
-    EXPECT_EQ(now.exitCode, 0) << now.output.toStdString();
-    Device phone;
-    EXPECT_EQ(phone.sync(server.client(), 1e9), QString());
-    EXPECT_EQ(marked(phone.tasks), QStringList{QStringLiteral("Pay rent")});
-
-    EXPECT_EQ(quenby({"--sync-off"}).exitCode, 0);
-    EXPECT_EQ(inKeyring(server), QString());
-}
-
-TEST_F(SecretStore, SetUpAtATerminalAsksWithoutShowingThePassword) {
-    ASSERT_NO_FATAL_FAILURE(startKeyring());
-    CalDavServer server{CalDavServer::Kind::Radicale};
-    server.start();
     const QStringList setUp{"--sync-setup", server.root().toString(), "--user", "test"};
     const QByteArray prompt = "Password for test at 127.0.0.1: ";
 
@@ -179,7 +158,7 @@ TEST_F(SecretStore, SetUpAtATerminalAsksWithoutShowingThePassword) {
         << interrupted.status << interrupted.shown.constData();
     EXPECT_TRUE(interrupted.echoesAfterwards);
     EXPECT_FALSE(interrupted.shown.contains("sec"));
-    EXPECT_EQ(inKeyring(server), QString());
+    EXPECT_EQ(inKeyring(), QString());
 
     const OnTerminal typed = onTerminal(setUp, prompt, "secret\n");
     EXPECT_TRUE(WIFEXITED(typed.status) && WEXITSTATUS(typed.status) == 0)
@@ -187,25 +166,57 @@ TEST_F(SecretStore, SetUpAtATerminalAsksWithoutShowingThePassword) {
     EXPECT_TRUE(typed.shown.startsWith(prompt)) << typed.shown.constData();
     EXPECT_FALSE(typed.shown.contains("secret")) << typed.shown.constData();
     EXPECT_TRUE(typed.echoesAfterwards);
-    EXPECT_EQ(inKeyring(server), QStringLiteral("secret"));
+    EXPECT_EQ(inKeyring(), QStringLiteral("secret"));
+    // No file of Quenby's holds it.
+    EXPECT_EQ(E2E::run("grep", {"-rl", "secret", home_.storeDir()}).output, QString());
+
+    DBManager::saveTaskList({makeTask(QStringLiteral("Pay rent"), 10)});
+    const E2E::RunResult now = quenby({"--sync-now"});
+    EXPECT_EQ(now.exitCode, 0) << now.output.toStdString();
+    EXPECT_EQ(onPhone(server), QStringList{QStringLiteral("Pay rent")});
+
+    const auto stored = [](const QString& key) {
+        return QFile::exists(
+            PreferenceStore::standard().filePath(key, PreferenceStore::Kind::Data));
+    };
+    EXPECT_TRUE(stored(StoreKeys::syncState));
+    const QStringList before = marked(DBManager::getTaskList());
+    const E2E::RunResult off = quenby({"--sync-off"});
+    EXPECT_EQ(std::pair(off.exitCode, off.output),
+              std::pair(0, QStringLiteral("Sync stopped; every task stays here\n")));
+    EXPECT_EQ(inKeyring(), QString());
+    EXPECT_EQ(marked(DBManager::getTaskList()), before);
+    EXPECT_FALSE(stored(StoreKeys::syncAccount) || stored(StoreKeys::syncState));
+    EXPECT_EQ(quenby({"--sync-now"}).output, QStringLiteral("Sync is not set up\n"));
 }
 
-// The settings window and the service as the running Quenby has them.
-TEST_F(SecretStore, TheWindowNeverWaitsForItAndEachSyncReadsItAfresh) {
+// The settings window: a plain address elsewhere refused, the collections found offered, and
+// the password neither waited for nor kept but in the secret store, read afresh at each sync.
+using SettingsWindow = SecretStore;
+
+TEST_F(SettingsWindow, RefusesAPlainAddressElsewhereListsTheCollectionsAndNeverWaits) {
     ASSERT_NO_FATAL_FAILURE(startKeyring());
     // GLib ends a process whose session bus goes away, as this private one does at the end.
     std::signal(SIGTERM, SIG_IGN);
-    CalDavServer server{CalDavServer::Kind::Radicale};
-    server.start();
-    TaskBoard board{systemNow};
-    SyncService service(board, std::make_shared<CalDavBackend>(), PreferenceStore::standard());
-    SyncControl control(service, PreferenceStore::standard());
-    SyncSettingsView view(control);
+    server.addRadicaleCollection(QStringLiteral("errands"),
+                                 R"({"tag": "VCALENDAR", "D:displayname": "Errands",
+                                     "C:supported-calendar-component-set": "VTODO"})");
+    SyncStack sync;
+    SyncSettingsView view(sync.control);
+    view.serverField()->setText(QStringLiteral("http://tasks.example.org/"));
+    view.findCollections();
+    EXPECT_EQ(view.statusLine()->text(),
+              QStringLiteral("Address refused: only https, or plain http to this machine, "
+                             "carries the password"));
     view.serverField()->setText(server.root().toString());
     view.userField()->setText(QStringLiteral("test"));
     view.passwordField()->setText(QStringLiteral("secret"));
     view.findCollections();
-    ASSERT_TRUE(E2E::waitUntil([&] { return view.collectionList()->count() == 1; }));
+    ASSERT_TRUE(E2E::waitUntil([&] { return view.collectionList()->count() == 2; }));
+    QStringList shown{view.collectionList()->itemText(0), view.collectionList()->itemText(1)};
+    shown.sort();
+    EXPECT_EQ(shown, QStringList({QStringLiteral("Errands"), QStringLiteral("tasks")}));
+    EXPECT_EQ(view.statusLine()->text(), QStringLiteral("Choose the collection to sync with"));
 
     // This thread runs no event loop inside the call, so nothing can run in its middle.
     const auto returnsAtOnce = [](const std::function<void()>& call) {
@@ -219,33 +230,53 @@ TEST_F(SecretStore, TheWindowNeverWaitsForItAndEachSyncReadsItAfresh) {
         call();
         return !waited;
     };
-    QSignalSpy synced(&service, &SyncService::syncFinished);
-    EXPECT_TRUE(returnsAtOnce([&] { view.useCollection(0); }));
+    QSignalSpy synced(&sync.service, &SyncService::syncFinished);
+    EXPECT_TRUE(returnsAtOnce(
+        [&] { view.useCollection(view.collectionList()->findText(QStringLiteral("tasks"))); }));
     ASSERT_TRUE(E2E::waitUntil([&] { return synced.count() == 1; }));
     EXPECT_EQ(view.statusLine()->text().left(7), QStringLiteral("Synced "));
-    EXPECT_EQ(inKeyring(server), QStringLiteral("secret"));
+    EXPECT_EQ(inKeyring(), QStringLiteral("secret"));
 
     // A password changed in the secret store counts from the next sync.
     EXPECT_EQ(::SecretStore::store(SyncPassword::entryFor("test", server.root()), "wrong"),
               QString());
-    service.syncNow();
+    sync.service.syncNow();
     ASSERT_TRUE(E2E::waitUntil([&] { return synced.count() == 2; }));
-    EXPECT_EQ(service.status(), QStringLiteral("Sync failed: wrong user name or password"));
+    EXPECT_EQ(sync.service.status(), QStringLiteral("Sync failed: wrong user name or password"));
 
-    EXPECT_TRUE(returnsAtOnce([&] { control.turnOff(); }));
-    EXPECT_TRUE(E2E::waitUntil([&] { return inKeyring(server).isEmpty(); }));
+    EXPECT_TRUE(returnsAtOnce([&] { sync.control.turnOff(); }));
+    EXPECT_TRUE(E2E::waitUntil([&] { return inKeyring().isEmpty(); }));
 }
 
 TEST_F(SecretStore, SetUpWithoutOneSaysSo) {
     const ScopedEnv noBus("DBUS_SESSION_BUS_ADDRESS",
                           "unix:path=" + dir_.path().toUtf8() + "/none");
-    CalDavServer server{CalDavServer::Kind::Radicale};
-    server.start();
     const E2E::RunResult setUp =
         quenby({"--sync-setup", server.root().toString(), "--user", "test"}, "secret\n");
     EXPECT_EQ(setUp.exitCode, 1);
     EXPECT_TRUE(setUp.output.startsWith("Sync not set up: the secret store refused the password ("))
         << setUp.output.toStdString();
+}
+
+// A server that takes the request and never answers keeps the search waiting.
+TEST(SyncSettingsView, ClosingItGivesUpTheSearchAtOnce) {
+    const TempConfigHome home;
+    QTcpServer silent;
+    ASSERT_TRUE(silent.listen(QHostAddress::LocalHost));
+    SyncStack sync;
+    auto view = std::make_unique<SyncSettingsView>(sync.control);
+    view->serverField()->setText(QStringLiteral("http://127.0.0.1:%1/").arg(silent.serverPort()));
+    view->userField()->setText(QStringLiteral("test"));
+    view->findCollections();
+    ASSERT_TRUE(E2E::waitUntil([&] { return silent.hasPendingConnections(); }));
+    QTcpSocket* request = silent.nextPendingConnection();
+    ASSERT_TRUE(E2E::waitUntil([&] { return request->bytesAvailable() > 0; }));
+
+    view.reset();
+    // Well before the search's own 30 s: nothing is left waiting on the server.
+    EXPECT_TRUE(
+        E2E::waitUntil([&] { return request->state() == QAbstractSocket::UnconnectedState; },
+                       std::chrono::seconds(10)));
 }
 
 } // namespace

@@ -21,9 +21,6 @@ struct Case {
     bool push;
     bool pull;
 };
-void PrintTo(const Case& c, std::ostream* os) {
-    *os << c.label;
-}
 
 class ReconcileTable : public testing::TestWithParam<Case> {};
 

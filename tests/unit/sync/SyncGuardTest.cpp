@@ -210,6 +210,49 @@ TEST_P(SyncMerge, ADeletionAfterOurWritesArrives) {
     EXPECT_TRUE(server.hrefs().isEmpty());
 }
 
+// A sync cut off after some of its writes went out: the connection lost (what it brought kept,
+// as the service keeps it), or the device killed before it stored the sync state, with or
+// without the task list. The next sync leaves every task on both sides, once.
+TEST_P(SyncMerge, ACutOffSyncLeavesNoDuplicateAndNoLoss) {
+    struct Cut {
+        const char* label;
+        int writes;
+        bool keepTasks;
+        bool keepState;
+    };
+    for (const Cut c :
+         {Cut{"connection lost", 3, true, true}, Cut{"killed mid-push", 3, false, false},
+          Cut{"killed after pushing", -1, false, false},
+          Cut{"killed after storing the tasks", -1, true, false}}) {
+        FakeCollection shared;
+        shared.syncReports = server.syncReports;
+        shared.contentTokens = server.contentTokens;
+        Device here{shared};
+        Device phone{shared};
+        phone.tasks = {makeTask(QStringLiteral("From the phone"), 1)};
+        phone.sync();
+        QStringList all{QStringLiteral("From the phone")};
+        for (int i = 0; i < 6; ++i) {
+            here.tasks.push_back(makeTask(QStringLiteral("Task %1").arg(i), i));
+            all.append(here.tasks.back().name);
+        }
+        shared.writesLeft = c.writes;
+        const SyncEngine::Outcome cut = SyncEngine::run(shared, here.tasks, here.state, Date{500});
+        EXPECT_EQ(cut.failure.isEmpty(), c.writes < 0) << c.label;
+        here.tasks = c.keepTasks ? cut.tasks.value_or(here.tasks) : here.tasks;
+        here.state = c.keepState ? cut.state : here.state;
+        shared.writesLeft = -1;
+        here.sync();
+        phone.sync();
+        for (Device* d : {&here, &phone}) {
+            QStringList kept = names(d->tasks);
+            kept.sort();
+            EXPECT_EQ(kept, all) << c.label;
+        }
+        EXPECT_EQ(shared.hrefs().size(), 7) << c.label;
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(Servers, SyncMerge,
                          testing::Values(Mode{"SyncReports", true, false, false},
                                          Mode{"ContentTokens", true, false, true},
