@@ -2,7 +2,7 @@
 // Xvfb and openbox (no compositor). Pictures of the panel, the task list, the settings and
 // help, light and dark, at scale 1, 1.5 and 2, are left in ARTIFACT_DIR, each dark one darker
 // than its light one; the panel's rounded corners are checked against the root window beside
-// them. Through the real AT-SPI registry:
+// them, and its place on the screen at each scale. Through the real AT-SPI registry:
 // the names, roles and focus order of the panel, the task list and the settings, the current
 // task announced when it changes, and the task list sorted by keyboard.
 #include "AppearancePortal.h"
@@ -226,6 +226,40 @@ TEST_P(LooksE2E, EveryWindowLightAndDarkWithCleanCorners) {
         SCOPED_TRACE(scheme.toStdString());
         ASSERT_NO_FATAL_FAILURE(everyWindow());
         EXPECT_EQ(fringe(), QStringList());
+    }
+}
+
+// On a 1280×800 screen: centred in logical pixels at the first start (at the left edge when
+// wider than the screen), and after a restart where it was left, or back on the screen from a
+// place far off it.
+TEST_P(LooksE2E, ThePanelIsPlacedInLogicalPixelsAndKeptOnScreen) {
+    const QString scale = QString::fromLatin1(GetParam());
+    const double factor = scale.toDouble();
+    const QRect screen(0, 0, 1280, 800);
+    QRect panel;
+    ASSERT_TRUE(E2E::waitUntil([&] { return (panel = quenby->panelGeometry()).width() > 0; }));
+    const double logicalLeft = std::max(0.0, (1280 / factor - panel.width() / factor) / 2);
+    EXPECT_NEAR(panel.x(), logicalLeft * factor, factor + 1) << "panel " << panel.x();
+    EXPECT_GE(panel.y(), 0);
+    for (const QPoint stored : {QPoint(5000, 5000), QPoint(20, 30)}) {
+        quenby.reset();
+        ASSERT_TRUE(writeFile(config.path() + "/Quenby/panelOrigin.ints",
+                              '[' + QByteArray::number(stored.x()) + ',' +
+                                  QByteArray::number(stored.y()) + ']'));
+        quenby = std::make_unique<Quenby>(config.path(), QString(), scale);
+        ASSERT_TRUE(quenby->waitForLine("viewDidAppear"));
+        // Exactly there, unless the panel is wider than the screen at this scale.
+        const auto kept = [&] {
+            return stored.x() > 1000 ||
+                   (std::abs(panel.x() -
+                             (panel.width() <= screen.width() ? stored.x() * factor : 0)) <= 2 &&
+                    std::abs(panel.y() - stored.y() * factor) <= 2);
+        };
+        EXPECT_TRUE(E2E::waitUntil([&] {
+            panel = quenby->panelGeometry();
+            return panel.width() > 0 && screen.contains(panel.topLeft()) && kept();
+        })) << panel.x()
+            << "," << panel.y() << " at scale " << scale.toStdString();
     }
 }
 
