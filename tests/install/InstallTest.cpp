@@ -14,7 +14,7 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
+#include <string_view>
 
 namespace {
 
@@ -153,19 +153,11 @@ TEST(Install, PutsEveryFileInItsXdgPlace) {
 
     // Without its module, or with a damaged one, sync says why and nothing crashes.
     const QString module = prefix.filePath(QUENBY_SYNC_MODULE);
-    const auto damage = [&module](const QByteArray& bytes) {
-        QFile file(module);
-        return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) >= 0;
-    };
-    const std::pair<const char*, std::function<bool()>> faults[] = {
-        {"damaged",
-         [&] {
-             return damage("\x7f"
-                           "ELF, but not really");
-         }},
-        {"missing", [&] { return QFile::remove(module); }}};
-    for (const auto& [name, fault] : faults) {
-        ASSERT_TRUE(fault()) << name;
+    for (const char* name : {"damaged", "missing"}) {
+        ASSERT_TRUE(name == std::string_view("missing") ? QFile::remove(module)
+                                                        : writeFile(module, "\x7f"
+                                                                            "ELF, but not really"))
+            << name;
         const E2E::RunResult setUp = syncSetUp(prefix.path(), QUrl("http://127.0.0.1:9/"));
         EXPECT_EQ(setUp.exitCode, 1) << name;
         EXPECT_TRUE(setUp.output.startsWith("Sync module not loaded: ")) << name;

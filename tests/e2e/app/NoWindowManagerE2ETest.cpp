@@ -11,15 +11,14 @@ TEST_F(NoWindowManagerE2E, ShortcutsHandTheInputFocusBack) {
     ASSERT_TRUE(writeFile(storeFile(), *Json::encodeTasks({makeTask("older", 700000000.0)})));
     startBoth();
 
-    ASSERT_TRUE(xdotool({"key", "ctrl+alt+a"}));
+    ASSERT_TRUE(press("ctrl+alt+a"));
     ASSERT_TRUE(E2E::waitUntil([&] { return focusedWindow() != other->windowId(); }));
-    ASSERT_TRUE(xdotool({"type", "--delay", "20", "no wm"}));
-    ASSERT_TRUE(xdotool({"key", "Return"}));
+    ASSERT_TRUE(type("no wm") && press("Return"));
     ASSERT_TRUE(waitForStore([](const auto& s) { return find(s, "no wm"); }));
     EXPECT_TRUE(E2E::waitUntil([&] { return focusedWindow() == other->windowId(); }))
         << "the input focus goes back to the other application";
 
-    ASSERT_TRUE(xdotool({"key", "ctrl+alt+d"}));
+    ASSERT_TRUE(press("ctrl+alt+d"));
     EXPECT_TRUE(
         waitForStore([](const auto& s) { return find(s, "older") && find(s, "older")->isDone; }));
     EXPECT_EQ(focusedWindow(), other->windowId());

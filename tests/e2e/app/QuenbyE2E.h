@@ -48,6 +48,9 @@ public:
 
 namespace E2E {
 
+// Generous: the window manager and the binary share two busy cores with other tests.
+inline constexpr std::chrono::seconds patience{20};
+
 // The first visible window titled exactly `name`; empty while there is none.
 inline QString windowNamed(const QString& name) {
     return run(QStringLiteral("xdotool"), {"search", "--onlyvisible", "--name", '^' + name + '$'})
@@ -95,6 +98,26 @@ protected:
             }
         }
         return nullptr;
+    }
+
+    static bool press(const QString& keys) {
+        return xdotool(QStringList{"key"} + keys.split(u' '));
+    }
+    static bool type(const QString& text) { return xdotool({"type", "--delay", "20", text}); }
+    static bool waitForFocusOn(const QString& name) {
+        return E2E::waitUntil([&] { return focusedName() == name; }, E2E::patience);
+    }
+    // Closes the window named `name` with `keys`, and waits until it is gone: on a busy
+    // machine a window can still be closing when the next step clicks or types.
+    static bool closeWith(const QString& keys, const QString& name) {
+        return press(keys) &&
+               E2E::waitUntil([&] { return E2E::windowNamed(name).isEmpty(); }, E2E::patience);
+    }
+
+    // The other application activated again, once it has the keyboard.
+    bool activateOther() const {
+        return xdotool({"windowactivate", "--sync", QString::number(other->windowId())}) &&
+               E2E::waitUntil([&] { return focusedWindow() == other->windowId(); });
     }
 
     // Presses `keys` in the other application until `acted` holds. A shortcut is registered

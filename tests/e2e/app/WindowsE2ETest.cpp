@@ -10,24 +10,13 @@
 #include <QPixmap>
 #include <QScreen>
 
-using namespace std::chrono_literals;
-
 namespace {
-
-// Generous: the window manager and the binary share two busy cores with other tests.
-constexpr auto patience = 20s;
 
 QString property(const QString& window, const QString& name) {
     return E2E::run("xprop", {"-id", window, name}).output.trimmed();
 }
 bool isIconic(const QString& window) {
     return property(window, "WM_STATE").contains("Iconic");
-}
-// The visible window with exactly this title, once there is one.
-QString windowNamed(const QString& title) {
-    return E2E::run("xdotool", {"search", "--sync", "--onlyvisible", "--name", '^' + title + '$'},
-                    patience)
-        .output.section(u'\n', 0, 0);
 }
 QString hex(const QString& decimal) {
     return QStringLiteral("0x%1").arg(decimal.toULong(), 0, 16);
@@ -36,7 +25,7 @@ QString hex(const QString& decimal) {
 // before the window that takes it is ready, is pressed again.
 template <typename Condition> bool pressRetrying(const QString& keys, Condition condition) {
     for (int attempt = 0; attempt < 3; ++attempt) {
-        if (xdotool({"key", keys}) && E2E::waitUntil(condition, patience / 3)) {
+        if (xdotool({"key", keys}) && E2E::waitUntil(condition, E2E::patience / 3)) {
             return true;
         }
     }
@@ -59,18 +48,17 @@ protected:
         startBoth();
         panel = quenby->panelWindow();
         ASSERT_FALSE(panel.isEmpty());
-        ASSERT_TRUE(xdotool({"key", "ctrl+alt+t"}));
-        ASSERT_TRUE(E2E::waitUntil([] { return focusedName() == "Tasks"; }, patience))
-            << quenby->output.constData();
+        ASSERT_TRUE(press("ctrl+alt+t") && waitForFocusOn("Tasks")) << quenby->output.constData();
         list = QString::number(focusedWindow());
     }
     void minimizeList() {
         ASSERT_TRUE(xdotool({"windowminimize", list}));
-        ASSERT_TRUE(E2E::waitUntil([&] { return isIconic(list); }, patience));
+        ASSERT_TRUE(E2E::waitUntil([&] { return isIconic(list); }, E2E::patience));
     }
     bool listIsBack() {
         return E2E::waitUntil(
-            [&] { return !isIconic(list) && QString::number(focusedWindow()) == list; }, patience);
+            [&] { return !isIconic(list) && QString::number(focusedWindow()) == list; },
+            E2E::patience);
     }
 
     QString panel;
@@ -79,46 +67,41 @@ protected:
 
 TEST_F(WindowsE2E, TheAddShortcutTypesIntoThePanelWhileTheEditAlertWaits) {
     startWithList({makeTask("pay rent", 7e8)});
-    ASSERT_TRUE(xdotool({"key", "Down"}));
+    ASSERT_TRUE(press("Down"));
     ASSERT_TRUE(pressRetrying("alt+e", [&] {
         return focusedName() == "Quenby" && QString::number(focusedWindow()) != panel;
     })) << "the edit alert is open";
-    ASSERT_TRUE(xdotool({"windowactivate", "--sync", QString::number(other->windowId())}));
+    ASSERT_TRUE(activateOther());
 
-    ASSERT_TRUE(xdotool({"key", "ctrl+alt+a"}));
-    ASSERT_TRUE(E2E::waitUntil([&] { return QString::number(focusedWindow()) == panel; }, patience))
+    ASSERT_TRUE(press("ctrl+alt+a"));
+    ASSERT_TRUE(
+        E2E::waitUntil([&] { return QString::number(focusedWindow()) == panel; }, E2E::patience))
         << "the panel has the keyboard, not the alert";
-    ASSERT_TRUE(xdotool({"type", "--delay", "20", "Buy milk"}));
-    ASSERT_TRUE(xdotool({"key", "Return"}));
+    ASSERT_TRUE(type("Buy milk") && press("Return"));
     EXPECT_TRUE(waitForStore([](const auto& s) { return find(s, "Buy milk"); }))
         << quenby->output.constData();
     EXPECT_TRUE(find(stored(), "pay rent")) << "the edited task keeps its text";
 }
 
-TEST_F(WindowsE2E, ControlAltTAndTheCommandBringBackAMinimizedTaskList) {
+TEST_F(WindowsE2E, AMinimizedTaskListLeavesThePanelOnScreenAndComesBackByCommandOrShortcut) {
     startWithList({makeTask("pay rent", 7e8)});
     minimizeList();
+    // Once the manager has handled a later request, it has handled the minimizing in full.
+    ASSERT_TRUE(activateOther());
+    EXPECT_FALSE(isIconic(panel));
+    EXPECT_TRUE(E2E::run("xwininfo", {"-id", panel}).output.contains("Map State: IsViewable"));
     {
         const ScopedEnv home("XDG_CONFIG_HOME", config.path().toUtf8());
         const E2E::RunResult command =
-            E2E::run(QStringLiteral(QUENBY_BINARY), {"--action", "tasks"}, patience);
+            E2E::run(QStringLiteral(QUENBY_BINARY), {"--action", "tasks"}, E2E::patience);
         EXPECT_EQ(command.exitCode, 0);
         EXPECT_EQ(command.output, "The task list is open\n");
     }
     EXPECT_TRUE(listIsBack()) << "after the command";
 
     minimizeList();
-    ASSERT_TRUE(xdotool({"key", "ctrl+alt+t"}));
+    ASSERT_TRUE(press("ctrl+alt+t"));
     EXPECT_TRUE(listIsBack()) << "after the shortcut";
-}
-
-TEST_F(WindowsE2E, MinimizingTheTaskListLeavesThePanelOnScreen) {
-    startWithList({makeTask("pay rent", 7e8)});
-    minimizeList();
-    // Once the manager has handled a later request, it has handled the minimizing in full.
-    ASSERT_TRUE(xdotool({"windowactivate", "--sync", QString::number(other->windowId())}));
-    EXPECT_FALSE(isIconic(panel));
-    EXPECT_TRUE(E2E::run("xwininfo", {"-id", panel}).output.contains("Map State: IsViewable"));
 }
 
 class SettingsAboveE2E : public WindowsE2E, public testing::WithParamInterface<const char*> {};
@@ -133,9 +116,11 @@ TEST_P(SettingsAboveE2E, TheSettingsAreTransientForThePanelAndStackedAboveIt) {
     }));
     // From another application into the panel, then its settings by keyboard.
     pressUntil("ctrl+alt+a", XK_a, [&] { return QString::number(focusedWindow()) == panel; });
-    ASSERT_TRUE(xdotool({"key", "ctrl+comma"}));
-    const QString settings = windowNamed("Quenby Settings");
-    ASSERT_FALSE(settings.isEmpty()) << quenby->output.constData();
+    ASSERT_TRUE(press("ctrl+comma"));
+    QString settings;
+    ASSERT_TRUE(E2E::waitUntil(
+        [&] { return !(settings = E2E::windowNamed("Quenby Settings")).isEmpty(); }, E2E::patience))
+        << quenby->output.constData();
 
     EXPECT_EQ(property(settings, "WM_TRANSIENT_FOR"),
               "WM_TRANSIENT_FOR(WINDOW): window id # " + hex(panel));
@@ -145,7 +130,7 @@ TEST_P(SettingsAboveE2E, TheSettingsAreTransientForThePanelAndStackedAboveIt) {
             return stack.indexOf(hex(settings)) > stack.indexOf(hex(panel)) &&
                    stack.indexOf(hex(panel)) >= 0;
         },
-        patience))
+        E2E::patience))
         << stacking().join(u' ').toStdString();
     QDir().mkpath(QStringLiteral(SCREENSHOT_DIR));
     QGuiApplication::primaryScreen()->grabWindow(0).save(

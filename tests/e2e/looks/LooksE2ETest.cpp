@@ -1,7 +1,8 @@
 // What a user sees and what a screen reader reads of every window, with the real binary under
 // Xvfb and openbox (no compositor). Pictures of the panel, the task list, the settings and
-// help, light and dark, at scale 1, 1.5 and 2, are left in ARTIFACT_DIR; the panel's rounded
-// corners are checked against the root window beside them. Through the real AT-SPI registry:
+// help, light and dark, at scale 1, 1.5 and 2, are left in ARTIFACT_DIR, each dark one darker
+// than its light one; the panel's rounded corners are checked against the root window beside
+// them, and its place on the screen at each scale. Through the real AT-SPI registry:
 // the names, roles and focus order of the panel, the task list and the settings, the current
 // task announced when it changes, and the task list sorted by keyboard.
 #include "AppearancePortal.h"
@@ -13,10 +14,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <map>
 
 namespace {
-
-constexpr auto patience = std::chrono::seconds(20);
 
 // atspi.py's answer: one JSON value a line.
 QList<QJsonValue> atspi(const QStringList& arguments) {
@@ -68,24 +68,27 @@ QJsonObject tableIn(const QJsonObject& node) {
 QStringList tabOrder(int count) {
     QStringList order;
     for (const QJsonValue& v : atspi({"tab", QString::number(count)})) {
-        order.append(v.toObject()["role"].toString() + QStringLiteral(": ") +
-                     v.toObject()["name"].toString());
+        flatten(v.toObject(), order);
     }
     return order;
 }
 
 // Unnamed controls in a window's tree: what a screen reader could only call by its role.
-QStringList unnamedControls(const QStringList& nodes) {
-    QStringList unnamed;
-    for (const QString& node : nodes) {
-        for (const char* role : {"push button: ", "combo box: ", "check box: ", "text: ", "table: ",
-                                 "password text: "}) {
-            if (node == QLatin1String(role)) {
-                unnamed.append(node);
-            }
+QStringList unnamedControls(QStringList nodes) {
+    const QStringList unnamed{
+        "push button: ", "combo box: ", "check box: ", "text: ", "table: ", "password text: "};
+    nodes.removeIf([&](const QString& node) { return !unnamed.contains(node); });
+    return nodes;
+}
+
+double meanBrightness(const QImage& image) {
+    double sum = 0;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            sum += qGray(image.pixel(x, y));
         }
     }
-    return unnamed;
+    return sum / std::max<qsizetype>(1, qsizetype(image.width()) * image.height());
 }
 
 } // namespace
@@ -124,18 +127,19 @@ protected:
     QString shot(const QString& window) const {
         return window + u'-' + scheme + QStringLiteral("-scale-") + QString::fromLatin1(GetParam());
     }
-    static bool press(const QString& keys) {
-        return xdotool(QStringList{"key"} + keys.split(u' '));
-    }
     static bool waitForWindow(const QString& name) {
-        return E2E::waitUntil([&] { return !E2E::windowNamed(name).isEmpty(); }, patience);
-    }
-    static bool closeWith(const QString& keys, const QString& name) {
-        return press(keys) &&
-               E2E::waitUntil([&] { return E2E::windowNamed(name).isEmpty(); }, patience);
+        return E2E::waitUntil([&] { return !E2E::windowNamed(name).isEmpty(); }, E2E::patience);
     }
     QImage screenshot(const QString& window, const QString& name) const {
         return E2E::screenshot(window, QStringLiteral(ARTIFACT_DIR), shot(name));
+    }
+    // The window's picture; in the dark, darker than it was in the light.
+    void shoot(const QString& window, const QString& name) {
+        const double brightness = meanBrightness(screenshot(E2E::windowNamed(window), name));
+        if (scheme == QLatin1String("dark")) {
+            EXPECT_LT(brightness, lightBrightness[name]) << name.toStdString();
+        }
+        lightBrightness[name] = brightness;
     }
     // The panel takes the keyboard (Control-Alt-A), then `keys` open a window of its.
     bool openFromPanel(const QString& keys, const QString& name) const {
@@ -155,6 +159,7 @@ protected:
     AppearancePortal portal;
     QProcess registry;
     QString scheme = QStringLiteral("light");
+    std::map<QString, double> lightBrightness;
 };
 
 // Without a compositor the panel's corners are cut by its mask: each pixel of a corner shows
@@ -200,15 +205,15 @@ void LooksE2E::everyWindow() {
             return panel.pixelColor(panel.width() / 2, 2).alpha() == 255 &&
                    (bg.lightness() < 128) == dark;
         },
-        patience));
+        E2E::patience));
     ASSERT_TRUE(press("ctrl+alt+t") && waitForWindow("Tasks"));
-    screenshot(E2E::windowNamed("Tasks"), QStringLiteral("tasklist"));
+    shoot(QStringLiteral("Tasks"), QStringLiteral("tasklist"));
     ASSERT_TRUE(closeWith("alt+F4", "Tasks"));
     ASSERT_TRUE(openFromPanel("ctrl+comma", "Quenby Settings"));
-    screenshot(E2E::windowNamed("Quenby Settings"), QStringLiteral("settings"));
+    shoot(QStringLiteral("Quenby Settings"), QStringLiteral("settings"));
     ASSERT_TRUE(closeWith("Escape", "Quenby Settings"));
     ASSERT_TRUE(openFromPanel("F1", "Quenby Help"));
-    screenshot(E2E::windowNamed("Quenby Help"), QStringLiteral("help"));
+    shoot(QStringLiteral("Quenby Help"), QStringLiteral("help"));
     ASSERT_TRUE(closeWith("space", "Quenby Help"));
     press("Escape");
 }
@@ -221,6 +226,40 @@ TEST_P(LooksE2E, EveryWindowLightAndDarkWithCleanCorners) {
         SCOPED_TRACE(scheme.toStdString());
         ASSERT_NO_FATAL_FAILURE(everyWindow());
         EXPECT_EQ(fringe(), QStringList());
+    }
+}
+
+// On a 1280×800 screen: centred in logical pixels at the first start (at the left edge when
+// wider than the screen), and after a restart where it was left, or back on the screen from a
+// place far off it.
+TEST_P(LooksE2E, ThePanelIsPlacedInLogicalPixelsAndKeptOnScreen) {
+    const QString scale = QString::fromLatin1(GetParam());
+    const double factor = scale.toDouble();
+    const QRect screen(0, 0, 1280, 800);
+    QRect panel;
+    ASSERT_TRUE(E2E::waitUntil([&] { return (panel = quenby->panelGeometry()).width() > 0; }));
+    const double logicalLeft = std::max(0.0, (1280 / factor - panel.width() / factor) / 2);
+    EXPECT_NEAR(panel.x(), logicalLeft * factor, factor + 1) << "panel " << panel.x();
+    EXPECT_GE(panel.y(), 0);
+    for (const QPoint stored : {QPoint(5000, 5000), QPoint(20, 30)}) {
+        quenby.reset();
+        ASSERT_TRUE(writeFile(config.path() + "/Quenby/panelOrigin.ints",
+                              '[' + QByteArray::number(stored.x()) + ',' +
+                                  QByteArray::number(stored.y()) + ']'));
+        quenby = std::make_unique<Quenby>(config.path(), QString(), scale);
+        ASSERT_TRUE(quenby->waitForLine("viewDidAppear"));
+        // Exactly there, unless the panel is wider than the screen at this scale.
+        const auto kept = [&] {
+            return stored.x() > 1000 ||
+                   (std::abs(panel.x() -
+                             (panel.width() <= screen.width() ? stored.x() * factor : 0)) <= 2 &&
+                    std::abs(panel.y() - stored.y() * factor) <= 2);
+        };
+        EXPECT_TRUE(E2E::waitUntil([&] {
+            panel = quenby->panelGeometry();
+            return panel.width() > 0 && screen.contains(panel.topLeft()) && kept();
+        })) << panel.x()
+            << "," << panel.y() << " at scale " << scale.toStdString();
     }
 }
 
@@ -258,11 +297,11 @@ TEST_P(AccessibleE2E, ScreenReadersReadNamesRolesFocusOrderAndTheCurrentTask) {
     // Done by its shortcut: the next task is announced as the text's new name.
     QProcess listener;
     listener.start(QStringLiteral("/usr/bin/python3"), {ATSPI_SCRIPT, "names", "20"});
-    ASSERT_TRUE(E2E::waitUntil([&] { return listener.canReadLine(); }, patience));
+    ASSERT_TRUE(E2E::waitUntil([&] { return listener.canReadLine(); }, E2E::patience));
     ASSERT_TRUE(press("ctrl+alt+d"));
     const QByteArray announced = R"({"role": "text", "name": "Current task: Call Mum"})";
     EXPECT_TRUE(
-        E2E::waitUntil([&] { return listener.peek(1 << 16).contains(announced); }, patience))
+        E2E::waitUntil([&] { return listener.peek(1 << 16).contains(announced); }, E2E::patience))
         << listener.peek(1 << 16).constData();
     listener.kill();
     listener.waitForFinished(2000);
@@ -283,11 +322,11 @@ TEST_P(AccessibleE2E, ScreenReadersReadNamesRolesFocusOrderAndTheCurrentTask) {
     ASSERT_FALSE(list.isEmpty()) << "no task list in the AT-SPI tree";
     EXPECT_EQ(unnamedControls(list), QStringList());
     ASSERT_TRUE(press("ctrl+2"));
-    EXPECT_TRUE(E2E::waitUntil([&] { return firstTask() == "Book the dentist"; }, patience))
+    EXPECT_TRUE(E2E::waitUntil([&] { return firstTask() == "Book the dentist"; }, E2E::patience))
         << firstTask().toStdString();
     ASSERT_TRUE(press("ctrl+2"));
     EXPECT_TRUE(E2E::waitUntil([&] { return firstTask().startsWith("Write the quarterly report"); },
-                               patience))
+                               E2E::patience))
         << firstTask().toStdString();
     EXPECT_EQ(tabOrder(3), (QStringList{"push button: Delete every done task",
                                         "push button: Import tasks from a CSV or text file",

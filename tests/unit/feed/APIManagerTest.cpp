@@ -58,6 +58,8 @@ struct FetchCase {
     bool keepOpen;
     const char* status;
     size_t count;
+    std::chrono::milliseconds timeout = 5s;
+    const char* printed = ""; // a part of it
 };
 
 void PrintTo(const FetchCase& c, std::ostream* os) {
@@ -75,10 +77,11 @@ TEST_P(FeedFetch, SendsOneGetAndCompletesOnceWithTheOutcome) {
     raw.replace("@PORT@", QByteArray::number(server.url().port()));
     server.answer("/msg.json", raw, c.keepOpen);
     server.answer("/moved.json", ok200("[{}]"));
-    const Outcome o = fetch(server.url());
+    const Outcome o = fetch(server.url(), c.timeout);
     EXPECT_EQ(o.calls, 1);
     EXPECT_EQ(o.status, QString::fromUtf8(c.status));
     EXPECT_EQ(o.messages.size(), c.count);
+    EXPECT_THAT(o.printed, testing::HasSubstr(c.printed));
     EXPECT_LT(o.took, 2s) << "no outcome waits for the time-out";
     const QByteArray request = server.requests().at(0);
     EXPECT_TRUE(request.startsWith("GET /msg.json ") &&
@@ -103,20 +106,13 @@ INSTANTIATE_TEST_SUITE_P(
                   "HTTP/1.1 200 OK\r\nContent-Length: 9999999\r\n\r\n" + oversized, true, bad, 0},
         FetchCase{"OversizedWithoutLength", "HTTP/1.1 200 OK\r\n\r\n" + oversized, false, bad, 0},
         FetchCase{"CutShort", "HTTP/1.1 200 OK\r\nContent-Length: 50\r\n\r\n[]", false, bad, 0},
+        FetchCase{"NeverAnswered", "", true, bad, 0, 300ms, "Message feed: no answer in time"},
         FetchCase{"RedirectOnSameOrigin", redirect("/moved.json"), false, "Success", 1},
         FetchCase{"RedirectToFile", redirect("file:///etc/passwd"), false,
                   "getSysMsg failed, response code: 302", 0},
         FetchCase{"RedirectToOtherHost", redirect("http://localhost:@PORT@/moved.json"), false,
                   "getSysMsg failed, response code: 302", 0}),
     [](const testing::TestParamInfo<FetchCase>& row) { return std::string(row.param.name); });
-
-TEST(FeedFetch, ServerThatNeverAnswersTimesOut) {
-    LocalHttpServer server;
-    const Outcome o = fetch(server.url(), 300ms);
-    EXPECT_EQ(o.calls, 1);
-    EXPECT_EQ(o.status, QString::fromUtf8(bad));
-    EXPECT_THAT(o.printed, testing::HasSubstr("Message feed: no answer in time"));
-}
 
 TEST(FeedFetch, ReadsEachKeyOrItsDefaultAndPrintsEachValueInOrder) {
     LocalHttpServer server;

@@ -1,4 +1,5 @@
 #include "feed/Acceptance.h"
+#include "tests/support/Builders.h"
 #include "tests/support/Printed.h"
 
 #include <gtest/gtest.h>
@@ -10,11 +11,7 @@ namespace {
 using Ids = std::vector<std::int64_t>;
 
 SystemMessage message(std::int64_t id, std::int64_t createdAt = 0) {
-    SystemMessage m;
-    m.id = id;
-    m.created_at = createdAt;
-    m.message = QString::number(id);
-    return m;
+    return makeMessage(id, createdAt, QString::number(id));
 }
 
 Ids ids(const std::vector<SystemMessage>& messages) {

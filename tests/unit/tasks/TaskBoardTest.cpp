@@ -142,23 +142,7 @@ TEST_F(TaskBoardTest, APassThatChangesNothingWritesNothingAndAFailedSaveIsRetrie
     EXPECT_TRUE(stored[1].isDone);
 }
 
-TEST_F(TaskBoardTest, ABatchStoresItsChangesOnceAtItsEnd) {
-    start();
-    {
-        const TaskBoard::Batch outer(board);
-        board.addTask("first");
-        {
-            const TaskBoard::Batch inner(board);
-            board.addTask("second");
-        }
-        EXPECT_EQ(DBManager::getTaskList().size(), 3u) << "nothing stored before the batch ends";
-    }
-    EXPECT_TRUE(board.tasksSaved());
-    EXPECT_EQ(names(DBManager::getTaskList()), (QStringList{TaskBoard::aHint, TaskBoard::dHint,
-                                                            TaskBoard::hHint, "first", "second"}));
-}
-
-TEST_F(TaskBoardTest, HintsStoredInTheirFirstWordingNameTheAltKey) {
+TEST_F(TaskBoardTest, OldHintsAreRenamedAndRemovingOneKeepsTheShownTaskCurrent) {
     DBManager::saveTaskList({makeTutorial("Hint: Press Control-Option-A to add a new task", 0),
                              makeTask("Hint: Press Control-Option-D to mark task as done", 1)});
     start();
@@ -166,7 +150,11 @@ TEST_F(TaskBoardTest, HintsStoredInTheirFirstWordingNameTheAltKey) {
               (QStringList{"Hint: Press Control-Alt-A to add a new task",
                            "Hint: Press Control-Option-D to mark task as done"}))
         << "only tutorials are renamed";
+    ASSERT_EQ(board.currentTask(), 1u);
     EXPECT_TRUE(board.removeTutorial(TaskBoard::aHint));
+    EXPECT_EQ(board.currentTask(), 0u);
+    board.doneCurrent();
+    EXPECT_TRUE(DBManager::getTaskList().front().isDone);
 }
 
 TEST_F(TaskBoardTest, SnoozesWakeOnlyAfterTheirEnd) {
@@ -247,24 +235,22 @@ TEST_F(TaskBoardTest, SnoozeWithNothingShownStillTakesTheHHint) {
               std::tuple(0u, QString("nothing")));
 }
 
-TEST_F(TaskBoardTest, RemovingAHintKeepsTheShownTaskCurrent) {
-    DBManager::saveTaskList({makeTutorial(TaskBoard::aHint, 0), makeTask("real", 1)});
-    start();
-    ASSERT_EQ(shown(), "real");
-    // What Add does first; Done right after must still act on the task on show.
-    board.removeTutorial(TaskBoard::aHint);
-    EXPECT_EQ(board.currentTask(), 0u);
-    board.doneCurrent();
-    EXPECT_TRUE(DBManager::getTaskList().front().isDone);
-}
-
-TEST_F(TaskBoardTest, AddKeepsTheFirstHundredCharactersUntrimmed) {
+// A batch (here two, nested) stores its changes once, at its end.
+TEST_F(TaskBoardTest, AddKeepsTheFirstHundredCharactersUntrimmedAndABatchStoresOnceAtItsEnd) {
     start();
     // 250 user-perceived characters, the first 50 of them five code points each.
     const QString family = QStringLiteral("\U0001F469\u200D\U0001F469\u200D\U0001F467");
-    board.addTask(family.repeated(50) + QString(200, u'x'));
-    board.addTask(QStringLiteral("   "));
-    board.addTask(QString());
+    {
+        const TaskBoard::Batch outer(board);
+        board.addTask(family.repeated(50) + QString(200, u'x'));
+        {
+            const TaskBoard::Batch inner(board);
+            board.addTask(QStringLiteral("   "));
+        }
+        board.addTask(QString());
+        EXPECT_EQ(DBManager::getTaskList().size(), 3u) << "nothing stored before the batch ends";
+    }
+    EXPECT_TRUE(board.tasksSaved());
     const auto stored = DBManager::getTaskList();
     ASSERT_EQ(stored.size(), 5u);
     EXPECT_EQ(std::tuple(stored[3].name, stored[3].created, stored[4].name),

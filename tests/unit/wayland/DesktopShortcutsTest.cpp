@@ -32,13 +32,12 @@ TEST(DesktopShortcuts, ShowTheDesktopsKeysMarkTheUnboundAndOpenItsSettings) {
     ASSERT_TRUE(configure && configure->isVisible());
     configure->click();
     EXPECT_EQ(configured, 1);
-}
 
-TEST(DesktopShortcuts, WithoutThemTheWindowIsAsBefore) {
-    SettingsVC settings([](ShortcutAction) { return true; }, nullptr);
-    settings.show();
-    EXPECT_FALSE(settings.refusedMark(done)->isVisible());
-    EXPECT_FALSE(settings.findChild<QPushButton*>("configureButton")->isVisible());
+    // Without them the window is as before.
+    SettingsVC plain([](ShortcutAction) { return true; }, nullptr);
+    plain.show();
+    EXPECT_FALSE(plain.refusedMark(done)->isVisible() ||
+                 plain.findChild<QPushButton*>("configureButton")->isVisible());
 }
 
 } // namespace

@@ -62,7 +62,9 @@ protected:
     PortalBindings::Handle unnamed = 0;
 };
 
-TEST_F(PortalBindingsTest, AsksForEachShortcutByIdWithItsTrigger) {
+// Each shortcut is asked for by its id with its trigger; a subset bound leaves the rest refused;
+// only activations of our session are taken.
+TEST_F(PortalBindingsTest, AsksAnswersAndActivations) {
     const PortalShortcuts asked = bindings.requested();
     ASSERT_EQ(asked.size(), 2);
     EXPECT_EQ(std::tuple(asked[0].id, asked[0].properties.value("description").toString(),
@@ -70,9 +72,7 @@ TEST_F(PortalBindingsTest, AsksForEachShortcutByIdWithItsTrigger) {
                          asked[1].properties.value("description").toString()),
               std::tuple(QString("done"), QString("Mark done"), QString("CTRL+ALT+d"),
                          QString("CTRL+ALT+h"), QString("Ctrl+Alt+H")));
-}
 
-TEST_F(PortalBindingsTest, ASubsetBoundLeavesTheRestRefused) {
     const PortalShortcuts bound{{"done", {{"trigger_description", "Ctrl+Alt+D"}}}};
     const auto outcomes =
         bindings.answer(PortalBindings::responseDone, {{"shortcuts", QVariant::fromValue(bound)}});
@@ -82,9 +82,7 @@ TEST_F(PortalBindingsTest, ASubsetBoundLeavesTheRestRefused) {
                          outcomes[1].binding.refusal.reason),
               std::tuple(done, true, QString("Ctrl+Alt+D"), unnamed, false,
                          QString("the desktop did not bind it")));
-}
 
-TEST_F(PortalBindingsTest, TakesActivationsOfOurSessionOnly) {
     EXPECT_EQ(std::tuple(bindings.activation(ours, "done").value().id,
                          bindings.activation(ours, "CTRL+ALT+h").value().id),
               std::tuple(11u, 12u));
