@@ -1,10 +1,7 @@
 // Start at login, the menu and its actions.
 #include "shell/AppDelegate.h"
-#include "panel/PanelPosition.h"
 #include "platform/LoginItem.h"
 #include "shell/MainInterface.h"
-#include "store/DBManager.h"
-#include "tests/support/Builders.h"
 #include "tests/support/FileUtil.h"
 #include "tests/support/Printed.h"
 #include "tests/support/ScopedEnv.h"
@@ -124,25 +121,8 @@ TEST_F(AppDelegateTest, MenuActionsReachThePanel) {
     ui.launch();
     ui.delegate().mainMenu().actions()[1]->trigger();
     EXPECT_EQ(opened, 1);
-
-    DBManager::saveTaskList({makeSnoozed("later", 0, std::nullopt)});
-    MainInterface second({}, systemNow, executable);
-    second.launch();
-    EXPECT_TRUE(second.board().tasks().front().isSnoozed);
-    second.delegate().unsnoozeAction();
-    EXPECT_FALSE(second.board().tasks().front().isSnoozed);
-    EXPECT_FALSE(DBManager::getTaskList().front().isSnoozed);
-}
-
-TEST_F(AppDelegateTest, LaunchShowsThePanelWhereItWasLeft) {
-    PanelPosition::save(QPoint(42, 64));
-    MainInterface ui({}, systemNow, executable);
-    ui.launch();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&ui.window()));
-    EXPECT_EQ(ui.window().pos(), QPoint(42, 64));
-    EXPECT_EQ(ui.window().contentView(), &ui.viewController());
-
     // Closing the panel from the window manager hides the application; it keeps running.
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&ui.window()));
     ui.window().close();
     EXPECT_TRUE(ui.viewController().activation().isHidden());
     EXPECT_FALSE(ui.window().isVisible());

@@ -21,8 +21,7 @@ QImage shoot(PBWindow& window, const QString& name) {
 } // namespace
 
 TEST_F(PanelTest, NamedColoursFollowTheAppearance) {
-    DBManager::saveTaskList({makeTask("Write the quarterly report for the board", 1)});
-    start();
+    startWith({makeTask("Write the quarterly report for the board", 1)});
     auto* bg = vc().findChild<QWidget*>("bgView");
     const QPoint inside(window().width() / 2, 4);
     for (const auto scheme : {Appearance::Scheme::Light, Appearance::Scheme::Dark}) {

@@ -1,7 +1,5 @@
 // The panel window class and the view styling properties.
 #include "panel/PBWindow.h"
-#include "panel/PanelPosition.h"
-#include "tests/support/TempConfigHome.h"
 #include "ui/Extensions.h"
 
 #include <QApplication>
@@ -88,34 +86,14 @@ TEST(PBWindow, FloatsFramelessAndShowsWithoutTakingTheFocus) {
     QTest::qWait(50);
     EXPECT_EQ(presented.count(), 1);
 
+    // Off the screen, as a screen change can leave it: brought back wholly onto it.
+    const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+    window.move(-300, area.bottom() + 100);
+    window.keepOnScreen();
+    EXPECT_EQ(window.pos(), QPoint(area.left(), area.bottom() + 1 - 80));
+
     // The window manager's close hides nothing by itself and asks the panel instead.
     QSignalSpy closing(&window, &PBWindow::closeRequested);
     EXPECT_FALSE(window.close());
     EXPECT_EQ(std::tuple(closing.count(), window.isVisible()), std::tuple(1, true));
-}
-
-TEST(PBWindow, ComesBackWhereItWasLeftAndStaysOnScreen) {
-    TempConfigHome home;
-    const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
-    PBWindow window;
-    auto* content = new QWidget;
-    content->setFixedSize(200, 80);
-    window.setContentView(content);
-
-    window.restorePosition();
-    EXPECT_EQ(window.pos(), PanelPosition::defaultOrigin(QSize(200, 80), area));
-    EXPECT_EQ(window.x(), area.left() + (area.width() - 200) / 2);
-
-    PanelPosition::save(QPoint(120, 90));
-    window.restorePosition();
-    EXPECT_EQ(window.pos(), QPoint(120, 90));
-
-    // Left on a screen that is gone: brought back onto the one there is.
-    PanelPosition::save(QPoint(area.right() + 500, 40));
-    window.restorePosition();
-    EXPECT_EQ(window.pos(), QPoint(area.right() + 1 - 200, 40));
-
-    window.move(-300, area.bottom() + 100);
-    window.keepOnScreen();
-    EXPECT_EQ(window.pos(), QPoint(area.left(), area.bottom() + 1 - 80));
 }
