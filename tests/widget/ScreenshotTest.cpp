@@ -36,6 +36,7 @@ TEST_F(PanelTest, NamedColoursFollowTheAppearance) {
         EXPECT_EQ(taskText()->textColor(), NamedColors::color("task", scheme));
         EXPECT_EQ(ViewStyle::borderColor(highlight()), NamedColors::color("hint", scheme));
     }
+    EXPECT_EQ(highlight()->findChildren<ViewLayer*>().size(), 1) << "restyled, never stacked";
     vc().addAction(button("addButton"));
     shoot(window(), "panel-dark-adding.png");
     const auto light = NamedColors::color("bg", Appearance::Scheme::Light);

@@ -213,8 +213,12 @@ TEST_F(ShortcutTest, CancelOrClosingLeavesEverythingAsItWasUnlessSavedFirst) {
     for (const auto& leave : leaves) {
         SettingsVC* settings = openSettings();
         ASSERT_NE(settings, nullptr);
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(settings));
         pick(*settings, add, keyZ);
+        const QPointer<SettingsVC> closing(settings);
         leave(*settings);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        EXPECT_TRUE(closing.isNull()) << "closed and gone";
         QTest::qWait(250);
         EXPECT_EQ(std::tuple(QFile::exists(home.storeFile("keyIndexes.ints")),
                              hotKeyService->unregistered.size(), hotKeyService->live.size(),
