@@ -133,7 +133,6 @@ TEST_F(HelpWindow, OpensAtAReadingSizeCentredAndAnyKeyClosesIt) {
     const QSize margin = (visible.size() - help->size()) / 2;
     EXPECT_EQ(help->geometry().topLeft(),
               visible.topLeft() + QPoint(margin.width(), margin.height()));
-    EXPECT_EQ(help->webView()->documentTitle(), "Quenby Help");
 
     // Any key in any window closes it and still reaches its window (in its own: the e2e day).
     QLineEdit other;
