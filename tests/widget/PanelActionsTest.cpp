@@ -3,10 +3,9 @@
 #include "PanelFixture.h"
 
 TEST_F(PanelTest, DoneAndSnoozeShowTheNextItem) {
-    DBManager::saveSystemMessages({makeMessage(1, 10, "news")});
-    DBManager::saveTaskList({makeTask("first", 1), makeTask("second", 2), makeTask("third", 3),
-                             makeTutorial(TaskBoard::dHint, 0)});
-    start();
+    startWith({makeTask("first", 1), makeTask("second", 2), makeTask("third", 3),
+               makeTutorial(TaskBoard::dHint, 0)},
+              {makeMessage(1, 10, "news")});
     QTest::mouseClick(button("weekButton"), Qt::LeftButton);
     EXPECT_EQ(std::tuple(DBManager::getSystemMessages()[0].isSnoozed, taskText()->text()),
               std::tuple(true, QString("first  ")));
@@ -23,9 +22,8 @@ TEST_F(PanelTest, DoneAndSnoozeShowTheNextItem) {
 }
 
 TEST_F(PanelTest, AddTurnsTheFieldIntoAnInputLine) {
-    DBManager::saveTaskList({makeTask(QString(300, u'W'), 1), makeTutorial(TaskBoard::aHint, 0)});
-    DBManager::saveSystemMessages({makeMessage(1, 1, "news")});
-    start();
+    startWith({makeTask(QString(300, u'W'), 1), makeTutorial(TaskBoard::aHint, 0)},
+              {makeMessage(1, 1, "news")});
     EXPECT_TRUE(button("ctaButton")->isVisible());
     QTest::mouseClick(button("addButton"), Qt::LeftButton);
     EXPECT_EQ(std::tuple(vc().addMode(), taskText()->text(), taskText()->isReadOnly(),
@@ -48,9 +46,8 @@ TEST_F(PanelTest, AddTurnsTheFieldIntoAnInputLine) {
 }
 
 TEST_F(PanelTest, AShortcutWhileAddingShowsTheTaskItActsOnAndKeepsTheDraft) {
-    DBManager::saveTaskList({makeTask("first", 1), makeTask("second", 2), makeTask("third", 3),
-                             makeTutorial(TaskBoard::hHint, 0)});
-    start();
+    startWith({makeTask("first", 1), makeTask("second", 2), makeTask("third", 3),
+               makeTutorial(TaskBoard::hHint, 0)});
     vc().keyAFunction();
     QTest::keyClicks(taskText(), "half-typed idea");
     // The user clicks into another application and presses Control-Alt-D there.

@@ -123,6 +123,15 @@ protected:
         QCoreApplication::processEvents();
     }
     void start() { start(environment()); }
+    // The panel on a store that holds `tasks` and, when given, `messages`.
+    void startWith(const std::vector<Task>& tasks,
+                   const std::vector<SystemMessage>& messages = {}) {
+        DBManager::saveTaskList(tasks);
+        if (!messages.empty()) {
+            DBManager::saveSystemMessages(messages);
+        }
+        start();
+    }
 
     ViewController& vc() { return *controller; }
     TaskBoard& board() { return app->board(); }

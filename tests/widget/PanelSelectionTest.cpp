@@ -27,9 +27,7 @@ class PanelShows : public PanelTest, public testing::WithParamInterface<ShownCas
 
 TEST_P(PanelShows, TheChosenItemInItsStyle) {
     const ShownCase& c = GetParam();
-    DBManager::saveTaskList(c.tasks);
-    DBManager::saveSystemMessages(c.messages);
-    start();
+    startWith(c.tasks, c.messages);
     const bool tutorial = c.color == "tutorial";
     const bool message = c.color == "systemMessage";
     const auto accent = taskText()->accent();
@@ -66,8 +64,7 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& param) { return std::to_string(param.index); });
 
 TEST_F(PanelTest, NothingToDoDisablesTheTaskButtonsAndHidesTheHint) {
-    DBManager::saveTaskList({makeTutorial(TaskBoard::hHint, 3)});
-    start();
+    startWith({makeTutorial(TaskBoard::hHint, 3)});
     // Snoozing the last tutorial removes it: nothing is left to show.
     QTest::mouseClick(button("hourButton"), Qt::LeftButton);
     EXPECT_EQ(std::tuple(taskText()->text(), taskText()->textColor(), taskButtonsEnabled(),
@@ -75,6 +72,21 @@ TEST_F(PanelTest, NothingToDoDisablesTheTaskButtonsAndHidesTheHint) {
                          vc().currentTask().has_value()),
               std::tuple(QString("Nothing to do"), named("nothing"), std::optional(false), true,
                          true, false));
+}
+
+TEST_F(PanelTest, NothingToDoSaysHowManyAreSnoozedAndWhenTheFirstIsBack) {
+    startWith({makeSnoozed("later", 1, Date{startTime + 7200}),
+               makeSnoozed("much later", 2, Date{startTime + 90000}),
+               makeSnoozed("no end", 3, std::nullopt)});
+    // The three hints come first; each goes with its action.
+    vc().addAction(button("addButton"));
+    typeAndCommit(QString());
+    vc().doneAction(button("doneButton"));
+    vc().snoozeTask(button("hourButton"), 1);
+    const QDateTime back =
+        QDateTime::fromSecsSinceEpoch(static_cast<qint64>(Date{startTime + 7200}.unixSeconds()));
+    EXPECT_EQ(taskText()->text(), "Nothing to do · 3 snoozed, next back at " +
+                                      QLocale().toString(back.time(), QLocale::ShortFormat));
 }
 
 TEST_F(PanelTest, RefreshTimerRunsPassesButNotWhileAdding) {
@@ -104,8 +116,7 @@ TEST_F(PanelTest, RefreshTimerRunsPassesButNotWhileAdding) {
 }
 
 TEST_F(PanelTest, AChangeFromAnotherWindowIsShownButNeverOverTyping) {
-    DBManager::saveTaskList({makeTask("first", 1), makeTask("second", 2)});
-    start();
+    startWith({makeTask("first", 1), makeTask("second", 2)});
     board().setDone({board().tasks()[0].id}, true);
     EXPECT_EQ(taskText()->text(), QStringLiteral("second  "));
     vc().addAction(button("addButton"));

@@ -21,8 +21,7 @@ QImage shoot(PBWindow& window, const QString& name) {
 } // namespace
 
 TEST_F(PanelTest, NamedColoursFollowTheAppearance) {
-    DBManager::saveTaskList({makeTask("Write the quarterly report for the board", 1)});
-    start();
+    startWith({makeTask("Write the quarterly report for the board", 1)});
     auto* bg = vc().findChild<QWidget*>("bgView");
     const QPoint inside(window().width() / 2, 4);
     for (const auto scheme : {Appearance::Scheme::Light, Appearance::Scheme::Dark}) {
@@ -37,6 +36,7 @@ TEST_F(PanelTest, NamedColoursFollowTheAppearance) {
         EXPECT_EQ(taskText()->textColor(), NamedColors::color("task", scheme));
         EXPECT_EQ(ViewStyle::borderColor(highlight()), NamedColors::color("hint", scheme));
     }
+    EXPECT_EQ(highlight()->findChildren<ViewLayer*>().size(), 1) << "restyled, never stacked";
     vc().addAction(button("addButton"));
     shoot(window(), "panel-dark-adding.png");
     const auto light = NamedColors::color("bg", Appearance::Scheme::Light);

@@ -1,6 +1,7 @@
 // The edit area and the actions on the selected rows: their effect on the table, the panel
 // and the store, and taking them back.
 #include "TasksVCFixture.h"
+#include "tests/support/Contrast.h"
 #include "ui/Appearance.h"
 #include "ui/NamedColors.h"
 
@@ -9,23 +10,9 @@
 #include <QLineEdit>
 #include <QMenu>
 
-#include <cmath>
-
 namespace {
 
 constexpr double hour = 3600;
-
-// How far apart two colours' luminances are, as the web's accessibility rules measure it.
-double contrastRatio(const QColor& a, const QColor& b) {
-    const auto luminance = [](const QColor& c) {
-        const auto linear = [](double v) {
-            return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
-        };
-        return 0.2126 * linear(c.redF()) + 0.7152 * linear(c.greenF()) + 0.0722 * linear(c.blueF());
-    };
-    const auto [dark, light] = std::minmax(luminance(a), luminance(b));
-    return (light + 0.05) / (dark + 0.05);
-}
 
 // Answers the next edit alert once it is up with the keyboard in its field: `look` sees it,
 // then OK after typing `text`, or Cancel without one.

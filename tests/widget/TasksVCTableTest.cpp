@@ -74,7 +74,7 @@ TEST_F(TasksVCTest, RowTextsAndIsoTexts) {
               QStringList({f.created, f.name, "", f.doneDate}));
 }
 
-TEST_F(TasksVCTest, CellColoursFollowTheTaskAndTheAppearance) {
+TEST_F(TasksVCTest, CellColoursFollowTheTaskAndTheAppearanceAndSelectedRowsSayWhenDrawn) {
     open({makeTask("plain", 1), makeSnoozed("later", 2, Date{startTime + day}),
           makeDone(makeSnoozed("both", 3, Date{startTime + day}), 3)});
     for (const auto scheme : {Appearance::Scheme::Light, Appearance::Scheme::Dark}) {
@@ -86,10 +86,7 @@ TEST_F(TasksVCTest, CellColoursFollowTheTaskAndTheAppearance) {
         }
     }
     Appearance::shared().setPortalScheme(std::nullopt);
-}
-
-TEST_F(TasksVCTest, SelectedRowsWriteTheirIndexWhenDrawn) {
-    open({makeTask("one", 1), makeTask("two", 2), makeTask("three", 3)});
+    // A selected row writes its index once per cell as it is drawn.
     select({1});
     EXPECT_EQ(printed([&] { table().viewport()->repaint(); }), "1\n1\n1\n1\n");
 }
@@ -113,6 +110,8 @@ TEST_F(TasksVCTest, FollowsThePanelAndKeepsTheSelectedTask) {
     EXPECT_FALSE(editStack()->isVisible());
 }
 
+// T from a hidden panel, the button, and T again for a minimized list: one window, brought
+// back, with the remembered application left alone; once closed, the next starts afresh.
 TEST_F(TasksVCTest, OneWindowOpensFromTheShortcutAndTheButtonAndStartsAfreshEachTime) {
     start();
     const auto shown = [] {
@@ -123,18 +122,26 @@ TEST_F(TasksVCTest, OneWindowOpensFromTheShortcutAndTheButtonAndStartsAfreshEach
         windows.removeAll(nullptr);
         return windows;
     };
+    focus->active = 8;
+    vc().activation().hide();
     vc().keyTFunction();
     ASSERT_EQ(shown().size(), 1);
+    EXPECT_TRUE(window().isVisible());
     QPointer<TasksVC> opened = shown().front();
     QTest::mouseClick(button("allTasksButton"), Qt::LeftButton);
     EXPECT_EQ(shown(), QList<TasksVC*>{opened.data()});
+    opened->showMinimized();
+    vc().keyTFunction();
+    EXPECT_EQ(std::tuple(shown(), opened->isMinimized(), focus->activated.size()),
+              std::tuple(QList<TasksVC*>{opened.data()}, false, 0u));
     opened->mouseDownInHeaderOf(2);
     opened->close();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(opened.isNull());
-    auto* again = qobject_cast<TasksVC*>(app->windows().open("alltasks"));
-    ASSERT_TRUE(again);
-    EXPECT_EQ(std::pair(again->sortColumn(), again->ascending()), std::pair(0, true));
+    vc().keyTFunction();
+    ASSERT_EQ(shown().size(), 1);
+    EXPECT_EQ(std::pair(shown().front()->sortColumn(), shown().front()->ascending()),
+              std::pair(0, true));
 }
 
 TEST_F(TasksVCTest, ScreenshotsInLightAndDark) {

@@ -19,19 +19,10 @@ namespace {
 // Runs `act` on the import preview once it is up; true in `*seen` when it did.
 std::shared_ptr<bool> answerPreview(std::function<void(QDialog&)> act) {
     auto seen = std::make_shared<bool>(false);
-    auto* poll = new QTimer;
-    poll->setInterval(5);
-    QObject::connect(poll, &QTimer::timeout, [seen, poll, act = std::move(act)] {
-        auto* preview = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-        if (!preview || preview->objectName() != "importPreview") {
-            return;
-        }
-        poll->stop();
-        poll->deleteLater();
+    whenUp<QDialog>([seen, act = std::move(act)](QDialog* preview) {
         *seen = true;
         act(*preview);
     });
-    poll->start();
     return seen;
 }
 

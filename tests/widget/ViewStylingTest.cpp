@@ -11,26 +11,6 @@
 
 #include <gtest/gtest.h>
 
-TEST(ViewStyle, PropertiesLiveInTheLayer) {
-    QWidget view;
-    EXPECT_EQ(std::tuple(ViewLayer::of(&view), ViewStyle::cornerRadius(&view),
-                         ViewStyle::borderWidth(&view), ViewStyle::borderColor(&view)),
-              std::tuple(nullptr, 0, 0, std::nullopt));
-
-    ViewStyle::setCornerRadius(&view, 6.5);
-    ASSERT_NE(ViewLayer::of(&view), nullptr);
-    EXPECT_EQ(ViewStyle::cornerRadius(&view), 6.5);
-    ViewStyle::setBorderWidth(&view, 2);
-    ViewStyle::setBorderColor(&view, QColor(Qt::red));
-    EXPECT_EQ(ViewStyle::borderColor(&view), QColor(Qt::red));
-    ViewStyle::setBorderColor(&view, std::nullopt);
-    EXPECT_FALSE(ViewStyle::borderColor(&view));
-    ViewStyle::setBorderColor(&view, QColor(Qt::blue));
-    EXPECT_EQ(ViewStyle::borderColor(&view), QColor(Qt::blue));
-    // One layer per view, however often it is styled.
-    EXPECT_EQ(view.findChildren<ViewLayer*>().size(), 1);
-}
-
 TEST(ViewStyle, LayoutResourcePropertiesAreApplied) {
     QWidget root;
     auto* child = new QWidget(&root);
@@ -63,7 +43,8 @@ TEST(ViewStyle, LayerPaintsBackgroundAndBorderOnlyWhenSet) {
               std::tuple(QColor(Qt::red), QColor(Qt::blue), 0));
 }
 
-TEST(PBWindow, FloatsFramelessAndShowsWithoutTakingTheFocus) {
+TEST(PBWindow, FloatsFramelessShowsWithoutTakingTheFocusAndStaysOnScreen) {
+    const TempConfigHome home;
     PBWindow window;
     const Qt::WindowFlags flags = window.windowFlags();
     EXPECT_EQ(std::tuple(flags.testFlag(Qt::FramelessWindowHint),
@@ -88,34 +69,18 @@ TEST(PBWindow, FloatsFramelessAndShowsWithoutTakingTheFocus) {
     QTest::qWait(50);
     EXPECT_EQ(presented.count(), 1);
 
+    // Left on a screen that is gone, or off the screen as a screen change can leave it:
+    // brought back wholly onto the one there is (the rest of placing: the e2e scaled panel).
+    const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+    PanelPosition::save(QPoint(area.right() + 500, 40));
+    window.restorePosition();
+    EXPECT_EQ(window.pos(), QPoint(area.right() + 1 - 200, 40));
+    window.move(-300, area.bottom() + 100);
+    window.keepOnScreen();
+    EXPECT_EQ(window.pos(), QPoint(area.left(), area.bottom() + 1 - 80));
+
     // The window manager's close hides nothing by itself and asks the panel instead.
     QSignalSpy closing(&window, &PBWindow::closeRequested);
     EXPECT_FALSE(window.close());
     EXPECT_EQ(std::tuple(closing.count(), window.isVisible()), std::tuple(1, true));
-}
-
-TEST(PBWindow, ComesBackWhereItWasLeftAndStaysOnScreen) {
-    TempConfigHome home;
-    const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
-    PBWindow window;
-    auto* content = new QWidget;
-    content->setFixedSize(200, 80);
-    window.setContentView(content);
-
-    window.restorePosition();
-    EXPECT_EQ(window.pos(), PanelPosition::defaultOrigin(QSize(200, 80), area));
-    EXPECT_EQ(window.x(), area.left() + (area.width() - 200) / 2);
-
-    PanelPosition::save(QPoint(120, 90));
-    window.restorePosition();
-    EXPECT_EQ(window.pos(), QPoint(120, 90));
-
-    // Left on a screen that is gone: brought back onto the one there is.
-    PanelPosition::save(QPoint(area.right() + 500, 40));
-    window.restorePosition();
-    EXPECT_EQ(window.pos(), QPoint(area.right() + 1 - 200, 40));
-
-    window.move(-300, area.bottom() + 100);
-    window.keepOnScreen();
-    EXPECT_EQ(window.pos(), QPoint(area.left(), area.bottom() + 1 - 80));
 }
