@@ -7,8 +7,6 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-
 namespace csv::test {
 namespace {
 
@@ -252,27 +250,6 @@ struct Latin1 {
 TEST(CSVReaderStream, OtherByteCodec) {
     CSVReader reader(memory("caf\xE9,\"\xA7\"\n"), Latin1{});
     EXPECT_EQ(readRows(reader), (Rows{{"caf\u00E9", "\u00A7"}}));
-}
-
-TEST(CSVReaderStream, FilesOfBufferSizedLengthsEndCleanly) {
-    const TempDir dir;
-    for (const std::size_t size : {std::size_t{0}, CSVReader::bufferSize, 2 * CSVReader::bufferSize,
-                                   2 * CSVReader::bufferSize + 1}) {
-        std::string text(size, 'a');
-        for (std::size_t i = 9; i < size; i += 10) {
-            text[i] = '\n';
-        }
-        std::ofstream(dir.file("rows.csv"), std::ios::binary) << text;
-        auto stream = std::make_shared<FileInputStream>(dir.file("rows.csv"));
-        {
-            CSVReader reader(stream);
-            const Rows rows = readRows(reader);
-            EXPECT_EQ(rows.size(), (size + 9) / 10) << size;
-            EXPECT_EQ(rows, rowsOf(text)) << size;
-            EXPECT_FALSE(reader.error()) << size;
-        }
-        EXPECT_EQ(stream->status(), StreamStatus::closed);
-    }
 }
 
 TEST(CSVReaderStream, ConstructionFailuresAndClosing) {
