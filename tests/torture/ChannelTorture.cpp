@@ -183,12 +183,8 @@ TEST_F(Channel, TextsAreCutRefusedAndEscapedOutLoud) {
     startPanel();
     const QString longText = QString(150, u'x');
     const QString esc = QStringLiteral("\x1b[31mred\x1b]0;title\x07");
-    struct Case {
-        QStringList arguments;
-        int status;
-        QByteArray output;
-    };
-    const Case cases[] = {
+    // Arguments, exit status and the end of the output.
+    const std::tuple<QStringList, int, QByteArray> cases[] = {
         {{"--action", "add", esc}, 0, "Added: \\x1b[31mred\\x1b]0;title\\x07\n"},
         {{"--action", "done"}, 0, "Done: \\x1b[31mred\\x1b]0;title\\x07\n"},
         {{"--action", "add", longText},
@@ -197,10 +193,10 @@ TEST_F(Channel, TextsAreCutRefusedAndEscapedOutLoud) {
         // As long as one argument may be (128 KiB).
         {{"--action", "add", QString(120000, u'y')}, 1, "more than the 65536 Quenby takes\n"},
     };
-    for (const Case& c : cases) {
-        const Ran ran = quenby(config.path(), c.arguments);
-        EXPECT_EQ(ran.status, c.status) << ran.output.left(200).constData();
-        EXPECT_TRUE(ran.output.endsWith(c.output)) << ran.output.left(200).constData();
+    for (const auto& [arguments, status, output] : cases) {
+        const Ran ran = quenby(config.path(), arguments);
+        EXPECT_EQ(ran.status, status) << ran.output.left(200).constData();
+        EXPECT_TRUE(ran.output.endsWith(output)) << ran.output.left(200).constData();
         EXPECT_FALSE(ran.output.contains('\x1b'));
     }
     const auto names = storedNames(config.path());
