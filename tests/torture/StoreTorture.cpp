@@ -1,6 +1,6 @@
 // The real binary on a private X display, under what a hostile tester does to its store:
-// kill -9 in the middle of shortcut actions, a full or read-only disk, broken store files,
-// and launches racing each other. Each group prints one summary line.
+// kill -9 in the middle of shortcut actions, a full or read-only disk and broken store files
+// (launches racing each other are the channel's cold starts). Each group prints one summary line.
 #include "Torture.h"
 
 #include <QElapsedTimer>
@@ -8,7 +8,6 @@
 
 #include <map>
 #include <random>
-#include <set>
 
 using namespace Torture;
 
@@ -181,7 +180,7 @@ TEST_P(TortureBrokenStore, StartsQuicklyKeepsTheBytesAndWorks) {
 INSTANTIATE_TEST_SUITE_P(
     Files, TortureBrokenStore,
     testing::Values(
-        Broken{"corrupt", [](const QString& p) { writeFile(p, "\x01\xff{[garbage"); }},
+        // Not JSON at all reads as the truncated list does.
         Broken{"truncated", [](const QString& p) { writeFile(p, R"([{"id":"6F1C2A3B-4D5E)"); }},
         Broken{"wrong_type", [](const QString& p) { writeFile(p, R"({"a":1})"); }},
         Broken{"fifo", [](const QString& p) { ::mkfifo(QFile::encodeName(p).constData(), 0600); }},
@@ -192,45 +191,3 @@ INSTANTIATE_TEST_SUITE_P(
                    QFile::setPermissions(p, QFile::WriteOwner);
                }}),
     [](const testing::TestParamInfo<Broken>& param) { return std::string(param.param.name); });
-
-TEST(Torture, LaunchesAtOnceAndThroughALinkGiveOnePanel) {
-    const QTemporaryDir base;
-    const QString config = base.path() + "/config";
-    ASSERT_TRUE(QFile::link(config, base.path() + "/linked"));
-    const std::vector<Task> tasks = seedTasks(config, 5);
-    const int total = std::max(3, rounds(3) / 10);
-    int lost = 0;
-    for (int round = 0; round < total; ++round) {
-        std::vector<std::unique_ptr<App>> apps;
-        apps.push_back(std::make_unique<App>(config));
-        apps.push_back(std::make_unique<App>(config));
-        apps.push_back(std::make_unique<App>(base.path() + "/linked", base.path()));
-        // Each one either shows its panel or finds the other and ends.
-        ASSERT_TRUE(E2E::waitUntil(
-            [&] {
-                return std::all_of(apps.begin(), apps.end(), [](const auto& app) {
-                    return !app->running() || app->output.contains("viewDidAppear\n");
-                });
-            },
-            10s));
-        int panels = 0;
-        for (const auto& app : apps) {
-            if (app->running()) {
-                ++panels;
-                continue;
-            }
-            app->output += app->process.readAllStandardOutput();
-            EXPECT_EQ(app->process.exitCode(), 0);
-            EXPECT_EQ(app->output, "Quenby is already running\n");
-        }
-        EXPECT_EQ(panels, 1) << "round " << round;
-        const auto stored = storedTasks(config);
-        for (const Task& t : tasks) {
-            lost += std::none_of(stored.begin(), stored.end(),
-                                 [&](const Task& s) { return s.id == t.id; });
-        }
-    }
-    EXPECT_EQ(lost, 0);
-    // The seeded tasks, which every round must find again.
-    summary("launches at once", total, total * static_cast<int>(tasks.size()), lost);
-}

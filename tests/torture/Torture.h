@@ -28,10 +28,9 @@ inline void summary(const char* group, int rounds, int acknowledged, int lost) {
 // Quenby as a user's process, even when the tests run as root.
 class App : public QuenbyProcess {
 public:
-    explicit App(const QString& configHome, const QString& tmpDir = {})
-        : QuenbyProcess(
-              configHome,
-              {.feed = {}, .scale = QStringLiteral("1"), .tmpDir = tmpDir, .asUser = true}) {}
+    explicit App(const QString& configHome)
+        : QuenbyProcess(configHome,
+                        {.feed = {}, .scale = QStringLiteral("1"), .tmpDir = {}, .asUser = true}) {}
 };
 
 // Waits until no save has replaced the file at `path` for a moment: one action saves more

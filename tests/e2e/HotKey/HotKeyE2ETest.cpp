@@ -110,31 +110,23 @@ TEST_F(X11HotKeyE2E, LockKeysDoNotBreakTheShortcut) {
 }
 
 TEST_F(X11HotKeyE2E, HoldingTheKeyDeliversOnePress) {
-    // First show that this server auto-repeats a held, grabbed key, and how: another client
-    // grabs Control-Alt-E and counts what arrives while xdotool holds it down.
+    // First show that this server auto-repeats a held, grabbed key: another client grabs
+    // Control-Alt-E and counts the presses that arrive while xdotool holds it down.
     const xcb_keycode_t e = client.keycodesOf(XK_e).at(0);
     ASSERT_EQ(client.grabKey(e, controlAlt), 0);
-    std::vector<XcbClient::KeyEvent> events;
+    int presses = 0;
     QElapsedTimer held;
     ASSERT_TRUE(xdotool("keydown ctrl+alt+e"));
     held.start();
     const bool repeated = E2E::waitUntil([&] {
         for (const XcbClient::KeyEvent& event : client.pendingKeyEvents()) {
-            events.push_back(event);
+            presses += event.press;
         }
-        return std::count_if(events.begin(), events.end(),
-                             [](const auto& ev) { return ev.press; }) >= 3;
+        return presses >= 3;
     });
     const auto repeatTime = held.elapsed();
     ASSERT_TRUE(xdotool("keyup ctrl+alt+e"));
     ASSERT_TRUE(repeated) << "no auto-repeat";
-    // Each repeat is a release and a press with the same timestamp.
-    ASSERT_TRUE(events.front().press);
-    for (std::size_t i = 1; i + 1 < events.size(); i += 2) {
-        EXPECT_FALSE(events[i].press);
-        EXPECT_TRUE(events[i + 1].press);
-        EXPECT_EQ(events[i].time, events[i + 1].time);
-    }
     client.ungrabKey(e, controlAlt);
 
     // Now the same hold on our shortcut, half as long again: one press, one release.

@@ -1,12 +1,11 @@
 #pragma once
 
 // What the CSV module's tests share: readable values in failure messages, reading helpers, text
-// in other encodings, random text and a temporary directory.
+// in other encodings, and random text.
 #include "CSV/CSVReader.h"
 #include "CSV/MemoryStreams.h"
 #include "CSV/Utf8Text.h"
 
-#include <filesystem>
 #include <functional>
 #include <ostream>
 #include <random>
@@ -125,25 +124,6 @@ private:
     }
 
     std::mt19937 engine_;
-};
-
-// A fresh directory under the system's temporary directory, removed with its content.
-class TempDir {
-public:
-    TempDir() { std::filesystem::create_directories(path_); }
-    ~TempDir() {
-        std::error_code ignored;
-        std::filesystem::remove_all(path_, ignored);
-    }
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-
-    std::filesystem::path file(const std::string& name) const { return path_ / name; }
-
-private:
-    const std::filesystem::path path_ =
-        std::filesystem::temp_directory_path() /
-        ("quenby-csv-test-" + std::to_string(std::random_device()()));
 };
 
 } // namespace test

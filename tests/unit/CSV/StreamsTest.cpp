@@ -1,71 +1,95 @@
 // The file and in-memory streams.
-#include "CSV/CSVWriter.h"
 #include "CSV/FileStreams.h"
 #include "CSVTestSupport.h"
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <memory>
+
 namespace csv::test {
 namespace {
 
-std::string readAll(InputStream& stream, std::size_t chunk) {
-    std::string bytes(chunk, '\0');
-    std::string result;
-    for (std::ptrdiff_t n;
-         (n = stream.read(reinterpret_cast<std::uint8_t*>(bytes.data()), chunk)) > 0;) {
-        result.append(bytes, 0, static_cast<std::size_t>(n));
-    }
-    return result;
+const auto* bytesOf(std::string_view text) {
+    return reinterpret_cast<const std::uint8_t*>(text.data());
 }
 
 TEST(MemoryStreams, InputStatesAndReads) {
     MemoryInputStream stream("hello");
-    std::uint8_t byte = 0;
-    EXPECT_EQ(stream.status(), StreamStatus::notOpen);
-    EXPECT_LT(stream.read(&byte, 1), 0);
+    std::uint8_t bytes[3] = {};
+    std::string trace = testing::PrintToString(stream.status());
+    const auto read = [&] {
+        const std::ptrdiff_t n = stream.read(bytes, sizeof bytes);
+        trace += ' ' + (n > 0 ? std::string(bytes, bytes + n) : std::to_string(n));
+    };
+    read();
     stream.open();
-    EXPECT_TRUE(stream.hasBytesAvailable());
-    EXPECT_EQ(readAll(stream, 2), "hello");
-    EXPECT_FALSE(stream.hasBytesAvailable());
-    EXPECT_EQ(stream.status(), StreamStatus::atEnd);
-    EXPECT_EQ(stream.read(&byte, 1), 0);
+    trace += stream.hasBytesAvailable() ? " available" : " none";
+    read();
+    read();
+    trace += stream.hasBytesAvailable() ? " available" : " none";
+    read();
+    trace += ' ' + testing::PrintToString(stream.status());
+    read();
     stream.close();
-    EXPECT_EQ(stream.status(), StreamStatus::closed);
-    EXPECT_LT(stream.read(&byte, 1), 0);
+    trace += ' ' + testing::PrintToString(stream.status());
+    read();
+    EXPECT_EQ(trace, "notOpen -1 available hel lo none 0 atEnd 0 closed -1");
+
+    MemoryOutputStream out;
+    EXPECT_LT(out.write(bytesOf("ab"), 2), 0);
+    out.open();
+    EXPECT_EQ(out.write(bytesOf("ab"), 2), 2);
+    EXPECT_EQ(out.write(bytesOf("a"), 1), 1);
+    EXPECT_EQ(out.data(), "aba");
 }
 
-TEST(MemoryStreams, OutputCollects) {
-    MemoryOutputStream stream;
-    const std::uint8_t bytes[] = {'a', 'b'};
-    EXPECT_LT(stream.write(bytes, 2), 0);
-    stream.open();
-    EXPECT_EQ(stream.write(bytes, 2), 2);
-    EXPECT_EQ(stream.write(bytes, 1), 1);
-    EXPECT_EQ(stream.data(), "aba");
-}
-
-TEST(FileStreams, WriteThenRead) {
-    const TempDir dir;
-    const auto path = dir.file("out.csv");
-    std::string expected;
-    {
-        auto stream = std::make_shared<FileOutputStream>(path);
-        CSVWriter writer(stream);
-        // More than the stream's buffer, to exercise its flushes.
-        for (int i = 0; i < 20000; ++i) {
-            writer.writeRow({std::to_string(i), "caf\u00E9"});
-            expected += (i > 0 ? "\n" : "") + std::to_string(i) + ",caf\u00E9";
+// Text written to a file in pieces of every length up to 13 and read back by the reader, at
+// lengths around the reader's buffer and beyond the file stream's: both streams flush, fill
+// and end cleanly.
+TEST(FileStreams, WrittenInPiecesReadBackAtBufferSizedLengths) {
+    // An unnamed temporary file, opened again by its name in /proc: nothing to clean up.
+    const std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::tmpfile(), &std::fclose);
+    ASSERT_TRUE(file);
+    const std::string path = "/proc/self/fd/" + std::to_string(fileno(file.get()));
+    for (const std::size_t size : {std::size_t{0}, CSVReader::bufferSize, 2 * CSVReader::bufferSize,
+                                   2 * CSVReader::bufferSize + 1}) {
+        std::string text(size, 'a');
+        for (std::size_t i = 9; i < size; i += 10) {
+            text[i] = '\n';
         }
-        stream->close();
-        EXPECT_EQ(stream->status(), StreamStatus::closed);
-        EXPECT_FALSE(stream->error());
+        FileOutputStream out(path);
+        out.open();
+        for (std::size_t at = 0, step = 1; at < size; at += step, step = step % 13 + 1) {
+            const std::size_t length = std::min(step, size - at);
+            ASSERT_EQ(out.write(bytesOf(text) + at, length), std::ptrdiff_t(length));
+        }
+        out.close();
+        EXPECT_EQ(std::tuple(out.status(), out.error()),
+                  std::tuple(StreamStatus::closed, std::error_code()));
+        // Read directly: the bytes, then nothing available, then the end.
+        FileInputStream direct(path);
+        direct.open();
+        EXPECT_EQ(direct.hasBytesAvailable(), size > 0);
+        std::string back(size + 1, '\0');
+        back.resize(static_cast<std::size_t>(
+            std::max(std::ptrdiff_t{0},
+                     direct.read(reinterpret_cast<std::uint8_t*>(back.data()), size + 1))));
+        EXPECT_EQ(back, text);
+        EXPECT_FALSE(direct.hasBytesAvailable());
+        std::uint8_t byte = 0;
+        EXPECT_EQ(direct.read(&byte, 1), 0);
+        EXPECT_EQ(direct.status(), StreamStatus::atEnd);
+        auto input = std::make_shared<FileInputStream>(path);
+        {
+            CSVReader reader(input);
+            const Rows rows = readRows(reader);
+            EXPECT_EQ(rows.size(), (size + 9) / 10) << size;
+            EXPECT_EQ(rows, rowsOf(text)) << size;
+            EXPECT_FALSE(reader.error()) << size;
+        }
+        EXPECT_EQ(input->status(), StreamStatus::closed);
     }
-    FileInputStream input(path);
-    input.open();
-    EXPECT_TRUE(input.hasBytesAvailable());
-    EXPECT_EQ(readAll(input, 4096), expected);
-    EXPECT_FALSE(input.hasBytesAvailable());
-    EXPECT_EQ(input.status(), StreamStatus::atEnd);
 }
 
 TEST(FileStreams, Failures) {
