@@ -178,6 +178,34 @@ TEST_F(Channel, ColdStartsAtOnceStartOnePanelAndStoreEveryAdd) {
     summary("cold starts", count, answers.at(0), count - once);
 }
 
+TEST_F(Channel, EveryEnvironmentReachesTheOnePanel) {
+    const QTemporaryDir runtime;
+    const QTemporaryDir base;
+    ASSERT_TRUE(QFile::link(config.path(), base.path() + "/linked"));
+    startPanel();
+    const std::pair<const char*, Env> environments[] = {
+        {"another runtime folder", {{"XDG_RUNTIME_DIR", runtime.path()}, {"TMPDIR", base.path()}}},
+        {"no runtime folder (cron, su)", {{"XDG_RUNTIME_DIR", QString()}}},
+        {"a relative runtime folder", {{"XDG_RUNTIME_DIR", "run"}}},
+        {"a linked config folder", {{"XDG_CONFIG_HOME", base.path() + "/linked"}}},
+    };
+    int reached = 0;
+    for (const auto& [name, env] : environments) {
+        const Ran added = quenby(config.path(), {"--action", "add", name}, env);
+        EXPECT_EQ(added.status, 0) << name << ": " << added.output.constData();
+        EXPECT_EQ(storedNames(config.path())[name], 1) << name;
+        // A second panel from there finds this one and ends.
+        const Ran second = quenby(config.path(), {}, env);
+        EXPECT_EQ(second.status, 0) << name;
+        EXPECT_TRUE(second.output.endsWith("Quenby is already running\n"))
+            << second.output.constData();
+        reached += added.status == 0 && second.status == 0;
+    }
+    EXPECT_TRUE(app->running());
+    summary("other environments", std::size(environments), reached,
+            static_cast<int>(std::size(environments)) - reached);
+}
+
 TEST_F(Channel, TextsAreCutRefusedAndEscapedOutLoud) {
     seedTasks(config.path(), 0);
     startPanel();

@@ -62,8 +62,8 @@ TEST_F(PanelTest, AnUnknownTransitionSaysSoAndTakesNoFocus) {
     EXPECT_TRUE(vc().activation().isHidden());
 }
 
-// F1 opens help from the panel and the task list; the page names the assigned keys and
-// follows a new assignment.
+// F1 opens help from the panel and the task list, as does the panel's Help link; the page
+// names the assigned keys and follows a new assignment.
 TEST_F(PanelTest, FOneOpensHelpNamingTheAssignedKeysAndFollowingANewAssignment) {
     start();
     QWidget* tasks = app->windows().open("alltasks");
@@ -79,6 +79,11 @@ TEST_F(PanelTest, FOneOpensHelpNamingTheAssignedKeysAndFollowingANewAssignment) 
         help = openWindow<HelpVC>();
         ASSERT_NE(help, nullptr) << from->windowTitle().toStdString();
     }
+    help->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QTest::mouseClick(button("helpButton"), Qt::LeftButton);
+    help = openWindow<HelpVC>();
+    ASSERT_NE(help, nullptr) << "the Help link";
     tasks->close();
     const auto page = [help] { return help->webView()->toPlainText(); };
     EXPECT_TRUE(page().contains("Snooze: CTRL + ALT + H, 1, 2 or W")) << page().toStdString();
