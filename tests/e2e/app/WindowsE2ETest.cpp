@@ -85,6 +85,10 @@ TEST_F(WindowsE2E, TheAddShortcutTypesIntoThePanelWhileTheEditAlertWaits) {
 
 TEST_F(WindowsE2E, AMinimizedTaskListLeavesThePanelOnScreenAndComesBackByCommandOrShortcut) {
     startWithList({makeTask("pay rent", 7e8)});
+    // The panel carries the application's icon in each size drawn for it.
+    EXPECT_TRUE(E2E::waitUntil([&] {
+        return property(panel, "_NET_WM_ICON").count(QStringLiteral("Icon (")) == 5;
+    })) << property(panel, "_NET_WM_ICON").left(300).toStdString();
     minimizeList();
     // Once the manager has handled a later request, it has handled the minimizing in full.
     ASSERT_TRUE(activateOther());
