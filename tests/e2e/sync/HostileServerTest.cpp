@@ -114,6 +114,14 @@ protected:
     TaskBoard board{systemNow};
 };
 
+// What a hostile answer may cost at the peak, in MB. AddressSanitizer keeps freed memory in
+// quarantine (256 MB by default) and shadows the rest, which the caps cannot bound.
+#if defined(__SANITIZE_ADDRESS__)
+constexpr qint64 peakAllowance = 200 + 256;
+#else
+constexpr qint64 peakAllowance = 200;
+#endif
+
 // The peak resident size since the last reset, in MB.
 qint64 peakMegabytes() {
     QFile status(QStringLiteral("/proc/self/status"));
@@ -151,8 +159,8 @@ TEST_P(Hostile, KeepsThePasswordHomeAndEveryTaskAndEndsInTime) {
                             timing);
         QSignalSpy finished(&service, &SyncService::syncFinished);
         service.syncWith({server.url(QStringLiteral("/cal/")), QStringLiteral("test"), [] {
-                           return SyncService::Password{QStringLiteral("secret"), {}};
-                       }});
+                              return SyncService::Password{QStringLiteral("secret"), {}};
+                          }});
         ASSERT_TRUE(finished.wait(static_cast<int>((timing.syncTimeout + 5s).count())));
         EXPECT_LT(clock.elapsed(), timing.syncTimeout.count());
         EXPECT_TRUE(service.status().startsWith(QString::fromUtf8(fault.outcome)))
@@ -163,7 +171,7 @@ TEST_P(Hostile, KeepsThePasswordHomeAndEveryTaskAndEndsInTime) {
         }
     }
     EXPECT_EQ(storedTasks(), before);
-    EXPECT_LT(peakMegabytes(), 200);
+    EXPECT_LT(peakMegabytes(), peakAllowance);
     for (const QString& authorization : server.elsewhere()) {
         EXPECT_EQ(authorization, QStringLiteral("-"));
     }
