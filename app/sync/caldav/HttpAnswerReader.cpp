@@ -33,8 +33,14 @@ void HttpAnswerReader::take(qsizetype n) {
     pending_.remove(0, n);
 }
 
+// Caps the line itself, not what has arrived so far, so that an answer reads the same however
+// its bytes are cut: the last byte held may be the CR that starts the line's end.
 bool HttpAnswerReader::readLine(QByteArray& line) {
     const qsizetype at = pending_.indexOf("\r\n");
+    if ((at < 0 ? pending_.size() - 1 : at) > lineCap) {
+        fail(QStringLiteral("the server's answer is not HTTP"));
+        return false;
+    }
     if (at < 0) {
         return false;
     }
@@ -46,10 +52,12 @@ bool HttpAnswerReader::readLine(QByteArray& line) {
 // False when the head is not all there yet, or is not HTTP.
 bool HttpAnswerReader::readHead() {
     const qsizetype at = pending_.indexOf("\r\n\r\n");
+    // As for a line: up to three bytes held may start the blank line that ends the head.
+    if ((at < 0 ? pending_.size() - 3 : at) > headCap) {
+        fail(QStringLiteral("the server's answer has an oversized head"));
+        return false;
+    }
     if (at < 0) {
-        if (pending_.size() > headCap) {
-            fail(QStringLiteral("the server's answer has an oversized head"));
-        }
         return false;
     }
     const QList<QByteArray> lines = pending_.first(at).split('\n');
@@ -144,10 +152,6 @@ HttpAnswerReader::State HttpAnswerReader::feed(QByteArrayView bytes) {
         case Part::Done:
             state_ = State::Done;
             break;
-        }
-        if (!more && part_ != Part::Head && pending_.size() > lineCap &&
-            (part_ == Part::ChunkSize || part_ == Part::ChunkEnd || part_ == Part::Trailer)) {
-            return fail(QStringLiteral("the server's answer is not HTTP"));
         }
     }
     return state_;
