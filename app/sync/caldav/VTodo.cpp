@@ -8,6 +8,7 @@
 
 #include <libical/ical.h>
 
+#include <algorithm>
 #include <cmath>
 #include <memory>
 
@@ -40,12 +41,18 @@ std::optional<Date> toDate(icaltimetype time) {
     if (icaltime_is_null_time(time) || !icaltime_is_valid_time(time)) {
         return std::nullopt;
     }
+    // libical takes a 41st month or a 25th hour as given and counts on from it; a leap
+    // second is the second before.
+    const QDate day(time.year, time.month, time.day);
+    const QTime clock =
+        time.is_date ? QTime(0, 0) : QTime(time.hour, time.minute, std::min(time.second, 59));
+    if (!day.isValid() || !clock.isValid()) {
+        return std::nullopt;
+    }
     if (time.zone) {
         return Date::fromUnixSeconds(
             static_cast<double>(icaltime_as_timet_with_zone(time, time.zone)));
     }
-    const QDate day(time.year, time.month, time.day);
-    const QTime clock = time.is_date ? QTime(0, 0) : QTime(time.hour, time.minute, time.second);
     const QDateTime local(day, clock, Qt::LocalTime);
     if (!local.isValid()) {
         return std::nullopt;
@@ -304,8 +311,28 @@ std::optional<Date> nextOccurrence(Rewrite& r, icalcomponent* todo) {
     return toDate(next);
 }
 
+// A TEXT value holds no control character but tabs and (escaped) line ends. libical drops a CR
+// it writes and passes the others on raw, which other clients may refuse; a name or UID read
+// with them would then not be the one written back.
+QString plainText(QString value) {
+    value.removeIf([](QChar c) {
+        return (c.unicode() < 0x20 && c != u'\t' && c != u'\n') || c.unicode() == 0x7f;
+    });
+    // libical drops the blanks around a value it reads.
+    const auto blank = [](QChar c) { return c == u' ' || c == u'\t'; };
+    qsizetype from = 0;
+    qsizetype to = value.size();
+    while (from < to && blank(value[from])) {
+        ++from;
+    }
+    while (to > from && blank(value[to - 1])) {
+        --to;
+    }
+    return value.sliced(from, to - from);
+}
+
 QString text(const char* value) {
-    return value ? QString::fromUtf8(value) : QString();
+    return value ? plainText(QString::fromUtf8(value)) : QString();
 }
 
 std::optional<Date> timeOf(icalcomponent* todo, icalproperty_kind kind) {
@@ -332,6 +359,12 @@ bool readDone(icalcomponent* todo) {
         return icalproperty_get_status(status) == ICAL_STATUS_COMPLETED;
     }
     return icalcomponent_get_first_property(todo, ICAL_COMPLETED_PROPERTY) != nullptr;
+}
+
+std::optional<Task> taskIn(const QByteArray& ics) {
+    const auto read = VTodo::read(ics);
+    const auto* resource = std::get_if<VTodo::Resource>(&read);
+    return resource ? std::optional(resource->task) : std::nullopt;
 }
 
 } // namespace
@@ -362,26 +395,40 @@ QByteArray write(const Task& task, Stamps at, const QByteArray& previous) {
     if (!uid || taskId(text(icalproperty_get_uid(uid))) != task.id) {
         r.set(icalproperty_new_uid(Json::uuidText(task.id).constData()));
     }
-    r.set(icalproperty_new_summary(task.name.toUtf8().constData()));
+    r.set(icalproperty_new_summary(plainText(task.name).toUtf8().constData()));
     r.set(icalproperty_new_created(toIcal(task.created)));
     r.set(icalproperty_new_dtstamp(toIcal(at.written)));
     r.set(icalproperty_new_lastmodified(toIcal(at.modified)));
     const std::optional<Date> next =
         task.isDone && !readDone(todo) ? nextOccurrence(r, todo) : std::nullopt;
+    Task meant = task;
     if (next) {
-        Task open = task;
-        open.isDone = false;
-        open.doneDate.reset();
-        open.isSnoozed = true;
-        open.snoozedUntil = next;
+        meant.isDone = false;
+        meant.doneDate.reset();
+        meant.isSnoozed = true;
+        meant.snoozedUntil = next;
         r.remove("COMPLETED");
         r.set(icalproperty_new_status(ICAL_STATUS_NEEDSACTION));
-        writeSnooze(r, todo, open);
     } else {
         writeStatus(r, todo, task);
-        writeSnooze(r, todo, task);
     }
+    writeSnooze(r, todo, meant);
     QByteArray written = ContentLines::spliceTodo(base, r.drop, r.add);
+    if (base == previous) {
+        // Lines libical reads otherwise than they look (an end it makes up, a stray control
+        // byte, a broken escape) can hide the edit or the task itself. Then libical's own
+        // rendering of the resource takes the edit, at the cost of the lines it could not
+        // read; failing that, the task is written afresh.
+        const QByteArray fresh = write(meant, at);
+        const std::optional<Task> expected = taskIn(fresh);
+        if (taskIn(written) != expected) {
+            written = ContentLines::spliceTodo(
+                icalText(icalcomponent_as_ical_string_r(calendar.get())), r.drop, r.add);
+        }
+        if (taskIn(written) != expected) {
+            written = fresh;
+        }
+    }
 
     const Component after = parse(written);
     icalcomponent* changed = after ? firstTodo(after.get()) : nullptr;
