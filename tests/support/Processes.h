@@ -22,14 +22,8 @@ struct RunResult {
     QString output;    // standard output, then standard error
 };
 
-// Runs a program to its end (killed after `timeout`), `input` on its standard input.
-inline RunResult run(const QString& program, const QStringList& arguments,
-                     std::chrono::milliseconds timeout = defaultTimeout,
-                     const QByteArray& input = {}) {
-    QProcess process;
-    process.start(program, arguments);
-    process.write(input);
-    process.closeWriteChannel();
+// Waits for a started program to end (killed after `timeout`).
+inline RunResult finish(QProcess& process, std::chrono::milliseconds timeout = defaultTimeout) {
     RunResult result;
     if (process.waitForFinished(static_cast<int>(timeout.count())) &&
         process.exitStatus() == QProcess::NormalExit) {
@@ -41,6 +35,17 @@ inline RunResult run(const QString& program, const QStringList& arguments,
     result.output =
         QString::fromUtf8(process.readAllStandardOutput() + process.readAllStandardError());
     return result;
+}
+
+// Runs a program to its end (killed after `timeout`), `input` on its standard input.
+inline RunResult run(const QString& program, const QStringList& arguments,
+                     std::chrono::milliseconds timeout = defaultTimeout,
+                     const QByteArray& input = {}) {
+    QProcess process;
+    process.start(program, arguments);
+    process.write(input);
+    process.closeWriteChannel();
+    return finish(process, timeout);
 }
 
 // Runs the Qt event loop until `condition` holds; false when `timeout` passes first.

@@ -1,6 +1,7 @@
 // The real binary on a private X display, under what a hostile tester does to its store:
-// kill -9 in the middle of shortcut actions, a full or read-only disk and broken store files
-// (launches racing each other are the channel's cold starts). Each group prints one summary line.
+// kill -9 in the middle of shortcut actions, a full or read-only disk under a shortcut and an
+// add, and broken store files (launches racing each other are the channel's cold starts). Each
+// group prints one summary line.
 #include "Torture.h"
 
 #include <QElapsedTimer>
@@ -127,8 +128,15 @@ TEST_P(TortureFullDisk, TheAppKeepsRunningAndRecoversWhenSpaceReturns) {
         // A failing save may be under way; none may leave anything behind.
         EXPECT_TRUE(E2E::waitUntil([&] { return storeProblems(config.path()).isEmpty(); }, 2s))
             << storeProblems(config.path()).join(' ').toStdString();
+        // An add through the channel is held in memory too, and says so.
+        const QString held = "held, " + fault.why;
+        const auto added = quenby(config.path(), {"--action", "add", held});
+        EXPECT_EQ(added.exitCode, 3) << added.output.toStdString();
+        EXPECT_TRUE(added.output.endsWith("Added, but not saved yet: " + fault.why + '\n'))
+            << added.output.toStdString();
         fault.undo();
-        // The change held in memory is stored with the next one.
+        // Stored without another action, so a kill that follows loses nothing.
+        EXPECT_TRUE(E2E::waitUntil([&] { return storedNames(config.path())[held] == 1; }, 10s));
         EXPECT_TRUE(doneStored()) << app.output.constData();
     }
     summary(GetParam() > 100 ? "full disk (large store)" : "full disk (small store)", 2, step,

@@ -9,6 +9,8 @@
 #include <sys/stat.h>
 
 #include <iostream>
+#include <map>
+#include <memory>
 
 namespace Torture {
 
@@ -23,6 +25,39 @@ inline int rounds(int few) {
 inline void summary(const char* group, int rounds, int acknowledged, int lost) {
     std::cout << "torture " << group << ": rounds " << rounds << ", acknowledged changes "
               << acknowledged << ", lost: " << lost << std::endl;
+}
+
+using Env = QList<std::pair<QString, QString>>;
+
+// `quenby ARGS` on the store under `config` (XDG_CONFIG_HOME), started but not waited for;
+// a null value in `env` removes the variable.
+inline std::unique_ptr<QProcess> start(const QString& config, const QStringList& arguments,
+                                       const Env& env = {}) {
+    auto process = std::make_unique<QProcess>();
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), config);
+    environment.insert(QStringLiteral("QUENBY_FEED_URL"), QString());
+    for (const auto& [name, value] : env) {
+        value.isNull() ? environment.remove(name) : environment.insert(name, value);
+    }
+    process->setProcessEnvironment(environment);
+    process->setProcessChannelMode(QProcess::MergedChannels);
+    process->start(QStringLiteral(QUENBY_BINARY), arguments);
+    return process;
+}
+
+inline E2E::RunResult quenby(const QString& config, const QStringList& arguments,
+                             const Env& env = {}) {
+    return E2E::finish(*start(config, arguments, env), 60s);
+}
+
+// How often each name is stored.
+inline std::map<QString, int> storedNames(const QString& config) {
+    std::map<QString, int> names;
+    for (const Task& t : storedTasks(config)) {
+        ++names[t.name];
+    }
+    return names;
 }
 
 // Quenby as a user's process, even when the tests run as root.

@@ -101,15 +101,6 @@ TEST(BinaryReader, OpensOnlyWhatIsNotOpenAndClosesOnlyWhenAsked) {
     EXPECT_EQ(alreadyOpen->openCalls, 1);
     EXPECT_EQ(alreadyOpen->closeCalls, 1);
 
-    auto empty = memory("");
-    {
-        const auto reader = readerOn(empty, Endian::big);
-        EXPECT_EQ(reader->endian(), Endian::big);
-        EXPECT_FALSE(reader->hasBytesAvailable());
-        EXPECT_EQ(empty->status(), StreamStatus::atEnd);
-    }
-    EXPECT_EQ(empty->status(), StreamStatus::closed);
-
     auto kept = memory("x");
     { const BinaryReader reader(kept, Endian::unknown, false, 8); }
     EXPECT_EQ(kept->status(), StreamStatus::open);

@@ -67,19 +67,6 @@ TEST(FileStreams, WrittenInPiecesReadBackAtBufferSizedLengths) {
         out.close();
         EXPECT_EQ(std::tuple(out.status(), out.error()),
                   std::tuple(StreamStatus::closed, std::error_code()));
-        // Read directly: the bytes, then nothing available, then the end.
-        FileInputStream direct(path);
-        direct.open();
-        EXPECT_EQ(direct.hasBytesAvailable(), size > 0);
-        std::string back(size + 1, '\0');
-        back.resize(static_cast<std::size_t>(
-            std::max(std::ptrdiff_t{0},
-                     direct.read(reinterpret_cast<std::uint8_t*>(back.data()), size + 1))));
-        EXPECT_EQ(back, text);
-        EXPECT_FALSE(direct.hasBytesAvailable());
-        std::uint8_t byte = 0;
-        EXPECT_EQ(direct.read(&byte, 1), 0);
-        EXPECT_EQ(direct.status(), StreamStatus::atEnd);
         auto input = std::make_shared<FileInputStream>(path);
         {
             CSVReader reader(input);

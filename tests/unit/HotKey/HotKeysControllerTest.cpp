@@ -36,9 +36,10 @@ protected:
     int calls = 0;
 };
 
-TEST_F(HotKeysControllerTest, IdsCountUpAreNeverReusedAndALiveKeyIsRegisteredOnce) {
-    const auto first = make(Key::a);
-    const auto second = make(Key::d);
+TEST_F(HotKeysControllerTest,
+       IdsCountUpAreNeverReusedALiveKeyIsRegisteredOnceAndReleasingUnregisters) {
+    auto first = make(Key::a);
+    auto second = make(Key::d);
     ASSERT_EQ(fake->live.size(), 2u);
     EXPECT_EQ(
         std::tuple(fake->live[0].id.id, fake->live[1].id.id, fake->live[0].id.signature,
@@ -59,16 +60,13 @@ TEST_F(HotKeysControllerTest, IdsCountUpAreNeverReusedAndALiveKeyIsRegisteredOnc
     HotKeysController::registerHotKey(first);
     EXPECT_EQ(std::tuple(fake->registerCalls, HotKeysController::hotKeysCount()),
               std::tuple(3, base + 3));
-}
 
-TEST_F(HotKeysControllerTest, ReleasingUnregistersAndAPausedKeyHasNothingLeftToRelease) {
-    auto live = make(Key::one);
-    auto paused = make(Key::two);
-    paused->setPaused(true);
-    paused.reset();
-    EXPECT_EQ(fake->unregistered, Handles{2});
-    live.reset();
-    EXPECT_EQ(std::tuple(fake->unregistered, fake->live.size()), std::tuple(Handles{2, 1}, 0u));
+    // Releasing unregisters, and a paused key has nothing left to release.
+    second->setPaused(true);
+    second.reset();
+    EXPECT_EQ(fake->unregistered, (Handles{1, 2}));
+    first.reset();
+    EXPECT_EQ(std::tuple(fake->unregistered, fake->live.size()), std::tuple(Handles{1, 2, 3}, 0u));
 }
 
 TEST_F(HotKeysControllerTest, BoxIsStoredBeforeTheServiceIsAskedAndKeptOnRefusal) {

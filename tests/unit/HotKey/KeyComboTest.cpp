@@ -35,7 +35,7 @@ TEST(ModifierFlags, KeepTheFourShortcutModifiersAndDropEveryOtherBit) {
               ModifierFlags::command | ModifierFlags::shift);
 }
 
-TEST(KeyCombo, BuildsFromKeyAndModifiers) {
+TEST(KeyCombo, BuildsFromKeyAndModifiersOrFromCodes) {
     KeyCombo combo(Key::a, controlOption);
     EXPECT_EQ(std::tuple(combo.carbonKeyCode, combo.carbonModifiers, combo.description(),
                          combo.modifiers(), combo.isValid()),
@@ -54,9 +54,8 @@ TEST(KeyCombo, BuildsFromKeyAndModifiers) {
     // No key stores code 0, which reads back as A.
     combo.setKey(std::nullopt);
     EXPECT_EQ(std::tuple(combo.carbonKeyCode, combo.key()), std::tuple(0u, std::optional(Key::a)));
-}
 
-TEST(KeyCombo, UnknownCodeHasNoKeyAndDescribesItsModifiersOnly) {
+    // An unknown code has no key and describes its modifiers only.
     const KeyCombo unknown(10, 0x1B00);
     EXPECT_EQ(std::tuple(unknown.key(), unknown.description(), KeyCombo(200, 0).description(),
                          KeyCombo(10, 0).keyboardName(), KeyCombo::carbonKeyCodeToString(0)),
@@ -117,7 +116,7 @@ QAction* addAction(QMenu& menu, const char* shortcut) {
     return action;
 }
 
-TEST(KeyComboLists, MenuShortcutsDepthFirst) {
+TEST(KeyComboLists, MenuShortcutsDepthFirstAndTheMainMenus) {
     QMenu menu;
     addAction(menu, "Ctrl+Q");
     menu.addSeparator();
@@ -135,12 +134,8 @@ TEST(KeyComboLists, MenuShortcutsDepthFirst) {
                                      {Key::comma, ModifierFlags::command},
                                      {Key::f1, ModifierFlags{}},
                                      {Key::space, controlOption | ModifierFlags::shift}}));
-}
 
-TEST(KeyComboLists, MainMenuIsTheTopLevelMenuNamedMainMenu) {
-    EXPECT_TRUE(KeyCombo::mainMenuKeyCombos().empty());
-    QMenu other;
-    addAction(other, "Ctrl+X");
+    // The main menu is the top-level menu named so, not just any.
     EXPECT_TRUE(KeyCombo::mainMenuKeyCombos().empty());
     QMenu mainMenu;
     mainMenu.setObjectName(QLatin1String(KeyCombo::mainMenuObjectName));
