@@ -125,8 +125,8 @@ protected:
     }
 
     // Starts Quenby, then another application that takes the focus.
-    void startBoth(const QString& feed = {}, const QString& scale = QStringLiteral("1")) {
-        quenby = std::make_unique<Quenby>(config.path(), feed, scale);
+    void startBoth(const QString& scale = QStringLiteral("1")) {
+        quenby = std::make_unique<Quenby>(config.path(), QString(), scale);
         ASSERT_TRUE(quenby->waitForLine("viewDidAppear")) << quenby->output.constData();
         other = std::make_unique<E2E::FocusWindow>();
         ASSERT_TRUE(other->waitUntilFocused()) << other->output().toStdString();

@@ -96,7 +96,7 @@ class SettingsAboveE2E : public WindowsE2E, public testing::WithParamInterface<c
 
 TEST_P(SettingsAboveE2E, TheSettingsAreTransientForThePanelAndStackedAboveIt) {
     const QString scale = QString::fromLatin1(GetParam());
-    startBoth({}, scale);
+    startBoth(scale);
     // The line comes as the panel shows; on a busy machine it is mapped a moment later.
     ASSERT_TRUE(E2E::waitUntil([&] {
         panel = quenby->panelWindow();

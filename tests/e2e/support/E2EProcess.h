@@ -29,18 +29,21 @@ public:
     FocusWindow(const FocusWindow&) = delete;
     FocusWindow& operator=(const FocusWindow&) = delete;
 
-    // Once mapped it is given the focus, which without a window manager nobody else does.
+    // Once mapped it is given the focus, which without a window manager nobody else does
+    // (generous: xev and xdotool start on busy cores).
     bool waitUntilFocused() {
-        return waitUntil([this] {
-            if (id_ == 0) {
-                id_ = run(QStringLiteral("xdotool"), {"search", "--name", '^' + name + '$'})
-                          .output.trimmed()
-                          .toUInt();
-            } else if (focusedWindow() != id_) {
-                run(QStringLiteral("xdotool"), {"windowfocus", QString::number(id_)});
-            }
-            return id_ != 0 && focusedWindow() == id_;
-        });
+        return waitUntil(
+            [this] {
+                if (id_ == 0) {
+                    id_ = run(QStringLiteral("xdotool"), {"search", "--name", '^' + name + '$'})
+                              .output.trimmed()
+                              .toUInt();
+                } else if (focusedWindow() != id_) {
+                    run(QStringLiteral("xdotool"), {"windowfocus", QString::number(id_)});
+                }
+                return id_ != 0 && focusedWindow() == id_;
+            },
+            std::chrono::seconds(20));
     }
     std::uint32_t windowId() const { return id_; }
     // How many presses of the keysym the window received so far.
