@@ -11,24 +11,11 @@
 
 namespace {
 
-struct OptionCase {
-    QStringList arguments;
-    int exitCode;
-    QString standardOutput; // its beginning
-    QString standardError;  // a part of it, after any warnings of Qt's
-};
-
-void PrintTo(const OptionCase& c, std::ostream* os) {
-    *os << c.arguments.join(u' ').toStdString();
-}
-
 const QString version = QStringLiteral("Quenby " QUENBY_VERSION "\n");
 
 } // namespace
 
-class CommandLineOption : public testing::TestWithParam<OptionCase> {};
-
-TEST_P(CommandLineOption, PrintsAndEndsBeforeTheStoreOrTheRunningInstanceIsTouched) {
+TEST(CommandLine, EachOptionPrintsAndEndsBeforeTheStoreOrTheRunningInstanceIsTouched) {
     const TempConfigHome home;
     SingleInstance running(home.storeDir());
     ASSERT_EQ(running.claim(), SingleInstance::Claim::First);
@@ -37,31 +24,35 @@ TEST_P(CommandLineOption, PrintsAndEndsBeforeTheStoreOrTheRunningInstanceIsTouch
             .entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
     };
     const QStringList before = storeEntries();
-
-    QProcess quenby;
-    quenby.start(QStringLiteral(QUENBY_BINARY), GetParam().arguments);
-    ASSERT_TRUE(quenby.waitForFinished(10000));
-    EXPECT_EQ(quenby.exitCode(), GetParam().exitCode);
-    const QString out = QString::fromLocal8Bit(quenby.readAllStandardOutput());
-    const QString err = QString::fromLocal8Bit(quenby.readAllStandardError());
-    EXPECT_EQ(out.left(GetParam().standardOutput.size()), GetParam().standardOutput);
-    EXPECT_TRUE(err.contains(GetParam().standardError)) << err.toStdString();
-    EXPECT_EQ(storeEntries(), before);
+    // The arguments, the exit status, the beginning of standard output and a part of standard
+    // error (after any warnings of Qt's).
+    const std::tuple<QStringList, int, QString, QString> cases[] = {
+        {{"--version"}, 0, version, ""},
+        {{"-v"}, 0, version, ""},
+        {{"--help"}, 0, "Usage: ", ""},
+        {{"-h"}, 0, "Usage: ", ""},
+        {{"--bogus"}, 2, "", "Unknown option 'bogus'.\nUsage: "},
+        {{"stray"}, 2, "", "Unexpected argument 'stray'.\nUsage: "},
+        {{"--action", "undo"}, 2, "", "Unknown action 'undo'; the actions"},
+        {{"--accept-deletions"}, 2, "", "goes with --sync-now.\nUsage: "},
+        {{"--sync-off", "--restore-sync-deletions"},
+         2,
+         "",
+         "Give one of --sync-setup, --sync-now, --sync-off and "
+         "--restore-sync-deletions.\nUsage: "}};
+    for (const auto& [arguments, exitCode, standardOutput, standardError] : cases) {
+        SCOPED_TRACE(arguments.join(u' ').toStdString());
+        QProcess quenby;
+        quenby.start(QStringLiteral(QUENBY_BINARY), arguments);
+        ASSERT_TRUE(quenby.waitForFinished(10000));
+        EXPECT_EQ(quenby.exitCode(), exitCode);
+        const QString out = QString::fromLocal8Bit(quenby.readAllStandardOutput());
+        const QString err = QString::fromLocal8Bit(quenby.readAllStandardError());
+        EXPECT_EQ(out.left(standardOutput.size()), standardOutput);
+        EXPECT_TRUE(err.contains(standardError)) << err.toStdString();
+        EXPECT_EQ(storeEntries(), before);
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    , CommandLineOption,
-    testing::Values(OptionCase{{"--version"}, 0, version, ""}, OptionCase{{"-v"}, 0, version, ""},
-                    OptionCase{{"--help"}, 0, "Usage: ", ""}, OptionCase{{"-h"}, 0, "Usage: ", ""},
-                    OptionCase{{"--bogus"}, 2, "", "Unknown option 'bogus'.\nUsage: "},
-                    OptionCase{{"stray"}, 2, "", "Unexpected argument 'stray'.\nUsage: "},
-                    OptionCase{{"--action", "undo"}, 2, "", "Unknown action 'undo'; the actions"},
-                    OptionCase{{"--accept-deletions"}, 2, "", "goes with --sync-now.\nUsage: "},
-                    OptionCase{{"--sync-off", "--restore-sync-deletions"},
-                               2,
-                               "",
-                               "Give one of --sync-setup, --sync-now, --sync-off and "
-                               "--restore-sync-deletions.\nUsage: "}));
 
 // Without a display, help still prints, and a start says what is missing instead of
 // letting Qt abort.

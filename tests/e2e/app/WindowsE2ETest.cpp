@@ -3,13 +3,6 @@
 #include "QuenbyE2E.h"
 #include "tests/support/ScopedEnv.h"
 
-#include <X11/keysym.h>
-
-#include <QDir>
-#include <QGuiApplication>
-#include <QPixmap>
-#include <QScreen>
-
 namespace {
 
 QString property(const QString& window, const QString& name) {
@@ -20,16 +13,6 @@ bool isIconic(const QString& window) {
 }
 QString hex(const QString& decimal) {
     return QStringLiteral("0x%1").arg(decimal.toULong(), 0, 16);
-}
-// Presses the keys until `condition` holds: a keystroke lost to a busy machine, or sent
-// before the window that takes it is ready, is pressed again.
-template <typename Condition> bool pressRetrying(const QString& keys, Condition condition) {
-    for (int attempt = 0; attempt < 3; ++attempt) {
-        if (xdotool({"key", keys}) && E2E::waitUntil(condition, E2E::patience / 3)) {
-            return true;
-        }
-    }
-    return false;
 }
 // The managed windows from the bottom of the stack to the top.
 QStringList stacking() {
@@ -68,9 +51,10 @@ protected:
 TEST_F(WindowsE2E, TheAddShortcutTypesIntoThePanelWhileTheEditAlertWaits) {
     startWithList({makeTask("pay rent", 7e8)});
     ASSERT_TRUE(press("Down"));
-    ASSERT_TRUE(pressRetrying("alt+e", [&] {
-        return focusedName() == "Quenby" && QString::number(focusedWindow()) != panel;
-    })) << "the edit alert is open";
+    ASSERT_TRUE(E2E::retrying(
+        [] { return press("alt+e"); },
+        [&] { return focusedName() == "Quenby" && QString::number(focusedWindow()) != panel; }))
+        << "the edit alert is open";
     ASSERT_TRUE(activateOther());
 
     ASSERT_TRUE(press("ctrl+alt+a"));
@@ -112,14 +96,15 @@ class SettingsAboveE2E : public WindowsE2E, public testing::WithParamInterface<c
 
 TEST_P(SettingsAboveE2E, TheSettingsAreTransientForThePanelAndStackedAboveIt) {
     const QString scale = QString::fromLatin1(GetParam());
-    startBoth({}, scale);
+    startBoth(scale);
     // The line comes as the panel shows; on a busy machine it is mapped a moment later.
     ASSERT_TRUE(E2E::waitUntil([&] {
         panel = quenby->panelWindow();
         return !panel.isEmpty();
     }));
     // From another application into the panel, then its settings by keyboard.
-    pressUntil("ctrl+alt+a", XK_a, [&] { return QString::number(focusedWindow()) == panel; });
+    ASSERT_TRUE(E2E::retrying([] { return press("ctrl+alt+a"); },
+                              [&] { return QString::number(focusedWindow()) == panel; }));
     ASSERT_TRUE(press("ctrl+comma"));
     QString settings;
     ASSERT_TRUE(E2E::waitUntil(
@@ -136,10 +121,8 @@ TEST_P(SettingsAboveE2E, TheSettingsAreTransientForThePanelAndStackedAboveIt) {
         },
         E2E::patience))
         << stacking().join(u' ').toStdString();
-    QDir().mkpath(QStringLiteral(SCREENSHOT_DIR));
-    QGuiApplication::primaryScreen()->grabWindow(0).save(
-        QStringLiteral(SCREENSHOT_DIR "/settings-above-panel-%1-scale-%2.png")
-            .arg(QStringLiteral(WINDOW_MANAGER), scale));
+    E2E::screenshot("0", SCREENSHOT_DIR,
+                    QStringLiteral("settings-above-panel-%1-scale-%2").arg(WINDOW_MANAGER, scale));
 }
 
 INSTANTIATE_TEST_SUITE_P(Scales, SettingsAboveE2E, testing::Values("1", "2"));

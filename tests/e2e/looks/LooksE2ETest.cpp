@@ -124,14 +124,13 @@ protected:
         registry.waitForFinished(2000);
     }
 
-    QString shot(const QString& window) const {
-        return window + u'-' + scheme + QStringLiteral("-scale-") + QString::fromLatin1(GetParam());
-    }
     static bool waitForWindow(const QString& name) {
         return E2E::waitUntil([&] { return !E2E::windowNamed(name).isEmpty(); }, E2E::patience);
     }
+    // Saved as <name>-<scheme>-scale-<scale>.png.
     QImage screenshot(const QString& window, const QString& name) const {
-        return E2E::screenshot(window, QStringLiteral(ARTIFACT_DIR), shot(name));
+        return E2E::screenshot(window, QStringLiteral(ARTIFACT_DIR),
+                               name + u'-' + scheme + QStringLiteral("-scale-") + GetParam());
     }
     // The window's picture; in the dark, darker than it was in the light.
     void shoot(const QString& window, const QString& name) {
@@ -143,15 +142,14 @@ protected:
     }
     // The panel takes the keyboard (Control-Alt-A), then `keys` open a window of its.
     bool openFromPanel(const QString& keys, const QString& name) const {
-        for (int attempt = 0; attempt < 3; ++attempt) {
-            if (press("ctrl+alt+a") &&
-                E2E::waitUntil([&] { return focusedWindow() == quenby->panelWindow().toUInt(); }) &&
-                press(keys) && E2E::waitUntil([&] { return !E2E::windowNamed(name).isEmpty(); })) {
-                return true;
-            }
-            press("Escape");
-        }
-        return false;
+        return E2E::retrying(
+            [&] {
+                return press("Escape") && press("ctrl+alt+a") && E2E::waitUntil([&] {
+                           return focusedWindow() == quenby->panelWindow().toUInt();
+                       }) &&
+                       press(keys);
+            },
+            [&] { return !E2E::windowNamed(name).isEmpty(); });
     }
     void everyWindow();
     QStringList fringe() const;
@@ -218,7 +216,10 @@ void LooksE2E::everyWindow() {
     press("Escape");
 }
 
-TEST_P(LooksE2E, EveryWindowLightAndDarkWithCleanCorners) {
+// Then the panel's place on a 1280×800 screen: centred in logical pixels at the first start (at
+// the left edge when wider than the screen), and after a restart where it was left, or back on
+// the screen from a place far off it.
+TEST_P(LooksE2E, EveryWindowLightAndDarkWithCleanCornersAndThePanelPlacedInLogicalPixels) {
     for (const auto appearance : {AppearancePortal::Light, AppearancePortal::Dark}) {
         scheme =
             appearance == AppearancePortal::Dark ? QStringLiteral("dark") : QStringLiteral("light");
@@ -227,17 +228,10 @@ TEST_P(LooksE2E, EveryWindowLightAndDarkWithCleanCorners) {
         ASSERT_NO_FATAL_FAILURE(everyWindow());
         EXPECT_EQ(fringe(), QStringList());
     }
-}
-
-// On a 1280×800 screen: centred in logical pixels at the first start (at the left edge when
-// wider than the screen), and after a restart where it was left, or back on the screen from a
-// place far off it.
-TEST_P(LooksE2E, ThePanelIsPlacedInLogicalPixelsAndKeptOnScreen) {
     const QString scale = QString::fromLatin1(GetParam());
     const double factor = scale.toDouble();
     const QRect screen(0, 0, 1280, 800);
-    QRect panel;
-    ASSERT_TRUE(E2E::waitUntil([&] { return (panel = quenby->panelGeometry()).width() > 0; }));
+    QRect panel = quenby->panelGeometry();
     const double logicalLeft = std::max(0.0, (1280 / factor - panel.width() / factor) / 2);
     EXPECT_NEAR(panel.x(), logicalLeft * factor, factor + 1) << "panel " << panel.x();
     EXPECT_GE(panel.y(), 0);
@@ -354,6 +348,7 @@ TEST_P(AccessibleE2E, ScreenReadersReadNamesRolesFocusOrderAndTheCurrentTask) {
     EXPECT_GT(login, combos.size()) << order.join(u'\n').toStdString();
     EXPECT_EQ(order.mid(login + 1, 2), (QStringList{"push button: Cancel", "push button: Save"}))
         << order.join(u'\n').toStdString();
+    EXPECT_TRUE(closeWith("alt+s", "Quenby Settings")) << "saved by its key";
 }
 
 INSTANTIATE_TEST_SUITE_P(AtScaleOne, AccessibleE2E, testing::Values("1"));

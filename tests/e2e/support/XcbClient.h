@@ -45,11 +45,6 @@ public:
         std::free(error);
         return code;
     }
-    void ungrabKey(xcb_keycode_t keycode, std::uint16_t modifiers) const {
-        xcb_ungrab_key(connection_, keycode, root_, modifiers);
-        xcb_flush(connection_);
-    }
-
     // The keyboard modifiers in effect, locks included.
     std::uint16_t modifierState() const {
         xcb_query_pointer_reply_t* reply =
@@ -57,33 +52,6 @@ public:
         const std::uint16_t mask = reply != nullptr ? reply->mask : 0;
         std::free(reply);
         return mask & 0xFF;
-    }
-
-    xcb_window_t inputFocus() const {
-        xcb_get_input_focus_reply_t* reply =
-            xcb_get_input_focus_reply(connection_, xcb_get_input_focus(connection_), nullptr);
-        const xcb_window_t focus = reply != nullptr ? reply->focus : 0;
-        std::free(reply);
-        return focus;
-    }
-
-    struct KeyEvent {
-        bool press;
-        xcb_keycode_t keycode;
-        xcb_timestamp_t time;
-    };
-    // The key events that have arrived, without waiting.
-    std::vector<KeyEvent> pendingKeyEvents() const {
-        std::vector<KeyEvent> events;
-        while (xcb_generic_event_t* event = xcb_poll_for_event(connection_)) {
-            const std::uint8_t type = event->response_type & 0x7f;
-            if (type == XCB_KEY_PRESS || type == XCB_KEY_RELEASE) {
-                const auto* key = reinterpret_cast<const xcb_key_press_event_t*>(event);
-                events.push_back({type == XCB_KEY_PRESS, key->detail, key->time});
-            }
-            std::free(event);
-        }
-        return events;
     }
 
 private:

@@ -15,56 +15,34 @@ namespace {
 
 constexpr ModifierFlags controlAlt = ModifierFlags::control | ModifierFlags::option;
 
-TEST(PortalTrigger, NamesEveryAssignableKeyWithControlAlt) {
+// Every assignable key with Control-Alt, and the keysym's name with any modifiers; nothing for a
+// key without a keysym.
+TEST(PortalTrigger, NamesTheKeysymWithItsModifiers) {
     for (const Key key : AssignableKeys::all()) {
         EXPECT_EQ(portalTrigger(KeyCombo(key, controlAlt)),
                   QStringLiteral("CTRL+ALT+") + description(key).toLower());
     }
-}
-
-struct TriggerCase {
-    KeyCombo combo;
-    std::optional<QString> trigger;
-};
-
-void PrintTo(const TriggerCase& c, std::ostream* os) {
-    *os << "code " << c.combo.carbonKeyCode << " mods " << c.combo.carbonModifiers;
-}
-
-class PortalTriggerTable : public testing::TestWithParam<TriggerCase> {};
-
-TEST_P(PortalTriggerTable, UsesTheKeysymName) {
-    EXPECT_EQ(portalTrigger(GetParam().combo), GetParam().trigger);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    , PortalTriggerTable,
-    testing::Values(TriggerCase{{Key::keypad1, ModifierFlags::control | ModifierFlags::shift},
-                                "CTRL+SHIFT+KP_1"},
-                    TriggerCase{{Key::f5, ModifierFlags::command}, "LOGO+F5"},
-                    TriggerCase{{Key::return_, controlAlt | ModifierFlags::shift},
-                                "CTRL+ALT+SHIFT+Return"},
-                    TriggerCase{{Key::function, controlAlt}, std::nullopt},
-                    TriggerCase{{0xFFFF, 0}, std::nullopt}));
-
-// Two registrations, "done" and one nobody named, in a session of ours.
-class PortalBindingsTest : public testing::Test {
-protected:
-    PortalBindingsTest() {
-        bindings.setSession(ours);
-        done = bindings.add({Key::d, controlAlt}, {1, 11}, {"done", "Mark done"});
-        unnamed = bindings.add({Key::h, controlAlt}, {1, 12}, {});
+    const std::pair<KeyCombo, std::optional<QString>> cases[] = {
+        {{Key::keypad1, ModifierFlags::control | ModifierFlags::shift}, "CTRL+SHIFT+KP_1"},
+        {{Key::f5, ModifierFlags::command}, "LOGO+F5"},
+        {{Key::return_, controlAlt | ModifierFlags::shift}, "CTRL+ALT+SHIFT+Return"},
+        {{Key::function, controlAlt}, std::nullopt},
+        {{0xFFFF, 0}, std::nullopt}};
+    for (const auto& [combo, trigger] : cases) {
+        EXPECT_EQ(portalTrigger(combo), trigger)
+            << "code " << combo.carbonKeyCode << " mods " << combo.carbonModifiers;
     }
+}
 
+// Two registrations, "done" and one nobody named, in a session of ours: each is asked for by its
+// id with its trigger; a subset bound leaves the rest refused; only activations of our session
+// are taken.
+TEST(PortalBindings, AsksAnswersAndActivations) {
     PortalBindings bindings;
     const QString ours = QStringLiteral("/org/freedesktop/portal/desktop/session/1_2/quenby");
-    PortalBindings::Handle done = 0;
-    PortalBindings::Handle unnamed = 0;
-};
-
-// Each shortcut is asked for by its id with its trigger; a subset bound leaves the rest refused;
-// only activations of our session are taken.
-TEST_F(PortalBindingsTest, AsksAnswersAndActivations) {
+    bindings.setSession(ours);
+    const auto done = bindings.add({Key::d, controlAlt}, {1, 11}, {"done", "Mark done"});
+    const auto unnamed = bindings.add({Key::h, controlAlt}, {1, 12}, {});
     const PortalShortcuts asked = bindings.requested();
     ASSERT_EQ(asked.size(), 2);
     EXPECT_EQ(std::tuple(asked[0].id, asked[0].properties.value("description").toString(),
@@ -95,40 +73,26 @@ TEST_F(PortalBindingsTest, AsksAnswersAndActivations) {
 }
 
 // Whether the portal's shortcuts would come from a backend made for another desktop.
-struct BackendCase {
-    const char* name;
-    QList<QByteArray> portalFiles;
-    QStringList currentDesktops;
-    std::optional<QStringList> foreign;
-};
-
-void PrintTo(const BackendCase& c, std::ostream* os) {
-    *os << c.name;
+TEST(ForeignBackend, IsFoundFromTheInstalledPortalFiles) {
+    const QByteArray kde = "[portal]\nDBusName=org.freedesktop.impl.portal.desktop.kde\n"
+                           "Interfaces=org.freedesktop.impl.portal.FileChooser;"
+                           "org.freedesktop.impl.portal.GlobalShortcuts;\nUseIn=KDE\n";
+    const QByteArray wlr =
+        "[portal]\nDBusName=org.freedesktop.impl.portal.desktop.wlr\n"
+        "Interfaces=org.freedesktop.impl.portal.Screenshot;\nUseIn=wlroots;sway\n";
+    const QByteArray hyprland = "[portal]\nInterfaces=org.freedesktop.impl.portal.GlobalShortcuts\n"
+                                "UseIn=wlroots;Hyprland;sway\n";
+    const std::tuple<const char*, QList<QByteArray>, QStringList, std::optional<QStringList>>
+        cases[] = {{"sway with KDE's", {wlr, kde}, {"sway"}, QStringList{"KDE"}},
+                   {"no desktop named", {kde}, {}, QStringList{"KDE"}},
+                   {"KDE", {wlr, kde}, {"KDE"}, std::nullopt},
+                   {"any case", {kde}, {"ubuntu", "kde"}, std::nullopt},
+                   {"sway with its own", {kde, hyprland}, {"sway"}, std::nullopt},
+                   {"none says", {wlr}, {"GNOME"}, std::nullopt}};
+    for (const auto& [name, portalFiles, currentDesktops, foreign] : cases) {
+        EXPECT_EQ(foreignShortcutsBackend(portalFiles, currentDesktops), foreign) << name;
+    }
 }
-
-class ForeignBackend : public testing::TestWithParam<BackendCase> {};
-
-TEST_P(ForeignBackend, IsFoundFromTheInstalledPortalFiles) {
-    EXPECT_EQ(foreignShortcutsBackend(GetParam().portalFiles, GetParam().currentDesktops),
-              GetParam().foreign);
-}
-
-const QByteArray kde = "[portal]\nDBusName=org.freedesktop.impl.portal.desktop.kde\n"
-                       "Interfaces=org.freedesktop.impl.portal.FileChooser;"
-                       "org.freedesktop.impl.portal.GlobalShortcuts;\nUseIn=KDE\n";
-const QByteArray wlr = "[portal]\nDBusName=org.freedesktop.impl.portal.desktop.wlr\n"
-                       "Interfaces=org.freedesktop.impl.portal.Screenshot;\nUseIn=wlroots;sway\n";
-const QByteArray hyprland = "[portal]\nInterfaces=org.freedesktop.impl.portal.GlobalShortcuts\n"
-                            "UseIn=wlroots;Hyprland;sway\n";
-
-INSTANTIATE_TEST_SUITE_P(
-    , ForeignBackend,
-    testing::Values(BackendCase{"SwayWithKde", {wlr, kde}, {"sway"}, QStringList{"KDE"}},
-                    BackendCase{"NoDesktopNamed", {kde}, {}, QStringList{"KDE"}},
-                    BackendCase{"Kde", {wlr, kde}, {"KDE"}, std::nullopt},
-                    BackendCase{"AnyCase", {kde}, {"ubuntu", "kde"}, std::nullopt},
-                    BackendCase{"SwayWithItsOwn", {kde, hyprland}, {"sway"}, std::nullopt},
-                    BackendCase{"NoneSays", {wlr}, {"GNOME"}, std::nullopt}));
 
 // The registry takes a later refusal or binding from the service and tells its observer.
 TEST(LaterBinding, ReachesTheRegistryAndItsObserver) {

@@ -3,57 +3,33 @@
 
 #include <gtest/gtest.h>
 
-// A short, stable name for the session (CTest puts the printed parameter in the test name).
+// A short, readable name for the session in a failure.
 void PrintTo(const SessionEnvironment& session, std::ostream* os) {
     *os << "type " << session.sessionType.toStdString() << " wayland "
         << session.waylandDisplay.toStdString() << " qt " << session.qtPlatform.toStdString();
 }
 
-struct PlatformCase {
-    SessionEnvironment session;
-    bool xDisplayOpens;
-    std::optional<QByteArray> platform;
-};
-
-void PrintTo(const PlatformCase& c, std::ostream* os) {
-    PrintTo(c.session, os);
-    *os << (c.xDisplayOpens ? " with X" : " without X");
+TEST(SessionMode, PlatformIsXWaylandInAWaylandSessionUnlessTheUserChose) {
+    const std::tuple<SessionEnvironment, bool, std::optional<QByteArray>> cases[] = {
+        {{"x11", "", ""}, true, std::nullopt},
+        {{"", "wayland-0", ""}, true, "xcb"},
+        {{"wayland", "", ""}, true, "xcb"},
+        {{"wayland", "wayland-0", ""}, false, "wayland"},
+        {{"wayland", "wayland-0", "wayland"}, true, std::nullopt}};
+    for (const auto& [session, xDisplayOpens, platform] : cases) {
+        EXPECT_EQ(preferredPlatform(session, xDisplayOpens), platform)
+            << testing::PrintToString(session) << (xDisplayOpens ? " with X" : " without X");
+    }
 }
 
-class PreferredPlatform : public testing::TestWithParam<PlatformCase> {};
-
-TEST_P(PreferredPlatform, IsXWaylandInAWaylandSessionUnlessTheUserChose) {
-    EXPECT_EQ(preferredPlatform(GetParam().session, GetParam().xDisplayOpens), GetParam().platform);
+TEST(SessionMode, FollowsTheSessionAndTheStartedPlatform) {
+    const std::tuple<SessionEnvironment, QString, std::optional<SessionMode>> cases[] = {
+        {{"x11", "", ""}, "xcb", SessionMode::X11},
+        {{"", "wayland-0", ""}, "xcb", SessionMode::XWayland},
+        {{"wayland", "wayland-0", ""}, "wayland", SessionMode::Wayland},
+        {{"wayland", "wayland-0", ""}, "offscreen", std::nullopt}};
+    for (const auto& [session, platformName, mode] : cases) {
+        EXPECT_EQ(sessionMode(session, platformName), mode)
+            << testing::PrintToString(session) << " on " << platformName.toStdString();
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    , PreferredPlatform,
-    testing::Values(PlatformCase{{"x11", "", ""}, true, std::nullopt},
-                    PlatformCase{{"", "wayland-0", ""}, true, "xcb"},
-                    PlatformCase{{"wayland", "", ""}, true, "xcb"},
-                    PlatformCase{{"wayland", "wayland-0", ""}, false, "wayland"},
-                    PlatformCase{{"wayland", "wayland-0", "wayland"}, true, std::nullopt}));
-
-struct ModeCase {
-    SessionEnvironment session;
-    QString platformName;
-    std::optional<SessionMode> mode;
-};
-
-void PrintTo(const ModeCase& c, std::ostream* os) {
-    PrintTo(c.session, os);
-    *os << " on " << c.platformName.toStdString();
-}
-
-class RunMode : public testing::TestWithParam<ModeCase> {};
-
-TEST_P(RunMode, FollowsTheSessionAndTheStartedPlatform) {
-    EXPECT_EQ(sessionMode(GetParam().session, GetParam().platformName), GetParam().mode);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    , RunMode,
-    testing::Values(ModeCase{{"x11", "", ""}, "xcb", SessionMode::X11},
-                    ModeCase{{"", "wayland-0", ""}, "xcb", SessionMode::XWayland},
-                    ModeCase{{"wayland", "wayland-0", ""}, "wayland", SessionMode::Wayland},
-                    ModeCase{{"wayland", "wayland-0", ""}, "offscreen", std::nullopt}));
