@@ -34,10 +34,13 @@ TEST_F(PanelTest, DoneAndSnoozeActOnTheShownTaskAndNameIt) {
 TEST_F(PanelTest, AddWithATextAddsItAtOnceAndWithoutOneOpensTheInputLine) {
     DBManager::saveTaskList({makeTutorial(TaskBoard::dHint, 0)});
     start();
+    const QString cut(TaskBoard::maxTaskLength, u'x');
+    EXPECT_EQ(run(vc(), "add", cut + "yz"), "done: Added (cut to 100 characters): " + cut);
+    EXPECT_EQ(DBManager::getTaskList().back().name, cut);
     EXPECT_EQ(run(vc(), "add", "whole"), "done: Added: whole");
     EXPECT_FALSE(vc().addMode());
     EXPECT_TRUE(run(vc(), "add").startsWith("done: "));
-    EXPECT_EQ(std::tuple(vc().addMode(), DBManager::getTaskList().size()), std::tuple(true, 2u));
+    EXPECT_EQ(std::tuple(vc().addMode(), DBManager::getTaskList().size()), std::tuple(true, 3u));
 }
 
 // The notice names the real reason a key is not bound; only a key another application holds
