@@ -62,23 +62,16 @@ TEST_F(PanelTest, AnUnknownTransitionSaysSoAndTakesNoFocus) {
     EXPECT_TRUE(vc().activation().isHidden());
 }
 
-// F1 opens help from the panel and the task list, as does the panel's Help link; the page
-// names the assigned keys and follows a new assignment.
+// F1 opens help from the task list (from the panel: the e2e looks), as does the panel's Help
+// link; the page names the assigned keys and follows a new assignment.
 TEST_F(PanelTest, FOneOpensHelpNamingTheAssignedKeysAndFollowingANewAssignment) {
     start();
     QWidget* tasks = app->windows().open("alltasks");
     ASSERT_NE(tasks, nullptr);
-    HelpVC* help = nullptr;
-    for (QWidget* from : {tasks, static_cast<QWidget*>(&window())}) {
-        if (help) {
-            help->close();
-            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        }
-        QApplication::setActiveWindow(from);
-        QTest::keyClick(from, Qt::Key_F1);
-        help = openWindow<HelpVC>();
-        ASSERT_NE(help, nullptr) << from->windowTitle().toStdString();
-    }
+    QApplication::setActiveWindow(tasks);
+    QTest::keyClick(tasks, Qt::Key_F1);
+    HelpVC* help = openWindow<HelpVC>();
+    ASSERT_NE(help, nullptr) << "F1 in the task list";
     help->close();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     QTest::mouseClick(button("helpButton"), Qt::LeftButton);

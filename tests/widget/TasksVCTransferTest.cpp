@@ -26,14 +26,6 @@ std::shared_ptr<bool> answerPreview(std::function<void(QDialog&)> act) {
     return seen;
 }
 
-void clickButton(QDialog& dialog, const QString& title) {
-    for (QAbstractButton* b : dialog.findChild<QDialogButtonBox*>()->buttons()) {
-        if (b->text().remove(u'&') == title) {
-            b->click();
-        }
-    }
-}
-
 QStringList itemTexts(const QComboBox& box) {
     QStringList texts;
     for (int i = 0; i < box.count(); ++i) {
@@ -69,7 +61,7 @@ protected:
     void importBytes(const QByteArray& bytes) {
         ASSERT_TRUE(writeFile(path("in.csv"), bytes));
         dialogs->answer = path("in.csv");
-        const auto previewed = answerPreview([](QDialog& d) { clickButton(d, "Import"); });
+        const auto previewed = answerPreview([](QDialog& d) { clickTitled(&d, "Import"); });
         QTest::mouseClick(listButton("importButton"), Qt::LeftButton);
         EXPECT_TRUE(*previewed);
         // The window manager gives the keyboard back to the list when the preview closes.
@@ -300,13 +292,13 @@ TEST_F(TasksVCTransferTest, ThePreviewShowsTheRowsAsTheyWillBecomeTasks) {
                                                          {"Skipped", "note", "", ""}}));
         QDir().mkpath(SCREENSHOT_DIR);
         EXPECT_TRUE(preview.grab().save(SCREENSHOT_DIR "/import-preview.png"));
-        clickButton(preview, "Import");
+        clickTitled(&preview, "Import");
     });
     list->importAction();
     ASSERT_TRUE(*previewed);
     EXPECT_EQ(names(DBManager::getTaskList()), QStringList({"Call Bob", "Buy milk"}));
 
-    const auto cancelled = answerPreview([](QDialog& preview) { clickButton(preview, "Cancel"); });
+    const auto cancelled = answerPreview([](QDialog& preview) { clickTitled(&preview, "Cancel"); });
     board().replaceTasks({});
     list->importAction();
     EXPECT_TRUE(*cancelled);
