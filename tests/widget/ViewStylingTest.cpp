@@ -1,4 +1,4 @@
-// The panel window class and the layer that paints the designed styles.
+// The panel window class and the view styling properties.
 #include "panel/PBWindow.h"
 #include "tests/support/TempConfigHome.h"
 #include "ui/Extensions.h"
@@ -9,6 +9,19 @@
 #include <QTest>
 
 #include <gtest/gtest.h>
+
+TEST(ViewStyle, LayoutResourcePropertiesAreApplied) {
+    QWidget root;
+    auto* child = new QWidget(&root);
+    root.setProperty("cornerRadius", 10.0);
+    child->setProperty("borderWidth", 3.0);
+    child->setProperty("borderColor", QColor(Qt::green));
+    auto* plain = new QWidget(&root);
+    ViewStyle::applyDesignedStyle(&root);
+    EXPECT_EQ(std::tuple(ViewStyle::cornerRadius(&root), ViewStyle::borderWidth(child),
+                         ViewStyle::borderColor(child), ViewLayer::of(plain)),
+              std::tuple(10, 3, std::optional(QColor(Qt::green)), nullptr));
+}
 
 TEST(ViewStyle, LayerPaintsBackgroundAndBorderOnlyWhenSet) {
     QWidget view;
