@@ -102,8 +102,9 @@ TEST_F(TasksVCTest, FollowsThePanelAndKeepsTheSelectedTask) {
     EXPECT_FALSE(editStack()->isVisible());
 }
 
-// T from a hidden panel, the button, and T again for a minimized list: one window, brought
-// back, with the remembered application left alone; once closed, the next starts afresh.
+// T from a hidden panel, then the button: one window, with the remembered application left
+// alone; once closed, the next starts afresh. (A minimized list brought back by T: the e2e
+// windows.)
 TEST_F(TasksVCTest, OneWindowOpensFromTheShortcutAndTheButtonAndStartsAfreshEachTime) {
     start();
     const auto shown = [] {
@@ -118,14 +119,11 @@ TEST_F(TasksVCTest, OneWindowOpensFromTheShortcutAndTheButtonAndStartsAfreshEach
     vc().activation().hide();
     vc().keyTFunction();
     ASSERT_EQ(shown().size(), 1);
-    EXPECT_TRUE(window().isVisible());
+    EXPECT_EQ(std::pair(window().isVisible(), focus->activated.size()),
+              std::pair(true, std::size_t{0}));
     QPointer<TasksVC> opened = shown().front();
     QTest::mouseClick(button("allTasksButton"), Qt::LeftButton);
     EXPECT_EQ(shown(), QList<TasksVC*>{opened.data()});
-    opened->showMinimized();
-    vc().keyTFunction();
-    EXPECT_EQ(std::tuple(shown(), opened->isMinimized(), focus->activated.size()),
-              std::tuple(QList<TasksVC*>{opened.data()}, false, 0u));
     opened->mouseDownInHeaderOf(2);
     opened->close();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
