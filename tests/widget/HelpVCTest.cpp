@@ -68,15 +68,15 @@ protected:
     // printed while loading is in `loadOutput`, the page's scripts from then on in `scripts`.
     void open(Appearance::Scheme scheme) {
         Appearance::shared().setPortalScheme(scheme);
-        testing::internal::CaptureStdout();
-        help = std::make_unique<HelpVC>(defaultKeys, nullptr,
-                                        [this](std::chrono::milliseconds after, auto call) {
-                                            delayed.emplace_back(after, std::move(call));
-                                        });
-        QObject::connect(help->webView(), &HelpBrowser::javaScriptEvaluated,
-                         [this](const QString& script) { scripts.append(script); });
-        QCoreApplication::processEvents();
-        loadOutput = testing::internal::GetCapturedStdout();
+        loadOutput = printed([this] {
+            help = std::make_unique<HelpVC>(defaultKeys, nullptr,
+                                            [this](std::chrono::milliseconds after, auto call) {
+                                                delayed.emplace_back(after, std::move(call));
+                                            });
+            QObject::connect(help->webView(), &HelpBrowser::javaScriptEvaluated,
+                             [this](const QString& script) { scripts.append(script); });
+            QCoreApplication::processEvents();
+        });
     }
 
     std::unique_ptr<HelpVC> help;
@@ -85,8 +85,8 @@ protected:
     std::string loadOutput;
 };
 
-// The colours of the appearance at load and when loaded; a new assignment reloads the page,
-// and a new appearance is read a fifth of a second later.
+// The colours of the appearance at load and when loaded; a new assignment reloads the page
+// (its keys: F1 in the panel's tests), and a new appearance is read a fifth of a second later.
 TEST_F(HelpWindow, SendsThePageTheColoursOfTheAppearanceAndReloadsForANewAssignment) {
     for (const auto scheme : {Appearance::Scheme::Light, Appearance::Scheme::Dark}) {
         const bool dark = scheme == Appearance::Scheme::Dark;
@@ -106,7 +106,6 @@ TEST_F(HelpWindow, SendsThePageTheColoursOfTheAppearanceAndReloadsForANewAssignm
                   QCoreApplication::processEvents();
               }),
               "help dark\n");
-    EXPECT_TRUE(help->webView()->toPlainText().contains("Snooze: CTRL + ALT + 5, 6, 7 or Z"));
     EXPECT_EQ(scripts, darkCalls) << "the reloaded page gets its colours";
 
     scripts.clear();

@@ -36,16 +36,18 @@ struct AlertSeen {
     bool answered = false;
 };
 
-// Once a window of type W is the active popup or modal window, hands it to `act`, which
-// records what the test wants to know and closes it: the test asserts after its own call
-// returns, so a failure never leaves a window open.
-template <typename W> void whenUp(std::function<void(W*)> act) {
+// Once a window of type W is the active popup or modal window and `ready` for it, hands it to
+// `act`, which records what the test wants to know and closes it: the test asserts after its
+// own call returns, so a failure never leaves a window open.
+template <typename W>
+void whenUp(
+    std::function<void(W*)> act, std::function<bool(W*)> ready = [](W*) { return true; }) {
     auto* poll = new QTimer;
     poll->setInterval(5);
-    QObject::connect(poll, &QTimer::timeout, [poll, act = std::move(act)] {
+    QObject::connect(poll, &QTimer::timeout, [poll, act = std::move(act), ready] {
         QWidget* up = QApplication::activePopupWidget();
         auto* window = qobject_cast<W*>(up ? up : QApplication::activeModalWidget());
-        if (window) {
+        if (window && ready(window)) {
             poll->stop();
             poll->deleteLater();
             act(window);
@@ -54,27 +56,36 @@ template <typename W> void whenUp(std::function<void(W*)> act) {
     poll->start();
 }
 
+// The buttons' titles as the user sees them: left to right on the screen.
+inline QStringList titlesLeftToRight(QList<QAbstractButton*> buttons) {
+    std::sort(buttons.begin(), buttons.end(), [](QAbstractButton* a, QAbstractButton* b) {
+        return a->mapToGlobal(QPoint()).x() < b->mapToGlobal(QPoint()).x();
+    });
+    QStringList titles;
+    for (const QAbstractButton* b : buttons) {
+        titles.append(b->text());
+    }
+    return titles;
+}
+
+// Clicks the window's button titled `title` (mnemonic aside); false when it has none.
+inline bool clickTitled(QWidget* window, const QString& title) {
+    for (QAbstractButton* b : window->findChildren<QAbstractButton*>()) {
+        if (b->text().remove(u'&') == title) {
+            b->click();
+            return true;
+        }
+    }
+    return false;
+}
+
 // Answers the next modal alert with the button titled `choice` once it is up.
 inline std::shared_ptr<AlertSeen> answerNextAlert(const QString& choice) {
     auto seen = std::make_shared<AlertSeen>();
     whenUp<QMessageBox>([seen, choice](QMessageBox* box) {
-        seen->text = box->text();
-        seen->informativeText = box->informativeText();
-        seen->icon = box->icon();
-        // As the user sees them: left to right on the screen.
-        QList<QAbstractButton*> buttons = box->buttons();
-        std::sort(buttons.begin(), buttons.end(), [](QAbstractButton* a, QAbstractButton* b) {
-            return a->mapToGlobal(QPoint()).x() < b->mapToGlobal(QPoint()).x();
-        });
-        for (QAbstractButton* b : buttons) {
-            seen->buttons.append(b->text());
-        }
-        for (QAbstractButton* b : buttons) {
-            if (b->text() == choice) {
-                seen->answered = true;
-                b->click();
-            }
-        }
+        *seen = {box->text(), box->informativeText(), titlesLeftToRight(box->buttons()),
+                 box->icon(), false};
+        seen->answered = clickTitled(box, choice);
     });
     return seen;
 }

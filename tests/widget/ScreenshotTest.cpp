@@ -1,4 +1,5 @@
 // The panel's colours in both appearances, with pictures kept in the build folder for review.
+// (The other windows, darker in the dark: the e2e looks.)
 #include "PanelFixture.h"
 #include "ui/Appearance.h"
 #include "ui/Extensions.h"
@@ -29,7 +30,6 @@ TEST_F(PanelTest, NamedColoursFollowTheAppearance) {
         Appearance::shared().setPortalScheme(scheme);
         const QImage image = shoot(window(), dark ? "panel-dark.png" : "panel-light.png");
         EXPECT_EQ(image.pixelColor(inside), NamedColors::color("bg", scheme));
-        EXPECT_EQ(QApplication::palette().color(QPalette::Window).lightness() < 128, dark);
         // Rounded corners: the window's very corner is left transparent.
         EXPECT_EQ(image.pixelColor(0, 0).alpha(), 0);
         EXPECT_EQ(image.pixelColor(image.width() - 1, image.height() - 1).alpha(), 0);

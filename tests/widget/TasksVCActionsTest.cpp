@@ -6,6 +6,7 @@
 #include "ui/NamedColors.h"
 
 #include <QContextMenuEvent>
+#include <QDialog>
 #include <QDir>
 #include <QLineEdit>
 #include <QMenu>
@@ -17,23 +18,14 @@ constexpr double hour = 3600;
 // Answers the next edit alert once it is up with the keyboard in its field: `look` sees it,
 // then OK after typing `text`, or Cancel without one.
 void answerEditAlert(std::optional<QString> text, std::function<void(QWidget*, QLineEdit*)> look) {
-    auto* poll = new QTimer;
-    QObject::connect(poll, &QTimer::timeout, [poll, text, look] {
-        QWidget* alert = QApplication::activeModalWidget();
-        auto* field = alert ? alert->findChild<QLineEdit*>("editField") : nullptr;
-        if (field && field->hasFocus()) {
-            poll->deleteLater();
-            poll->stop();
-            look(alert, field);
-            field->setText(text.value_or(field->text()));
-            for (QPushButton* b : alert->findChildren<QPushButton*>()) {
-                if (b->text() == (text ? "OK" : "Cancel")) {
-                    b->click();
-                }
-            }
-        }
-    });
-    poll->start(5);
+    const auto field = [](QDialog* alert) { return alert->findChild<QLineEdit*>("editField"); };
+    whenUp<QDialog>(
+        [=](QDialog* alert) {
+            look(alert, field(alert));
+            field(alert)->setText(text.value_or(field(alert)->text()));
+            clickTitled(alert, text ? "OK" : "Cancel");
+        },
+        [=](QDialog* alert) { return field(alert) && field(alert)->hasFocus(); });
 }
 
 } // namespace
@@ -110,11 +102,7 @@ TEST_F(TasksVCTest, EditAlertCutsTheTextAndCancelKeepsIt) {
         for (QLabel* label : alert->findChildren<QLabel*>()) {
             texts += label->text().isEmpty() ? QStringList() : QStringList{label->text()};
         }
-        auto buttons = alert->findChildren<QPushButton*>();
-        std::sort(buttons.begin(), buttons.end(), [](auto* a, auto* b) { return a->x() < b->x(); });
-        for (QPushButton* b : buttons) {
-            texts.append(b->text());
-        }
+        texts += titlesLeftToRight(alert->findChildren<QAbstractButton*>());
         EXPECT_EQ(texts, QStringList({"Edit task description", "OK", "Cancel"}));
     });
     QTest::mouseClick(listButton("editButton"), Qt::LeftButton);

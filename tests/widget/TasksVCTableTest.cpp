@@ -53,25 +53,17 @@ INSTANTIATE_TEST_SUITE_P(
                     SortCase(2, true, "a b 𝒜 ﬁ f é B"), SortCase(2, false, "B é f ﬁ 𝒜 b a"),
                     SortCase(3, true, "B f 𝒜 ﬁ é a b"), SortCase(3, false, "b a é ﬁ 𝒜 f B")));
 
-TEST_F(TasksVCTest, RowTextsAndIsoTexts) {
-    TimeZone cet("CET-1");
-    // 14:05:09 local time on 3 March 2021; no longer snoozed, but still carrying its end.
-    Task t =
-        makeDone(makeTask("report", Date::fromUnixSeconds(1614776709).secondsSinceReferenceDate),
-                 Date::fromUnixSeconds(1614790000).secondsSinceReferenceDate);
-    t.snoozedUntil = Date::fromUnixSeconds(1614780000);
+// The cells, and the snooze end that enables Unsnooze: empty for a task no longer snoozed but
+// still carrying its end. (The texts of dates: the date helpers' tests.)
+TEST_F(TasksVCTest, RowTexts) {
+    Task t = makeDone(makeTask("report", 1), 2);
+    t.snoozedUntil = Date{3};
     open({t});
-    const FormattedTask f = list->formattedTask(0);
-    EXPECT_EQ(f.name, "report");
-    EXPECT_EQ(f.created, getLocalDateTime(t.created));
-    EXPECT_TRUE(f.created.startsWith("3/3/21, 2:05")) << f.created.toStdString();
-    EXPECT_EQ(std::tuple(f.isSnoozed, f.snoozedUntil, f.isDone, f.doneDate),
-              std::tuple(QString("No"), QString(), QString("Yes"), getLocalDateTime(*t.doneDate)));
-    EXPECT_EQ(std::tuple(f.createdISO, f.snoozedISO, f.doneISO),
-              std::tuple(QString("2021-03-03T14:05:09+0100"), QString("2021-03-03T15:00:00+0100"),
-                         QString("2021-03-03T17:46:40+0100")));
-    EXPECT_EQ(QStringList({cell(0, 0), cell(0, 1), cell(0, 2), cell(0, 3)}),
-              QStringList({f.created, f.name, "", f.doneDate}));
+    EXPECT_EQ(std::pair(QStringList({cell(0, 0), cell(0, 1), cell(0, 2), cell(0, 3)}),
+                        list->formattedTask(0).snoozedUntil),
+              std::pair(QStringList({getLocalDateTime(t.created), "report", "",
+                                     getLocalDateTime(*t.doneDate)}),
+                        QString()));
 }
 
 TEST_F(TasksVCTest, CellColoursFollowTheTaskAndTheAppearanceAndSelectedRowsSayWhenDrawn) {
@@ -110,8 +102,9 @@ TEST_F(TasksVCTest, FollowsThePanelAndKeepsTheSelectedTask) {
     EXPECT_FALSE(editStack()->isVisible());
 }
 
-// T from a hidden panel, the button, and T again for a minimized list: one window, brought
-// back, with the remembered application left alone; once closed, the next starts afresh.
+// T from a hidden panel, then the button: one window, with the remembered application left
+// alone; once closed, the next starts afresh. (A minimized list brought back by T: the e2e
+// windows.)
 TEST_F(TasksVCTest, OneWindowOpensFromTheShortcutAndTheButtonAndStartsAfreshEachTime) {
     start();
     const auto shown = [] {
@@ -126,14 +119,11 @@ TEST_F(TasksVCTest, OneWindowOpensFromTheShortcutAndTheButtonAndStartsAfreshEach
     vc().activation().hide();
     vc().keyTFunction();
     ASSERT_EQ(shown().size(), 1);
-    EXPECT_TRUE(window().isVisible());
+    EXPECT_EQ(std::pair(window().isVisible(), focus->activated.size()),
+              std::pair(true, std::size_t{0}));
     QPointer<TasksVC> opened = shown().front();
     QTest::mouseClick(button("allTasksButton"), Qt::LeftButton);
     EXPECT_EQ(shown(), QList<TasksVC*>{opened.data()});
-    opened->showMinimized();
-    vc().keyTFunction();
-    EXPECT_EQ(std::tuple(shown(), opened->isMinimized(), focus->activated.size()),
-              std::tuple(QList<TasksVC*>{opened.data()}, false, 0u));
     opened->mouseDownInHeaderOf(2);
     opened->close();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);

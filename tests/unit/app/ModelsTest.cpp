@@ -54,7 +54,6 @@ TEST(TaskJson, OptionalDatesDecideTheKeySet) {
                          first.value("created").toDouble()),
               std::tuple(QStringList{"created", "id", "isDone", "isSnoozed", "isTutorial", "name"},
                          8, QString("6F1C2A3B-4D5E-4F60-8A9B-0C1D2E3F4A5B"), 786543210.123456));
-    EXPECT_EQ(*Json::encodeTasks({}), QByteArray("[]"));
 }
 
 TEST(TaskJson, ReadsTheOriginalEncoderStyle) {
