@@ -133,7 +133,7 @@ TEST_F(HelpWindow, OpensAtAReadingSizeCentredAndAnyKeyClosesIt) {
     EXPECT_EQ(help->geometry().topLeft(),
               visible.topLeft() + QPoint(margin.width(), margin.height()));
 
-    // Any key in any window closes it and still reaches its window (in its own: the e2e day).
+    // Any key in any window closes it and still reaches its window (in its own: the e2e looks).
     QLineEdit other;
     other.show();
     help->show();

@@ -132,7 +132,7 @@ TEST_F(PanelTest, DraggingMovesThePanelButNotAboveTheScreenTop) {
     sendMouse(&vc(), QEvent::MouseButtonPress, at, Qt::LeftButton);
     // A click alone is no drag.
     EXPECT_EQ(window().windowOpacity(), 1.0);
-    // (That the panel follows the pointer and is found there after a restart: the e2e day.)
+    // (Found where it was left after a restart: the e2e looks test.)
     sendMouse(&vc(), QEvent::MouseMove, at + QPoint(-20, 50), Qt::LeftButton);
     EXPECT_EQ(window().windowOpacity(), 0.6);
 
