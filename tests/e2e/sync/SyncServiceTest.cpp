@@ -1,4 +1,5 @@
 #include "sync/SyncService.h"
+#include "CalDavServer.h"
 #include "Processes.h"
 #include "SyncDevice.h"
 #include "TempConfigHome.h"

@@ -1,7 +1,6 @@
 #pragma once
 
 #include "Builders.h"
-#include "CalDavServer.h"
 #include "store/Models.h"
 #include "store/PreferenceStore.h"
 #include "sync/SyncEngine.h"
@@ -10,26 +9,31 @@
 
 #include <gtest/gtest.h>
 
-// One machine: its task list and a store of its own for the sync state.
+// One machine: its task list and a store of its own for the sync state, which goes through its
+// stored form at every sync, as after a restart.
 struct Device {
     QTemporaryDir dir;
     PreferenceStore store{dir.path()};
     std::vector<Task> tasks;
 
-    // One sync, its outcome put in place; answers the failure, if any.
-    QString sync(CalDavClient client, double at) {
-        const SyncEngine::Outcome out =
-            SyncEngine::run(client, tasks, SyncState::load(store), Date{at});
+    // One sync, its outcome put in place.
+    SyncEngine::Outcome run(RemoteCollection& server, double at,
+                            SyncEngine::Deletions deletions = SyncEngine::Deletions::Guarded) {
+        SyncEngine::Outcome out = SyncEngine::run(server, tasks, state(), Date{at}, deletions);
         tasks = out.tasks.value_or(tasks);
-        return out.state.save(store) ? out.failure : QStringLiteral("not kept");
+        EXPECT_TRUE(out.state.save(store));
+        return out;
     }
+    // One sync; answers the failure, if any.
+    QString sync(RemoteCollection&& server, double at) { return run(server, at).failure; }
+    SyncState state() const { return SyncState::load(store); }
     // A change here at `at`, its time noted in the sync state as the sync service notes it.
     template <typename Change> void edit(double at, Change change) {
         const std::vector<Task> before = tasks;
         change(*this);
-        SyncState state = SyncState::load(store);
-        state.edited.note(before, tasks, Date{at});
-        ASSERT_TRUE(state.save(store));
+        SyncState noted = state();
+        noted.edited.note(before, tasks, Date{at});
+        ASSERT_TRUE(noted.save(store));
     }
     Task& named(const QString& name) { return taskNamed(tasks, name, missing); }
     Task missing;
@@ -44,11 +48,4 @@ inline QStringList marked(const std::vector<Task>& tasks) {
     }
     list.sort();
     return list;
-}
-
-// What another device syncing with the server gets: its tasks, marked.
-inline QStringList onPhone(const CalDavServer& server) {
-    Device phone;
-    EXPECT_EQ(phone.sync(server.client(), 1e9), QString());
-    return marked(phone.tasks);
 }
