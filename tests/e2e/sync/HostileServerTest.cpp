@@ -102,6 +102,8 @@ protected:
         }
         ASSERT_TRUE(DBManager::saveTaskList(tasks));
         ASSERT_TRUE(state.save(PreferenceStore::standard()));
+        // Past the first start, so that the sync keeps its state.
+        ASSERT_TRUE(PreferenceStore::standard().setBool(StoreKeys::tutorialsAdded, true));
         board.load();
     }
     static QByteArray storedTasks() {
