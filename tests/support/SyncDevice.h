@@ -39,12 +39,15 @@ struct Device {
     Task missing;
 };
 
-// The names, with what is done or snoozed marked, in sorted order.
+// The names of the tasks that sync (tutorials stay on their device), with what is done or
+// snoozed marked, in sorted order.
 inline QStringList marked(const std::vector<Task>& tasks) {
     QStringList list;
     for (const Task& t : tasks) {
-        list.append(t.name + (t.isDone ? QStringLiteral(" (done)") : QString()) +
-                    (t.isSnoozed ? QStringLiteral(" (snoozed)") : QString()));
+        if (!t.isTutorial) {
+            list.append(t.name + (t.isDone ? QStringLiteral(" (done)") : QString()) +
+                        (t.isSnoozed ? QStringLiteral(" (snoozed)") : QString()));
+        }
     }
     list.sort();
     return list;

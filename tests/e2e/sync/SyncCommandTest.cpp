@@ -42,11 +42,7 @@ protected:
         return path;
     }
     // The stored tasks that sync: all but the tutorial's.
-    static QStringList storedTasks() {
-        std::vector<Task> tasks = DBManager::getTaskList();
-        std::erase_if(tasks, [](const Task& t) { return t.isTutorial; });
-        return marked(tasks);
-    }
+    static QStringList storedTasks() { return marked(DBManager::getTaskList()); }
 
     TempConfigHome home;
     QTemporaryDir files;

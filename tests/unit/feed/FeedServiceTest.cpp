@@ -34,4 +34,10 @@ TEST(FeedServiceTest, AFetchedMessageIsKeptAndDoneActsOnTheOneOnShowAfterAReSort
     EXPECT_EQ(std::tuple(board.currentMessage()->message, DBManager::getSystemMessages()[0].id,
                          DBManager::getSeenSysyemMessages()),
               std::tuple(QString("earlier"), 3, std::vector<std::int64_t>{3}));
+
+    // The same message again is not taken twice, even after Done.
+    board.doneCurrent();
+    feed.fetch();
+    ASSERT_TRUE(ended.wait(5000));
+    EXPECT_TRUE(board.systemMessages().empty() && DBManager::getSystemMessages().empty());
 }

@@ -102,6 +102,12 @@ TEST_F(TaskBoardTest, FirstStartAddsTheThreeTutorialsUnsaved) {
                          PreferenceStore::standard().boolean("tutorialsAdded"),
                          QFile::exists(home.storeFile("tasksData.data"))),
               std::tuple(false, std::optional(true), false));
+
+    // Once followed, the hints stay gone at the next start.
+    DBManager::saveTaskList({makeTask("mine", 1)});
+    TaskBoard next{[this] { return now; }};
+    next.load();
+    EXPECT_EQ(names(next.tasks()), QStringList{"mine"});
 }
 
 TEST_F(TaskBoardTest, APassThatChangesNothingWritesNothingAndAFailedSaveIsRetried) {
