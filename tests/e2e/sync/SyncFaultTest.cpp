@@ -1,17 +1,8 @@
+#include "CalDavServer.h"
 #include "SyncDevice.h"
 #include "sync/caldav/Discovery.h"
 
 namespace {
-
-// A hook that runs `act` once, before the `n`th request whose head starts with `verb` goes on.
-DavProxy::Hook before(const QByteArray& verb, int n, std::function<void()> act) {
-    return [verb, n, act, seen = 0](const QByteArray& request) mutable {
-        if (request.startsWith(verb) && ++seen == n) {
-            act();
-        }
-        return std::optional<QByteArray>();
-    };
-}
 
 // "name path" of each collection found from `path`, sorted, or the failure's status and reason.
 QStringList found(const CalDavServer& server, const QString& path,
@@ -38,23 +29,6 @@ protected:
     Device b;
 };
 
-TEST_P(OnServer, AServerStoppedMidSyncLeavesBothSidesConsistent) {
-    for (int i = 0; i < 10; ++i) {
-        a.tasks.push_back(makeTask(QStringLiteral("Task %1").arg(i), i));
-    }
-    server.intercept(before("PUT ", 4, [this] { server.stop(); }));
-    EXPECT_NE(a.sync(server.client(), 100), QString());
-    EXPECT_EQ(a.tasks.size(), 10u);
-    server.intercept({});
-    ASSERT_TRUE(server.start());
-    EXPECT_EQ(a.sync(server.client(), 200), QString());
-    EXPECT_EQ(b.sync(server.client(), 300), QString());
-    EXPECT_EQ(marked(b.tasks), marked(a.tasks));
-    // No copy sent twice.
-    CalDavClient listing = server.client();
-    EXPECT_EQ(std::get<CalDavClient::Changes>(listing.changesFrom({})).changed.size(), 10u);
-}
-
 TEST_P(OnServer, AWriteRefusedAsStaleIsMergedByTheNextSync) {
     a.tasks = {makeTask(QStringLiteral("Draft"), 10), makeTask(QStringLiteral("Other"), 11)};
     a.sync(server.client(), 100);
@@ -63,8 +37,13 @@ TEST_P(OnServer, AWriteRefusedAsStaleIsMergedByTheNextSync) {
     b.named(QStringLiteral("Draft")).isDone = true;
     std::erase_if(b.tasks, [](const Task& t) { return t.name == u"Other"; });
     // b's changes reach the server after a has pulled and before a pushes.
-    server.intercept(
-        before("PUT ", 1, [this] { EXPECT_EQ(b.sync(server.client(), 150), QString()); }));
+    server.intercept([this, first = true](const QByteArray& request) mutable {
+        if (first && request.startsWith("PUT ")) {
+            first = false;
+            EXPECT_EQ(b.sync(server.client(), 150), QString());
+        }
+        return std::optional<QByteArray>();
+    });
     EXPECT_EQ(a.sync(server.client(), 200), QStringLiteral("HTTP 412"));
     server.intercept({});
     EXPECT_EQ(a.sync(server.client(), 300), QString());
@@ -85,21 +64,6 @@ INSTANTIATE_TEST_SUITE_P(Servers, OnServer,
                          testing::Values(CalDavServer::Kind::Radicale, CalDavServer::Kind::Xandikos,
                                          CalDavServer::Kind::RadicaleWithoutSyncReports),
                          [](const auto& p) { return CalDavServer::name(p.param); });
-
-TEST(SyncFault, AWrongPasswordChangesNeitherSide) {
-    CalDavServer server(CalDavServer::Kind::Radicale);
-    ASSERT_TRUE(server.start());
-    Device a;
-    a.tasks = {makeTask(QStringLiteral("Pay rent"), 10)};
-    a.sync(server.client(), 100);
-    a.named(QStringLiteral("Pay rent")).name = QStringLiteral("Pay the rent");
-    const QByteArray state = SyncState::load(a.store).encode();
-    EXPECT_EQ(a.sync(server.client(QStringLiteral("wrong")), 200),
-              QStringLiteral("wrong user name or password"));
-    EXPECT_EQ(SyncState::load(a.store).encode(), state);
-    EXPECT_EQ(marked(a.tasks), QStringList{QStringLiteral("Pay the rent")});
-    EXPECT_EQ(onPhone(server), QStringList{QStringLiteral("Pay rent")});
-}
 
 TEST(Discovery, KeepsCollectionsThatTakeTasksNamedByTheirDisplayName) {
     CalDavServer server(CalDavServer::Kind::Radicale);

@@ -2,6 +2,7 @@
 // change by others hidden by our own writes, and mass removals held until the user accepts.
 #include "Builders.h"
 #include "FakeCollection.h"
+#include "SyncDevice.h"
 #include "store/PreferenceStore.h"
 #include "store/StoreKeys.h"
 #include "sync/RemovedTasks.h"
@@ -17,48 +18,30 @@ namespace {
 
 using Deletions = SyncEngine::Deletions;
 
-// One device syncing with a collection in memory, its own or another's; its state goes
-// through its stored form at every sync, as after a restart.
-struct Device {
-    FakeCollection own;
-    FakeCollection& server;
-    std::vector<Task> tasks;
-    SyncState state;
+// One sync with a collection in memory, which must go through.
+SyncEngine::Outcome sync(Device& device, FakeCollection& server,
+                         Deletions deletions = Deletions::Guarded, double at = 1000) {
+    SyncEngine::Outcome out = device.run(server, at, deletions);
+    EXPECT_EQ(out.failure, QString());
+    return out;
+}
 
-    explicit Device(int count)
-        : server(own) {
-        for (int i = 0; i < count; ++i) {
-            tasks.push_back(makeTask(QStringLiteral("Task %1").arg(i, 2, 10, QLatin1Char('0')), i));
-        }
-        sync();
-        server.writes = 0;
+// `count` tasks, synced with `server`, whose count of writes starts afresh.
+void seed(Device& device, FakeCollection& server, int count) {
+    for (int i = 0; i < count; ++i) {
+        device.tasks.push_back(
+            makeTask(QStringLiteral("Task %1").arg(i, 2, 10, QLatin1Char('0')), i));
     }
-    explicit Device(FakeCollection& shared)
-        : server(shared) {}
-    // A change here at `at`, noted as the sync service notes it.
-    template <typename Change> void edit(double at, Change change) {
-        const std::vector<Task> before = tasks;
-        change(*this);
-        state.edited.note(before, tasks, Date{at});
+    sync(device, server);
+    server.writes = 0;
+}
+
+// Another client removes the first `count` resources.
+void dropFirst(FakeCollection& server, int count) {
+    for (const QString& href : server.hrefs().mid(0, count)) {
+        server.drop(href);
     }
-    Task& named(const QString& name) { return taskNamed(tasks, name, missing); }
-    Task missing;
-    SyncEngine::Outcome sync(Deletions deletions = Deletions::Guarded, double at = 1000) {
-        SyncEngine::Outcome out =
-            SyncEngine::run(server, tasks, SyncState::decode(state.encode()).value_or(SyncState{}),
-                            Date{at}, deletions);
-        EXPECT_EQ(out.failure, QString());
-        tasks = out.tasks.value_or(tasks);
-        state = out.state;
-        return out;
-    }
-    // Another client removes the first `count` resources.
-    void dropFirst(int count) {
-        for (const QString& href : server.hrefs().mid(0, count)) {
-            server.drop(href);
-        }
-    }
-};
+}
 
 struct Mode {
     const char* label;
@@ -70,26 +53,29 @@ struct Mode {
 class SyncGuard : public testing::TestWithParam<Mode> {};
 
 TEST_P(SyncGuard, HoldsMassRemovalUntilAcceptedAndAppliesEverythingElse) {
-    Device device(10);
-    device.server.syncReports = GetParam().syncReports;
-    device.server.forgetsTokens = GetParam().forgetsTokens;
-    device.dropFirst(8);
-    const QString survivor = device.server.hrefs().constLast();
+    FakeCollection server;
+    Device device;
+    seed(device, server, 10);
+    server.syncReports = GetParam().syncReports;
+    server.forgetsTokens = GetParam().forgetsTokens;
+    dropFirst(server, 8);
+    const QString survivor = server.hrefs().constLast();
     Task renamed = makeTask(QStringLiteral("Renamed there"), 0);
-    for (auto it = device.state.items.cbegin(); it != device.state.items.cend(); ++it) {
+    const SyncState synced = device.state();
+    for (auto it = synced.items.cbegin(); it != synced.items.cend(); ++it) {
         renamed.id = it->href == survivor ? it.key() : renamed.id;
     }
-    device.server.store(survivor, VTodo::write(renamed, Date{900}));
-    device.server.store(QStringLiteral("/c/new.ics"),
-                        VTodo::write(makeTask(QStringLiteral("New there"), 50), Date{900}));
+    server.store(survivor, VTodo::write(renamed, Date{900}));
+    server.store(QStringLiteral("/c/new.ics"),
+                 VTodo::write(makeTask(QStringLiteral("New there"), 50), Date{900}));
 
     for (int round = 0; round < 3; ++round) {
-        const SyncEngine::Outcome out = device.sync();
+        const SyncEngine::Outcome out = sync(device, server);
         EXPECT_EQ(out.held, 8) << round;
         EXPECT_EQ(out.synced, round == 0 ? 10 : 11);
         EXPECT_EQ(device.tasks.size(), 11u);
         EXPECT_TRUE(out.removed.empty());
-        EXPECT_EQ(device.server.writes, 0) << "sent a held task up again";
+        EXPECT_EQ(server.writes, 0) << "sent a held task up again";
     }
     const QStringList kept = names(device.tasks);
     EXPECT_TRUE(kept.contains(QStringLiteral("Renamed there")) &&
@@ -100,18 +86,18 @@ TEST_P(SyncGuard, HoldsMassRemovalUntilAcceptedAndAppliesEverythingElse) {
     for (int i = 0; i < 20; ++i) {
         device.tasks.push_back(makeTask(QStringLiteral("Added %1").arg(i), 200));
     }
-    EXPECT_EQ(device.sync().held, 8);
-    EXPECT_EQ(device.server.writes, 20);
+    EXPECT_EQ(sync(device, server).held, 8);
+    EXPECT_EQ(server.writes, 20);
     EXPECT_EQ(device.tasks.size(), 31u);
 
-    const SyncEngine::Outcome accepted = device.sync(Deletions::Accepted);
+    const SyncEngine::Outcome accepted = sync(device, server, Deletions::Accepted);
     EXPECT_EQ(accepted.held, 0);
     EXPECT_EQ(accepted.removed.size(), 8u);
     EXPECT_EQ(device.tasks.size(), 23u);
-    EXPECT_TRUE(device.state.held.isEmpty());
-    EXPECT_EQ(device.sync().held, 0);
+    EXPECT_TRUE(device.state().held.isEmpty());
+    EXPECT_EQ(sync(device, server).held, 0);
     EXPECT_EQ(device.tasks.size(), 23u);
-    EXPECT_EQ(device.server.writes, 20);
+    EXPECT_EQ(server.writes, 20);
 }
 
 INSTANTIATE_TEST_SUITE_P(Servers, SyncGuard,
@@ -128,9 +114,11 @@ TEST(SyncGuard, HoldsMoreThanHalfAndAtLeastFive) {
     };
     for (const Case c : {Case{10, 5, false}, Case{10, 6, true}, Case{4, 4, false}, Case{9, 5, true},
                          Case{5, 5, true}}) {
-        Device device(c.synced);
-        device.dropFirst(c.dropped);
-        const SyncEngine::Outcome out = device.sync();
+        FakeCollection server;
+        Device device;
+        seed(device, server, c.synced);
+        dropFirst(server, c.dropped);
+        const SyncEngine::Outcome out = sync(device, server);
         const auto label = testing::Message() << c.dropped << " of " << c.synced;
         EXPECT_EQ(out.held, c.held ? c.dropped : 0) << label;
         EXPECT_EQ(out.removed.size(), c.held ? 0u : std::size_t(c.dropped)) << label;
@@ -148,19 +136,19 @@ protected:
     }
     // The text of the server's copy of `id`.
     QByteArray serverText(const QUuid& id) const {
-        return server.text(a.state.items.value(id).href);
+        return server.text(a.state().items.value(id).href);
     }
     FakeCollection server;
-    Device a{server};
-    Device b{server};
+    Device a;
+    Device b;
 };
 
 // Three devices edit the same task offline: the latest edit wins everywhere, whichever
 // device syncs last; and an edit outlives a deletion elsewhere.
 TEST_P(SyncMerge, TheLaterEditWinsByWhenItWasMade) {
     a.tasks = {makeTask(QStringLiteral("Draft"), 10), makeTask(QStringLiteral("Keep me"), 11)};
-    a.sync(Deletions::Guarded, 100);
-    b.sync(Deletions::Guarded, 100);
+    sync(a, server, Deletions::Guarded, 100);
+    sync(b, server, Deletions::Guarded, 100);
     const QUuid draft = a.tasks.front().id;
     a.edit(200,
            [](Device& d) { d.named(QStringLiteral("Draft")).name = QStringLiteral("Draft A"); });
@@ -171,41 +159,36 @@ TEST_P(SyncMerge, TheLaterEditWinsByWhenItWasMade) {
     // The third device, another client, renames it last and syncs first.
     Task third = a.tasks.front();
     third.name = QStringLiteral("Draft C");
-    server.store(a.state.items.value(draft).href,
-                 VTodo::write(third, Date{205}, a.state.items.value(draft).ics));
+    const SyncState::Item known = a.state().items.value(draft);
+    server.store(known.href, VTodo::write(third, Date{205}, known.ics));
     for (Device* d : {&a, &b, &a}) {
-        d->sync(Deletions::Guarded, 900);
+        sync(*d, server, Deletions::Guarded, 900);
     }
     for (Device* d : {&a, &b}) {
-        QStringList kept = names(d->tasks);
-        kept.sort();
-        EXPECT_EQ(kept, QStringList({"Draft C", "Keep me"}));
+        EXPECT_EQ(marked(d->tasks), QStringList({"Draft C", "Keep me (done)"}));
     }
-    EXPECT_TRUE(a.named(QStringLiteral("Keep me")).isDone);
 
     // B's later edit against A's earlier one, B syncing first: stamped with its own time.
     a.edit(300,
            [](Device& d) { d.named(QStringLiteral("Draft C")).name = QStringLiteral("Early"); });
     b.edit(301,
            [](Device& d) { d.named(QStringLiteral("Draft C")).name = QStringLiteral("Late"); });
-    b.sync(Deletions::Guarded, 900);
-    a.sync(Deletions::Guarded, 1000);
+    sync(b, server, Deletions::Guarded, 900);
+    sync(a, server, Deletions::Guarded, 1000);
     EXPECT_TRUE(names(a.tasks).contains(QStringLiteral("Late")));
     EXPECT_TRUE(serverText(draft).contains("LAST-MODIFIED:20010101T000501Z"))
         << serverText(draft).toStdString();
-    EXPECT_TRUE(a.state.edited.at.isEmpty()) << "settled edits keep their times";
+    EXPECT_TRUE(a.state().edited.at.isEmpty()) << "settled edits keep their times";
 }
 
 // After our own writes, a deletion by another client is seen, even where the collection
 // comes back to the contents it had before those writes.
 TEST_P(SyncMerge, ADeletionAfterOurWritesArrives) {
-    a.sync();
+    sync(a, server);
     a.tasks = {makeTask(QStringLiteral("Short-lived"), 10)};
-    a.sync();
-    for (const QString& href : server.hrefs()) {
-        server.drop(href);
-    }
-    a.sync();
+    sync(a, server);
+    dropFirst(server, 1);
+    sync(a, server);
     EXPECT_TRUE(a.tasks.empty()) << names(a.tasks).join(u',').toStdString();
     EXPECT_TRUE(server.hrefs().isEmpty());
 }
@@ -227,27 +210,26 @@ TEST_P(SyncMerge, ACutOffSyncLeavesNoDuplicateAndNoLoss) {
         FakeCollection shared;
         shared.syncReports = server.syncReports;
         shared.contentTokens = server.contentTokens;
-        Device here{shared};
-        Device phone{shared};
+        Device here;
+        Device phone;
         phone.tasks = {makeTask(QStringLiteral("From the phone"), 1)};
-        phone.sync();
+        sync(phone, shared);
         QStringList all{QStringLiteral("From the phone")};
         for (int i = 0; i < 6; ++i) {
             here.tasks.push_back(makeTask(QStringLiteral("Task %1").arg(i), i));
             all.append(here.tasks.back().name);
         }
         shared.writesLeft = c.writes;
-        const SyncEngine::Outcome cut = SyncEngine::run(shared, here.tasks, here.state, Date{500});
+        const SyncEngine::Outcome cut =
+            SyncEngine::run(shared, here.tasks, here.state(), Date{500});
         EXPECT_EQ(cut.failure.isEmpty(), c.writes < 0) << c.label;
         here.tasks = c.keepTasks ? cut.tasks.value_or(here.tasks) : here.tasks;
-        here.state = c.keepState ? cut.state : here.state;
+        ASSERT_TRUE(!c.keepState || cut.state.save(here.store));
         shared.writesLeft = -1;
-        here.sync();
-        phone.sync();
+        sync(here, shared);
+        sync(phone, shared);
         for (Device* d : {&here, &phone}) {
-            QStringList kept = names(d->tasks);
-            kept.sort();
-            EXPECT_EQ(kept, all) << c.label;
+            EXPECT_EQ(marked(d->tasks), all) << c.label;
         }
         EXPECT_EQ(shared.hrefs().size(), 7) << c.label;
     }

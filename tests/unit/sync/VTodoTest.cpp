@@ -2,6 +2,8 @@
 #include "Builders.h"
 #include "tests/support/TimeZone.h"
 
+#include <QRegularExpression>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -98,14 +100,11 @@ const QByteArray otherClients =
 
 // The lines of a resource other than those a rename rewrites.
 QList<QByteArray> unknownLines(const QByteArray& ics) {
-    QList<QByteArray> kept;
-    for (const QByteArray& line : ics.split('\n')) {
-        if (!line.startsWith("SUMMARY:") && !line.startsWith("LAST-MODIFIED:") &&
-            !line.startsWith("CREATED:") && !line.startsWith("DTSTAMP:") &&
-            !line.startsWith("SEQUENCE:")) {
-            kept.append(line);
-        }
-    }
+    static const QRegularExpression rewritten(
+        QStringLiteral("^(SUMMARY|LAST-MODIFIED|CREATED|DTSTAMP|SEQUENCE):"));
+    QList<QByteArray> kept = ics.split('\n');
+    kept.removeIf(
+        [](const QByteArray& l) { return rewritten.match(QString::fromUtf8(l)).hasMatch(); });
     return kept;
 }
 
