@@ -216,6 +216,9 @@ void SyncService::launch() {
                                               ServerBounds::Clock::now() + timing_.syncTimeout,
                                               stopRunning_.get_token()},
                         deletions]() mutable {
+            // A sync that fails before it reaches the server hands back the state it was
+            // given: saving an empty one would forget every item and held deletion, and the
+            // next sync would send deleted tasks up again.
             SyncEngine::Outcome outcome;
             Password password = connection.password();
             if (password.value) {
@@ -227,12 +230,14 @@ void SyncService::launch() {
                             SyncEngine::run(**client, tasks, std::move(state), now, deletions);
                     } else {
                         outcome.failure = std::get<QString>(remote);
+                        outcome.state = std::move(state);
                     }
                 }
                 // Read again for the next sync: nothing keeps it in between.
                 SyncPassword::wipe(*password.value);
             } else {
                 outcome.failure = password.failure;
+                outcome.state = std::move(state);
             }
             relay->deliver(std::move(outcome), deletions, round);
         });

@@ -11,6 +11,7 @@
 #include "tests/support/FileUtil.h"
 #include "tests/support/Printed.h"
 #include "tests/support/TempConfigHome.h"
+#include "tests/support/WhenUp.h"
 #include "ui/Fonts.h"
 
 #include <QApplication>
@@ -35,26 +36,6 @@ struct AlertSeen {
     QMessageBox::Icon icon = QMessageBox::NoIcon;
     bool answered = false;
 };
-
-// Once a window of type W is the active popup or modal window and `ready` for it, hands it to
-// `act`, which records what the test wants to know and closes it: the test asserts after its
-// own call returns, so a failure never leaves a window open.
-template <typename W>
-void whenUp(
-    std::function<void(W*)> act, std::function<bool(W*)> ready = [](W*) { return true; }) {
-    auto* poll = new QTimer;
-    poll->setInterval(5);
-    QObject::connect(poll, &QTimer::timeout, [poll, act = std::move(act), ready] {
-        QWidget* up = QApplication::activePopupWidget();
-        auto* window = qobject_cast<W*>(up ? up : QApplication::activeModalWidget());
-        if (window && ready(window)) {
-            poll->stop();
-            poll->deleteLater();
-            act(window);
-        }
-    });
-    poll->start();
-}
 
 // The buttons' titles as the user sees them: left to right on the screen.
 inline QStringList titlesLeftToRight(QList<QAbstractButton*> buttons) {

@@ -165,6 +165,11 @@ TEST_F(DayE2E, AWholeDay) {
              // The feed still carries it after a restart, but it was seen: it does not come back.
              ASSERT_NO_FATAL_FAILURE(restart(feed.url().toString()));
              ASSERT_TRUE(quenby->waitForLine("Quenby news")) << quenby->output.constData();
+             // Taken or not in the turn that fetched it: an action after that sees the outcome,
+             // and snoozes a task only if the message did not come back.
+             const std::size_t snoozed = countOf(&Task::isSnoozed);
+             ASSERT_TRUE(press("ctrl+alt+h"));
+             EXPECT_TRUE(E2E::waitUntil([&] { return countOf(&Task::isSnoozed) == snoozed + 1; }));
              EXPECT_EQ(readFile(messages), "[]");
          }},
     };

@@ -8,6 +8,7 @@
 #include "QuenbyProcess.h"
 #include "SyncDevice.h"
 #include "TempConfigHome.h"
+#include "WhenUp.h"
 #include "panel/SyncSettingsView.h"
 #include "shell/MainInterface.h"
 #include "store/DBManager.h"
@@ -20,7 +21,6 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QTableView>
-#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -159,6 +159,13 @@ TEST_F(SyncCommand, MassDeletionWaitsForTheUserAndRemovedTasksComeBack) {
     const E2E::RunResult now = quenby({"--sync-now"});
     EXPECT_EQ(std::pair(now.exitCode, now.output), std::pair(0, held));
     EXPECT_EQ(storedTasks(), all);
+    // A sync that fails before it reaches the server forgets nothing the last one learnt: the
+    // next one still holds the deletions instead of sending the tasks up again.
+    ASSERT_TRUE(QFile::remove(passwordFile(QFile::ReadOwner)));
+    EXPECT_FALSE(quenby({"--sync-now"}).output.startsWith("Synced"));
+    passwordFile(QFile::ReadOwner);
+    EXPECT_EQ(quenby({"--sync-now"}).output, held);
+    EXPECT_EQ(server.listed().size(), 0u);
     const E2E::RunResult accepted = quenby({"--sync-now", "--accept-deletions"});
     EXPECT_TRUE(accepted.output.startsWith("Synced ")) << accepted.output.toStdString();
     EXPECT_EQ(storedTasks(), QStringList());
@@ -186,9 +193,7 @@ TEST_F(SyncCommand, MassDeletionWaitsForTheUserAndRemovedTasksComeBack) {
     auto* list = qobject_cast<TasksVC*>(app.windows().open(QStringLiteral("alltasks")));
     ASSERT_TRUE(list);
     QStringList offered;
-    QTimer::singleShot(50, [&offered] {
-        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
-        ASSERT_TRUE(menu);
+    whenUp<QMenu>([&offered](QMenu* menu) {
         for (QAction* a : menu->actions()) {
             if (a->isVisible() && !a->isSeparator()) {
                 offered.append(a->text());
