@@ -7,6 +7,7 @@
 #include "CSV/MemoryStreams.h"
 #include "CSV/UnicodeIterator.h"
 #include "CSV/Utf8Text.h"
+#include "Check.h"
 
 #include <algorithm>
 #include <cstddef>
@@ -20,12 +21,6 @@ namespace {
 using csv::CSVReader;
 using csv::Endian;
 using csv::Row;
-
-void check(bool condition) {
-    if (!condition) {
-        std::abort();
-    }
-}
 
 bool startsWithMark(const std::string& bytes) {
     using namespace std::string_literals;

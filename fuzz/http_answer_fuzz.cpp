@@ -1,6 +1,7 @@
 // Arbitrary bytes as a CalDAV server's answer: the reader never crashes, never keeps more body
 // than its cap, and reads the same answer however the bytes are cut into arrivals; a body it
 // accepts parses as a multistatus without a crash, keeping no calendar data past its cap.
+#include "Check.h"
 #include "sync/caldav/HttpAnswerReader.h"
 #include "sync/caldav/Multistatus.h"
 
@@ -14,12 +15,6 @@ namespace {
 
 constexpr qsizetype bodyCap = 4096;
 constexpr qsizetype dataCap = 256;
-
-void check(bool condition) {
-    if (!condition) {
-        std::abort();
-    }
-}
 
 // What a reader made of the answer.
 using Outcome = std::tuple<HttpAnswerReader::State, int, QByteArray, QString>;

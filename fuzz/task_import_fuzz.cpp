@@ -2,6 +2,7 @@
 // every task it had, in its place; each new task has a text no other task has; a revived task
 // is open and stamped now; importing the same file again adds nothing; and the import preview,
 // accepted as it opens, reads the file exactly as an import without it.
+#include "Check.h"
 #include "tasklist/ImportSample.h"
 #include "tasklist/TaskCsv.h"
 
@@ -15,12 +16,6 @@
 #include <cstdlib>
 
 namespace {
-
-void check(bool condition) {
-    if (!condition) {
-        std::abort();
-    }
-}
 
 Task makeTask(const char* name, bool done, bool snoozed) {
     Task task;

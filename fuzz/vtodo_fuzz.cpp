@@ -1,21 +1,12 @@
 // Arbitrary bytes as a calendar resource a server holds: reading it never crashes, and a task
 // read from it comes back the same from the resource Quenby writes over it, whatever else the
 // resource carries. A done recurring task moves its series on instead, so it is left out.
+#include "Check.h"
 #include "sync/caldav/VTodo.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
-
-namespace {
-
-void check(bool condition) {
-    if (!condition) {
-        std::abort();
-    }
-}
-
-} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const QByteArray ics(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
