@@ -1,6 +1,8 @@
-// The file and in-memory streams.
+// The file and in-memory streams, and the buffered byte reader over them.
+#include "CSV/BinaryReader.h"
 #include "CSV/FileStreams.h"
 #include "CSVTestSupport.h"
+#include "FakeStreams.h"
 
 #include <gtest/gtest.h>
 
@@ -9,6 +11,9 @@
 
 namespace csv::test {
 namespace {
+
+using namespace std::string_literals;
+using enum CSVError::Kind;
 
 const auto* bytesOf(std::string_view text) {
     return reinterpret_cast<const std::uint8_t*>(text.data());
@@ -109,6 +114,131 @@ TEST(FileStreams, Failures) {
               static_cast<std::ptrdiff_t>(block.size() - 1));
     EXPECT_LT(fullAtOnce.write(bytes, 2), 0);
     EXPECT_EQ(fullAtOnce.status(), StreamStatus::error);
+}
+
+// The buffered byte reader: what its callers above do not show (marks and byte orders are read
+// through the CSV reader in every encoding).
+
+std::shared_ptr<BinaryReader> readerOn(std::shared_ptr<InputStream> stream, Endian endian,
+                                       std::size_t bufferSize = 64) {
+    return std::make_shared<BinaryReader>(std::move(stream), endian, true, bufferSize);
+}
+
+std::shared_ptr<BinaryReader> readerOn(std::string bytes, Endian endian) {
+    return readerOn(memory(std::move(bytes)), endian);
+}
+
+// A stream that delivers the chunks one read each; "!" stands for a failed read.
+std::shared_ptr<ScriptedInputStream> scripted(std::initializer_list<std::string> chunks) {
+    auto stream = std::make_shared<ScriptedInputStream>();
+    for (const std::string& chunk : chunks) {
+        chunk == "!" ? stream->addFailure() : stream->addChunk(chunk);
+    }
+    return stream;
+}
+
+TEST(BinaryReader, MarkContradictingTheToldOrderFailsAndLeavesTheStreamOpen) {
+    for (const auto& [bytes, told] :
+         {std::pair{"\xEF\xBB\xBF"s, Endian::big}, std::pair{"\xEF\xBB\xBF"s, Endian::little},
+          std::pair{"\xFE\xFF"s, Endian::little}, std::pair{"\xFF\xFE\0\0"s, Endian::big}}) {
+        const auto stream = memory(bytes);
+        EXPECT_EQ(kindThrown([&] { readerOn(stream, told); }), stringEndianMismatch);
+        EXPECT_EQ(stream->status(), StreamStatus::open);
+    }
+    // Only the first fill is looked at for a mark.
+    const auto split = readerOn(scripted({"\xFF", "\xFE"}), Endian::unknown);
+    EXPECT_EQ(split->readUInt8(), 0xFF);
+    EXPECT_EQ(split->readUInt8(), 0xFE);
+}
+
+TEST(BinaryReader, ReadFailures) {
+    // Without a byte order a wide unit fails, after it has been consumed.
+    const auto unknown = readerOn("abcdefgh", Endian::unknown);
+    EXPECT_EQ(kindThrown([&] { unknown->readUInt16(); }), stringEndianMismatch);
+    EXPECT_EQ(unknown->readUInt8(), 'c');
+    EXPECT_EQ(kindThrown([&] { unknown->readUInt32(); }), stringEndianMismatch);
+    EXPECT_EQ(unknown->readUInt8(), 'h');
+    EXPECT_EQ(kindThrown([&] { unknown->readUInt8(); }), cannotReadFile);
+
+    // A failure with an error object, one without, then the stream delivers again.
+    const auto stream = scripted({"ab"});
+    stream->addFailure(std::make_error_code(std::errc::io_error));
+    stream->addFailure();
+    stream->addChunk("c");
+    const auto reader = readerOn(stream, Endian::little);
+    EXPECT_EQ(reader->readUInt16(), 0x6261);
+    try {
+        reader->readUInt8();
+        ADD_FAILURE() << "read succeeded";
+    } catch (const CSVError& error) {
+        EXPECT_EQ(error,
+                  CSVError::streamErrorHasOccurred(std::make_error_code(std::errc::io_error)));
+    }
+    EXPECT_EQ(kindThrown([&] { reader->readUInt8(); }), cannotReadFile);
+    EXPECT_EQ(reader->readUInt8(), 'c');
+}
+
+TEST(BinaryReader, StreamsThatCannotBeReadFromTheStart) {
+    auto failing = scripted({});
+    failing->statusAfterOpen = StreamStatus::error;
+    EXPECT_EQ(kindThrown([&] { readerOn(failing, Endian::unknown); }), cannotOpenFile);
+    EXPECT_EQ(failing->closeCalls, 0);
+
+    auto finished = memory("x");
+    finished->open();
+    std::uint8_t byte = 0;
+    finished->read(&byte, 1);
+    finished->read(&byte, 1);
+    ASSERT_EQ(finished->status(), StreamStatus::atEnd);
+    auto closed = memory("x");
+    closed->close();
+    const std::shared_ptr<InputStream> unopenable[] = {
+        failing, finished, closed, std::make_shared<FileInputStream>("/nonexistent/q.csv")};
+    for (const auto& stream : unopenable) {
+        EXPECT_EQ(kindThrown([&] { readerOn(stream, Endian::unknown); }), cannotOpenFile);
+    }
+    EXPECT_EQ(kindThrown([] { readerOn(scripted({"!"}), Endian::unknown); }), cannotReadFile);
+}
+
+TEST(BinaryReader, OpensOnlyWhatIsNotOpenAndClosesOnlyWhenAsked) {
+    auto alreadyOpen = scripted({"z"});
+    alreadyOpen->open();
+    EXPECT_EQ(readerOn(alreadyOpen, Endian::unknown)->readUInt8(), 'z');
+    EXPECT_EQ(alreadyOpen->openCalls, 1);
+    EXPECT_EQ(alreadyOpen->closeCalls, 1);
+
+    auto kept = memory("x");
+    { const BinaryReader reader(kept, Endian::unknown, false, 8); }
+    EXPECT_EQ(kept->status(), StreamStatus::open);
+}
+
+TEST(BinaryReader, IteratorsEndInsteadOfFailingAndHaveNoFinishedFlag) {
+    std::vector<CSVError::Kind> errors;
+    const auto record = [&](const CSVError& error) { errors.push_back(error.kind()); };
+    BinaryReader::UInt8Iterator empty(readerOn("", Endian::unknown));
+    empty.errorHandler = record;
+    EXPECT_FALSE(empty.next());
+    BinaryReader::UInt16Iterator odd(readerOn("\0a\0"s, Endian::big));
+    odd.errorHandler = record;
+    EXPECT_EQ(odd.next(), 0x61);
+    EXPECT_FALSE(odd.next());
+    EXPECT_EQ(errors, std::vector{stringEncodingMismatch});
+    // No handler: the failure only ends the sequence.
+    EXPECT_FALSE(BinaryReader::UInt16Iterator(readerOn("ab", Endian::unknown)).next());
+
+    std::vector<std::uint32_t> units;
+    for (const std::uint32_t unit :
+         BinaryReader::UInt32Iterator(readerOn(memory("\0\0\0A\0\0\0B"s), Endian::big, 5))) {
+        units.push_back(unit);
+    }
+    EXPECT_EQ(units, (std::vector<std::uint32_t>{0x41, 0x42}));
+
+    const auto stream = scripted({"a"});
+    BinaryReader::UInt8Iterator later(readerOn(stream, Endian::unknown));
+    EXPECT_EQ(later.next(), 'a');
+    EXPECT_FALSE(later.next());
+    stream->addChunk("b");
+    EXPECT_EQ(later.next(), 'b');
 }
 
 } // namespace

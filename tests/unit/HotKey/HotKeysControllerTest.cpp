@@ -1,8 +1,10 @@
 // The registry: ids, boxes and their life cycle, refusals, and the routing of events.
 #include "HotKey/HotKeysController.h"
+#include "HotKey/DefaultHotKeyService.h"
 #include "HotKey/HotKey.h"
 #include "HotKeyPrinters.h"
 #include "tests/support/FakeHotKeyService.h"
+#include "tests/support/Printed.h"
 
 #include <gtest/gtest.h>
 
@@ -95,8 +97,8 @@ TEST_F(HotKeysControllerTest, BoxIsStoredBeforeTheServiceIsAskedAndKeptOnRefusal
     EXPECT_EQ(std::tuple(fake->handlerInstalls, calls), std::tuple(1, 0));
 }
 
-TEST_F(HotKeysControllerTest, EventsRunTheHandlerOfTheirKind) {
-    const auto hotKey = make(Key::d);
+TEST_F(HotKeysControllerTest, EventsRunTheHandlerOfTheirKindWhichMayReleaseItsHotKey) {
+    auto hotKey = make(Key::d);
     const std::uint32_t id = base + 1;
     EXPECT_EQ(fake->press(id), noErr);
     EXPECT_EQ(fake->release(id), noErr);
@@ -112,6 +114,14 @@ TEST_F(HotKeysControllerTest, EventsRunTheHandlerOfTheirKind) {
     EXPECT_EQ(fake->release(id), eventNotHandledErr);
     EXPECT_EQ(calls, 111);
     hotKey->setKeyDownHandler({});
+    EXPECT_EQ(fake->press(id), eventNotHandledErr);
+    // A handler may drop itself and release its own hot key.
+    hotKey->setKeyDownHandler([&] {
+        hotKey->setKeyDownHandler({});
+        hotKey.reset();
+    });
+    EXPECT_EQ(fake->press(id), noErr);
+    EXPECT_TRUE(fake->live.empty());
     EXPECT_EQ(fake->press(id), eventNotHandledErr);
 }
 
@@ -135,22 +145,25 @@ TEST_F(HotKeysControllerTest, EventsForGoneOrPausedKeysAreNotHandled) {
     EXPECT_EQ(calls, 1);
 }
 
-TEST_F(HotKeysControllerTest, AHandlerMayReleaseItsOwnHotKey) {
-    std::shared_ptr<HotKey> hotKey = make(Key::d);
-    hotKey->setKeyDownHandler([&] {
-        hotKey->setKeyDownHandler({});
-        hotKey.reset();
-    });
-    EXPECT_EQ(fake->press(base + 1), noErr);
-    EXPECT_TRUE(fake->live.empty());
-    EXPECT_EQ(fake->press(base + 1), eventNotHandledErr);
-}
-
 TEST_F(HotKeysControllerTest, ServiceCannotBeReplacedUnderLiveHotKeys) {
     const auto hotKey = make(Key::a);
     EXPECT_THROW(HotKeysController::setService(std::make_unique<FakeHotKeyService>()),
                  std::logic_error);
     EXPECT_EQ(fake->press(base + 1), noErr); // the fake is still in place
+}
+
+// These tests run on Qt's offscreen platform: there is no X11 connection.
+TEST(DefaultHotKeyService, WithoutX11EveryRegistrationIsRefusedAndReported) {
+    HotKeysController::setService(makeDefaultHotKeyService());
+    std::shared_ptr<HotKey> hotKey, unknownKey;
+    EXPECT_EQ(printed([&] {
+                  hotKey = HotKey::make(Key::d, ModifierFlags::control | ModifierFlags::option);
+                  unknownKey = HotKey::make(10, 0x1800);
+              }),
+              "Hot key Ctrl+Alt+D refused: no X11 connection\n"
+              "Hot key Ctrl+Alt+(key code 10) refused: no X11 connection\n");
+    EXPECT_FALSE(HotKeysController::isLive(*hotKey));
+    EXPECT_EQ(HotKeysController::registeredIds().size(), 2u);
 }
 
 } // namespace

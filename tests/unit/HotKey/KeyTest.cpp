@@ -1,6 +1,10 @@
-// The key table: codes both ways, display strings, and the spellings keyFromString reads.
+// The key table: codes both ways, display strings, the spellings keyFromString reads, and the
+// keysym each key is grabbed by in X.
 #include "HotKey/Key.h"
+#include "HotKey/X11KeySymbols.h"
 
+#include <X11/XF86keysym.h>
+#include <X11/keysym.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -8,10 +12,6 @@
 #include <set>
 
 namespace {
-
-std::string nameOf(Key key) {
-    return spellings(key).front();
-}
 
 // One key of each kind, with the code, display string (UTF-8) and case name the stored
 // shortcuts and the menus know.
@@ -31,31 +31,31 @@ TEST(Key, EachKindHasItsCodeTextAndName) {
                   std::tuple(code, QString::fromUtf8(text), std::optional(key)))
             << name;
     }
+    const std::pair<Key, std::uint32_t> keysyms[] = {
+        // clang-format off
+        {Key::a, XK_a}, {Key::zero, XK_0}, {Key::quote, XK_apostrophe}, {Key::return_, XK_Return},
+        {Key::keypadEnter, XK_KP_Enter}, {Key::keypad7, XK_KP_7}, {Key::delete_, XK_BackSpace},
+        {Key::forwardDelete, XK_Delete}, {Key::command, XK_Super_L}, {Key::rightOption, XK_Alt_R},
+        {Key::pageDown, XK_Next}, {Key::f20, XK_F20}, {Key::mute, XF86XK_AudioMute},
+        // clang-format on
+    };
+    for (const auto& [key, keysym] : keysyms) {
+        EXPECT_EQ(x11KeySym(key), keysym) << static_cast<int>(key);
+    }
+    EXPECT_EQ(x11KeySym(Key::function), std::nullopt);
 }
 
-TEST(Key, EveryKeyInDeclarationOrderHasAUniqueCodeThatReadsBack) {
-    std::set<std::uint32_t> codes;
+TEST(Key, EveryKeyHasItsOwnCodeSpellingsAndKeysym) {
+    std::set<std::uint32_t> codes, keysyms;
+    std::set<QString> seen;
     for (std::size_t i = 0; i < keyCount; ++i) {
         const Key key = allKeys()[i];
-        SCOPED_TRACE(nameOf(key));
+        SCOPED_TRACE(spellings(key).front());
         EXPECT_EQ(static_cast<std::size_t>(key), i);
-        EXPECT_TRUE(codes.insert(carbonKeyCode(key)).second) << "a code named twice";
+        // A code named twice reads back as the first key only.
+        codes.insert(carbonKeyCode(key));
         EXPECT_EQ(keyFromCarbonKeyCode(carbonKeyCode(key)), key);
         EXPECT_FALSE(description(key).isEmpty());
-    }
-    for (std::uint32_t code = 0; code <= 128; ++code) {
-        if (!codes.contains(code)) {
-            EXPECT_EQ(keyFromCarbonKeyCode(code), std::nullopt) << code;
-        }
-    }
-    EXPECT_EQ(keyFromCarbonKeyCode(0xFFFFFFFF), std::nullopt);
-}
-
-TEST(Key, NamesDisplayStringsAndOtherSpellingsRead) {
-    std::set<QString> seen;
-    for (const Key& key : allKeys()) {
-        SCOPED_TRACE(nameOf(key));
-        ASSERT_FALSE(spellings(key).empty());
         // Each spelling belongs to one key and reads whatever its case.
         for (const char* utf8 : spellings(key)) {
             const QString spelling = QString::fromUtf8(utf8);
@@ -71,7 +71,21 @@ TEST(Key, NamesDisplayStringsAndOtherSpellingsRead) {
         const bool unread = (key >= Key::f1 && key <= Key::f20) || key == Key::keypadPlus ||
                             key == Key::keypadMultiply;
         EXPECT_EQ(keyFromString(description(key)), unread ? std::nullopt : std::optional(*first));
+        // Letters are the lower-case keysyms, in order; every other key has a keysym of its own.
+        if (key <= Key::z) {
+            EXPECT_EQ(x11KeySym(key), XK_a + static_cast<std::uint32_t>(key));
+        }
+        if (const auto keysym = x11KeySym(key)) {
+            EXPECT_TRUE(keysyms.insert(*keysym).second);
+        }
     }
+    EXPECT_EQ(keysyms.size(), keyCount - 1);
+    for (std::uint32_t code = 0; code <= 128; ++code) {
+        if (!codes.contains(code)) {
+            EXPECT_EQ(keyFromCarbonKeyCode(code), std::nullopt) << code;
+        }
+    }
+    EXPECT_EQ(keyFromCarbonKeyCode(0xFFFFFFFF), std::nullopt);
     // "\u21A9" lacks the text-style selector.
     for (const char* refused :
          {"", "keypad enter", "keypad", "enter", "f21", "f0", "aa", " a", "\u21A9", "*", "\n",
