@@ -109,10 +109,9 @@ TEST(FileStreams, Failures) {
     FileOutputStream fullAtOnce("/dev/full");
     fullAtOnce.open();
     const std::string block(FileOutputStream::bufferSize, 'x');
-    const auto* bytes = reinterpret_cast<const std::uint8_t*>(block.data());
-    EXPECT_EQ(fullAtOnce.write(bytes, block.size() - 1),
+    EXPECT_EQ(fullAtOnce.write(bytesOf(block), block.size() - 1),
               static_cast<std::ptrdiff_t>(block.size() - 1));
-    EXPECT_LT(fullAtOnce.write(bytes, 2), 0);
+    EXPECT_LT(fullAtOnce.write(bytesOf(block), 2), 0);
     EXPECT_EQ(fullAtOnce.status(), StreamStatus::error);
 }
 
@@ -122,10 +121,6 @@ TEST(FileStreams, Failures) {
 std::shared_ptr<BinaryReader> readerOn(std::shared_ptr<InputStream> stream, Endian endian,
                                        std::size_t bufferSize = 64) {
     return std::make_shared<BinaryReader>(std::move(stream), endian, true, bufferSize);
-}
-
-std::shared_ptr<BinaryReader> readerOn(std::string bytes, Endian endian) {
-    return readerOn(memory(std::move(bytes)), endian);
 }
 
 // A stream that delivers the chunks one read each; "!" stands for a failed read.
@@ -153,7 +148,7 @@ TEST(BinaryReader, MarkContradictingTheToldOrderFailsAndLeavesTheStreamOpen) {
 
 TEST(BinaryReader, ReadFailures) {
     // Without a byte order a wide unit fails, after it has been consumed.
-    const auto unknown = readerOn("abcdefgh", Endian::unknown);
+    const auto unknown = readerOn(memory("abcdefgh"), Endian::unknown);
     EXPECT_EQ(kindThrown([&] { unknown->readUInt16(); }), stringEndianMismatch);
     EXPECT_EQ(unknown->readUInt8(), 'c');
     EXPECT_EQ(kindThrown([&] { unknown->readUInt32(); }), stringEndianMismatch);
@@ -215,16 +210,16 @@ TEST(BinaryReader, OpensOnlyWhatIsNotOpenAndClosesOnlyWhenAsked) {
 TEST(BinaryReader, IteratorsEndInsteadOfFailingAndHaveNoFinishedFlag) {
     std::vector<CSVError::Kind> errors;
     const auto record = [&](const CSVError& error) { errors.push_back(error.kind()); };
-    BinaryReader::UInt8Iterator empty(readerOn("", Endian::unknown));
+    BinaryReader::UInt8Iterator empty(readerOn(memory(""), Endian::unknown));
     empty.errorHandler = record;
     EXPECT_FALSE(empty.next());
-    BinaryReader::UInt16Iterator odd(readerOn("\0a\0"s, Endian::big));
+    BinaryReader::UInt16Iterator odd(readerOn(memory("\0a\0"s), Endian::big));
     odd.errorHandler = record;
     EXPECT_EQ(odd.next(), 0x61);
     EXPECT_FALSE(odd.next());
     EXPECT_EQ(errors, std::vector{stringEncodingMismatch});
     // No handler: the failure only ends the sequence.
-    EXPECT_FALSE(BinaryReader::UInt16Iterator(readerOn("ab", Endian::unknown)).next());
+    EXPECT_FALSE(BinaryReader::UInt16Iterator(readerOn(memory("ab"), Endian::unknown)).next());
 
     std::vector<std::uint32_t> units;
     for (const std::uint32_t unit :

@@ -28,9 +28,10 @@ struct Decoded {
     int errors = 0;
 };
 
-template <class Codec, class Unit> Decoded decode(const std::vector<Unit>& units) {
+// Any sequence of integers or characters as the codec's units.
+template <class Codec, class Units> Decoded decode(const Units& units) {
     UnitList<typename Codec::CodeUnit> input;
-    for (const Unit unit : units) {
+    for (const auto unit : units) {
         input.units.at(input.count++) = static_cast<typename Codec::CodeUnit>(unit);
     }
     UnicodeIterator iterator(input, Codec{});
@@ -47,32 +48,28 @@ template <class Codec, class Unit> Decoded decode(const std::vector<Unit>& units
     return decoded;
 }
 
-Decoded decodeUTF8(const std::string& bytes) {
-    return decode<UTF8>(std::vector<unsigned char>(bytes.begin(), bytes.end()));
-}
-
 TEST(UnicodeDecoding, UTF8IllFormedEndsTheScalars) {
     for (const std::string& bad :
          {"\x80"s, "\xBF"s, "\xC0\x80"s, "\xC1\xBF"s, "\xE0\x80\x80"s, "\xE0\x9F\xBF"s,
           "\xED\xA0\x80"s, "\xED\xBF\xBF"s, "\xF0\x80\x80\x80"s, "\xF0\x8F\xBF\xBF"s,
           "\xF4\x90\x80\x80"s, "\xF5\x80\x80\x80"s, "\xFE"s, "\xFF"s, "\xE2\x82"s, "\xF0\x9F\x98"s,
           "\xE2\x82\x41"s, "\xC3\x28"s}) {
-        const Decoded result = decodeUTF8("ok" + bad + "z");
+        const Decoded result = decode<UTF8>("ok" + bad + "z");
         EXPECT_EQ(std::pair(result.scalars, result.errors), std::pair(U"ok"s, 1))
             << testing::PrintToString(bad);
     }
 }
 
 TEST(UnicodeDecoding, UTF16AndUTF32) {
-    EXPECT_EQ((decode<UTF16, int>({0x61, 0xD83D, 0xDE00, 0xFFFF}).scalars), U"a\U0001F600\uFFFF");
+    EXPECT_EQ(decode<UTF16>(u"a\U0001F600\uFFFF"s).scalars, U"a\U0001F600\uFFFF");
     for (const auto& bad : std::vector<std::vector<std::uint16_t>>{
              {0xDC00}, {0xD800, 0x61}, {0xD800}, {0xD800, 0xD800}}) {
         const Decoded result = decode<UTF16>(bad);
         EXPECT_EQ(std::pair(result.scalars, result.errors), std::pair(U""s, 1));
     }
-    EXPECT_EQ((decode<UTF32, std::uint32_t>({0x61, 0x10FFFF}).scalars), U"a\U0010FFFF");
+    EXPECT_EQ(decode<UTF32>(U"a\U0010FFFF"s).scalars, U"a\U0010FFFF");
     for (const std::uint32_t bad : {0xD800u, 0xDFFFu, 0x110000u, 0xFFFFFFFFu}) {
-        const Decoded result = decode<UTF32, std::uint32_t>({0x62, bad, 0x63});
+        const Decoded result = decode<UTF32>(std::vector{0x62u, bad, 0x63u});
         EXPECT_EQ(std::pair(result.scalars, result.errors), std::pair(U"b"s, 1)) << bad;
     }
 }
