@@ -54,15 +54,13 @@ Encoding encoding(std::string name, Endian written, Endian told, std::string mar
 }
 
 // UTF-8 text in memory rather than in a stream.
-Encoding text() {
+const Encoding textInput = [] {
     Encoding utf8 = encoding<UTF8>("Text", Endian::unknown, Endian::unknown);
     utf8.reader = [](std::string bytes, const Configuration& configuration) {
         return std::make_unique<CSVReader>(std::move(bytes), configuration);
     };
     return utf8;
-}
-
-const Encoding textInput = text();
+}();
 const Encoding utf8 = encoding<UTF8>("UTF8", Endian::unknown, Endian::unknown);
 const Encoding utf16BE = encoding<UTF16>("UTF16BE", Endian::big, Endian::big);
 const Encoding utf16LE = encoding<UTF16>("UTF16LE", Endian::little, Endian::little);
