@@ -147,11 +147,13 @@ TEST_F(TaskBoardTest, OldHintsAreRenamedAndRemovingOneKeepsTheShownTaskCurrent) 
     EXPECT_TRUE(DBManager::getTaskList().front().isDone);
 }
 
-TEST_F(TaskBoardTest, SnoozesWakeOnlyAfterTheirEnd) {
+// Unsnooze all then wakes every task, a done one too, but no message.
+TEST_F(TaskBoardTest, SnoozesWakeOnlyAfterTheirEndOrByUnsnoozeAll) {
     SystemMessage message = snoozed(makeMessage(7, 1, "news"));
     message.snoozedUntil = Date{startTime + 86400};
-    DBManager::saveTaskList(
-        {makeSnoozed("a day", 1, Date{startTime + 86400}), makeSnoozed("no end", 2, std::nullopt)});
+    DBManager::saveTaskList({makeSnoozed("a day", 1, Date{startTime + 86400}),
+                             makeSnoozed("no end", 2, std::nullopt),
+                             markedDone(makeSnoozed("done", 3, std::nullopt))});
     DBManager::saveSystemMessages({message});
     start();
     EXPECT_EQ(shown(), TaskBoard::aHint);
@@ -167,6 +169,16 @@ TEST_F(TaskBoardTest, SnoozesWakeOnlyAfterTheirEnd) {
     now = Date{startTime + 1e9};
     board.setCurrentTask();
     EXPECT_TRUE(DBManager::getTaskList()[1].isSnoozed);
+
+    board.snoozeCurrent(1);
+    QSignalSpy changed(&board, &TaskBoard::changed);
+    board.unsnoozeAll();
+    EXPECT_EQ(changed.count(), 1) << "one change, one signal";
+    for (const Task& t : DBManager::getTaskList()) {
+        EXPECT_FALSE(t.isSnoozed || t.snoozedUntil) << t.name.toStdString();
+    }
+    EXPECT_EQ(std::tuple(DBManager::getSystemMessages()[0].isSnoozed, shown()),
+              std::tuple(true, QString("a day")));
 }
 
 TEST_F(TaskBoardTest, DoneMarksTheShownItemAndTakesTheDHint) {
@@ -234,19 +246,4 @@ TEST_F(TaskBoardTest, AddKeepsTheFirstHundredCharactersUntrimmedAndABatchStoresO
     EXPECT_EQ(std::tuple(stored[3].name, stored[3].created, stored[4].name),
               std::tuple(family.repeated(50) + QString(50, u'x'), now, QString("   ")));
     EXPECT_FALSE(stored[3].isTutorial || stored[3].isDone || stored[3].isSnoozed);
-}
-
-TEST_F(TaskBoardTest, UnsnoozeAllWakesEveryTaskButNoMessage) {
-    DBManager::saveTaskList({markedDone(makeSnoozed("done", 1, Date{startTime + 500})),
-                             makeSnoozed("snoozed", 2, std::nullopt)});
-    DBManager::saveSystemMessages({snoozed(makeMessage(3, 1, "news"))});
-    start();
-    QSignalSpy changed(&board, &TaskBoard::changed);
-    board.unsnoozeAll();
-    EXPECT_EQ(changed.count(), 1) << "one change, one signal";
-    for (const Task& t : DBManager::getTaskList()) {
-        EXPECT_FALSE(t.isSnoozed || t.snoozedUntil) << t.name.toStdString();
-    }
-    EXPECT_EQ(std::tuple(DBManager::getSystemMessages()[0].isSnoozed, shown()),
-              std::tuple(true, QString("snoozed")));
 }
