@@ -36,6 +36,9 @@ struct Device {
         ASSERT_TRUE(noted.save(store));
     }
     Task& named(const QString& name) { return taskNamed(tasks, name, missing); }
+    void remove(const QString& name) {
+        std::erase_if(tasks, [&](const Task& t) { return t.name == name; });
+    }
     Task missing;
 };
 

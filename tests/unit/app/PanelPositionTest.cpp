@@ -18,7 +18,7 @@ TEST(PanelPosition, OnlyTwoCoordinatesAreAStoredPosition) {
     EXPECT_FALSE(PanelPosition::stored());
 }
 
-TEST(PanelPosition, KeptWhollyOnAScreen) {
+TEST(PanelPosition, KeptWhollyOnAScreenAndByDefaultCentredNearTheTop) {
     const QSize panel(200, 100);
     const QList<QRect> areas{QRect(0, 30, 1920, 1050), QRect(1920, 0, 1280, 1024)};
     // On a screen: unchanged, also on the second one.
@@ -34,9 +34,8 @@ TEST(PanelPosition, KeptWhollyOnAScreen) {
     EXPECT_EQ(PanelPosition::keptOnScreen({-5000, 3000}, panel, areas), QPoint(0, 980));
     // No screens known: left as it is.
     EXPECT_EQ(PanelPosition::keptOnScreen({-5000, 3000}, panel, {}), QPoint(-5000, 3000));
-}
 
-TEST(PanelPosition, DefaultIsCentredNearTheTop) {
+    // By default: centred near the top.
     EXPECT_EQ(PanelPosition::defaultOrigin({200, 100}, QRect(0, 30, 1000, 800)), QPoint(400, 78));
     // A short screen: as high as fits.
     EXPECT_EQ(PanelPosition::defaultOrigin({200, 100}, QRect(0, 0, 400, 120)), QPoint(100, 20));

@@ -45,7 +45,8 @@ TEST(PreferenceStore, AValueOfAnotherKindReadsAsMissing) {
     EXPECT_FALSE(store.boolean("launchOnStartup") || store.boolForKey("launchOnStartup"));
 }
 
-// (A read-only or full disk: the torture's, through the real binary.)
+// A failed write, or one whose folder cannot be made. (A read-only or full disk: the torture's,
+// through the real binary.)
 TEST(PreferenceStore, FailedWriteKeepsThePreviousValue) {
     TempConfigHome home;
     const PreferenceStore store = PreferenceStore::standard();
@@ -56,15 +57,12 @@ TEST(PreferenceStore, FailedWriteKeepsThePreviousValue) {
     EXPECT_EQ(store.data("tasksData"), QByteArray("[1]"));
     EXPECT_EQ(storeEntries(home), (QStringList{"tasksData.bool", "tasksData.data"}))
         << "no temporary file stays behind";
-}
 
-TEST(PreferenceStore, UncreatableFolderFailsTheWrite) {
-    TempConfigHome home;
     // A plain file where the store folder's parent should be: even root cannot create it.
     const QString blocker = home.storeDir() + "-parent";
     ASSERT_TRUE(writeFile(blocker, "x"));
-    const PreferenceStore store(blocker + "/Quenby");
-    EXPECT_FALSE(store.setData("tasksData", "[]") || store.data("tasksData"));
+    const PreferenceStore blocked(blocker + "/Quenby");
+    EXPECT_FALSE(blocked.setData("tasksData", "[]") || blocked.data("tasksData"));
 }
 
 TEST(PreferenceStore, OnlyWhatInterruptedWritesLeftIsRemoved) {

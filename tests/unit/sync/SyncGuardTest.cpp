@@ -26,13 +26,15 @@ SyncEngine::Outcome sync(Device& device, FakeCollection& server,
     return out;
 }
 
-// `count` tasks, synced with `server`, whose count of writes starts afresh.
+// `count` tasks, synced with `server`, whose count of writes starts afresh. Their creation
+// times have fractions the server's whole seconds drop, which is no change here.
 void seed(Device& device, FakeCollection& server, int count) {
     for (int i = 0; i < count; ++i) {
         device.tasks.push_back(
-            makeTask(QStringLiteral("Task %1").arg(i, 2, 10, QLatin1Char('0')), i));
+            makeTask(QStringLiteral("Task %1").arg(i, 2, 10, QLatin1Char('0')), i + 0.6));
     }
     sync(device, server);
+    EXPECT_EQ(device.tasks.front().created, Date{0.6});
     server.writes = 0;
 }
 
@@ -144,18 +146,30 @@ protected:
 };
 
 // Three devices edit the same task offline: the latest edit wins everywhere, whichever
-// device syncs last; and an edit outlives a deletion elsewhere.
+// device syncs last, and fields changed on one side only are kept; an edit outlives a
+// deletion elsewhere, whichever syncs first; an unchanged task deleted here goes everywhere.
 TEST_P(SyncMerge, TheLaterEditWinsByWhenItWasMade) {
-    a.tasks = {makeTask(QStringLiteral("Draft"), 10), makeTask(QStringLiteral("Keep me"), 11)};
+    for (const char* name : {"Draft", "Keep me", "Kept too", "Gone"}) {
+        a.tasks.push_back(makeTask(QString::fromUtf8(name), 10));
+    }
     sync(a, server, Deletions::Guarded, 100);
     sync(b, server, Deletions::Guarded, 100);
     const QUuid draft = a.tasks.front().id;
     a.edit(200,
            [](Device& d) { d.named(QStringLiteral("Draft")).name = QStringLiteral("Draft A"); });
-    b.edit(202,
-           [](Device& d) { d.named(QStringLiteral("Draft")).name = QStringLiteral("Draft B"); });
-    a.edit(203, [](Device& d) { d.tasks.pop_back(); });
-    b.edit(204, [](Device& d) { d.named(QStringLiteral("Keep me")).isDone = true; });
+    b.edit(202, [](Device& d) {
+        d.named(QStringLiteral("Draft")).name = QStringLiteral("Draft B");
+        d.named(QStringLiteral("Draft B")).isDone = true;
+    });
+    a.edit(203, [](Device& d) {
+        d.named(QStringLiteral("Kept too")).isDone = true;
+        d.remove(QStringLiteral("Keep me"));
+    });
+    b.edit(204, [](Device& d) {
+        d.named(QStringLiteral("Keep me")).isDone = true;
+        d.remove(QStringLiteral("Kept too"));
+        d.remove(QStringLiteral("Gone"));
+    });
     // The third device, another client, renames it last and syncs first.
     Task third = a.tasks.front();
     third.name = QStringLiteral("Draft C");
@@ -165,7 +179,8 @@ TEST_P(SyncMerge, TheLaterEditWinsByWhenItWasMade) {
         sync(*d, server, Deletions::Guarded, 900);
     }
     for (Device* d : {&a, &b}) {
-        EXPECT_EQ(marked(d->tasks), QStringList({"Draft C", "Keep me (done)"}));
+        EXPECT_EQ(marked(d->tasks),
+                  QStringList({"Draft C (done)", "Keep me (done)", "Kept too (done)"}));
     }
 
     // B's later edit against A's earlier one, B syncing first: stamped with its own time.

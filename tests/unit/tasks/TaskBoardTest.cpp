@@ -90,7 +90,7 @@ INSTANTIATE_TEST_SUITE_P(
                                   TaskBoard::hHint}),
     [](const auto& param) { return std::to_string(param.index); });
 
-TEST_F(TaskBoardTest, FirstStartAddsTheThreeTutorialsUnsaved) {
+TEST_F(TaskBoardTest, FirstStartAddsTheThreeTutorialsUnsavedAndSnoozeTakesTheHHintAlways) {
     board.load();
     EXPECT_EQ(names(board.tasks()),
               (QStringList{TaskBoard::aHint, TaskBoard::dHint, TaskBoard::hHint}));
@@ -102,6 +102,14 @@ TEST_F(TaskBoardTest, FirstStartAddsTheThreeTutorialsUnsaved) {
                          PreferenceStore::standard().boolean("tutorialsAdded"),
                          QFile::exists(home.storeFile("tasksData.data"))),
               std::tuple(false, std::optional(true), false));
+
+    // With the shown A hint removed nothing is shown, and a snooze still takes the H hint.
+    board.setCurrentTask();
+    EXPECT_TRUE(board.removeTutorial(TaskBoard::aHint));
+    EXPECT_FALSE(board.currentTask());
+    board.snoozeCurrent(1);
+    EXPECT_EQ(std::tuple(names(DBManager::getTaskList()), shown()),
+              std::tuple(QStringList{TaskBoard::dHint}, QString(TaskBoard::dHint)));
 
     // Once followed, the hints stay gone at the next start.
     DBManager::saveTaskList({makeTask("mine", 1)});
@@ -147,11 +155,13 @@ TEST_F(TaskBoardTest, OldHintsAreRenamedAndRemovingOneKeepsTheShownTaskCurrent) 
     EXPECT_TRUE(DBManager::getTaskList().front().isDone);
 }
 
-TEST_F(TaskBoardTest, SnoozesWakeOnlyAfterTheirEnd) {
+// Unsnooze all then wakes every task, a done one too, but no message.
+TEST_F(TaskBoardTest, SnoozesWakeOnlyAfterTheirEndOrByUnsnoozeAll) {
     SystemMessage message = snoozed(makeMessage(7, 1, "news"));
     message.snoozedUntil = Date{startTime + 86400};
-    DBManager::saveTaskList(
-        {makeSnoozed("a day", 1, Date{startTime + 86400}), makeSnoozed("no end", 2, std::nullopt)});
+    DBManager::saveTaskList({makeSnoozed("a day", 1, Date{startTime + 86400}),
+                             makeSnoozed("no end", 2, std::nullopt),
+                             markedDone(makeSnoozed("done", 3, std::nullopt))});
     DBManager::saveSystemMessages({message});
     start();
     EXPECT_EQ(shown(), TaskBoard::aHint);
@@ -167,6 +177,16 @@ TEST_F(TaskBoardTest, SnoozesWakeOnlyAfterTheirEnd) {
     now = Date{startTime + 1e9};
     board.setCurrentTask();
     EXPECT_TRUE(DBManager::getTaskList()[1].isSnoozed);
+
+    board.snoozeCurrent(1);
+    QSignalSpy changed(&board, &TaskBoard::changed);
+    board.unsnoozeAll();
+    EXPECT_EQ(changed.count(), 1) << "one change, one signal";
+    for (const Task& t : DBManager::getTaskList()) {
+        EXPECT_FALSE(t.isSnoozed || t.snoozedUntil) << t.name.toStdString();
+    }
+    EXPECT_EQ(std::tuple(DBManager::getSystemMessages()[0].isSnoozed, shown()),
+              std::tuple(true, QString("a day")));
 }
 
 TEST_F(TaskBoardTest, DoneMarksTheShownItemAndTakesTheDHint) {
@@ -203,16 +223,6 @@ TEST_F(TaskBoardTest, SnoozeLastsExactlyItsLengthAndTakesTheHHint) {
               std::tuple(true, std::optional(Date{startTime + 0.25 + 172800})));
 }
 
-TEST_F(TaskBoardTest, SnoozeWithNothingShownStillTakesTheHHint) {
-    DBManager::saveTaskList({makeTutorial(TaskBoard::aHint, 1), makeTutorial(TaskBoard::hHint, 2)});
-    start();
-    board.removeTutorial(TaskBoard::aHint);
-    EXPECT_FALSE(board.currentTask());
-    board.snoozeCurrent(1);
-    EXPECT_EQ(std::tuple(DBManager::getTaskList().size(), shown()),
-              std::tuple(0u, QString("nothing")));
-}
-
 // A batch (here two, nested) stores its changes once, at its end.
 TEST_F(TaskBoardTest, AddKeepsTheFirstHundredCharactersUntrimmedAndABatchStoresOnceAtItsEnd) {
     start();
@@ -234,19 +244,4 @@ TEST_F(TaskBoardTest, AddKeepsTheFirstHundredCharactersUntrimmedAndABatchStoresO
     EXPECT_EQ(std::tuple(stored[3].name, stored[3].created, stored[4].name),
               std::tuple(family.repeated(50) + QString(50, u'x'), now, QString("   ")));
     EXPECT_FALSE(stored[3].isTutorial || stored[3].isDone || stored[3].isSnoozed);
-}
-
-TEST_F(TaskBoardTest, UnsnoozeAllWakesEveryTaskButNoMessage) {
-    DBManager::saveTaskList({markedDone(makeSnoozed("done", 1, Date{startTime + 500})),
-                             makeSnoozed("snoozed", 2, std::nullopt)});
-    DBManager::saveSystemMessages({snoozed(makeMessage(3, 1, "news"))});
-    start();
-    QSignalSpy changed(&board, &TaskBoard::changed);
-    board.unsnoozeAll();
-    EXPECT_EQ(changed.count(), 1) << "one change, one signal";
-    for (const Task& t : DBManager::getTaskList()) {
-        EXPECT_FALSE(t.isSnoozed || t.snoozedUntil) << t.name.toStdString();
-    }
-    EXPECT_EQ(std::tuple(DBManager::getSystemMessages()[0].isSnoozed, shown()),
-              std::tuple(true, QString("snoozed")));
 }
