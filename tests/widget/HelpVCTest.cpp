@@ -87,6 +87,7 @@ protected:
 
 // The colours of the appearance at load and when loaded; a new assignment reloads the page
 // (its keys: F1 in the panel's tests), and a new appearance is read a fifth of a second later.
+// It opens at a reading size, centred, and any key closes it.
 TEST_F(HelpWindow, SendsThePageTheColoursOfTheAppearanceAndReloadsForANewAssignment) {
     for (const auto scheme : {Appearance::Scheme::Light, Appearance::Scheme::Dark}) {
         const bool dark = scheme == Appearance::Scheme::Dark;
@@ -117,10 +118,7 @@ TEST_F(HelpWindow, SendsThePageTheColoursOfTheAppearanceAndReloadsForANewAssignm
     EXPECT_EQ(printed(delayed[0].second), "help light\n");
     EXPECT_EQ(scripts, lightCalls);
     EXPECT_EQ(help->osAppearance(), HelpVC::OSAppearance::light);
-}
 
-TEST_F(HelpWindow, OpensAtAReadingSizeCentredAndAnyKeyClosesIt) {
-    open(Appearance::Scheme::Light);
     help->show();
     const QScreen* screen = QGuiApplication::primaryScreen();
     const QRect visible = screen->availableGeometry();

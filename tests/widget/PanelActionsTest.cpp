@@ -2,13 +2,20 @@
 // model's and tested with it.
 #include "PanelFixture.h"
 
+// Texts are plain text, and a commit outside add mode is ignored.
 TEST_F(PanelTest, DoneAndSnoozeShowTheNextItem) {
-    startWith({makeTask("first", 1), makeTask("second", 2), makeTask("third", 3),
+    SystemMessage message = makeMessage(1, 10, "news");
+    message.cta_text = "Terms & Conditions";
+    startWith({makeTask("<b>bold</b> & <i>co</i>", 1), makeTask("second", 2), makeTask("third", 3),
                makeTutorial(TaskBoard::dHint, 0)},
-              {makeMessage(1, 10, "news")});
+              {message});
+    EXPECT_EQ(button("ctaButton")->text(), QStringLiteral("Terms && Conditions"));
     QTest::mouseClick(button("weekButton"), Qt::LeftButton);
     EXPECT_EQ(std::tuple(DBManager::getSystemMessages()[0].isSnoozed, taskText()->text()),
-              std::tuple(true, QString("first  ")));
+              std::tuple(true, QString("<b>bold</b> & <i>co</i>  ")));
+    const QByteArray before = readFile(home.storeFile("tasksData.data"));
+    vc().textAction();
+    EXPECT_EQ(readFile(home.storeFile("tasksData.data")), before);
     QTest::mouseClick(button("doneButton"), Qt::LeftButton);
     EXPECT_EQ(std::tuple(DBManager::getTaskList()[0].isDone, taskText()->text()),
               std::tuple(true, QString("second  ")));
@@ -93,19 +100,4 @@ TEST_F(PanelTest, TheInputLineStopsAtAHundredCharactersAndCountsDown) {
     EXPECT_EQ(taskText()->charactersLeft(), 0) << "a paste past the end keeps what fits";
     QTest::keyClick(taskText(), Qt::Key_Return);
     EXPECT_FALSE(taskText()->charactersLeft()) << "shown only while typing";
-}
-
-TEST_F(PanelTest, TypedTextIsPlainTextAndCommitIsIgnoredOutsideAddMode) {
-    DBManager::saveTaskList({makeTask("<b>bold</b> & <i>co</i>", 1)});
-    SystemMessage message = makeMessage(1, 1, "Terms");
-    message.cta_text = "Terms & Conditions";
-    DBManager::saveSystemMessages({message});
-    start();
-    EXPECT_EQ(button("ctaButton")->text(), QStringLiteral("Terms && Conditions"));
-    QTest::mouseClick(button("doneButton"), Qt::LeftButton);
-    EXPECT_EQ(taskText()->text(), QStringLiteral("<b>bold</b> & <i>co</i>  "));
-
-    const QByteArray before = readFile(home.storeFile("tasksData.data"));
-    vc().textAction();
-    EXPECT_EQ(readFile(home.storeFile("tasksData.data")), before);
 }

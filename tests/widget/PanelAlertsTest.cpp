@@ -32,24 +32,55 @@ private:
 
 } // namespace
 
-class AlertLayoutTest : public PanelTest,
-                        public testing::WithParamInterface<QDialogButtonBox::ButtonLayout> {};
+struct AlertCase {
+    QDialogButtonBox::ButtonLayout layout;
+    const char* choice;
+    // How long the panel hides; none for Cancel.
+    int seconds;
+};
 
-// On every desktop's button order: Cancel keeps the panel up and hands the focus back, and
-// quitting asks first.
-TEST_P(AlertLayoutTest, ButtonsStayInTheirGivenOrderOnScreenAndCancelChangesNothing) {
+void PrintTo(const AlertCase& c, std::ostream* os) {
+    *os << c.layout << ' ' << c.choice;
+}
+
+class AlertTest : public PanelTest, public testing::WithParamInterface<AlertCase> {};
+
+// On every desktop's button order: a length hides the panel, then it comes back without the
+// focus; Cancel keeps it up and hands the focus back; and quitting asks first.
+TEST_P(AlertTest, ButtonsStayInTheirGivenOrderOnScreenAndHideOrCancelAsChosen) {
+    const auto& [layout, choice, seconds] = GetParam();
+    const bool hides = seconds > 0;
     const QString before = QApplication::style()->name();
-    QApplication::setStyle(new ButtonLayoutStyle(GetParam()));
+    QApplication::setStyle(new ButtonLayoutStyle(layout));
     start();
     QSignalSpy quit(&vc(), &ViewController::quitRequested);
     focus->active = 4;
-    const auto hide = answerNextAlert("Cancel");
-    EXPECT_EQ(printed([&] { vc().hideAction(); }), "1003\nCancel\n");
-    EXPECT_EQ(hide->buttons, (QStringList{"1 Hour", "6 Hours", "12 Hours", "Cancel"}));
-    EXPECT_EQ(vc().hideTimer().interval(), 0);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !vc().hideTimer().isActive(); }, 10000));
+    const auto hide = answerNextAlert(choice);
+    const std::string out =
+        printed([&] { QTest::mouseClick(button("hideButton"), Qt::LeftButton); });
+    ASSERT_TRUE(hide->answered);
+    EXPECT_EQ(std::tuple(hide->buttons, hide->text, hide->informativeText, hide->icon),
+              std::tuple(QStringList{"1 Hour", "6 Hours", "12 Hours", "Cancel"},
+                         QString("Hide Quenby"),
+                         QString("This will hide Quenby for a period of time, to show it again "
+                                 "immediately just use a shortcut like Add Task (Ctrl+Alt+A)"),
+                         QMessageBox::Question))
+        << "a choice, not a fault";
+    EXPECT_EQ(out, std::to_string(1000 + hide->buttons.indexOf(choice)) + "\n" +
+                       (hides ? "" : "Cancel\n"));
+    EXPECT_EQ(std::tuple(vc().activation().isHidden(), window().isVisible(),
+                         vc().hideTimer().isActive(), vc().hideTimer().isSingleShot(),
+                         vc().hideTimer().interval()),
+              std::tuple(hides, !hides, true, true, seconds * 1000));
+    // The timer fires: the panel is up and the other application keeps the keyboard.
+    if (hides) {
+        focus->active = 31;
+        fireNow(vc().hideTimer());
+    }
+    ASSERT_TRUE(QTest::qWaitFor([&] { return hides || !vc().hideTimer().isActive(); }, 10000));
     EXPECT_EQ(std::tuple(vc().activation().isHidden(), window().isVisible(), focus->activated),
-              std::tuple(false, true, std::vector<FocusService::WindowId>{4}));
+              std::tuple(false, true, std::vector<FocusService::WindowId>{hides ? 31u : 4u}));
+    // (Appearing again stops a pending reappearance: the A shortcut while hidden.)
 
     const auto cancelled = answerNextAlert("Cancel");
     QTest::mouseClick(button("quitButton"), Qt::LeftButton);
@@ -64,49 +95,10 @@ TEST_P(AlertLayoutTest, ButtonsStayInTheirGivenOrderOnScreenAndCancelChangesNoth
     QApplication::setStyle(before);
 }
 
-INSTANTIATE_TEST_SUITE_P(EveryDesktop, AlertLayoutTest,
-                         testing::Values(QDialogButtonBox::WinLayout, QDialogButtonBox::MacLayout,
-                                         QDialogButtonBox::KdeLayout, QDialogButtonBox::GnomeLayout,
-                                         QDialogButtonBox::AndroidLayout));
-
-struct HideCase {
-    const char* choice;
-    int seconds;
-};
-
-void PrintTo(const HideCase& c, std::ostream* os) {
-    *os << c.choice;
-}
-
-class HideLength : public PanelTest, public testing::WithParamInterface<HideCase> {};
-
-TEST_P(HideLength, HidesThenComesBackWithoutTheFocus) {
-    const auto& [choice, seconds] = GetParam();
-    start();
-    const auto alert = answerNextAlert(choice);
-    const std::string out =
-        printed([&] { QTest::mouseClick(button("hideButton"), Qt::LeftButton); });
-    ASSERT_TRUE(alert->answered);
-    EXPECT_EQ(std::tuple(alert->text, alert->informativeText, alert->icon),
-              std::tuple(QString("Hide Quenby"),
-                         QString("This will hide Quenby for a period of time, to show it again "
-                                 "immediately just use a shortcut like Add Task (Ctrl+Alt+A)"),
-                         QMessageBox::Question))
-        << "a choice, not a fault";
-    EXPECT_EQ(out, std::to_string(1000 + alert->buttons.indexOf(choice)) + "\n");
-    EXPECT_EQ(std::tuple(vc().activation().isHidden(), window().isVisible(),
-                         vc().hideTimer().isActive(), vc().hideTimer().isSingleShot(),
-                         vc().hideTimer().interval()),
-              std::tuple(true, false, true, true, seconds * 1000));
-
-    // The timer fires: the panel is back and the other application keeps the keyboard.
-    focus->active = 31;
-    fireNow(vc().hideTimer());
-    EXPECT_EQ(std::tuple(vc().activation().isHidden(), window().isVisible(), focus->activated),
-              std::tuple(false, true, std::vector<FocusService::WindowId>{31}));
-    // (Appearing again stops a pending reappearance: the A shortcut while hidden.)
-}
-
-INSTANTIATE_TEST_SUITE_P(EveryLength, HideLength,
-                         testing::Values(HideCase{"1 Hour", 3600}, HideCase{"6 Hours", 21600},
-                                         HideCase{"12 Hours", 43200}));
+INSTANTIATE_TEST_SUITE_P(EveryDesktop, AlertTest,
+                         testing::Values(AlertCase{QDialogButtonBox::WinLayout, "Cancel", 0},
+                                         AlertCase{QDialogButtonBox::MacLayout, "1 Hour", 3600},
+                                         AlertCase{QDialogButtonBox::KdeLayout, "6 Hours", 21600},
+                                         AlertCase{QDialogButtonBox::GnomeLayout, "12 Hours",
+                                                   43200},
+                                         AlertCase{QDialogButtonBox::AndroidLayout, "Cancel", 0}));

@@ -101,15 +101,11 @@ protected:
         return env;
     }
 
-    // Builds the application's objects on the store as it stands, without showing them.
-    void build(ViewController::Environment env) {
-        app.reset();
-        app = std::make_unique<MainInterface>(std::move(env), [this] { return now; });
-        controller = &app->viewController();
-    }
     // Loads the panel from the store as it stands and shows it.
     void start(ViewController::Environment env) {
-        build(std::move(env));
+        app.reset(); // the old panel lets go of the store first
+        app = std::make_unique<MainInterface>(std::move(env), [this] { return now; });
+        controller = &app->viewController();
         window().show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&window()));
         QCoreApplication::processEvents();

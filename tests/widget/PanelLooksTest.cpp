@@ -152,19 +152,15 @@ TEST_F(PanelTest, DraggingMovesThePanelButNotAboveTheScreenTop) {
 }
 
 // The link row's titles start under the first button's edge and end under the last one's;
-// each link keeps 3 pixels around its title for the focus frame.
-TEST_F(PanelTest, TheLinksLineUpWithTheButtons) {
+// each link keeps 3 pixels around its title for the focus frame, and shows the keyboard focus.
+TEST_F(PanelTest, TheLinksLineUpWithTheButtonsAndShowTheirFocus) {
     start();
     const auto edges = [this](const char* name) { return button(name)->geometry(); };
     EXPECT_EQ(edges("allTasksButton").left() + 3, edges("doneButton").left());
     EXPECT_EQ(edges("quitButton").right() - 3, edges("unsnoozeButton").right());
     EXPECT_LT(edges("quitButton").width(), edges("unsnoozeButton").width())
         << "a link is as wide as its title";
-}
 
-// The small buttons show where the keyboard focus is.
-TEST_F(PanelTest, AFocusedLinkShowsItsFocus) {
-    start();
     window().activateWindow();
     QPushButton* help = button("helpButton");
     const QImage unfocused = help->grab().toImage();

@@ -63,7 +63,8 @@ INSTANTIATE_TEST_SUITE_P(
                               "systemMessage"}),
     [](const auto& param) { return std::to_string(param.index); });
 
-TEST_F(PanelTest, NothingToDoDisablesTheTaskButtonsAndHidesTheHint) {
+// Also when another window changes the tasks.
+TEST_F(PanelTest, NothingToDoDisablesTheTaskButtonsAndSaysHowManyAreSnoozed) {
     startWith({makeTutorial(TaskBoard::hHint, 3)});
     // Snoozing the last tutorial removes it: nothing is left to show.
     QTest::mouseClick(button("hourButton"), Qt::LeftButton);
@@ -72,21 +73,19 @@ TEST_F(PanelTest, NothingToDoDisablesTheTaskButtonsAndHidesTheHint) {
                          vc().currentTask().has_value()),
               std::tuple(QString("Nothing to do"), named("nothing"), std::optional(false), true,
                          true, false));
-}
-
-TEST_F(PanelTest, NothingToDoSaysHowManyAreSnoozedAndWhenTheFirstIsBack) {
-    startWith({makeSnoozed("later", 1, Date{startTime + 7200}),
-               makeSnoozed("much later", 2, Date{startTime + 90000}),
-               makeSnoozed("no end", 3, std::nullopt)});
-    // The three hints come first; each goes with its action.
-    vc().addAction(button("addButton"));
-    typeAndCommit(QString());
-    vc().doneAction(button("doneButton"));
-    vc().snoozeTask(button("hourButton"), 1);
+    // With snoozed tasks: how many, and when the first is back.
+    board().replaceTasks({makeSnoozed("later", 1, Date{startTime + 7200}),
+                          makeSnoozed("much later", 2, Date{startTime + 90000}),
+                          makeSnoozed("no end", 3, std::nullopt)});
     const QDateTime back =
         QDateTime::fromSecsSinceEpoch(static_cast<qint64>(Date{startTime + 7200}.unixSeconds()));
     EXPECT_EQ(taskText()->text(), "Nothing to do · 3 snoozed, next back at " +
                                       QLocale().toString(back.time(), QLocale::ShortFormat));
+    // A change from another window is shown at once (above), but never over typing.
+    vc().addAction(button("addButton"));
+    taskText()->setText("typing");
+    board().unsnoozeAll();
+    EXPECT_EQ(taskText()->text(), QStringLiteral("typing"));
 }
 
 TEST_F(PanelTest, RefreshTimerRunsPassesButNotWhileAdding) {
@@ -113,14 +112,4 @@ TEST_F(PanelTest, RefreshTimerRunsPassesButNotWhileAdding) {
     EXPECT_NE(taskText()->text(), QStringLiteral("wakes  "));
     now = Date{startTime + 61 + 3601};
     EXPECT_TRUE(QTest::qWaitFor([this] { return taskText()->text() == "wakes  "; }, 10000));
-}
-
-TEST_F(PanelTest, AChangeFromAnotherWindowIsShownButNeverOverTyping) {
-    startWith({makeTask("first", 1), makeTask("second", 2)});
-    board().setDone({board().tasks()[0].id}, true);
-    EXPECT_EQ(taskText()->text(), QStringLiteral("second  "));
-    vc().addAction(button("addButton"));
-    taskText()->setText("typing");
-    board().unsnoozeAll();
-    EXPECT_EQ(taskText()->text(), QStringLiteral("typing"));
 }
