@@ -4,9 +4,11 @@
 // prints one summary line.
 #include "Torture.h"
 
+#include <QDirIterator>
 #include <QTemporaryDir>
 
 #include <csignal>
+#include <map>
 
 using namespace Torture;
 
@@ -25,6 +27,18 @@ QString socketOf(const QString& config) {
     const QList<QByteArray> record = readFile(lockFile(config)).trimmed().split(' ');
     return record.size() == 2 ? QString::fromUtf8(QByteArray::fromPercentEncoding(record[1]))
                               : QString();
+}
+
+// Everything below `dir` with its bytes and modification time.
+std::map<QString, std::pair<QByteArray, qint64>> snapshot(const QString& dir) {
+    std::map<QString, std::pair<QByteArray, qint64>> files;
+    QDirIterator it(dir, QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        files[path] = {readFile(path), QFileInfo(path).lastModified().toMSecsSinceEpoch()};
+    }
+    return files;
 }
 
 // Adds `count` tasks "<prefix> i" at once: how many were answered as added, and how many are
@@ -75,10 +89,7 @@ TEST_F(Channel, APanelThatCannotBeReachedIsNamedAndTheStoreIsLeftAlone) {
     startPanel();
     waitForQuiet(storePath(config.path(), "tasksData.data"));
     ASSERT_TRUE(QFile::remove(socketOf(config.path())));
-    const QDir store(config.path() + "/Quenby");
-    const auto entries = [&] { return store.entryList(QDir::AllEntries | QDir::NoDotAndDotDot); };
-    const QStringList before = entries();
-    const QByteArray tasks = readFile(storePath(config.path(), "tasksData.data"));
+    const auto before = snapshot(config.path());
     const QString line = QStringLiteral("Quenby is already running for this store (process %1) "
                                         "in another session\n")
                              .arg(app->process.processId());
@@ -88,8 +99,7 @@ TEST_F(Channel, APanelThatCannotBeReachedIsNamedAndTheStoreIsLeftAlone) {
         EXPECT_TRUE(ran.output.endsWith(line)) << ran.output.toStdString();
         EXPECT_EQ(ran.output.count('\n'), ran.output.count("QStandardPaths") + 1);
     }
-    EXPECT_EQ(entries(), before);
-    EXPECT_EQ(readFile(storePath(config.path(), "tasksData.data")), tasks);
+    EXPECT_EQ(snapshot(config.path()), before);
 }
 
 // Cold starts racing each other leave one panel, which then answers many adds at once.
@@ -135,14 +145,21 @@ TEST_F(Channel, EveryEnvironmentReachesTheOnePanel) {
         const auto added = quenby(config.path(), {"--action", "add", name}, env);
         EXPECT_EQ(added.exitCode, 0) << name << ": " << added.output.toStdString();
         EXPECT_EQ(storedNames(config.path())[name], 1) << name;
-        // A second panel from there finds this one and ends.
+        // A second panel from there finds this one and ends, touching nothing.
+        waitForQuiet(storePath(config.path(), "tasksData.data"));
+        const auto before = snapshot(config.path());
         const auto second = quenby(config.path(), {}, env);
         EXPECT_EQ(second.exitCode, 0) << name;
         EXPECT_TRUE(second.output.endsWith("Quenby is already running\n"))
             << second.output.toStdString();
+        EXPECT_EQ(snapshot(config.path()), before) << name;
         reached += added.exitCode == 0 && second.exitCode == 0;
     }
     EXPECT_TRUE(app->running());
+    // Another user's store runs a panel of its own.
+    const QTemporaryDir otherStore;
+    App other(otherStore.path());
+    EXPECT_TRUE(other.waitForLine("viewDidAppear")) << other.output.constData();
     summary("other environments", std::size(environments), reached,
             static_cast<int>(std::size(environments)) - reached);
 }

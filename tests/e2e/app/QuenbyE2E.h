@@ -28,13 +28,13 @@ public:
         : QuenbyProcess(configHome, {.feed = feed, .scale = scale, .tmpDir = {}, .asUser = false}) {
     }
 
-    // The panel's window id on the display.
-    QString panelWindow() const {
+    // Its windows on screen, the panel first.
+    QStringList windows() const {
         return E2E::run(QStringLiteral("xdotool"),
                         {"search", "--onlyvisible", "--pid", QString::number(process.processId())})
-            .output.trimmed()
-            .section(u'\n', 0, 0);
+            .output.split(u'\n', Qt::SkipEmptyParts);
     }
+    QString panelWindow() const { return windows().value(0); }
     // The panel's frame on the screen, in the server's (device) pixels.
     QRect panelGeometry() const {
         const QString id = panelWindow();

@@ -10,12 +10,7 @@
 
 class DayE2E : public ShortcutsE2E {
 protected:
-    // How many of Quenby's windows are on screen.
-    qsizetype windowsUp() const {
-        return E2E::run("xdotool", {"search", "--onlyvisible", "--pid",
-                                    QString::number(quenby->process.processId())})
-            .output.count(u'\n');
-    }
+    qsizetype windowsUp() const { return quenby->windows().size(); }
     // A click (button 1) or right-click (3) at a point of the panel, in its own pixels.
     bool clickPanel(QPoint at, int button = 1) const {
         const QRect panel = quenby->panelGeometry();
