@@ -220,24 +220,23 @@ void SyncService::launch() {
             // given: saving an empty one would forget every item and held deletion, and the
             // next sync would send deleted tasks up again.
             SyncEngine::Outcome outcome;
+            outcome.state = std::move(state);
             Password password = connection.password();
             if (password.value) {
                 {
                     auto remote = backend->open(connection.collection,
                                                 {connection.user, *password.value}, bounds);
                     if (auto* client = std::get_if<std::unique_ptr<RemoteCollection>>(&remote)) {
-                        outcome =
-                            SyncEngine::run(**client, tasks, std::move(state), now, deletions);
+                        outcome = SyncEngine::run(**client, tasks, std::move(outcome.state), now,
+                                                  deletions);
                     } else {
                         outcome.failure = std::get<QString>(remote);
-                        outcome.state = std::move(state);
                     }
                 }
                 // Read again for the next sync: nothing keeps it in between.
                 SyncPassword::wipe(*password.value);
             } else {
                 outcome.failure = password.failure;
-                outcome.state = std::move(state);
             }
             relay->deliver(std::move(outcome), deletions, round);
         });
