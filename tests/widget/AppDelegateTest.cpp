@@ -20,14 +20,6 @@ const QString executable = QStringLiteral("/opt/Quenby Test/bin/quenby");
 // The entry the delegate writes: the user asked for this binary (see LoginItem::launcherFor).
 const LoginItem::Launcher launcher{executable, true};
 
-QStringList menuTitles(QMenu& menu) {
-    QStringList titles;
-    for (const QAction* a : menu.actions()) {
-        titles.append(a->isSeparator() ? QStringLiteral("-") : a->text());
-    }
-    return titles;
-}
-
 class AppDelegateTest : public ::testing::Test {
 protected:
     PreferenceStore store() const { return PreferenceStore::standard(); }
@@ -101,7 +93,11 @@ TEST_F(AppDelegateTest, AnAutostartFolderThatCannotBeWrittenIsReportedNotFatal) 
 
 TEST_F(AppDelegateTest, MenuActionsReachThePanel) {
     AppDelegate alone(executable);
-    EXPECT_EQ(menuTitles(alone.mainMenu()),
+    QStringList titles;
+    for (const QAction* a : alone.mainMenu().actions()) {
+        titles.append(a->isSeparator() ? QStringLiteral("-") : a->text());
+    }
+    EXPECT_EQ(titles,
               (QStringList{"Start at Login", "Edit Tasks…", "Unsnooze All", "-", "Quit Quenby"}));
     EXPECT_EQ(printed([&] {
                   alone.exportAction();

@@ -4,30 +4,19 @@
 #include <QDialogButtonBox>
 #include <QProxyStyle>
 #include <QSignalSpy>
-#include <QStyleFactory>
 
 namespace {
 
-// Fires a pending one-shot timer now instead of after its interval.
-void fireNow(const QTimer& timer) {
-    QMetaObject::invokeMethod(const_cast<QTimer*>(&timer), "timeout");
-}
-
 // A desktop whose dialogs order their buttons by its own convention.
-class ButtonLayoutStyle : public QProxyStyle {
-public:
-    explicit ButtonLayoutStyle(QDialogButtonBox::ButtonLayout layout)
-        : QProxyStyle(QStyleFactory::create(QStringLiteral("Fusion")))
-        , layout_(layout) {}
-    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
-                  QStyleHintReturn* returnData) const override {
-        return hint == SH_DialogButtonLayout
-                   ? layout_
-                   : QProxyStyle::styleHint(hint, option, widget, returnData);
+struct ButtonLayoutStyle : QProxyStyle {
+    explicit ButtonLayoutStyle(QDialogButtonBox::ButtonLayout order)
+        : QProxyStyle(QStringLiteral("Fusion"))
+        , layout(order) {}
+    int styleHint(StyleHint hint, const QStyleOption* o, const QWidget* w,
+                  QStyleHintReturn* r) const override {
+        return hint == SH_DialogButtonLayout ? layout : QProxyStyle::styleHint(hint, o, w, r);
     }
-
-private:
-    QDialogButtonBox::ButtonLayout layout_;
+    const QDialogButtonBox::ButtonLayout layout;
 };
 
 } // namespace
@@ -72,10 +61,10 @@ TEST_P(AlertTest, ButtonsStayInTheirGivenOrderOnScreenAndHideOrCancelAsChosen) {
                          vc().hideTimer().isActive(), vc().hideTimer().isSingleShot(),
                          vc().hideTimer().interval()),
               std::tuple(hides, !hides, true, true, seconds * 1000));
-    // The timer fires: the panel is up and the other application keeps the keyboard.
+    // The timer fires now: the panel is up and the other application keeps the keyboard.
     if (hides) {
         focus->active = 31;
-        fireNow(vc().hideTimer());
+        QMetaObject::invokeMethod(const_cast<QTimer*>(&vc().hideTimer()), "timeout");
     }
     ASSERT_TRUE(QTest::qWaitFor([&] { return hides || !vc().hideTimer().isActive(); }, 10000));
     EXPECT_EQ(std::tuple(vc().activation().isHidden(), window().isVisible(), focus->activated),

@@ -15,6 +15,9 @@
 #include "ui/Fonts.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QImage>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
@@ -39,9 +42,7 @@ struct AlertSeen {
 
 // The buttons' titles as the user sees them: left to right on the screen.
 inline QStringList titlesLeftToRight(QList<QAbstractButton*> buttons) {
-    std::sort(buttons.begin(), buttons.end(), [](QAbstractButton* a, QAbstractButton* b) {
-        return a->mapToGlobal(QPoint()).x() < b->mapToGlobal(QPoint()).x();
-    });
+    std::ranges::sort(buttons, {}, [](QAbstractButton* b) { return b->mapToGlobal(QPoint()).x(); });
     QStringList titles;
     for (const QAbstractButton* b : buttons) {
         titles.append(b->text());
@@ -58,6 +59,16 @@ inline bool clickTitled(QWidget* window, const QString& title) {
         }
     }
     return false;
+}
+
+// The widget's picture once the events a change posted (palette, layout, paint) have run;
+// kept as `file` for review.
+inline QImage screenshot(QWidget& widget, const QString& file) {
+    QCoreApplication::sendPostedEvents();
+    const QImage image = widget.grab().toImage();
+    QDir().mkpath(QFileInfo(file).path());
+    EXPECT_TRUE(image.save(file)) << file.toStdString();
+    return image;
 }
 
 // Answers the next modal alert with the button titled `choice` once it is up.
@@ -77,8 +88,7 @@ protected:
     // An alert nobody answers would block the test run; fail it instead.
     PanelTest() {
         // As main() does at start-up, once per process.
-        static const bool fontsRegistered = (Fonts::registerApplicationFonts(), true);
-        Q_UNUSED(fontsRegistered);
+        [[maybe_unused]] static const bool fonts = (Fonts::registerApplicationFonts(), true);
         // The panel's global shortcuts go to a fake desktop the test can inspect and press.
         auto service = std::make_unique<FakeHotKeyService>();
         hotKeyService = service.get();
@@ -95,11 +105,7 @@ protected:
 
     static constexpr double startTime = 800'000'000; // early 2026
 
-    ViewController::Environment environment() {
-        ViewController::Environment env;
-        env.focus = focus;
-        return env;
-    }
+    ViewController::Environment environment() { return {.focus = focus}; }
 
     // Loads the panel from the store as it stands and shows it.
     void start(ViewController::Environment env) {
@@ -140,15 +146,16 @@ protected:
         }
         return states.size() == 1 ? std::optional(*states.begin()) : std::nullopt;
     }
-    // The visible top-level window of type W, if one is open.
-    template <typename W> static W* openWindow() {
+    // The visible top-level windows of type W; the first of them, if one is open.
+    template <typename W> static QList<W*> openWindows() {
+        QList<W*> found;
         for (QWidget* w : QApplication::topLevelWidgets()) {
-            if (auto* found = qobject_cast<W*>(w); found && found->isVisible()) {
-                return found;
-            }
+            found += w->isVisible() ? qobject_cast<W*>(w) : nullptr;
         }
-        return nullptr;
+        found.removeAll(nullptr);
+        return found;
     }
+    template <typename W> static W* openWindow() { return openWindows<W>().value(0); }
 
     // Types `text` into the input line and commits it with Return.
     void typeAndCommit(const QString& text) {

@@ -40,8 +40,7 @@ TEST_F(PanelTest, TheQuenbyButtonOpensTheProductSiteAndTheCallToActionOnlyWebAdd
     };
     std::vector<SystemMessage> messages;
     for (const auto& [address, opens] : addresses) {
-        messages.push_back(makeMessage(static_cast<std::int64_t>(messages.size()),
-                                       static_cast<std::int64_t>(messages.size()), "news"));
+        messages.push_back(makeMessage(std::ssize(messages), std::ssize(messages), "news"));
         messages.back().cta_url = address;
     }
     DBManager::saveSystemMessages(messages);

@@ -1,25 +1,12 @@
 // The panel's colours in both appearances, with pictures kept in the build folder for review.
 // (The other windows, darker in the dark: the e2e looks.)
 #include "PanelFixture.h"
+#include "panel/HighlightView.h"
 #include "ui/Appearance.h"
 #include "ui/Extensions.h"
 #include "ui/NamedColors.h"
 
-#include <QDir>
-#include <QImage>
-
-namespace {
-
-QImage shoot(PBWindow& window, const QString& name) {
-    QCoreApplication::processEvents();
-    QTest::qWait(50);
-    const QImage image = window.grab().toImage();
-    QDir().mkpath(QStringLiteral(SCREENSHOT_DIR));
-    EXPECT_TRUE(image.save(QStringLiteral(SCREENSHOT_DIR "/") + name));
-    return image;
-}
-
-} // namespace
+#include <ranges>
 
 // At the first start: "Hint:" is drawn in the hint colour somewhere on the text line.
 TEST_F(PanelTest, NamedColoursFollowTheAppearance) {
@@ -29,24 +16,27 @@ TEST_F(PanelTest, NamedColoursFollowTheAppearance) {
     for (const auto scheme : {Appearance::Scheme::Light, Appearance::Scheme::Dark}) {
         const bool dark = scheme == Appearance::Scheme::Dark;
         Appearance::shared().setPortalScheme(scheme);
-        const QImage image = shoot(window(), dark ? "panel-dark.png" : "panel-light.png");
+        const QImage image = screenshot(
+            window(), SCREENSHOT_DIR + QString(dark ? "/panel-dark.png" : "/panel-light.png"));
         EXPECT_EQ(image.pixelColor(inside), NamedColors::color("bg", scheme));
         // Rounded corners: the window's very corner is left transparent.
         EXPECT_EQ(image.pixelColor(0, 0).alpha(), 0);
         EXPECT_EQ(image.pixelColor(image.width() - 1, image.height() - 1).alpha(), 0);
         EXPECT_EQ(taskText()->textColor(), NamedColors::color("tutorial", scheme));
         const QImage line = taskText()->grab().toImage();
-        bool hinted = false;
-        for (int at = 0; at < line.width() * line.height() && !hinted; ++at) {
-            hinted = line.pixelColor(at % line.width(), at / line.width()) ==
-                     NamedColors::color("hint", scheme);
-        }
-        EXPECT_TRUE(hinted);
+        const auto hinted = [&](int at) {
+            return line.pixelColor(at % line.width(), at / line.width()) ==
+                   NamedColors::color("hint", scheme);
+        };
+        EXPECT_TRUE(std::ranges::any_of(std::views::iota(0, line.width() * line.height()), hinted));
         EXPECT_EQ(ViewStyle::borderColor(highlight()), NamedColors::color("hint", scheme));
     }
     EXPECT_EQ(highlight()->findChildren<ViewLayer*>().size(), 1) << "restyled, never stacked";
     vc().addAction(button("addButton"));
-    shoot(window(), "panel-dark-adding.png");
+    // With the frame over Add faded in.
+    const auto* frame = static_cast<HighlightView*>(highlight());
+    ASSERT_TRUE(QTest::qWaitFor([frame] { return frame->opacity() == 1; }, 10000));
+    screenshot(window(), SCREENSHOT_DIR "/panel-dark-adding.png");
     const auto light = NamedColors::color("bg", Appearance::Scheme::Light);
     const auto dark = NamedColors::color("bg", Appearance::Scheme::Dark);
     Appearance::shared().setPortalScheme(std::nullopt);

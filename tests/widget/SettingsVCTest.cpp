@@ -6,7 +6,6 @@
 #include "ui/NamedColors.h"
 
 #include <QComboBox>
-#include <QDir>
 #include <QLabel>
 
 namespace {
@@ -28,23 +27,19 @@ protected:
         const auto* b = qobject_cast<TitleButton*>(button(name));
         ASSERT_TRUE(b && b->attributedTitle());
         const AttributedString& title = *b->attributedTitle();
-        EXPECT_EQ(title.string, text);
-        EXPECT_EQ(b->text(), text);
+        EXPECT_EQ(std::pair(title.string, b->text()), std::pair(text, text));
+        const QColor first = emphasis == 0 ? shortcut : QColor();
         for (qsizetype i = 0; i < text.size(); ++i) {
             const QTextCharFormat f = title.formatAt(i);
-            EXPECT_EQ(f.fontWeight() == QFont::Bold && f.fontPointSize() == 11 &&
-                          f.underlineStyle() == QTextCharFormat::SingleUnderline,
-                      i == emphasis)
+            const bool emphasised = f.fontWeight() == QFont::Bold && f.fontPointSize() == 11 &&
+                                    f.underlineStyle() == QTextCharFormat::SingleUnderline;
+            const QColor colour =
+                f.hasProperty(QTextFormat::ForegroundBrush) ? f.foreground().color() : QColor();
+            EXPECT_EQ(std::pair(emphasised, colour),
+                      std::pair(i == emphasis, i > 0 ? otherText : first))
                 << i;
-            if (i > 0) {
-                EXPECT_EQ(f.foreground().color(), otherText) << i;
-            }
         }
         EXPECT_EQ(title.formatAt(emphasis).underlineColor(), shortcut);
-        const QTextCharFormat first = title.formatAt(0);
-        EXPECT_EQ(first.hasProperty(QTextFormat::ForegroundBrush) ? first.foreground().color()
-                                                                  : QColor(),
-                  emphasis == 0 ? shortcut : QColor());
     }
 
     Keys registeredKeys() const {
@@ -168,9 +163,7 @@ TEST_F(ShortcutTest, SaveStoresThenDropsAllSevenAndRegistersThemAgainAMomentLate
     EXPECT_EQ(registeredKeys(), (Keys{Key::z, Key::a, Key::h, Key::one, Key::two, Key::w, Key::u}));
     // Each dropped once, in action order. (New ids: the hot-key controller's tests.)
     std::vector<HotKeyService::Handle> dropped;
-    for (const auto& registration : before) {
-        dropped.push_back(registration.handle);
-    }
+    std::ranges::transform(before, std::back_inserter(dropped), [](auto& r) { return r.handle; });
     EXPECT_EQ(hotKeyService->unregistered, dropped);
     expectTitle("addButton", " Add", 0);
     expectTitle("doneButton", " Done", 0);
@@ -240,8 +233,7 @@ TEST_F(ShortcutTest, AShortcutTheDesktopRefusedIsNamedOnThePanelOnceAndMarkedInT
     ASSERT_TRUE(notice->isVisible());
     EXPECT_EQ(notice->text(), "Ctrl+Alt+T (Edit all tasks) is taken by another application. "
                               "Change…");
-    QDir().mkpath(QStringLiteral(SCREENSHOT_DIR));
-    window().grab().save(QStringLiteral(SCREENSHOT_DIR "/panel-refused-shortcut.png"));
+    screenshot(window(), SCREENSHOT_DIR "/panel-refused-shortcut.png");
 
     QTest::mouseClick(notice, Qt::LeftButton);
     SettingsVC* settings = openWindow<SettingsVC>();

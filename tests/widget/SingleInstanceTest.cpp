@@ -28,32 +28,25 @@ SingleInstance::Delivery sendWhileServing(const QString& store, const ActionRequ
     return sent.get();
 }
 
-// A holder that answers each batch of requests with their names and counts the batches.
-struct Holder {
-    explicit Holder(const QString& store)
-        : instance(store) {
-        EXPECT_EQ(instance.claim(), SingleInstance::Claim::First);
-        instance.setActionHandler([this](const std::vector<ActionRequest>& requests) {
-            std::vector<ActionReply> replies;
-            for (const ActionRequest& r : requests) {
-                applied << r.text;
-                replies.push_back({true, r.name + u' ' + r.text});
-            }
-            ++batches;
-            return replies;
-        });
-        instance.listen();
-    }
-    SingleInstance instance;
-    QStringList applied;
-    int batches = 0;
-};
-
 } // namespace
 
 TEST(SingleInstance, RequestsAreAnsweredOnceEachAndTogether) {
     const QTemporaryDir store;
-    Holder holder(store.path());
+    SingleInstance holder(store.path());
+    ASSERT_EQ(holder.claim(), SingleInstance::Claim::First);
+    // It answers each batch of requests with their names, and counts the batches.
+    QStringList applied;
+    int batches = 0;
+    holder.setActionHandler([&](const std::vector<ActionRequest>& requests) {
+        std::vector<ActionReply> replies;
+        for (const ActionRequest& r : requests) {
+            applied << r.text;
+            replies.push_back({true, r.name + u' ' + r.text});
+        }
+        ++batches;
+        return replies;
+    });
+    holder.listen();
 
     ActionRequest request{"add", "water the plants", {}, "one-id"};
     for (int attempt = 0; attempt < 2; ++attempt) {
@@ -61,7 +54,7 @@ TEST(SingleInstance, RequestsAreAnsweredOnceEachAndTogether) {
         ASSERT_TRUE(std::holds_alternative<ActionReply>(delivery));
         EXPECT_EQ(std::get<ActionReply>(delivery).message, "add water the plants");
     }
-    EXPECT_EQ(holder.applied, QStringList{"water the plants"}) << "sent twice, applied once";
+    EXPECT_EQ(applied, QStringList{"water the plants"}) << "sent twice, applied once";
 
     // Requests that wait together (written while the holder's loop is busy) are handled in
     // one batch.
@@ -74,15 +67,15 @@ TEST(SingleInstance, RequestsAreAnsweredOnceEachAndTogether) {
             ActionRequest{"add", QString::number(i), {}, QByteArray::number(i)}.encoded());
         ASSERT_TRUE(socket->waitForBytesWritten(5000));
     }
-    const int before = holder.batches;
+    const int before = batches;
     for (int i = 0; i < 5; ++i) {
         ASSERT_TRUE(QTest::qWaitFor([&] { return waiting[i]->canReadLine(); }, 30000));
         EXPECT_EQ(ActionReply::decoded(waiting[i]->readLine())->message,
                   "add " + QString::number(i));
     }
-    EXPECT_EQ(holder.batches - before, 1);
+    EXPECT_EQ(batches - before, 1);
 
-    EXPECT_EQ(holder.applied.size(), 6);
+    EXPECT_EQ(applied.size(), 6);
 }
 
 // (A lock a killed run left behind blocks nothing: the torture's kill -9 rounds.)

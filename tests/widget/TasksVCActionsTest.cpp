@@ -7,7 +7,6 @@
 
 #include <QContextMenuEvent>
 #include <QDialog>
-#include <QDir>
 #include <QLineEdit>
 #include <QMenu>
 
@@ -46,9 +45,8 @@ TEST_P(TasksVCEditAreaTest, FollowsTheSelection) {
     EXPECT_FALSE(editStack()->isVisible());
     select(rows);
     EXPECT_TRUE(editStack()->isVisible() && list->findChild<QLabel*>("taskLabel")->isVisible());
-    EXPECT_EQ(std::tuple(listButton("doneButton")->isEnabled(),
-                         listButton("editButton")->isEnabled(),
-                         listButton("unSnoozeButton")->isEnabled()),
+    const auto on = [this](const char* name) { return listButton(name)->isEnabled(); };
+    EXPECT_EQ(std::tuple(on("doneButton"), on("editButton"), on("unSnoozeButton")),
               std::tuple(doneEnabled, editEnabled, unsnoozeEnabled));
     if (doneTitle) {
         EXPECT_EQ(listButton("doneButton")->text(), doneTitle);
@@ -166,9 +164,7 @@ TEST_F(TasksVCTest, TheRowMenusReadableDeleteTakesTheSelectionLikeTheDeleteKey) 
         if (!offered->isEmpty()) {
             // Unhovered, as the menu first appears under a still pointer.
             menu->setActiveAction(nullptr);
-            const QImage image = menu->grab().toImage();
-            QDir().mkpath(QStringLiteral(SCREENSHOT_DIR));
-            image.save(QStringLiteral(SCREENSHOT_DIR "/row-menu-light.png"));
+            const QImage image = screenshot(*menu, SCREENSHOT_DIR "/row-menu-light.png");
             const QRect item = menu->actionGeometry(menu->actions().front());
             const QColor ground = image.pixelColor(item.topLeft() + QPoint(1, 1));
             for (int y = item.top(); y <= item.bottom(); ++y) {

@@ -54,19 +54,17 @@ protected:
                           {header->sectionViewportPosition(column) + 5, header->height() / 2});
     }
     void select(const std::vector<int>& rows) const {
+        using S = QItemSelectionModel;
         table().clearSelection();
         for (const int row : rows) {
-            table().selectionModel()->select(table().model()->index(row, 0),
-                                             QItemSelectionModel::Select |
-                                                 QItemSelectionModel::Rows);
+            table().selectionModel()->select(table().model()->index(row, 0), S::Select | S::Rows);
         }
     }
     std::vector<int> selectedRows() const {
         std::vector<int> rows;
-        for (const QModelIndex& index : table().selectionModel()->selectedRows()) {
-            rows.push_back(index.row());
-        }
-        std::sort(rows.begin(), rows.end());
+        std::ranges::transform(table().selectionModel()->selectedRows(), std::back_inserter(rows),
+                               &QModelIndex::row);
+        std::ranges::sort(rows);
         return rows;
     }
 

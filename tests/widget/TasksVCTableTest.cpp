@@ -4,7 +4,6 @@
 #include "ui/NamedColors.h"
 
 #include <QAbstractItemModelTester>
-#include <QDir>
 
 namespace {
 
@@ -56,7 +55,6 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(TasksVCTest, CellColoursFollowTheTaskAndTheAppearanceAndSelectedRowsSayWhenDrawn) {
     open({makeTask("plain", 1), makeSnoozed("later", 2, Date{startTime + day}),
           makeDone(makeSnoozed("both", 3, Date{startTime + day}), 3)});
-    QDir().mkpath(QStringLiteral(SCREENSHOT_DIR));
     for (const auto scheme : {Appearance::Scheme::Light, Appearance::Scheme::Dark}) {
         Appearance::shared().setPortalScheme(scheme);
         const char* names[] = {"task", "taskSnoozed", "taskDone"};
@@ -66,9 +64,7 @@ TEST_F(TasksVCTest, CellColoursFollowTheTaskAndTheAppearanceAndSelectedRowsSayWh
         }
         const QString file =
             scheme == Appearance::Scheme::Dark ? "tasklist-dark.png" : "tasklist-light.png";
-        QTest::qWait(50);
-        const QImage image = list->grab().toImage();
-        EXPECT_TRUE(image.save(QStringLiteral(SCREENSHOT_DIR "/") + file));
+        const QImage image = screenshot(*list, SCREENSHOT_DIR "/" + file);
         // Beside the date of a row neither current nor selected, the table shows its background.
         const QPoint blank = table().viewport()->mapTo(
             list, QPoint(table().columnViewportPosition(0) + table().columnWidth(0) - 4,
@@ -116,14 +112,7 @@ TEST_F(TasksVCTest, FollowsThePanelAndKeepsTheSelectedTask) {
 // windows.)
 TEST_F(TasksVCTest, OneWindowOpensFromTheShortcutAndTheButtonAndStartsAfreshEachTime) {
     start();
-    const auto shown = [] {
-        QList<TasksVC*> windows;
-        for (QWidget* w : QApplication::topLevelWidgets()) {
-            windows += w->isVisible() ? qobject_cast<TasksVC*>(w) : nullptr;
-        }
-        windows.removeAll(nullptr);
-        return windows;
-    };
+    const auto shown = &openWindows<TasksVC>;
     focus->active = 8;
     vc().activation().hide();
     vc().keyTFunction();

@@ -170,10 +170,7 @@ TEST_F(TasksVCTransferTest, FilesThatCannotBeWrittenOrReadChangeNothingAndSaySo)
         dialogs->answer = target;
         const auto seen = answerNextAlert("OK");
         {
-            std::optional<FileSizeLimit> fullDisk;
-            if (!why.isEmpty()) {
-                fullDisk.emplace(40);
-            }
+            const auto fullDisk = why.isEmpty() ? nullptr : std::make_unique<FileSizeLimit>(40);
             (list->*action)();
         }
         EXPECT_TRUE(seen->answered) << target.toStdString();
@@ -271,8 +268,7 @@ TEST_F(TasksVCTransferTest, ThePreviewShowsTheRowsAsTheyWillBecomeTasks) {
                                                          {"2", "task", "Buy milk", "4"},
                                                          {"3", "task", "Call Bob", "1"},
                                                          {"Skipped", "note", "", ""}}));
-        QDir().mkpath(SCREENSHOT_DIR);
-        EXPECT_TRUE(preview.grab().save(SCREENSHOT_DIR "/import-preview.png"));
+        screenshot(preview, SCREENSHOT_DIR "/import-preview.png");
         clickTitled(&preview, "Import");
     });
     list->importAction();
@@ -288,8 +284,8 @@ TEST_F(TasksVCTransferTest, ThePreviewShowsTheRowsAsTheyWillBecomeTasks) {
 
 TEST_F(TasksVCTransferTest, TheDesktopFileDialogsShowTheirTitlesAndFilters) {
     const auto desktop = makeDesktopFileDialogs();
-    using Seen = std::tuple<QString, QStringList, QFileDialog::AcceptMode, QFileDialog::FileMode,
-                            bool, bool>;
+    using D = QFileDialog;
+    using Seen = std::tuple<QString, QStringList, D::AcceptMode, D::FileMode, bool, bool>;
     const auto seen = std::make_shared<std::vector<Seen>>();
     const auto answer = [seen](const QString& name) {
         whenUp<QFileDialog>([seen, name](QFileDialog* dialog) {
@@ -310,16 +306,8 @@ TEST_F(TasksVCTransferTest, TheDesktopFileDialogsShowTheirTitlesAndFilters) {
     answer({});
     EXPECT_FALSE(desktop->openFile(nullptr, {"Choose Import Filename", {"csv", "txt"}}));
     EXPECT_TRUE(chosen && chosen->endsWith("/tasks.csv")) << chosen.value_or("").toStdString();
-    EXPECT_EQ(*seen, (std::vector<Seen>{{"Choose Export Filename",
-                                         {"*.csv"},
-                                         QFileDialog::AcceptSave,
-                                         QFileDialog::AnyFile,
-                                         true,
-                                         false},
-                                        {"Choose Import Filename",
-                                         {"*.csv *.txt"},
-                                         QFileDialog::AcceptOpen,
-                                         QFileDialog::ExistingFile,
-                                         true,
-                                         false}}));
+    const std::vector<Seen> shown{
+        {"Choose Export Filename", {"*.csv"}, D::AcceptSave, D::AnyFile, true, false},
+        {"Choose Import Filename", {"*.csv *.txt"}, D::AcceptOpen, D::ExistingFile, true, false}};
+    EXPECT_EQ(*seen, shown);
 }
