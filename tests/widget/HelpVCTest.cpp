@@ -119,8 +119,7 @@ TEST_F(HelpWindow, SendsThePageTheColoursOfTheAppearanceAndReloadsForANewAssignm
     EXPECT_EQ(help->osAppearance(), HelpVC::OSAppearance::light);
 
     help->show();
-    const QScreen* screen = QGuiApplication::primaryScreen();
-    const QRect visible = screen->availableGeometry();
+    const QRect visible = QGuiApplication::primaryScreen()->availableGeometry();
     // A reading width with room around the text, within most of the screen.
     EXPECT_GE(help->width(), 480);
     EXPECT_LE(help->width(), visible.width() * 0.7);
