@@ -13,23 +13,6 @@
 #include <future>
 #include <memory>
 
-namespace {
-
-// `request` sent from another thread while this one runs the holder's event loop.
-SingleInstance::Delivery sendWhileServing(const QString& store, const ActionRequest& request) {
-    auto sent = std::async(std::launch::async, [&] {
-        SingleInstance client(store);
-        EXPECT_EQ(client.claim(), SingleInstance::Claim::AlreadyRunning);
-        return client.sendAction(request);
-    });
-    EXPECT_TRUE(QTest::qWaitFor(
-        [&] { return sent.wait_for(std::chrono::seconds(0)) == std::future_status::ready; },
-        30000));
-    return sent.get();
-}
-
-} // namespace
-
 TEST(SingleInstance, RequestsAreAnsweredOnceEachAndTogether) {
     const QTemporaryDir store;
     SingleInstance holder(store.path());
@@ -50,7 +33,16 @@ TEST(SingleInstance, RequestsAreAnsweredOnceEachAndTogether) {
 
     ActionRequest request{"add", "water the plants", {}, "one-id"};
     for (int attempt = 0; attempt < 2; ++attempt) {
-        const auto delivery = sendWhileServing(store.path(), request);
+        // Sent from another thread while this one runs the holder's event loop.
+        auto sent = std::async(std::launch::async, [&] {
+            SingleInstance client(store.path());
+            EXPECT_EQ(client.claim(), SingleInstance::Claim::AlreadyRunning);
+            return client.sendAction(request);
+        });
+        EXPECT_TRUE(QTest::qWaitFor(
+            [&] { return sent.wait_for(std::chrono::seconds(0)) == std::future_status::ready; },
+            30000));
+        const auto delivery = sent.get();
         ASSERT_TRUE(std::holds_alternative<ActionReply>(delivery));
         EXPECT_EQ(std::get<ActionReply>(delivery).message, "add water the plants");
     }

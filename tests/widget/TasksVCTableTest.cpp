@@ -9,15 +9,6 @@ namespace {
 
 constexpr double day = 86400;
 
-// Created in this order; names that tell code-point order from UTF-16 order and from the
-// order of unnormalised text.
-std::vector<Task> sortSample(double now) {
-    return {makeSnoozed("b", 10, Date{now + 300}),     makeDone(makeTask("B", 20), now - 50),
-            makeSnoozed("a", 30, Date{now + 100}),     makeTask(QStringLiteral("e\u0301"), 40),
-            makeDone(makeTask("f", 50), now - 10),     makeTask(QStringLiteral("\uFB01"), 60),
-            makeTask(QStringLiteral("\U0001D49C"), 70)};
-}
-
 // A column, the direction, and the names in the order shown (in NFC, space-separated).
 using SortCase = std::tuple<int, bool, const char*>;
 
@@ -28,7 +19,12 @@ class TasksVCSortTest : public TasksVCTest, public testing::WithParamInterface<S
 // Reached by clicks on the titles: a first click sorts a column ascending, the next flips it.
 TEST_P(TasksVCSortTest, HeaderClicksSortByColumnAndShowTheIndicator) {
     const auto& [column, ascending, order] = GetParam();
-    open(sortSample(startTime));
+    // Created in this order; names that tell code-point order from UTF-16 order and from the
+    // order of unnormalised text.
+    open({makeSnoozed("b", 10, Date{startTime + 300}), makeDone(makeTask("B", 20), startTime - 50),
+          makeSnoozed("a", 30, Date{startTime + 100}), makeTask(QStringLiteral("e\u0301"), 40),
+          makeDone(makeTask("f", 50), startTime - 10), makeTask(QStringLiteral("\uFB01"), 60),
+          makeTask(QStringLiteral("\U0001D49C"), 70)});
     if (column != 0) {
         clickHeader(column);
     }
