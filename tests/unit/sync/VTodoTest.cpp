@@ -226,9 +226,7 @@ TEST(VTodo, DoneAndReopenedSetTheStatusAndDoneOnASeriesMovesItOn) {
     };
     for (const Case& c : cases) {
         const QByteArray before = withDates(c.dates);
-        Task task = readTask(before);
-        task.isDone = true;
-        task.doneDate = stamp;
+        Task task = markedDone(readTask(before), stamp);
         const QByteArray written = VTodo::write(task, stamp, before);
         const Task back = readTask(written);
         const bool over = c.shown.front() == "STATUS:COMPLETED";
@@ -247,8 +245,7 @@ TEST(VTodo, DoneAndReopenedSetTheStatusAndDoneOnASeriesMovesItOn) {
         }
     }
     // Next occurrence's start, local midnight in New York.
-    Task weekly = readTask(withDates(cases[1].dates));
-    weekly.isDone = true;
+    const Task weekly = markedDone(readTask(withDates(cases[1].dates)));
     EXPECT_EQ(readTask(VTodo::write(weekly, stamp, withDates(cases[1].dates))).snoozedUntil,
               Date::fromUnixSeconds(1'770'526'800));
 }
