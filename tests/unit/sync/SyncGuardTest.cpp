@@ -62,14 +62,10 @@ TEST_P(SyncGuard, HoldsMassRemovalUntilAcceptedAndAppliesEverythingElse) {
     server.forgetsTokens = GetParam().forgetsTokens;
     dropFirst(server, 8);
     const QString survivor = server.hrefs().constLast();
-    Task renamed = makeTask(QStringLiteral("Renamed there"), 0);
-    const SyncState synced = device.state();
-    for (auto it = synced.items.cbegin(); it != synced.items.cend(); ++it) {
-        renamed.id = it->href == survivor ? it.key() : renamed.id;
-    }
+    Task renamed = std::get<VTodo::Resource>(VTodo::read(server.text(survivor))).task;
+    renamed.name = "Renamed there";
     server.store(survivor, VTodo::write(renamed, Date{900}));
-    server.store(QStringLiteral("/c/new.ics"),
-                 VTodo::write(makeTask(QStringLiteral("New there"), 50), Date{900}));
+    server.store("/c/new.ics", VTodo::write(makeTask("New there", 50), Date{900}));
 
     for (int round = 0; round < 3; ++round) {
         const SyncEngine::Outcome out = sync(device, server);
@@ -80,8 +76,7 @@ TEST_P(SyncGuard, HoldsMassRemovalUntilAcceptedAndAppliesEverythingElse) {
             << round;
     }
     const QStringList kept = names(device.tasks);
-    EXPECT_TRUE(kept.contains(QStringLiteral("Renamed there")) &&
-                kept.contains(QStringLiteral("New there")))
+    EXPECT_TRUE(kept.contains("Renamed there") && kept.contains("New there"))
         << kept.join(u',').toStdString();
 
     // Once held, they stay held whatever their share of the list.
@@ -153,24 +148,23 @@ TEST_P(SyncMerge, TheLaterEditWinsByWhenItWasMade) {
     sync(a, server, Deletions::Guarded, 100);
     sync(b, server, Deletions::Guarded, 100);
     const QUuid draft = a.tasks.front().id;
-    a.edit(200,
-           [](Device& d) { d.named(QStringLiteral("Draft")).name = QStringLiteral("Draft A"); });
+    a.edit(200, [](Device& d) { d.named("Draft").name = "Draft A"; });
     b.edit(202, [](Device& d) {
-        d.named(QStringLiteral("Draft")).name = QStringLiteral("Draft B");
-        d.named(QStringLiteral("Draft B")).isDone = true;
+        d.named("Draft").name = "Draft B";
+        d.named("Draft B").isDone = true;
     });
     a.edit(203, [](Device& d) {
-        d.named(QStringLiteral("Kept too")).isDone = true;
-        d.remove(QStringLiteral("Keep me"));
+        d.named("Kept too").isDone = true;
+        d.remove("Keep me");
     });
     b.edit(204, [](Device& d) {
-        d.named(QStringLiteral("Keep me")).isDone = true;
-        d.remove(QStringLiteral("Kept too"));
-        d.remove(QStringLiteral("Gone"));
+        d.named("Keep me").isDone = true;
+        d.remove("Kept too");
+        d.remove("Gone");
     });
     // The third device, another client, renames it last and syncs first.
     Task third = a.tasks.front();
-    third.name = QStringLiteral("Draft C");
+    third.name = "Draft C";
     const SyncState::Item known = a.state().items.value(draft);
     server.store(known.href, VTodo::write(third, Date{205}, known.ics));
     for (Device* d : {&a, &b, &a}) {
@@ -182,13 +176,11 @@ TEST_P(SyncMerge, TheLaterEditWinsByWhenItWasMade) {
     }
 
     // B's later edit against A's earlier one, B syncing first: stamped with its own time.
-    a.edit(300,
-           [](Device& d) { d.named(QStringLiteral("Draft C")).name = QStringLiteral("Early"); });
-    b.edit(301,
-           [](Device& d) { d.named(QStringLiteral("Draft C")).name = QStringLiteral("Late"); });
+    a.edit(300, [](Device& d) { d.named("Draft C").name = "Early"; });
+    b.edit(301, [](Device& d) { d.named("Draft C").name = "Late"; });
     sync(b, server, Deletions::Guarded, 900);
     sync(a, server, Deletions::Guarded, 1000);
-    EXPECT_TRUE(names(a.tasks).contains(QStringLiteral("Late")));
+    EXPECT_TRUE(names(a.tasks).contains("Late"));
     EXPECT_TRUE(serverText(draft).contains("LAST-MODIFIED:20010101T000501Z"))
         << serverText(draft).toStdString();
     EXPECT_TRUE(a.state().edited.at.isEmpty()) << "settled edits keep their times";
@@ -198,7 +190,7 @@ TEST_P(SyncMerge, TheLaterEditWinsByWhenItWasMade) {
 // comes back to the contents it had before those writes.
 TEST_P(SyncMerge, ADeletionAfterOurWritesArrives) {
     sync(a, server);
-    a.tasks = {makeTask(QStringLiteral("Short-lived"), 10)};
+    a.tasks = {makeTask("Short-lived", 10)};
     sync(a, server);
     dropFirst(server, 1);
     sync(a, server);
@@ -225,9 +217,9 @@ TEST_P(SyncMerge, ACutOffSyncLeavesNoDuplicateAndNoLoss) {
         shared.contentTokens = server.contentTokens;
         Device here;
         Device phone;
-        phone.tasks = {makeTask(QStringLiteral("From the phone"), 1)};
+        phone.tasks = {makeTask("From the phone", 1)};
         sync(phone, shared);
-        QStringList all{QStringLiteral("From the phone")};
+        QStringList all{"From the phone"};
         for (int i = 0; i < 6; ++i) {
             here.tasks.push_back(makeTask(QStringLiteral("Task %1").arg(i), i));
             all.append(here.tasks.back().name);
@@ -258,7 +250,7 @@ TEST(RemovedTasks, KeepsTheLastTenSyncsForThirtyDaysWholeAndNeverOverwritesAnUnr
     const QTemporaryDir dir;
     const PreferenceStore store(dir.path());
     constexpr double day = 86400;
-    const Task full = makeSnoozed(QStringLiteral("Sync 11"), 5, Date{9 * day});
+    const Task full = makeSnoozed("Sync 11", 5, Date{9 * day});
     for (int i = 0; i < 12; ++i) {
         const Task t = i == 11 ? markedDone(full) : makeTask(QStringLiteral("Sync %1").arg(i), i);
         ASSERT_TRUE(RemovedTasks::add(store, {t}, Date{i * day}));
@@ -273,10 +265,9 @@ TEST(RemovedTasks, KeepsTheLastTenSyncsForThirtyDaysWholeAndNeverOverwritesAnUnr
     EXPECT_EQ(names(RemovedTasks::kept(store, Date{40.5 * day})), latest.mid(0, 1));
 
     ASSERT_TRUE(store.setData(StoreKeys::syncRemovedTasks, "[{\"at\": 1, \"tasks\": 7}]"));
-    ASSERT_TRUE(RemovedTasks::add(store, {makeTask(QStringLiteral("After"), 1)}, Date{50 * day}));
+    ASSERT_TRUE(RemovedTasks::add(store, {makeTask("After", 1)}, Date{50 * day}));
     EXPECT_EQ(names(RemovedTasks::kept(store, Date{50 * day})), QStringList{"After"});
-    EXPECT_EQ(QDir(dir.path()).entryList({QStringLiteral("syncRemovedTasks.unreadable-*")}).size(),
-              1);
+    EXPECT_EQ(QDir(dir.path()).entryList({"syncRemovedTasks.unreadable-*"}).size(), 1);
 }
 
 } // namespace
