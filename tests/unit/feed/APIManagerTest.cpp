@@ -135,9 +135,7 @@ TEST(FeedFetch, ReadsEachKeyOrItsDefaultAndPrintsEachValueInOrder) {
 
 TEST(FeedFetch, WithoutAnAddressNothingIsFetched) {
     APIManager api(resolveFeedAddress({}, {}));
-    EXPECT_EQ(printed([&] {
-                  api.getSystemMessages(
-                      [](bool, const QString&, std::vector<SystemMessage>) { FAIL(); });
-              }),
+    const auto never = [](bool, const QString&, std::vector<SystemMessage>) { FAIL(); };
+    EXPECT_EQ(printed([&] { api.getSystemMessages(never); }),
               "Message feed: no address configured\n");
 }
