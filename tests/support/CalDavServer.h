@@ -2,6 +2,7 @@
 
 #include "DavProxy.h"
 #include "FileUtil.h"
+#include "LocalHttpServer.h"
 #include "Processes.h"
 #include "sync/caldav/CalDavClient.h"
 
@@ -46,8 +47,9 @@ public:
                 if (kind_ == Kind::RadicaleWithoutSyncReports && request.startsWith("REPORT ") &&
                     request.contains("<d:sync-collection")) {
                     ++refusals_;
-                    return std::optional<QByteArray>(DavProxy::answer(
-                        403, R"(<d:error xmlns:d="DAV:"><d:supported-report/></d:error>)"));
+                    return std::optional(LocalHttpServer::response(
+                        403, R"(<d:error xmlns:d="DAV:"><d:supported-report/></d:error>)",
+                        "Connection: close\r\nContent-Type: application/xml\r\n"));
                 }
                 return hook_ ? hook_(request) : std::nullopt;
             });
