@@ -24,8 +24,9 @@ inline Task makeTutorial(const QString& hint, double created) {
     return t;
 }
 
-inline Task markedDone(Task t) {
+inline Task markedDone(Task t, std::optional<Date> on = std::nullopt) {
     t.isDone = true;
+    t.doneDate = on;
     return t;
 }
 

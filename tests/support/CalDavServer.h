@@ -1,11 +1,11 @@
 #pragma once
 
 #include "DavProxy.h"
+#include "FileUtil.h"
+#include "LocalHttpServer.h"
 #include "Processes.h"
 #include "sync/caldav/CalDavClient.h"
 
-#include <QDir>
-#include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 
@@ -27,9 +27,7 @@ public:
             addRadicaleCollection(QStringLiteral("tasks"),
                                   R"({"tag": "VCALENDAR", "D:displayname": "tasks",
                      "C:supported-calendar-component-set": "VTODO"})");
-            QFile users(dir_.filePath(QStringLiteral("users")));
-            users.open(QIODevice::WriteOnly);
-            users.write("test:secret\n");
+            writeFile(dir_.filePath(QStringLiteral("users")), "test:secret\n");
         }
     }
     ~CalDavServer() { stop(); }
@@ -49,8 +47,9 @@ public:
                 if (kind_ == Kind::RadicaleWithoutSyncReports && request.startsWith("REPORT ") &&
                     request.contains("<d:sync-collection")) {
                     ++refusals_;
-                    return std::optional<QByteArray>(DavProxy::answer(
-                        403, R"(<d:error xmlns:d="DAV:"><d:supported-report/></d:error>)"));
+                    return std::optional(LocalHttpServer::response(
+                        403, R"(<d:error xmlns:d="DAV:"><d:supported-report/></d:error>)",
+                        "Connection: close\r\nContent-Type: application/xml\r\n"));
                 }
                 return hook_ ? hook_(request) : std::nullopt;
             });
@@ -59,11 +58,7 @@ public:
 
     // Radicale only: a collection of the user "test" with these stored properties.
     void addRadicaleCollection(const QString& name, const QByteArray& props) {
-        const QString path = dir_.path() + QStringLiteral("/collection-root/test/") + name;
-        QDir().mkpath(path);
-        QFile file(path + QStringLiteral("/.Radicale.props"));
-        file.open(QIODevice::WriteOnly);
-        file.write(props);
+        writeFile(dir_.path() + "/collection-root/test/" + name + "/.Radicale.props", props);
     }
 
     // False, after a line saying why, when the server does not listen within ten seconds. It
@@ -71,18 +66,13 @@ public:
     bool start() {
         const QString listen = QStringLiteral("127.0.0.1");
         if (kind_ != Kind::Xandikos) {
-            server_.start(
-                QStringLiteral("radicale"),
-                {QStringLiteral("--config"), QString(), QStringLiteral("--server-hosts"),
-                 listen + QStringLiteral(":0"), QStringLiteral("--storage-filesystem-folder"),
-                 dir_.path(), QStringLiteral("--auth-type"), QStringLiteral("htpasswd"),
-                 QStringLiteral("--auth-htpasswd-filename"), dir_.filePath(QStringLiteral("users")),
-                 QStringLiteral("--auth-htpasswd-encryption"), QStringLiteral("plain")});
+            server_.start("radicale",
+                          {"--config", "", "--server-hosts", listen + ":0",
+                           "--storage-filesystem-folder", dir_.path(), "--auth-type", "htpasswd",
+                           "--auth-htpasswd-filename", dir_.filePath("users"),
+                           "--auth-htpasswd-encryption", "plain"});
         } else {
-            server_.start(QStringLiteral("xandikos"),
-                          {QStringLiteral("-d"), dir_.path(), QStringLiteral("--defaults"),
-                           QStringLiteral("-l"), listen, QStringLiteral("-p"),
-                           QStringLiteral("0")});
+            server_.start("xandikos", {"-d", dir_.path(), "--defaults", "-l", listen, "-p", "0"});
         }
         std::optional<quint16> port;
         E2E::waitUntil([&] { return (port = E2E::listeningPort(server_.processId())).has_value(); },

@@ -13,7 +13,6 @@ inline double contrastRatio(const QColor& a, const QColor& b) {
         };
         return 0.2126 * linear(c.redF()) + 0.7152 * linear(c.greenF()) + 0.0722 * linear(c.blueF());
     };
-    const double first = luminance(a);
-    const double second = luminance(b);
-    return (std::max(first, second) + 0.05) / (std::min(first, second) + 0.05);
+    const auto [darker, lighter] = std::minmax({luminance(a), luminance(b)});
+    return (lighter + 0.05) / (darker + 0.05);
 }

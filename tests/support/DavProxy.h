@@ -32,12 +32,6 @@ public:
     // Where requests go on to, when the server came back on another port.
     void setUpstream(quint16 upstream) { upstream_ = upstream; }
 
-    static QByteArray answer(int status, const QByteArray& body = {}) {
-        return "HTTP/1.1 " + QByteArray::number(status) +
-               " Proxy\r\nConnection: close\r\nContent-Type: application/xml\r\nContent-Length: " +
-               QByteArray::number(body.size()) + "\r\n\r\n" + body;
-    }
-
 private:
     // The message with its Connection header saying close, so that neither side waits for more.
     static QByteArray closing(const QByteArray& message) {

@@ -49,10 +49,7 @@ public:
 
     // None when no handler is installed.
     std::optional<OSStatus> deliver(const HotKeyEvent& event) const {
-        if (!eventHandler_) {
-            return std::nullopt;
-        }
-        return eventHandler_(event);
+        return eventHandler_ ? std::optional(eventHandler_(event)) : std::nullopt;
     }
     std::optional<OSStatus> press(std::uint32_t id) const {
         return deliver({{HotKeysController::eventHotKeySignature, id}, kEventHotKeyPressed});
@@ -64,10 +61,7 @@ public:
     std::optional<OSStatus> press(const KeyCombo& combo) const {
         const auto found = std::find_if(live.begin(), live.end(),
                                         [&](const Registration& r) { return r.combo == combo; });
-        if (found == live.end()) {
-            return std::nullopt;
-        }
-        return press(found->id.id);
+        return found == live.end() ? std::nullopt : press(found->id.id);
     }
 
     BindingHandler bindingHandler;

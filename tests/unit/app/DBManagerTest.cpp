@@ -32,20 +32,18 @@ ino_t inodeOf(const QString& path) {
 // key reads as missing: the preference store's test.)
 TEST(DBManager, KeyIndexesMustBeSevenAssignablePositions) {
     TempConfigHome home;
-    const std::vector<std::int64_t> defaults{0, 3, 7, 27, 28, 22, 19};
+    using Keys = std::vector<std::int64_t>;
+    const Keys defaults{0, 3, 7, 27, 28, 22, 19};
     EXPECT_EQ(std::tuple(DBManager::getTaskList().size(), DBManager::getSystemMessages().size(),
                          DBManager::getSeenSysyemMessages().size(), DBManager::getKeys()),
               std::tuple(0u, 0u, 0u, defaults));
-    const std::vector<std::int64_t> custom{35, 1, 2, 3, 4, 5, 0};
+    const Keys custom{35, 1, 2, 3, 4, 5, 0};
     ASSERT_TRUE(DBManager::saveKeys(custom));
     EXPECT_EQ(DBManager::getKeys(), custom);
 
-    for (const std::vector<std::int64_t>& bad :
-         {std::vector<std::int64_t>{1, 2, 3}, std::vector<std::int64_t>{0, 1, 2, 3, 4, 5, 36},
-          std::vector<std::int64_t>{0, 1, 2, 3, 4, 5, -1},
-          std::vector<std::int64_t>{0, 1, 2, 3, 4, 5, 6, 7},
-          std::vector<std::int64_t>{0, 0, 0, 0, 0, 0, 0},
-          std::vector<std::int64_t>{0, 1, 2, 3, 4, 5, 0}}) {
+    for (const Keys& bad :
+         {Keys{1, 2, 3}, Keys{0, 1, 2, 3, 4, 5, 36}, Keys{0, 1, 2, 3, 4, 5, -1},
+          Keys{0, 1, 2, 3, 4, 5, 6, 7}, Keys{0, 0, 0, 0, 0, 0, 0}, Keys{0, 1, 2, 3, 4, 5, 0}}) {
         ASSERT_TRUE(DBManager::saveKeys(bad));
         EXPECT_EQ(DBManager::getKeys(), defaults);
     }

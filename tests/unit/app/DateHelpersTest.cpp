@@ -17,35 +17,25 @@ constexpr double march3rd1405Utc = 1614780309.0;
 // Numeric components and the prefix rule; pieces that do not parse are dropped; signs count
 // and values keep to 64 bits.
 TEST(CompareVersions, NumericComponentsPrefixesUnparsedPiecesSignsAndRange) {
-    EXPECT_EQ(compareVersions(u"1.2", u"1.10"), -1);
-    EXPECT_EQ(compareVersions(u"1.10", u"1.2"), 1);
-    EXPECT_EQ(compareVersions(u"1.2", u"1.2.7"), 0);
-    EXPECT_EQ(compareVersions(u"1.2.7", u"1.2"), 0);
-    EXPECT_EQ(compareVersions(u"2", u"10.0"), -1);
-    EXPECT_EQ(compareVersions(u"3.0.0", u"3"), 0);
-    EXPECT_EQ(compareVersions(u"1.01", u"1.1"), 0);
-    EXPECT_EQ(compareVersions(u"..1..2.", u"1.2"), 0);
-    EXPECT_EQ(compareVersions(u"..1..3.", u"1.2"), 1);
-
-    EXPECT_EQ(compareVersions(u"", u"3.1"), 0);
-    EXPECT_EQ(compareVersions(u"abc", u"1"), 0);
-    EXPECT_EQ(compareVersions(u"1.x.3", u"1.3"), 0);
-    EXPECT_EQ(compareVersions(u"1.x.3", u"1.2"), 1);
-    EXPECT_EQ(compareVersions(u"2.0-beta", u"2.5"), 0);
-    EXPECT_EQ(compareVersions(u"1.2 ", u"1.9"), 0);
-    EXPECT_EQ(compareVersions(u" 1.2", u"0.9"), 1) << "' 1' is dropped, 2 > 0";
-    EXPECT_EQ(compareVersions(u"1.++2", u"1.1"), 0);
-    EXPECT_EQ(compareVersions(u"1.+-2", u"1.1"), 0);
-    EXPECT_EQ(compareVersions(u"1.-", u"1.1"), 0);
-    EXPECT_EQ(compareVersions(u"1.\u0662", u"1.1"), 0) << "only ASCII digits";
-
-    EXPECT_EQ(compareVersions(u"1.-1", u"1.0"), -1);
-    EXPECT_EQ(compareVersions(u"1.+2", u"1.2"), 0);
-    EXPECT_EQ(compareVersions(u"1.99999999999999999999", u"1.5"), 0);
-    EXPECT_EQ(compareVersions(u"9223372036854775807", u"9223372036854775806"), 1);
-    EXPECT_EQ(compareVersions(u"9223372036854775808.1", u"5"), -1) << "overflow leaves 1";
-    EXPECT_EQ(compareVersions(u"-9223372036854775808", u"-9223372036854775807"), -1);
-    EXPECT_EQ(compareVersions(u"-9223372036854775809.4", u"3"), 1);
+    // In " 1.2" the piece " 1" is dropped; \u0662 is no ASCII digit; an overflow leaves 1.
+    // "first|second", by how first compares to second.
+    const std::pair<int, QStringList> cases[] = {
+        {-1,
+         {"1.2|1.10", "2|10.0", "1.-1|1.0", "9223372036854775808.1|5",
+          "-9223372036854775808|-9223372036854775807"}},
+        {0,
+         {"1.2|1.2.7", "1.2.7|1.2", "3.0.0|3", "1.01|1.1", "..1..2.|1.2", "|3.1", "abc|1",
+          "1.x.3|1.3", "2.0-beta|2.5", "1.2 |1.9", "1.++2|1.1", "1.+-2|1.1", "1.-|1.1",
+          "1.\u0662|1.1", "1.+2|1.2", "1.99999999999999999999|1.5"}},
+        {1,
+         {"1.10|1.2", "..1..3.|1.2", "1.x.3|1.2", " 1.2|0.9",
+          "9223372036854775807|9223372036854775806", "-9223372036854775809.4|3"}}};
+    for (const auto& [order, pairs] : cases) {
+        for (const QString& pair : pairs) {
+            const QStringList v = pair.split(u'|');
+            EXPECT_EQ(compareVersions(v[0], v[1]), order) << pair.toStdString();
+        }
+    }
 }
 
 TEST(DisplayDateISO8601, TwentyFourHourClockWithOffset) {

@@ -52,11 +52,10 @@ TEST(LoginItem, TheEntryStartsTheInstalledBinaryUnlessThisOneIsAskedFor) {
     for (const bool installed : {false, true}) {
         const Installation installation(installed);
         const QString onPath = installed ? installation.program() : QStringLiteral("quenby");
+        using Case = std::pair<std::optional<QByteArray>, LoginItem::Launcher>;
         for (const auto& [variable, expected] :
-             {std::pair<std::optional<QByteArray>, LoginItem::Launcher>{std::nullopt,
-                                                                        {onPath, false}},
-              {"0", {onPath, false}},
-              {"1", {buildTree, true}}}) {
+             {Case{std::nullopt, {onPath, false}}, Case{"0", {onPath, false}},
+              Case{"1", {buildTree, true}}}) {
             const ScopedEnv asked(LoginItem::thisBinaryVariable, variable);
             EXPECT_EQ(LoginItem::launcherFor(buildTree), expected)
                 << installed << " " << variable.value_or("unset").constData();

@@ -1,4 +1,5 @@
 #include "store/Models.h"
+#include "tests/support/Builders.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -40,12 +41,10 @@ auto fields(const SystemMessage& m) {
 } // namespace
 
 TEST(TaskJson, OptionalDatesDecideTheKeySet) {
-    Task plain = sampleTask();
-    Task full = sampleTask();
+    const Task plain = sampleTask();
+    Task full = markedDone(sampleTask(), Date{786543999.25});
     full.isSnoozed = true;
     full.snoozedUntil = Date{786546810.5};
-    full.isDone = true;
-    full.doneDate = Date{786543999.25};
 
     const QJsonArray array = asJson(*Json::encodeTasks({plain, full}));
     ASSERT_EQ(array.size(), 2);
@@ -123,8 +122,7 @@ TEST(TaskJson, TimesAndTextsRoundTripExactly) {
         if (i % 5 == 0) {
             // Awkward doubles: subnormals, the extremes, negative zero.
             const double odd[] = {5e-324, 1.7976931348623157e308, -0.0, 0.1 + 0.2, 1e22};
-            t.doneDate = Date{odd[i / 5 % 5]};
-            t.isDone = true;
+            t = markedDone(t, Date{odd[i / 5 % 5]});
         }
         t.name = QString::number(i) + QStringLiteral(" \t\n\\\"\u0001 \u00e9\u4e2d");
         tasks.push_back(t);
@@ -145,7 +143,6 @@ TEST(SystemMessageJson, RoundTripsBeyondDoublePrecision) {
     m.created_at = INT64_MIN;
     m.platform = QStringList{QStringLiteral("MacOS"), QStringLiteral("Linux")};
     m.min_version = QStringLiteral("1.2");
-    m.max_version = QString();
     m.message = QStringLiteral("New: <b>bold</b> is shown as text");
     m.cta_text = QStringLiteral("Read more");
     m.cta_url = QStringLiteral("https://example.com/a?b=c&d");

@@ -62,10 +62,6 @@ struct FetchCase {
     const char* printed = ""; // a part of it
 };
 
-void PrintTo(const FetchCase& c, std::ostream* os) {
-    *os << c.name;
-}
-
 class FeedFetch : public testing::TestWithParam<FetchCase> {};
 
 } // namespace
@@ -78,9 +74,8 @@ TEST_P(FeedFetch, SendsOneGetAndCompletesOnceWithTheOutcome) {
     server.answer("/msg.json", raw, c.keepOpen);
     server.answer("/moved.json", ok200("[{}]"));
     const Outcome o = fetch(server.url(), c.timeout);
-    EXPECT_EQ(o.calls, 1);
-    EXPECT_EQ(o.status, QString::fromUtf8(c.status));
-    EXPECT_EQ(o.messages.size(), c.count);
+    EXPECT_EQ(std::tuple(o.calls, o.status, o.messages.size()),
+              std::tuple(1, QString::fromUtf8(c.status), c.count));
     EXPECT_THAT(o.printed, testing::HasSubstr(c.printed));
     EXPECT_LT(o.took, 2s) << "no outcome waits for the time-out";
     const QByteArray request = server.requests().at(0);
@@ -140,9 +135,7 @@ TEST(FeedFetch, ReadsEachKeyOrItsDefaultAndPrintsEachValueInOrder) {
 
 TEST(FeedFetch, WithoutAnAddressNothingIsFetched) {
     APIManager api(resolveFeedAddress({}, {}));
-    EXPECT_EQ(printed([&] {
-                  api.getSystemMessages(
-                      [](bool, const QString&, std::vector<SystemMessage>) { FAIL(); });
-              }),
+    const auto never = [](bool, const QString&, std::vector<SystemMessage>) { FAIL(); };
+    EXPECT_EQ(printed([&] { api.getSystemMessages(never); }),
               "Message feed: no address configured\n");
 }

@@ -1,5 +1,4 @@
 #include "feed/FeedAddress.h"
-#include "tests/support/ScopedEnv.h"
 
 #include <gtest/gtest.h>
 
@@ -52,8 +51,3 @@ INSTANTIATE_TEST_SUITE_P(
                     AddressCase{"", "https://q.app/env", "https://q.app/env", ""},
                     AddressCase{"https://q.app/msg.json", "", "", none},
                     AddressCase{"https://q.app/msg.json", "http://q.app/", "", refused}));
-
-TEST(FeedAddressResolution, EnvironmentOverridesTheBuildSetting) {
-    const ScopedEnv feed("QUENBY_FEED_URL", "https://q.app/from-env");
-    EXPECT_EQ(configuredFeedAddress().url, QUrl(QStringLiteral("https://q.app/from-env")));
-}

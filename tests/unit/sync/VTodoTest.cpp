@@ -52,23 +52,16 @@ TEST_P(VTodoRoundTrip, ReadsBackWhatItWrote) {
     EXPECT_EQ(std::get<VTodo::Resource>(VTodo::read(ics)).lastModified, stamp);
 }
 
-Task done(Task t, std::optional<Date> when) {
-    t.isDone = true;
-    t.doneDate = when;
-    return t;
-}
-
 INSTANTIATE_TEST_SUITE_P(
     Tasks, VTodoRoundTrip,
     testing::Values(
-        RoundTrip{"WholeSeconds", makeTask(QStringLiteral("x"), 700'000'000.75), Date{700'000'000}},
-        RoundTrip{"Escapes", makeTask(QStringLiteral("a, b; c\\d\nÄ 日本 🙂"), 700'000'000)},
+        RoundTrip{"WholeSeconds", makeTask("x", 700'000'000.75), Date{700'000'000}},
+        RoundTrip{"Escapes", makeTask("a, b; c\\d\nÄ 日本 🙂", 700'000'000)},
         RoundTrip{"LongUnicode", makeTask(QStringLiteral("日本🙂").repeated(30), 700'000'000)},
-        RoundTrip{"Done", done(makeTask(QStringLiteral("x"), 1), Date{700'000'100})},
-        RoundTrip{"DoneUndated", done(makeTask(QStringLiteral("x"), 1), std::nullopt)},
-        RoundTrip{"Snoozed", makeSnoozed(QStringLiteral("x"), 1, Date{800'000'000})},
-        RoundTrip{"OverUnreadable", makeTask(QStringLiteral("x"), 1), std::nullopt,
-                  "BEGIN:VCALENDAR\r\nbroken"}),
+        RoundTrip{"Done", markedDone(makeTask("x", 1), Date{700'000'100})},
+        RoundTrip{"DoneUndated", markedDone(makeTask("x", 1))},
+        RoundTrip{"Snoozed", makeSnoozed("x", 1, Date{800'000'000})},
+        RoundTrip{"OverUnreadable", makeTask("x", 1), std::nullopt, "BEGIN:VCALENDAR\r\nbroken"}),
     [](const auto& param) { return std::string(param.param.label); });
 
 const QByteArray otherClients =
@@ -99,8 +92,7 @@ const QByteArray otherClients =
 
 // The lines of a resource other than those a rename rewrites.
 QList<QByteArray> unknownLines(const QByteArray& ics) {
-    static const QRegularExpression rewritten(
-        QStringLiteral("^(SUMMARY|LAST-MODIFIED|CREATED|DTSTAMP|SEQUENCE):"));
+    static const QRegularExpression rewritten("^(SUMMARY|LAST-MODIFIED|CREATED|DTSTAMP|SEQUENCE):");
     QList<QByteArray> kept = ics.split('\n');
     kept.removeIf(
         [](const QByteArray& l) { return rewritten.match(QString::fromUtf8(l)).hasMatch(); });
@@ -109,9 +101,9 @@ QList<QByteArray> unknownLines(const QByteArray& ics) {
 
 TEST(VTodo, KeepsWhatOtherClientsWroteByteForByte) {
     Task task = readTask(otherClients);
-    EXPECT_EQ(task.name, QStringLiteral("Call the bank"));
+    EXPECT_EQ(task.name, "Call the bank");
     EXPECT_EQ(task.created, Date::fromUnixSeconds(1'767'261'600));
-    task.name = QStringLiteral("Call the bank today");
+    task.name = "Call the bank today";
     const Date now = stamp.addingSeconds(60);
     const QByteArray rewritten = VTodo::write(task, {stamp, now}, otherClients);
     EXPECT_TRUE(lines(rewritten).contains("SEQUENCE:1\r"));
@@ -122,8 +114,7 @@ TEST(VTodo, KeepsWhatOtherClientsWroteByteForByte) {
 
     EXPECT_EQ(unknownLines(rewritten), unknownLines(otherClients)) << rewritten.toStdString();
     const Task back = readTask(rewritten);
-    EXPECT_EQ(back.id, task.id);
-    EXPECT_EQ(back.name, task.name);
+    EXPECT_EQ(std::tie(back.id, back.name), std::tie(task.id, task.name));
     EXPECT_LT(rewritten.indexOf("SUMMARY:"), rewritten.indexOf("BEGIN:VALARM"));
 }
 
@@ -197,8 +188,7 @@ TEST(VTodo, ASnoozeWithoutAReadableWakeTimeIsNoSnoozeAndDatesAreLocal) {
          newYorkMidnight},
         {"FloatingStart", withDates("DTSTART:20260201T000000\r\nX-QUENBY-SNOOZED:TRUE\r\n"),
          newYorkMidnight},
-        {"OpenEndedWritten", VTodo::write(makeSnoozed(QStringLiteral("x"), 1, std::nullopt), stamp),
-         std::nullopt},
+        {"OpenEndedWritten", VTodo::write(makeSnoozed("x", 1, std::nullopt), stamp), std::nullopt},
     };
     for (const Case& c : cases) {
         const Task task = readTask(c.ics);
@@ -233,9 +223,7 @@ TEST(VTodo, DoneAndReopenedSetTheStatusAndDoneOnASeriesMovesItOn) {
     };
     for (const Case& c : cases) {
         const QByteArray before = withDates(c.dates);
-        Task task = readTask(before);
-        task.isDone = true;
-        task.doneDate = stamp;
+        Task task = markedDone(readTask(before), stamp);
         const QByteArray written = VTodo::write(task, stamp, before);
         const Task back = readTask(written);
         const bool over = c.shown.front() == "STATUS:COMPLETED";
@@ -254,8 +242,7 @@ TEST(VTodo, DoneAndReopenedSetTheStatusAndDoneOnASeriesMovesItOn) {
         }
     }
     // Next occurrence's start, local midnight in New York.
-    Task weekly = readTask(withDates(cases[1].dates));
-    weekly.isDone = true;
+    const Task weekly = markedDone(readTask(withDates(cases[1].dates)));
     EXPECT_EQ(readTask(VTodo::write(weekly, stamp, withDates(cases[1].dates))).snoozedUntil,
               Date::fromUnixSeconds(1'770'526'800));
 }

@@ -46,49 +46,26 @@ protected:
     TaskBoard board{[this] { return now; }};
 };
 
-struct SelectionCase {
-    const char* what;
-    std::vector<Task> tasks;
-    std::vector<SystemMessage> messages;
-    QString shown;
-};
-
-void PrintTo(const SelectionCase& c, std::ostream* os) {
-    *os << c.what;
+// The oldest open task, equal times in stored order; else a done tutorial, or a snoozed one when
+// only done and snoozed tasks are left. The pass saves the list it chose from, sorted by
+// creation and stable.
+TEST_F(TaskBoardTest, ChoosesTheItemToDoNow) {
+    const std::pair<std::vector<Task>, QString> cases[] = {
+        {{makeTask("later", 30), makeTask("first stored", 10), makeTask("second stored", 10),
+          markedDone(makeTask("older but done", 1)), makeTutorial(TaskBoard::aHint, 0)},
+         "first stored"},
+        {{markedDone(makeTutorial(TaskBoard::dHint, 5))}, TaskBoard::dHint},
+        {{markedDone(makeTask("done", 1)), makeSnoozed("snoozed", 2, Date{startTime + 9}),
+          snoozed(makeTutorial(TaskBoard::hHint, 3))},
+         TaskBoard::hHint}};
+    for (const auto& [tasks, expected] : cases) {
+        const TempConfigHome fresh;
+        DBManager::saveTaskList(tasks);
+        start();
+        EXPECT_EQ(shown(), expected);
+        EXPECT_EQ(names(DBManager::getTaskList()), names(board.tasks())) << expected.toStdString();
+    }
 }
-
-class TaskBoardSelection : public TaskBoardTest,
-                           public testing::WithParamInterface<SelectionCase> {};
-
-TEST_P(TaskBoardSelection, ChoosesTheItemToDoNow) {
-    DBManager::saveTaskList(GetParam().tasks);
-    DBManager::saveSystemMessages(GetParam().messages);
-    start();
-    EXPECT_EQ(shown(), GetParam().shown);
-    // The pass saved the list it chose from, sorted by creation and stable.
-    EXPECT_EQ(names(DBManager::getTaskList()), names(board.tasks()));
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Cases, TaskBoardSelection,
-    testing::Values(SelectionCase{"oldest open task, equal times in stored order",
-                                  {makeTask("later", 30), makeTask("first stored", 10),
-                                   makeTask("second stored", 10),
-                                   markedDone(makeTask("older but done", 1)),
-                                   makeTutorial(TaskBoard::aHint, 0)},
-                                  {},
-                                  "first stored"},
-                    SelectionCase{"a done tutorial is shown when nothing is open",
-                                  {markedDone(makeTutorial(TaskBoard::dHint, 5))},
-                                  {},
-                                  TaskBoard::dHint},
-                    SelectionCase{"a snoozed tutorial when only done and snoozed tasks are left",
-                                  {markedDone(makeTask("done", 1)),
-                                   makeSnoozed("snoozed", 2, Date{startTime + 9}),
-                                   snoozed(makeTutorial(TaskBoard::hHint, 3))},
-                                  {},
-                                  TaskBoard::hHint}),
-    [](const auto& param) { return std::to_string(param.index); });
 
 TEST_F(TaskBoardTest, FirstStartAddsTheThreeTutorialsUnsavedAndSnoozeTakesTheHHintAlways) {
     board.load();

@@ -13,12 +13,10 @@ constexpr int add = 0, done = 1, week = 5;
 
 TEST(DesktopShortcuts, ShowTheDesktopsKeysMarkTheUnboundAndOpenItsSettings) {
     int configured = 0;
-    const DesktopShortcuts desktop{[](ShortcutAction action) {
-                                       return action == ShortcutAction::Done
-                                                  ? QStringLiteral("Hyper+D")
-                                                  : QString();
-                                   },
-                                   [&configured] { ++configured; }};
+    const auto trigger = [](ShortcutAction a) {
+        return a == ShortcutAction::Done ? "Hyper+D" : QString();
+    };
+    const DesktopShortcuts desktop{trigger, [&configured] { ++configured; }};
     SettingsVC settings([](ShortcutAction action) { return action != ShortcutAction::Week; },
                         nullptr, desktop);
     settings.show();

@@ -52,10 +52,6 @@ struct NoticeCase {
     const char* text;
 };
 
-void PrintTo(const NoticeCase& c, std::ostream* os) {
-    *os << c.name;
-}
-
 class RefusedShortcutNotice : public PanelTest, public testing::WithParamInterface<NoticeCase> {};
 
 TEST_P(RefusedShortcutNotice, GivesTheReason) {
@@ -82,4 +78,5 @@ INSTANTIATE_TEST_SUITE_P(
                         {},
                         {"the portal refused: no session", false},
                         "Ctrl+Alt+A (Add a task) is not bound: the portal refused: no session. "
-                        "Change…"}));
+                        "Change…"}),
+    [](const auto& param) { return std::string(param.param.name); });
