@@ -253,9 +253,8 @@ TEST(CSVReaderHeader, MissingBrokenAndCutHeaderRows) {
     EXPECT_EQ(onlyHeader.next(), nullptr);
 
     CSVReader broken(std::string("a,\xFF\n1,2"), header);
-    EXPECT_EQ(broken.headerRow(), (Row{"a", ""}));
-    EXPECT_EQ(broken.error(), CSVError(unicodeDecoding));
-    EXPECT_EQ(broken.next(), nullptr);
+    EXPECT_EQ((std::tuple{broken.headerRow(), broken.error(), broken.next()}),
+              std::tuple(Row{"a", ""}, CSVError(unicodeDecoding), nullptr));
 
     CSVReader cut("a,b,c\n1,2,3", {.hasHeaderRow = true, .maxFieldsKept = 2});
     EXPECT_EQ(cut.headerRow(), (Row{"a", "b"}));
@@ -289,9 +288,7 @@ TEST_P(CSVEncodings, BufferBoundariesChangeNothing) {
 TEST_P(CSVEncodings, RandomRowsWriteAndReadBack) {
     RandomText random(1);
     Rows rows(300);
-    for (Row& row : rows) {
-        row = random.row(6, 12);
-    }
+    std::ranges::generate(rows, [&] { return random.row(6, 12); });
     // A last row of one empty field is written as nothing at all (no line end follows it).
     rows.back() = {"last"};
     for (const auto& [delimiter, scalar] :

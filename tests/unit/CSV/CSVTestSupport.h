@@ -6,6 +6,7 @@
 #include "CSV/MemoryStreams.h"
 #include "CSV/Utf8Text.h"
 
+#include <algorithm>
 #include <functional>
 #include <ostream>
 #include <random>
@@ -47,9 +48,7 @@ inline std::shared_ptr<MemoryInputStream> memory(std::string bytes) {
 
 inline Rows readRows(CSVReader& reader) {
     Rows rows;
-    for (const Row& row : reader) {
-        rows.push_back(row);
-    }
+    std::ranges::copy(reader, std::back_inserter(rows));
     return rows;
 }
 
@@ -112,9 +111,7 @@ public:
 
     Row row(std::size_t maxFields, std::size_t maxLength) {
         Row fields(1 + pick(maxFields));
-        for (std::string& text : fields) {
-            text = field(maxLength);
-        }
+        std::ranges::generate(fields, [&] { return field(maxLength); });
         return fields;
     }
 

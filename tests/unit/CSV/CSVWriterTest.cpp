@@ -54,9 +54,8 @@ TEST(CSVWriter, OpeningAndClosingTheStream) {
     stream->open();
     {
         const CSVWriter writer(stream);
-        EXPECT_EQ(stream->openCalls, 1);
-        EXPECT_EQ(writer.stream(), stream);
-        EXPECT_EQ(writer.configuration().newline, "\n");
+        EXPECT_EQ(std::tuple(stream->openCalls, writer.stream(), writer.configuration().newline),
+                  std::tuple(1, stream, "\n"));
     }
     EXPECT_EQ(stream->closeCalls, 1);
 

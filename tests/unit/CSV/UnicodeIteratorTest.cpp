@@ -40,9 +40,7 @@ template <class Codec, class Units> Decoded decode(const Units& units) {
         EXPECT_EQ(error.kind(), CSVError::Kind::unicodeDecoding);
         ++decoded.errors;
     };
-    for (const char32_t scalar : iterator) {
-        decoded.scalars.push_back(scalar);
-    }
+    std::ranges::copy(iterator, std::back_inserter(decoded.scalars));
     // An ill-formed sequence ends the scalars for good.
     EXPECT_FALSE(iterator.next());
     return decoded;

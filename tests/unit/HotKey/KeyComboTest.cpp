@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 #include <xcb/xproto.h>
 
+#include <algorithm>
 #include <limits>
 
 namespace {
@@ -109,9 +110,7 @@ TEST(KeyComboLists, StandardCombosInTheirFixedOrder) {
     const std::vector<KeyCombo> combos = KeyCombo::standardKeyCombos();
     ASSERT_EQ(combos.size(), 46u);
     QStringList described;
-    for (const KeyCombo& combo : combos) {
-        described << combo.description();
-    }
+    std::ranges::transform(combos, std::back_inserter(described), &KeyCombo::description);
     EXPECT_EQ(described.join(QLatin1Char(' ')),
               QString::fromUtf8("⌘, ⌘H ⌥⌘H ⌘Q ⌘N ⌘O ⌘W ⌘S ⇧⌘S ⌘R ⇧⌘P ⌘P ⌘Z ⇧⌘Z ⌘X ⌘C ⌘V ⌥⇧⌘V "
                                 "⌘A ⌘F ⌥⌘F ⌘G ⇧⌘G ⌘E ⌘J ⇧⌘; ⌘; ⌘T ⌘B ⌘I ⌘U ⇧⌘= ⌘- ⇧⌘C ⌥⌘C "
