@@ -27,11 +27,8 @@ struct Encoding {
         writer;
 
     std::string bytes(std::string_view utf8) const { return mark + encode(utf8); }
+    friend void PrintTo(const Encoding& encoding, std::ostream* os) { *os << encoding.name; }
 };
-
-void PrintTo(const Encoding& encoding, std::ostream* os) {
-    *os << encoding.name;
-}
 
 template <class Codec>
 Encoding encoding(std::string name, Endian written, Endian told, std::string mark = {}) {
