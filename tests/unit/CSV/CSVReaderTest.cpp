@@ -155,18 +155,17 @@ INSTANTIATE_TEST_SUITE_P(
 
 INSTANTIATE_TEST_SUITE_P(
     Trimming, CSVReaderRows,
-    testing::Values(ReadCase{"  a  ,  \"b \"  ,c", {{"a", "b ", "c"}}, trim},
-                    ReadCase{"  a  ,  \"b \"  ,c", {{"  a  ", "  \"b \"  ", "c"}}},
-                    ReadCase{"  ,  ", {{"", ""}}, trim}, ReadCase{"a,   ", {{"a", ""}}, trim},
-                    ReadCase{"\"a\"   ", {{"a"}}, trim},
-                    ReadCase{"\"a\"  \nb", {{"a"}, {"b"}}, trim},
-                    ReadCase{"\"a\" \r\nb", {{"a"}, {"b"}}, trim},
-                    ReadCase{"a b , c d", {{"a b", "c d"}}, trim},
-                    ReadCase{"\u3000a\u00A0,\tb\u2003", {{"a", "b"}}, trim},
-                    // Tab and the space separators are whitespace; line breaks and others not.
-                    ReadCase{"\u1680\u2000a\u200A\u202F\u205F", {{"a"}}, trim},
-                    ReadCase{"\v\f\u0085\u2028\u200Ba", {{"\v\f\u0085\u2028\u200Ba"}}, trim},
-                    ReadCase{" \n ", {{""}, {""}}, trim}));
+    testing::Values(
+        // Tab and the space separators are whitespace; line breaks and others not.
+        ReadCase{"\u1680\u2000a\u200A\u202F\u205F", {{"a"}}, trim},
+        ReadCase{"\v\f\u0085\u2028\u200Ba", {{"\v\f\u0085\u2028\u200Ba"}}, trim},
+        ReadCase{"\u3000a\u00A0,\tb\u2003", {{"a", "b"}}, trim},
+        ReadCase{"  a  ,  \"b \"  ,c", {{"a", "b ", "c"}}, trim},
+        ReadCase{"  a  ,  \"b \"  ,c", {{"  a  ", "  \"b \"  ", "c"}}},
+        ReadCase{"  ,  ", {{"", ""}}, trim}, ReadCase{"a,   ", {{"a", ""}}, trim},
+        ReadCase{"\"a\"   ", {{"a"}}, trim}, ReadCase{"\"a\"  \nb", {{"a"}, {"b"}}, trim},
+        ReadCase{"\"a\" \r\nb", {{"a"}, {"b"}}, trim},
+        ReadCase{"a b , c d", {{"a b", "c d"}}, trim}, ReadCase{" \n ", {{""}, {""}}, trim}));
 
 INSTANTIATE_TEST_SUITE_P(
     Delimiters, CSVReaderRows,
