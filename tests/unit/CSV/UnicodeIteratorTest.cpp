@@ -68,8 +68,7 @@ TEST(UnicodeDecoding, UTF16AndUTF32) {
 
 template <class Codec> bool roundTrips(char32_t scalar) {
     UnitList<typename Codec::CodeUnit> input;
-    Codec::encode(scalar,
-                  [&](typename Codec::CodeUnit unit) { input.units[input.count++] = unit; });
+    Codec::encode(scalar, [&](auto unit) { input.units[input.count++] = unit; });
     UnicodeIterator iterator(input, Codec{});
     return iterator.next() == scalar && !iterator.next();
 }
