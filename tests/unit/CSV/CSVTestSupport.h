@@ -58,13 +58,7 @@ inline Rows rowsOf(std::string text, Configuration configuration = {}) {
 }
 
 // A scalar source without the fast path, for the constructor that takes any iterator.
-struct ScalarList {
-    std::u32string scalars;
-    std::size_t position = 0;
-    std::optional<char32_t> next() {
-        return position < scalars.size() ? std::optional(scalars[position++]) : std::nullopt;
-    }
-};
+using ScalarList = detail::ScalarCursor;
 
 inline std::u32string scalarsOf(std::string_view utf8) {
     std::u32string scalars;

@@ -15,9 +15,7 @@ std::string written(const Rows& rows, std::string delimiter = ",",
                     CSVWriter::Newline newline = CSVWriter::Newline::lf) {
     auto stream = std::make_shared<MemoryOutputStream>();
     CSVWriter writer(stream, std::move(delimiter), newline);
-    for (const auto& row : rows) {
-        writer.writeRow(row);
-    }
+    std::ranges::for_each(rows, [&](const Row& row) { writer.writeRow(row); });
     return stream->data();
 }
 
