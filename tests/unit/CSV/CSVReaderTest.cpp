@@ -99,7 +99,7 @@ TEST_P(CSVReaderRows, ReadTheSameInEveryEncodingAndWithoutTheFastPath) {
     const ReadCase& c = GetParam();
     Configuration plain = c.configuration;
     plain.whitespaces.erase(plain.delimiter);
-    CSVReader slow(ScalarList(c.input), plain);
+    CSVReader slow(detail::ScalarCursor(c.input), plain);
     EXPECT_EQ(readRows(slow), c.rows);
     for (const Encoding& encoding : encodings) {
         const auto reader = encoding.reader(encoding.bytes(c.input), c.configuration);
@@ -185,7 +185,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(CSVReader, IteratorInputUsesTheConfigurationAsGiven) {
     // The delimiter stays a whitespace here, so the empty field's tab is trimmed away.
-    CSVReader reader(ScalarList("a\t\tb\n\u00E9\"x\"\"\""),
+    CSVReader reader(detail::ScalarCursor("a\t\tb\n\u00E9\"x\"\"\""),
                      {.trimFields = true, .delimiter = U'\t'});
     EXPECT_EQ(readRows(reader), (Rows{{"a", "b"}, {"\u00E9\"x\"\"\""}}));
 }
@@ -271,7 +271,7 @@ TEST_P(CSVEncodings, BufferBoundariesChangeNothing) {
     const std::string text = randomText(7);
     for (const Configuration& configuration : {Configuration{}, trimmed}) {
         // The parser without its fast path reads the same.
-        CSVReader slow(ScalarList(text), configuration);
+        CSVReader slow(detail::ScalarCursor(text), configuration);
         const Rows expected = readRows(slow);
         ASSERT_GT(expected.size(), 1000u);
         EXPECT_EQ(read(GetParam().bytes(text), configuration), expected);

@@ -128,11 +128,10 @@ TEST(CSVRowDecoder, ContainsAndAllKeys) {
         std::vector<bool> contained;
         static Keys decode(Decoder& decoder) {
             KeyedContainer fields = decoder.container();
+            const std::vector<CodingKey> probes{"a", "c", "z", 0, 1, 2, -1, "cafe\u0301"};
             std::vector<bool> contained;
-            for (const CodingKey& key :
-                 std::vector<CodingKey>{"a", "c", "z", 0, 1, 2, -1, "cafe\u0301"}) {
-                contained.push_back(fields.contains(key));
-            }
+            std::ranges::transform(probes, std::back_inserter(contained),
+                                   [&](const CodingKey& key) { return fields.contains(key); });
             return {fields.allKeys(), contained};
         }
     };

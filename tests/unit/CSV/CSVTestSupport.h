@@ -57,9 +57,6 @@ inline Rows rowsOf(std::string text, Configuration configuration = {}) {
     return readRows(reader);
 }
 
-// A scalar source without the fast path, for the constructor that takes any iterator.
-using ScalarList = detail::ScalarCursor;
-
 inline std::u32string scalarsOf(std::string_view utf8) {
     std::u32string scalars;
     for (detail::ScalarCursor cursor(utf8); const auto scalar = cursor.next();) {
