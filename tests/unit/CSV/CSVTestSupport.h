@@ -6,6 +6,7 @@
 #include "CSV/MemoryStreams.h"
 #include "CSV/Utf8Text.h"
 
+#include <algorithm>
 #include <functional>
 #include <ostream>
 #include <random>
@@ -47,9 +48,7 @@ inline std::shared_ptr<MemoryInputStream> memory(std::string bytes) {
 
 inline Rows readRows(CSVReader& reader) {
     Rows rows;
-    for (const Row& row : reader) {
-        rows.push_back(row);
-    }
+    std::ranges::copy(reader, std::back_inserter(rows));
     return rows;
 }
 
@@ -57,15 +56,6 @@ inline Rows rowsOf(std::string text, Configuration configuration = {}) {
     CSVReader reader(std::move(text), std::move(configuration));
     return readRows(reader);
 }
-
-// A scalar source without the fast path, for the constructor that takes any iterator.
-struct ScalarList {
-    std::u32string scalars;
-    std::size_t position = 0;
-    std::optional<char32_t> next() {
-        return position < scalars.size() ? std::optional(scalars[position++]) : std::nullopt;
-    }
-};
 
 inline std::u32string scalarsOf(std::string_view utf8) {
     std::u32string scalars;
@@ -112,9 +102,7 @@ public:
 
     Row row(std::size_t maxFields, std::size_t maxLength) {
         Row fields(1 + pick(maxFields));
-        for (std::string& text : fields) {
-            text = field(maxLength);
-        }
+        std::ranges::generate(fields, [&] { return field(maxLength); });
         return fields;
     }
 

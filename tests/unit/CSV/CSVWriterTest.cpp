@@ -15,9 +15,7 @@ std::string written(const Rows& rows, std::string delimiter = ",",
                     CSVWriter::Newline newline = CSVWriter::Newline::lf) {
     auto stream = std::make_shared<MemoryOutputStream>();
     CSVWriter writer(stream, std::move(delimiter), newline);
-    for (const auto& row : rows) {
-        writer.writeRow(row);
-    }
+    std::ranges::for_each(rows, [&](const Row& row) { writer.writeRow(row); });
     return stream->data();
 }
 
@@ -54,9 +52,8 @@ TEST(CSVWriter, OpeningAndClosingTheStream) {
     stream->open();
     {
         const CSVWriter writer(stream);
-        EXPECT_EQ(stream->openCalls, 1);
-        EXPECT_EQ(writer.stream(), stream);
-        EXPECT_EQ(writer.configuration().newline, "\n");
+        EXPECT_EQ(std::tuple(stream->openCalls, writer.stream(), writer.configuration().newline),
+                  std::tuple(1, stream, "\n"));
     }
     EXPECT_EQ(stream->closeCalls, 1);
 

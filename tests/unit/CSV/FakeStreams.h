@@ -6,6 +6,7 @@
 #include <deque>
 #include <functional>
 #include <string>
+#include <variant>
 #include <vector>
 
 namespace csv::test {
@@ -36,23 +37,23 @@ private:
 // failure. It reports bytes available while its script has steps left.
 class ScriptedInputStream final : public FakeLifecycle<InputStream> {
 public:
-    void addChunk(std::string bytes) { steps_.push_back({std::move(bytes), false, {}}); }
-    void addFailure(std::error_code error = {}) { steps_.push_back({{}, true, error}); }
+    void addChunk(std::string bytes) { steps_.emplace_back(std::move(bytes)); }
+    void addFailure(std::error_code error = {}) { steps_.emplace_back(error); }
 
     std::ptrdiff_t read(std::uint8_t* buffer, std::size_t maxLength) override {
         if (steps_.empty()) {
             return 0;
         }
-        Step& step = steps_.front();
-        if (step.fails) {
-            error_ = step.error;
+        if (const auto* failure = std::get_if<std::error_code>(&steps_.front())) {
+            error_ = *failure;
             steps_.pop_front();
             return -1;
         }
-        const std::size_t count = std::min(maxLength, step.bytes.size());
-        std::copy_n(step.bytes.begin(), count, buffer);
-        step.bytes.erase(0, count);
-        if (step.bytes.empty()) {
+        std::string& bytes = std::get<std::string>(steps_.front());
+        const std::size_t count = std::min(maxLength, bytes.size());
+        std::copy_n(bytes.begin(), count, buffer);
+        bytes.erase(0, count);
+        if (bytes.empty()) {
             steps_.pop_front();
         }
         return static_cast<std::ptrdiff_t>(count);
@@ -61,12 +62,7 @@ public:
     std::error_code error() const override { return error_; }
 
 private:
-    struct Step {
-        std::string bytes;
-        bool fails;
-        std::error_code error;
-    };
-    std::deque<Step> steps_;
+    std::deque<std::variant<std::string, std::error_code>> steps_;
     std::error_code error_;
 };
 
@@ -84,9 +80,7 @@ private:
     std::ptrdiff_t writeThrough(const std::uint8_t* bytes, std::size_t length) override {
         const std::string& call = calls.emplace_back(bytes, bytes + length);
         const std::ptrdiff_t taken = answer ? answer(call) : std::ssize(call);
-        data.append(
-            call, 0,
-            static_cast<std::size_t>(std::clamp<std::ptrdiff_t>(taken, 0, std::ssize(call))));
+        data.append(call, 0, static_cast<std::size_t>(std::max<std::ptrdiff_t>(taken, 0)));
         return taken;
     }
 };

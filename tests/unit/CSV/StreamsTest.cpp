@@ -14,10 +14,7 @@ namespace {
 
 using namespace std::string_literals;
 using enum CSVError::Kind;
-
-const auto* bytesOf(std::string_view text) {
-    return reinterpret_cast<const std::uint8_t*>(text.data());
-}
+using detail::bytesOf;
 
 TEST(MemoryStreams, InputStatesAndReads) {
     MemoryInputStream stream("hello");
@@ -162,13 +159,8 @@ TEST(BinaryReader, ReadFailures) {
     stream->addChunk("c");
     const auto reader = readerOn(stream, Endian::little);
     EXPECT_EQ(reader->readUInt16(), 0x6261);
-    try {
-        reader->readUInt8();
-        ADD_FAILURE() << "read succeeded";
-    } catch (const CSVError& error) {
-        EXPECT_EQ(error,
-                  CSVError::streamErrorHasOccurred(std::make_error_code(std::errc::io_error)));
-    }
+    // The error object it carries is read through the CSV reader.
+    EXPECT_EQ(kindThrown([&] { reader->readUInt8(); }), streamErrorHasOccurred);
     EXPECT_EQ(kindThrown([&] { reader->readUInt8(); }), cannotReadFile);
     EXPECT_EQ(reader->readUInt8(), 'c');
 }
@@ -179,10 +171,9 @@ TEST(BinaryReader, StreamsThatCannotBeReadFromTheStart) {
     EXPECT_EQ(kindThrown([&] { readerOn(failing, Endian::unknown); }), cannotOpenFile);
     EXPECT_EQ(failing->closeCalls, 0);
 
-    auto finished = memory("x");
+    auto finished = memory("");
     finished->open();
     std::uint8_t byte = 0;
-    finished->read(&byte, 1);
     finished->read(&byte, 1);
     ASSERT_EQ(finished->status(), StreamStatus::atEnd);
     auto closed = memory("x");
@@ -199,8 +190,7 @@ TEST(BinaryReader, OpensOnlyWhatIsNotOpenAndClosesOnlyWhenAsked) {
     auto alreadyOpen = scripted({"z"});
     alreadyOpen->open();
     EXPECT_EQ(readerOn(alreadyOpen, Endian::unknown)->readUInt8(), 'z');
-    EXPECT_EQ(alreadyOpen->openCalls, 1);
-    EXPECT_EQ(alreadyOpen->closeCalls, 1);
+    EXPECT_EQ(std::pair(alreadyOpen->openCalls, alreadyOpen->closeCalls), std::pair(1, 1));
 
     auto kept = memory("x");
     { const BinaryReader reader(kept, Endian::unknown, false, 8); }
@@ -222,10 +212,9 @@ TEST(BinaryReader, IteratorsEndInsteadOfFailingAndHaveNoFinishedFlag) {
     EXPECT_FALSE(BinaryReader::UInt16Iterator(readerOn(memory("ab"), Endian::unknown)).next());
 
     std::vector<std::uint32_t> units;
-    for (const std::uint32_t unit :
-         BinaryReader::UInt32Iterator(readerOn(memory("\0\0\0A\0\0\0B"s), Endian::big, 5))) {
-        units.push_back(unit);
-    }
+    std::ranges::copy(
+        BinaryReader::UInt32Iterator(readerOn(memory("\0\0\0A\0\0\0B"s), Endian::big, 5)),
+        std::back_inserter(units));
     EXPECT_EQ(units, (std::vector<std::uint32_t>{0x41, 0x42}));
 
     const auto stream = scripted({"a"});

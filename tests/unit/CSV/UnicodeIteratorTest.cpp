@@ -23,10 +23,8 @@ template <class Unit> struct UnitList {
     }
 };
 
-struct Decoded {
-    std::u32string scalars;
-    int errors = 0;
-};
+// The scalars and the number of errors reported.
+using Decoded = std::pair<std::u32string, int>;
 
 // Any sequence of integers or characters as the codec's units.
 template <class Codec, class Units> Decoded decode(const Units& units) {
@@ -38,11 +36,9 @@ template <class Codec, class Units> Decoded decode(const Units& units) {
     Decoded decoded;
     iterator.errorHandler = [&](const CSVError& error) {
         EXPECT_EQ(error.kind(), CSVError::Kind::unicodeDecoding);
-        ++decoded.errors;
+        ++decoded.second;
     };
-    for (const char32_t scalar : iterator) {
-        decoded.scalars.push_back(scalar);
-    }
+    std::ranges::copy(iterator, std::back_inserter(decoded.first));
     // An ill-formed sequence ends the scalars for good.
     EXPECT_FALSE(iterator.next());
     return decoded;
@@ -54,30 +50,25 @@ TEST(UnicodeDecoding, UTF8IllFormedEndsTheScalars) {
           "\xED\xA0\x80"s, "\xED\xBF\xBF"s, "\xF0\x80\x80\x80"s, "\xF0\x8F\xBF\xBF"s,
           "\xF4\x90\x80\x80"s, "\xF5\x80\x80\x80"s, "\xFE"s, "\xFF"s, "\xE2\x82"s, "\xF0\x9F\x98"s,
           "\xE2\x82\x41"s, "\xC3\x28"s}) {
-        const Decoded result = decode<UTF8>("ok" + bad + "z");
-        EXPECT_EQ(std::pair(result.scalars, result.errors), std::pair(U"ok"s, 1))
-            << testing::PrintToString(bad);
+        EXPECT_EQ(decode<UTF8>("ok" + bad + "z"), Decoded(U"ok", 1)) << testing::PrintToString(bad);
     }
 }
 
 TEST(UnicodeDecoding, UTF16AndUTF32) {
-    EXPECT_EQ(decode<UTF16>(u"a\U0001F600\uFFFF"s).scalars, U"a\U0001F600\uFFFF");
+    EXPECT_EQ(decode<UTF16>(u"a\U0001F600\uFFFF"s), Decoded(U"a\U0001F600\uFFFF", 0));
     for (const auto& bad : std::vector<std::vector<std::uint16_t>>{
              {0xDC00}, {0xD800, 0x61}, {0xD800}, {0xD800, 0xD800}}) {
-        const Decoded result = decode<UTF16>(bad);
-        EXPECT_EQ(std::pair(result.scalars, result.errors), std::pair(U""s, 1));
+        EXPECT_EQ(decode<UTF16>(bad), Decoded(U"", 1));
     }
-    EXPECT_EQ(decode<UTF32>(U"a\U0010FFFF"s).scalars, U"a\U0010FFFF");
+    EXPECT_EQ(decode<UTF32>(U"a\U0010FFFF"s), Decoded(U"a\U0010FFFF", 0));
     for (const std::uint32_t bad : {0xD800u, 0xDFFFu, 0x110000u, 0xFFFFFFFFu}) {
-        const Decoded result = decode<UTF32>(std::vector{0x62u, bad, 0x63u});
-        EXPECT_EQ(std::pair(result.scalars, result.errors), std::pair(U"b"s, 1)) << bad;
+        EXPECT_EQ(decode<UTF32>(std::vector{0x62u, bad, 0x63u}), Decoded(U"b", 1)) << bad;
     }
 }
 
 template <class Codec> bool roundTrips(char32_t scalar) {
     UnitList<typename Codec::CodeUnit> input;
-    Codec::encode(scalar,
-                  [&](typename Codec::CodeUnit unit) { input.units[input.count++] = unit; });
+    Codec::encode(scalar, [&](auto unit) { input.units[input.count++] = unit; });
     UnicodeIterator iterator(input, Codec{});
     return iterator.next() == scalar && !iterator.next();
 }
