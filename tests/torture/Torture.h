@@ -6,8 +6,7 @@
 #include <QDir>
 #include <QTemporaryDir>
 
-#include <sys/stat.h>
-
+#include <functional>
 #include <iostream>
 #include <map>
 #include <memory>
@@ -68,20 +67,15 @@ public:
                         {.feed = {}, .scale = QStringLiteral("1"), .tmpDir = {}, .asUser = true}) {}
 };
 
-// Waits until no save has replaced the file at `path` for a moment: one action saves more
-// than once, and each save puts a new file in place.
-inline void waitForQuiet(const QString& path) {
-    const auto inode = [&] {
-        struct stat st {};
-        return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? st.st_ino : 0;
-    };
-    for (int i = 0; i < 20; ++i) {
-        const ino_t before = inode();
-        QTest::qWait(250);
-        if (inode() == before) {
-            return;
-        }
-    }
+// Waits until the stored list satisfies `expected` and no save is under way: one action may
+// save more than once, so `expected` names what its last save leaves, and a save's temporary
+// ("*.saving-*") is there only while it writes.
+inline bool waitForStored(const QString& config,
+                          const std::function<bool(const std::vector<Task>&)>& expected) {
+    return E2E::waitUntil([&] {
+        return expected(storedTasks(config)) &&
+               QDir(config + QStringLiteral("/Quenby")).entryList({"*.saving-*"}).isEmpty();
+    });
 }
 
 // What is wrong with the stored values: a temporary file left, or a value that is empty,
