@@ -34,8 +34,8 @@ inline std::unique_ptr<QProcess> start(const QString& config, const QStringList&
                                        const Env& env = {}) {
     auto process = std::make_unique<QProcess>();
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), config);
-    environment.insert(QStringLiteral("QUENBY_FEED_URL"), QString());
+    environment.insert("XDG_CONFIG_HOME", config);
+    environment.insert("QUENBY_FEED_URL", QString());
     for (const auto& [name, value] : env) {
         value.isNull() ? environment.remove(name) : environment.insert(name, value);
     }
@@ -63,8 +63,7 @@ inline std::map<QString, int> storedNames(const QString& config) {
 class App : public QuenbyProcess {
 public:
     explicit App(const QString& configHome)
-        : QuenbyProcess(configHome,
-                        {.feed = {}, .scale = QStringLiteral("1"), .tmpDir = {}, .asUser = true}) {}
+        : QuenbyProcess(configHome, {.feed = {}, .scale = "1", .tmpDir = {}, .asUser = true}) {}
 };
 
 // Waits until the stored list satisfies `expected` and no save is under way: one action may
@@ -74,7 +73,7 @@ inline bool waitForStored(const QString& config,
                           const std::function<bool(const std::vector<Task>&)>& expected) {
     return E2E::waitUntil([&] {
         return expected(storedTasks(config)) &&
-               QDir(config + QStringLiteral("/Quenby")).entryList({"*.saving-*"}).isEmpty();
+               QDir(config + "/Quenby").entryList({"*.saving-*"}).isEmpty();
     });
 }
 
@@ -82,7 +81,7 @@ inline bool waitForStored(const QString& config,
 // partial or not of its kind. Files kept aside and the instance lock are not values.
 inline QStringList storeProblems(const QString& config) {
     QStringList problems;
-    const QDir dir(config + QStringLiteral("/Quenby"));
+    const QDir dir(config + "/Quenby");
     for (const QFileInfo& f :
          dir.entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot)) {
         const QString name = f.fileName();
