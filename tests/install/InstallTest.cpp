@@ -63,10 +63,8 @@ E2E::RunResult syncSetUp(const QString& prefix, const QUrl& server) {
     const TempConfigHome home;
     const QTemporaryDir dir;
     const QString password = dir.filePath("password");
-    QFile file(password);
-    EXPECT_TRUE(file.open(QIODevice::WriteOnly) && file.write("secret\n") == 7);
-    file.close();
-    EXPECT_TRUE(file.setPermissions(QFile::ReadOwner));
+    EXPECT_TRUE(writeFile(password, "secret\n") &&
+                QFile::setPermissions(password, QFile::ReadOwner));
     return run(prefix + "/bin/quenby",
                {"--sync-setup", server.toString(), "--user", "test", "--password-file", password});
 }

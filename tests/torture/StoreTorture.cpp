@@ -3,6 +3,7 @@
 // add, and broken store files (launches racing each other are the channel's cold starts). Each
 // group prints one summary line.
 #include "Torture.h"
+#include "tasks/TaskBoard.h"
 
 #include <QElapsedTimer>
 #include <QTemporaryDir>
@@ -91,15 +92,15 @@ TEST_P(TortureFullDisk, TheAppKeepsRunningAndRecoversWhenSpaceReturns) {
     App app(config.path());
     ASSERT_TRUE(app.waitForLine("viewDidAppear")) << app.output.constData();
     int step = 0;
-    // Done on the current task, then waits until the store shows it.
+    // Done on the current task, then waits until the store shows it and its hint gone.
     const auto doneStored = [&] {
         ++step;
-        const bool stored =
-            xdotool({"key", "ctrl+alt+d"}) && E2E::waitUntil([&] {
-                return changes(storedTasks(config.path())).size() == static_cast<size_t>(step);
-            });
-        waitForQuiet(storePath(config.path(), "tasksData.data"));
-        return stored;
+        return xdotool({"key", "ctrl+alt+d"}) &&
+               waitForStored(config.path(), [&](const std::vector<Task>& stored) {
+                   return changes(stored).size() == static_cast<size_t>(step) &&
+                          std::ranges::none_of(
+                              stored, [](const Task& t) { return t.name == TaskBoard::dHint; });
+               });
     };
     ASSERT_TRUE(doneStored());
     const QString list = storePath(config.path(), "tasksData.data");

@@ -6,8 +6,7 @@
 #include <QDir>
 #include <QTemporaryDir>
 
-#include <sys/stat.h>
-
+#include <functional>
 #include <iostream>
 #include <map>
 #include <memory>
@@ -35,8 +34,8 @@ inline std::unique_ptr<QProcess> start(const QString& config, const QStringList&
                                        const Env& env = {}) {
     auto process = std::make_unique<QProcess>();
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), config);
-    environment.insert(QStringLiteral("QUENBY_FEED_URL"), QString());
+    environment.insert("XDG_CONFIG_HOME", config);
+    environment.insert("QUENBY_FEED_URL", QString());
     for (const auto& [name, value] : env) {
         value.isNull() ? environment.remove(name) : environment.insert(name, value);
     }
@@ -64,31 +63,25 @@ inline std::map<QString, int> storedNames(const QString& config) {
 class App : public QuenbyProcess {
 public:
     explicit App(const QString& configHome)
-        : QuenbyProcess(configHome,
-                        {.feed = {}, .scale = QStringLiteral("1"), .tmpDir = {}, .asUser = true}) {}
+        : QuenbyProcess(configHome, {.feed = {}, .scale = "1", .tmpDir = {}, .asUser = true}) {}
 };
 
-// Waits until no save has replaced the file at `path` for a moment: one action saves more
-// than once, and each save puts a new file in place.
-inline void waitForQuiet(const QString& path) {
-    const auto inode = [&] {
-        struct stat st {};
-        return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? st.st_ino : 0;
-    };
-    for (int i = 0; i < 20; ++i) {
-        const ino_t before = inode();
-        QTest::qWait(250);
-        if (inode() == before) {
-            return;
-        }
-    }
+// Waits until the stored list satisfies `expected` and no save is under way: one action may
+// save more than once, so `expected` names what its last save leaves, and a save's temporary
+// ("*.saving-*") is there only while it writes.
+inline bool waitForStored(const QString& config,
+                          const std::function<bool(const std::vector<Task>&)>& expected) {
+    return E2E::waitUntil([&] {
+        return expected(storedTasks(config)) &&
+               QDir(config + "/Quenby").entryList({"*.saving-*"}).isEmpty();
+    });
 }
 
 // What is wrong with the stored values: a temporary file left, or a value that is empty,
 // partial or not of its kind. Files kept aside and the instance lock are not values.
 inline QStringList storeProblems(const QString& config) {
     QStringList problems;
-    const QDir dir(config + QStringLiteral("/Quenby"));
+    const QDir dir(config + "/Quenby");
     for (const QFileInfo& f :
          dir.entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot)) {
         const QString name = f.fileName();

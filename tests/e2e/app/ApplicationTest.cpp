@@ -18,7 +18,7 @@ TEST(Application, StartAtLoginStartsTheInstalledBinary) {
     const QString installed = bin.filePath("quenby");
     ASSERT_TRUE(QFile::link(QFileInfo(binary).absoluteFilePath(), installed));
     const QString absolute = QFileInfo(binary).canonicalFilePath();
-    const QString entryOf = QStringLiteral("/autostart/app.quenby.Quenby.AutoLauncher.desktop");
+    const QString entryOf = "/autostart/app.quenby.Quenby.AutoLauncher.desktop";
     const QByteArray olderEntry =
         "[Desktop Entry]\nType=Application\nName=Quenby\nExec=" + absolute.toUtf8() +
         "\nX-GNOME-Autostart-enabled=true\n";

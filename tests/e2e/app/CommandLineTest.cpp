@@ -1,6 +1,8 @@
 // The real binary's options: each prints and ends the run before the store or a running
 // Quenby is touched, here while another process holds the running instance's place.
 #include "platform/SingleInstance.h"
+#include "tests/support/Processes.h"
+#include "tests/support/ScopedEnv.h"
 #include "tests/support/TempConfigHome.h"
 
 #include <QDir>
@@ -55,29 +57,22 @@ TEST(CommandLine, EachOptionPrintsAndEndsBeforeTheStoreOrTheRunningInstanceIsTou
 }
 
 // Without a display, help still prints, and a start says what is missing instead of
-// letting Qt abort.
+// letting Qt abort (standard error stays empty).
 TEST(CommandLine, WithoutADisplayHelpPrintsAndAStartSaysWhy) {
     const TempConfigHome home;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.remove(QStringLiteral("QT_QPA_PLATFORM"));
-    env.remove(QStringLiteral("WAYLAND_DISPLAY"));
-    const std::pair<QString, QString> displays[] = {
-        {QString(), "Quenby needs a graphical session: no X display (DISPLAY is not set)\n"},
+    const ScopedEnv platform("QT_QPA_PLATFORM", std::nullopt);
+    const ScopedEnv wayland("WAYLAND_DISPLAY", std::nullopt);
+    const std::pair<std::optional<QByteArray>, QString> displays[] = {
+        {QByteArray(), "Quenby needs a graphical session: no X display (DISPLAY is not set)\n"},
         {":9876", "Quenby needs a graphical session: cannot open the X display :9876\n"}};
+    const auto quenby = [](const QStringList& arguments) {
+        const E2E::RunResult ran = E2E::run(QUENBY_BINARY, arguments, std::chrono::seconds(10));
+        return std::pair(ran.exitCode, ran.output);
+    };
     for (const auto& [display, message] : displays) {
-        env.insert(QStringLiteral("DISPLAY"), display);
-        QProcess quenby;
-        quenby.setProcessEnvironment(env);
-        quenby.start(QStringLiteral(QUENBY_BINARY), {"--version"});
-        ASSERT_TRUE(quenby.waitForFinished(10000));
-        EXPECT_EQ(quenby.exitCode(), 0);
-        EXPECT_EQ(QString::fromLocal8Bit(quenby.readAllStandardOutput()), version);
-
-        quenby.start(QStringLiteral(QUENBY_BINARY), QStringList());
-        ASSERT_TRUE(quenby.waitForFinished(10000));
-        EXPECT_EQ(quenby.exitStatus(), QProcess::NormalExit);
-        EXPECT_EQ(quenby.exitCode(), 1);
-        EXPECT_EQ(QString::fromLocal8Bit(quenby.readAllStandardOutput()), message);
+        const ScopedEnv x("DISPLAY", display);
+        EXPECT_EQ(quenby({"--version"}), std::pair(0, version));
+        EXPECT_EQ(quenby({}), std::pair(1, message));
     }
     EXPECT_FALSE(QFileInfo::exists(home.storeDir()));
 }

@@ -23,14 +23,13 @@
 class Quenby : public QuenbyProcess {
 public:
     // `feed`: the announcement feed's address, if any; `scale`: Qt's scale factor.
-    explicit Quenby(const QString& configHome, const QString& feed = {},
-                    const QString& scale = QStringLiteral("1"))
+    explicit Quenby(const QString& configHome, const QString& feed = {}, const QString& scale = "1")
         : QuenbyProcess(configHome, {.feed = feed, .scale = scale, .tmpDir = {}, .asUser = false}) {
     }
 
     // Its windows on screen, the panel first.
     QStringList windows() const {
-        return E2E::run(QStringLiteral("xdotool"),
+        return E2E::run("xdotool",
                         {"search", "--onlyvisible", "--pid", QString::number(process.processId())})
             .output.split(u'\n', Qt::SkipEmptyParts);
     }
@@ -38,8 +37,7 @@ public:
     // The panel's frame on the screen, in the server's (device) pixels.
     QRect panelGeometry() const {
         const QString id = panelWindow();
-        const QString shell =
-            E2E::run(QStringLiteral("xdotool"), {"getwindowgeometry", "--shell", id}).output;
+        const QString shell = E2E::run("xdotool", {"getwindowgeometry", "--shell", id}).output;
         const auto value = [&shell](const char* name) {
             return shell.section(QLatin1String(name) + u'=', 1, 1).section(u'\n', 0, 0).toInt();
         };
@@ -54,7 +52,7 @@ inline constexpr std::chrono::seconds patience{20};
 
 // The first visible window titled exactly `name`; empty while there is none.
 inline QString windowNamed(const QString& name) {
-    return run(QStringLiteral("xdotool"), {"search", "--onlyvisible", "--name", '^' + name + '$'})
+    return run("xdotool", {"search", "--onlyvisible", "--name", '^' + name + '$'})
         .output.trimmed()
         .section(u'\n', 0, 0);
 }
@@ -64,7 +62,7 @@ inline QImage screenshot(const QString& window, const QString& dir, const QStrin
     QDir().mkpath(dir);
     const QImage image =
         QGuiApplication::primaryScreen()->grabWindow(window.toULongLong()).toImage();
-    image.save(dir + u'/' + name + QStringLiteral(".png"));
+    image.save(dir + u'/' + name + ".png");
     return image;
 }
 
@@ -85,15 +83,14 @@ using E2E::focusedWindow;
 
 // The title of the window that has the keyboard.
 inline QString focusedName() {
-    return E2E::run(QStringLiteral("xdotool"), {"getwindowfocus", "getwindowname"})
-        .output.trimmed();
+    return E2E::run("xdotool", {"getwindowfocus", "getwindowname"}).output.trimmed();
 }
 
 class ShortcutsE2E : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_TRUE(config.isValid()); }
 
-    QString storeFile() const { return storePath(config.path(), QStringLiteral("tasksData.data")); }
+    QString storeFile() const { return storePath(config.path(), "tasksData.data"); }
     std::vector<Task> stored() const { return storedTasks(config.path()); }
     // Waits until the stored list satisfies `condition`.
     bool waitForStore(const std::function<bool(const std::vector<Task>&)>& condition) const {
@@ -125,7 +122,7 @@ protected:
     }
 
     // Starts Quenby, then another application that takes the focus.
-    void startBoth(const QString& scale = QStringLiteral("1")) {
+    void startBoth(const QString& scale = "1") {
         quenby = std::make_unique<Quenby>(config.path(), QString(), scale);
         ASSERT_TRUE(quenby->waitForLine("viewDidAppear")) << quenby->output.constData();
         other = std::make_unique<E2E::FocusWindow>();

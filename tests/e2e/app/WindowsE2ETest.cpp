@@ -19,37 +19,56 @@ QStringList stacking() {
     return E2E::run("xprop", {"-root", "_NET_CLIENT_LIST_STACKING"})
         .output.section(u'#', 1)
         .simplified()
-        .split(QStringLiteral(", "));
+        .split(", ");
 }
 
 } // namespace
 
 class WindowsE2E : public ShortcutsE2E {
 protected:
-    void startWithList(const std::vector<Task>& tasks) {
-        ASSERT_TRUE(writeFile(storeFile(), *Json::encodeTasks(tasks)));
-        startBoth();
-        panel = quenby->panelWindow();
-        ASSERT_FALSE(panel.isEmpty());
-        ASSERT_TRUE(press("ctrl+alt+t") && waitForFocusOn("Tasks")) << quenby->output.constData();
-        list = QString::number(focusedWindow());
-    }
-    void minimizeList() {
+    static void minimize(const QString& list) {
         ASSERT_TRUE(xdotool({"windowminimize", list}));
         ASSERT_TRUE(E2E::waitUntil([&] { return isIconic(list); }, E2E::patience));
     }
-    bool listIsBack() {
+    static bool isBack(const QString& list) {
         return E2E::waitUntil(
             [&] { return !isIconic(list) && QString::number(focusedWindow()) == list; },
             E2E::patience);
     }
 
     QString panel;
-    QString list;
 };
 
-TEST_F(WindowsE2E, TheAddShortcutTypesIntoThePanelWhileTheEditAlertWaits) {
-    startWithList({makeTask("pay rent", 7e8)});
+TEST_F(WindowsE2E, AMinimizedTaskListLeavesThePanelOnScreenAndComesBackAndItsEditAlertLetsAnAddIn) {
+    ASSERT_TRUE(writeFile(storeFile(), *Json::encodeTasks({makeTask("pay rent", 7e8)})));
+    startBoth();
+    panel = quenby->panelWindow();
+    ASSERT_FALSE(panel.isEmpty());
+    ASSERT_TRUE(press("ctrl+alt+t") && waitForFocusOn("Tasks")) << quenby->output.constData();
+    const QString list = QString::number(focusedWindow());
+    // The panel carries the application's icon in each size drawn for it.
+    EXPECT_TRUE(E2E::waitUntil([&] {
+        return property(panel, "_NET_WM_ICON").count("Icon (") == 5;
+    })) << property(panel, "_NET_WM_ICON").left(300).toStdString();
+    minimize(list);
+    // Once the manager has handled a later request, it has handled the minimizing in full.
+    ASSERT_TRUE(activateOther());
+    EXPECT_FALSE(isIconic(panel));
+    EXPECT_TRUE(E2E::run("xwininfo", {"-id", panel}).output.contains("Map State: IsViewable"));
+    {
+        const ScopedEnv home("XDG_CONFIG_HOME", config.path().toUtf8());
+        const E2E::RunResult command =
+            E2E::run(QStringLiteral(QUENBY_BINARY), {"--action", "tasks"}, E2E::patience);
+        EXPECT_EQ(command.exitCode, 0);
+        EXPECT_EQ(command.output, "The task list is open\n");
+    }
+    EXPECT_TRUE(isBack(list)) << "after the command";
+
+    minimize(list);
+    ASSERT_TRUE(press("ctrl+alt+t"));
+    EXPECT_TRUE(isBack(list)) << "after the shortcut";
+
+    // Its edit alert open, the add shortcut types into the panel.
     ASSERT_TRUE(press("Down"));
     ASSERT_TRUE(E2E::retrying(
         [] { return press("alt+e"); },
@@ -67,34 +86,9 @@ TEST_F(WindowsE2E, TheAddShortcutTypesIntoThePanelWhileTheEditAlertWaits) {
     EXPECT_TRUE(find(stored(), "pay rent")) << "the edited task keeps its text";
 }
 
-TEST_F(WindowsE2E, AMinimizedTaskListLeavesThePanelOnScreenAndComesBackByCommandOrShortcut) {
-    startWithList({makeTask("pay rent", 7e8)});
-    // The panel carries the application's icon in each size drawn for it.
-    EXPECT_TRUE(E2E::waitUntil([&] {
-        return property(panel, "_NET_WM_ICON").count(QStringLiteral("Icon (")) == 5;
-    })) << property(panel, "_NET_WM_ICON").left(300).toStdString();
-    minimizeList();
-    // Once the manager has handled a later request, it has handled the minimizing in full.
-    ASSERT_TRUE(activateOther());
-    EXPECT_FALSE(isIconic(panel));
-    EXPECT_TRUE(E2E::run("xwininfo", {"-id", panel}).output.contains("Map State: IsViewable"));
-    {
-        const ScopedEnv home("XDG_CONFIG_HOME", config.path().toUtf8());
-        const E2E::RunResult command =
-            E2E::run(QStringLiteral(QUENBY_BINARY), {"--action", "tasks"}, E2E::patience);
-        EXPECT_EQ(command.exitCode, 0);
-        EXPECT_EQ(command.output, "The task list is open\n");
-    }
-    EXPECT_TRUE(listIsBack()) << "after the command";
-
-    minimizeList();
-    ASSERT_TRUE(press("ctrl+alt+t"));
-    EXPECT_TRUE(listIsBack()) << "after the shortcut";
-}
-
 // At scale 2; each scale's pictures: LooksE2E.
 TEST_F(WindowsE2E, TheSettingsAreTransientForThePanelAndStackedAboveIt) {
-    startBoth(QStringLiteral("2"));
+    startBoth("2");
     // The line comes as the panel shows; on a busy machine it is mapped a moment later.
     ASSERT_TRUE(E2E::waitUntil([&] {
         panel = quenby->panelWindow();

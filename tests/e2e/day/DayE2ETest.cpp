@@ -104,7 +104,7 @@ TEST_F(DayE2E, AWholeDay) {
          [this] {
              ASSERT_TRUE(press("ctrl+alt+t"));
              ASSERT_TRUE(waitForFocusOn("Tasks")) << quenby->output.constData();
-             const QString csv = config.path() + QStringLiteral("/day.csv");
+             const QString csv = config.path() + "/day.csv";
              ASSERT_TRUE(press("alt+x"));
              ASSERT_TRUE(waitForFocusOn("Choose Export Filename"));
              ASSERT_TRUE(type(csv) && press("Return"));
@@ -146,7 +146,7 @@ TEST_F(DayE2E, AWholeDay) {
              feed.answer("/msg.json", LocalHttpServer::response(200, R"([{"id":9,"created_at":100,
             "message":"Quenby news","cta_text":"Read","cta_url":"https://example.com/"}])"));
              ASSERT_NO_FATAL_FAILURE(restart(feed.url().toString()));
-             const QString messages = config.path() + QStringLiteral("/Quenby/systemMessages.data");
+             const QString messages = config.path() + "/Quenby/systemMessages.data";
              ASSERT_TRUE(
                  E2E::waitUntil([&] { return readFile(messages).contains("Quenby news"); }));
              // The next action shows it before any task: the snooze puts off a task, Done then

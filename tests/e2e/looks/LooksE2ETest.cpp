@@ -21,8 +21,8 @@ namespace {
 // atspi.py's answer: one JSON value a line.
 QList<QJsonValue> atspi(const QStringList& arguments) {
     const E2E::RunResult result =
-        E2E::run(QStringLiteral("/usr/bin/python3"),
-                 QStringList{QStringLiteral(ATSPI_SCRIPT)} + arguments, std::chrono::minutes(2));
+        E2E::run("/usr/bin/python3", QStringList{QStringLiteral(ATSPI_SCRIPT)} + arguments,
+                 std::chrono::minutes(2));
     QList<QJsonValue> values;
     for (const QString& line : result.output.split(u'\n', Qt::SkipEmptyParts)) {
         const QJsonDocument document = QJsonDocument::fromJson(line.toUtf8());
@@ -33,7 +33,7 @@ QList<QJsonValue> atspi(const QStringList& arguments) {
 
 // The window's nodes in the tree's order, as "role: name".
 void flatten(const QJsonObject& node, QStringList& into) {
-    into.append(node["role"].toString() + QStringLiteral(": ") + node["name"].toString());
+    into.append(node["role"].toString() + ": " + node["name"].toString());
     for (const QJsonValue child : node["children"].toArray()) {
         flatten(child.toObject(), into);
     }
@@ -100,8 +100,7 @@ protected:
         ASSERT_FALSE(portal.address().isEmpty());
         qputenv("DBUS_SESSION_BUS_ADDRESS", portal.address().toUtf8());
         qputenv("QT_LINUX_ACCESSIBILITY_ALWAYS_ON", "1");
-        registry.start(QStringLiteral("/usr/libexec/at-spi-bus-launcher"),
-                       {"--launch-immediately"});
+        registry.start("/usr/libexec/at-spi-bus-launcher", {"--launch-immediately"});
         const double now = Date::fromUnixSeconds(double(QDateTime::currentSecsSinceEpoch()))
                                .secondsSinceReferenceDate;
         ASSERT_TRUE(writeFile(
@@ -130,7 +129,7 @@ protected:
     // Saved as <name>-<scheme>-scale-<scale>.png.
     QImage screenshot(const QString& window, const QString& name) const {
         return E2E::screenshot(window, QStringLiteral(ARTIFACT_DIR),
-                               name + u'-' + scheme + QStringLiteral("-scale-") + GetParam());
+                               name + u'-' + scheme + "-scale-" + GetParam());
     }
     // The window's picture; in the dark, darker than it was in the light.
     void shoot(const QString& window, const QString& name) {
@@ -156,7 +155,7 @@ protected:
 
     AppearancePortal portal;
     QProcess registry;
-    QString scheme = QStringLiteral("light");
+    QString scheme = "light";
     std::map<QString, double> lightBrightness;
 };
 
@@ -198,20 +197,20 @@ void LooksE2E::everyWindow() {
     const bool dark = scheme == QLatin1String("dark");
     ASSERT_TRUE(E2E::waitUntil(
         [&] {
-            const QImage panel = screenshot(quenby->panelWindow(), QStringLiteral("panel"));
+            const QImage panel = screenshot(quenby->panelWindow(), "panel");
             const QColor bg = panel.pixelColor(panel.width() / 2, panel.height() - 3);
             return panel.pixelColor(panel.width() / 2, 2).alpha() == 255 &&
                    (bg.lightness() < 128) == dark;
         },
         E2E::patience));
     ASSERT_TRUE(press("ctrl+alt+t") && waitForWindow("Tasks"));
-    shoot(QStringLiteral("Tasks"), QStringLiteral("tasklist"));
+    shoot("Tasks", "tasklist");
     ASSERT_TRUE(closeWith("alt+F4", "Tasks"));
     ASSERT_TRUE(openFromPanel("ctrl+comma", "Quenby Settings"));
-    shoot(QStringLiteral("Quenby Settings"), QStringLiteral("settings"));
+    shoot("Quenby Settings", "settings");
     ASSERT_TRUE(closeWith("Escape", "Quenby Settings"));
     ASSERT_TRUE(openFromPanel("F1", "Quenby Help"));
-    shoot(QStringLiteral("Quenby Help"), QStringLiteral("help"));
+    shoot("Quenby Help", "help");
     ASSERT_TRUE(closeWith("space", "Quenby Help"));
     press("Escape");
 }
@@ -221,8 +220,7 @@ void LooksE2E::everyWindow() {
 // the screen from a place far off it.
 TEST_P(LooksE2E, EveryWindowLightAndDarkWithCleanCornersAndThePanelPlacedInLogicalPixels) {
     for (const auto appearance : {AppearancePortal::Light, AppearancePortal::Dark}) {
-        scheme =
-            appearance == AppearancePortal::Dark ? QStringLiteral("dark") : QStringLiteral("light");
+        scheme = appearance == AppearancePortal::Dark ? "dark" : "light";
         portal.setScheme(appearance);
         SCOPED_TRACE(scheme.toStdString());
         ASSERT_NO_FATAL_FAILURE(everyWindow());
@@ -269,28 +267,27 @@ TEST_P(AccessibleE2E, ScreenReadersReadNamesRolesFocusOrderAndTheCurrentTask) {
         << panel.join(u'\n').toStdString();
     EXPECT_EQ(unnamedControls(panel), QStringList());
     ASSERT_TRUE(xdotool({"windowactivate", "--sync", quenby->panelWindow()}));
-    const QStringList buttons{"Add a task",
-                              "Snooze for an hour",
-                              "Snooze for a day",
-                              "Snooze for two days",
-                              "Snooze for a week",
-                              "Unsnooze all tasks",
-                              "Edit all tasks",
-                              "Open the Quenby web site",
-                              "Help",
-                              "Shortcut settings",
-                              "Hide Quenby for a while",
-                              "Quit Quenby",
-                              "Mark the current task done"};
-    QStringList expected;
-    for (const QString& name : buttons) {
-        expected.append(QStringLiteral("push button: ") + name);
+    QStringList buttons{"Add a task",
+                        "Snooze for an hour",
+                        "Snooze for a day",
+                        "Snooze for two days",
+                        "Snooze for a week",
+                        "Unsnooze all tasks",
+                        "Edit all tasks",
+                        "Open the Quenby web site",
+                        "Help",
+                        "Shortcut settings",
+                        "Hide Quenby for a while",
+                        "Quit Quenby",
+                        "Mark the current task done"};
+    for (QString& name : buttons) {
+        name.prepend("push button: ");
     }
-    EXPECT_EQ(tabOrder(int(buttons.size())), expected);
+    EXPECT_EQ(tabOrder(int(buttons.size())), buttons);
 
     // Done by its shortcut: the next task is announced as the text's new name.
     QProcess listener;
-    listener.start(QStringLiteral("/usr/bin/python3"), {ATSPI_SCRIPT, "names", "20"});
+    listener.start("/usr/bin/python3", {ATSPI_SCRIPT, "names", "20"});
     ASSERT_TRUE(E2E::waitUntil([&] { return listener.canReadLine(); }, E2E::patience));
     ASSERT_TRUE(press("ctrl+alt+d"));
     const QByteArray announced = R"({"role": "text", "name": "Current task: Call Mum"})";
@@ -342,7 +339,7 @@ TEST_P(AccessibleE2E, ScreenReadersReadNamesRolesFocusOrderAndTheCurrentTask) {
     const QStringList combos{"Mark done",           "Snooze for an hour", "Snooze for a day",
                              "Snooze for two days", "Snooze for a week",  "Edit all tasks"};
     for (qsizetype i = 0; i < combos.size(); ++i) {
-        EXPECT_EQ(order.value(i), QStringLiteral("combo box: ") + combos[i]) << i;
+        EXPECT_EQ(order.value(i), "combo box: " + combos[i]) << i;
     }
     const qsizetype login = order.indexOf("check box: Start at Login");
     EXPECT_GT(login, combos.size()) << order.join(u'\n').toStdString();

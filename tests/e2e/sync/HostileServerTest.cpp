@@ -136,13 +136,12 @@ TEST_P(Hostile, KeepsThePasswordHomeAndEveryTaskAndEndsInTime) {
     HostileServer server(fault.mode, resources.path());
     const QByteArray before = storedTasks();
     const QByteArray stateBefore = SyncState::load(PreferenceStore::standard()).encode();
-    ASSERT_TRUE(writeFile(QStringLiteral("/proc/self/clear_refs"), "5")) << "the peak reset";
+    ASSERT_TRUE(writeFile("/proc/self/clear_refs", "5")) << "the peak reset";
     QElapsedTimer clock;
     clock.start();
     if (fault.discover) {
-        const auto found = Discovery::findTaskCollections(
-            server.url(QStringLiteral("/")), {QStringLiteral("test"), QStringLiteral("secret")},
-            timing.requestTimeout);
+        const auto found = Discovery::findTaskCollections(server.url("/"), {"test", "secret"},
+                                                          timing.requestTimeout);
         const auto* failure = std::get_if<CalDavClient::Failure>(&found);
         ASSERT_NE(failure, nullptr);
         EXPECT_EQ(failure->reason, server.expand(QString::fromUtf8(fault.outcome)));
@@ -150,14 +149,14 @@ TEST_P(Hostile, KeepsThePasswordHomeAndEveryTaskAndEndsInTime) {
         SyncService service(board, std::make_shared<CalDavBackend>(), PreferenceStore::standard(),
                             timing);
         QSignalSpy finished(&service, &SyncService::syncFinished);
-        service.syncWith({server.url(QStringLiteral("/cal/")), QStringLiteral("test"), [] {
-                              return SyncService::Password{QStringLiteral("secret"), {}};
+        service.syncWith({server.url("/cal/"), "test", [] {
+                              return SyncService::Password{"secret", {}};
                           }});
         ASSERT_TRUE(finished.wait(static_cast<int>((timing.syncTimeout + 5s).count())));
         EXPECT_LT(clock.elapsed(), timing.syncTimeout.count());
         EXPECT_TRUE(service.status().startsWith(QString::fromUtf8(fault.outcome)))
             << service.status().toStdString();
-        if (service.status().contains(QStringLiteral("in time"))) {
+        if (service.status().contains("in time")) {
             EXPECT_TRUE(finished.wait(static_cast<int>((timing.syncTimeout + 5s).count())))
                 << "no sync after a stalled one";
         }
@@ -169,7 +168,7 @@ TEST_P(Hostile, KeepsThePasswordHomeAndEveryTaskAndEndsInTime) {
     }
     EXPECT_LT(peakMegabytes(), peakAllowance);
     for (const QString& authorization : server.elsewhere()) {
-        EXPECT_EQ(authorization, QStringLiteral("-"));
+        EXPECT_EQ(authorization, "-");
     }
 }
 

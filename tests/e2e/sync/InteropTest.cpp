@@ -48,39 +48,34 @@ password = "secret"
                                   .arg(dir_.path(), collection.toString())
                                   .toUtf8()));
         EXPECT_TRUE(
-            writeFile(dir_.filePath(QStringLiteral("todoman.py")),
+            writeFile(dir_.filePath("todoman.py"),
                       QStringLiteral("path = \"%1/tasks\"\ncache_path = \"%1/cache.sqlite3\"\n"
                                      "date_format = \"%Y-%m-%d\"\ntime_format = \"%H:%M\"\n"
                                      "default_list = \"tasks\"\ndefault_due = 0\n")
                           .arg(dir_.path())
                           .toUtf8()));
-        EXPECT_EQ(run(QStringLiteral("vdirsyncer"), {QStringLiteral("discover")}), QString());
+        EXPECT_EQ(run("vdirsyncer", {"discover"}), QString());
     }
 
     // One vdirsyncer sync; empty when it went through, its output otherwise.
-    QString sync() { return run(QStringLiteral("vdirsyncer"), {QStringLiteral("sync")}); }
-    QString todoman(const QStringList& arguments) {
-        return run(QStringLiteral("todoman"), arguments);
-    }
+    QString sync() { return run("vdirsyncer", {"sync"}); }
+    QString todoman(const QStringList& arguments) { return run("todoman", arguments); }
     // Every task todoman lists, by summary.
     QHash<QString, QJsonObject> tasks() {
         QHash<QString, QJsonObject> byName;
         const E2E::RunResult listed =
-            E2E::run(QStringLiteral("todoman"),
-                     {QStringLiteral("--porcelain"), QStringLiteral("list"),
-                      QStringLiteral("--status"), QStringLiteral("ANY")},
-                     60s);
+            E2E::run("todoman", {"--porcelain", "list", "--status", "ANY"}, 60s);
         for (const QJsonValue& v : QJsonDocument::fromJson(listed.output.toUtf8()).array()) {
-            byName.insert(v[QStringLiteral("summary")].toString(), v.toObject());
+            byName.insert(v["summary"].toString(), v.toObject());
         }
         return byName;
     }
     QString id(const QString& summary) {
-        return QString::number(tasks().value(summary)[QStringLiteral("id")].toInt(-1));
+        return QString::number(tasks().value(summary)["id"].toInt(-1));
     }
     // A task written into the folder as another program would.
     void put(const QString& name, const QByteArray& ics) const {
-        EXPECT_TRUE(writeFile(dir_.filePath(QStringLiteral("tasks/") + name), ics));
+        EXPECT_TRUE(writeFile(dir_.filePath("tasks/" + name), ics));
     }
 
 private:
@@ -90,9 +85,8 @@ private:
     }
 
     QTemporaryDir dir_;
-    ScopedEnv vdirsyncer_{"VDIRSYNCER_CONFIG",
-                          dir_.filePath(QStringLiteral("vdirsyncer")).toUtf8()};
-    ScopedEnv todoman_{"TODOMAN_CONFIG", dir_.filePath(QStringLiteral("todoman.py")).toUtf8()};
+    ScopedEnv vdirsyncer_{"VDIRSYNCER_CONFIG", dir_.filePath("vdirsyncer").toUtf8()};
+    ScopedEnv todoman_{"TODOMAN_CONFIG", dir_.filePath("todoman.py").toUtf8()};
 };
 
 class Interop : public testing::TestWithParam<CalDavServer::Kind> {
@@ -140,9 +134,8 @@ const QByteArray series = "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//Elsewhere
                           "STATUS:NEEDS-ACTION\r\nEND:VTODO\r\nEND:VCALENDAR\r\n";
 
 TEST_P(Interop, ChangesOnEitherSideReachTheOther) {
-    quenby.tasks = {makeTask(QStringLiteral("Pay rent"), now()),
-                    makeTask(QStringLiteral("Call mum"), now()),
-                    makeTask(QStringLiteral("Water plants"), now())};
+    quenby.tasks = {makeTask("Pay rent", now()), makeTask("Call mum", now()),
+                    makeTask("Water plants", now())};
     ASSERT_EQ(sync(quenby), QString());
     ASSERT_EQ(other->sync(), QString());
     EXPECT_EQ(sorted(other->tasks().keys()), QStringList({"Call mum", "Pay rent", "Water plants"}));
@@ -150,10 +143,9 @@ TEST_P(Interop, ChangesOnEitherSideReachTheOther) {
     // There: added (due on a date; a weekly series), done, deleted.
     ASSERT_EQ(other->todoman({"new", "-l", "tasks", "--due", "2027-03-01", "Due on a date"}),
               QString());
-    other->put(QStringLiteral("weekly-review.ics"), series);
-    ASSERT_EQ(other->todoman({"done", other->id(QStringLiteral("Call mum"))}), QString());
-    ASSERT_EQ(other->todoman({"delete", "--yes", other->id(QStringLiteral("Water plants"))}),
-              QString());
+    other->put("weekly-review.ics", series);
+    ASSERT_EQ(other->todoman({"done", other->id("Call mum")}), QString());
+    ASSERT_EQ(other->todoman({"delete", "--yes", other->id("Water plants")}), QString());
     ASSERT_EQ(other->sync(), QString());
     ASSERT_EQ(sync(quenby), QString());
     EXPECT_EQ(marked(quenby.tasks),
@@ -162,10 +154,10 @@ TEST_P(Interop, ChangesOnEitherSideReachTheOther) {
     // Here: snoozed past the due date, the series done, renamed, deleted.
     const Date wake = Date::fromUnixSeconds(1'806'000'000); // 2027-03-24, after the due date
     quenby.edit(now(), [&](Device& d) {
-        d.named(QStringLiteral("Due on a date")).isSnoozed = true;
-        d.named(QStringLiteral("Due on a date")).snoozedUntil = wake;
-        d.named(QStringLiteral("Weekly review")).isDone = true;
-        d.named(QStringLiteral("Pay rent")).name = QStringLiteral("Pay the rent today");
+        d.named("Due on a date").isSnoozed = true;
+        d.named("Due on a date").snoozedUntil = wake;
+        d.named("Weekly review").isDone = true;
+        d.named("Pay rent").name = "Pay the rent today";
         std::erase_if(d.tasks, [](const Task& t) { return t.name == u"Call mum"; });
     });
     ASSERT_EQ(sync(quenby), QString());
@@ -173,16 +165,14 @@ TEST_P(Interop, ChangesOnEitherSideReachTheOther) {
     const QHash<QString, QJsonObject> there = other->tasks();
     EXPECT_EQ(sorted(there.keys()),
               QStringList({"Due on a date", "Pay the rent today", "Weekly review"}));
-    EXPECT_FALSE(
-        there.value(QStringLiteral("Weekly review"))[QStringLiteral("completed")].toBool());
+    EXPECT_FALSE(there.value("Weekly review")["completed"].toBool());
 
     // An edit there keeps the snooze.
-    ASSERT_EQ(
-        other->todoman({"edit", other->id(QStringLiteral("Due on a date")), "--priority", "high"}),
-        QString());
+    ASSERT_EQ(other->todoman({"edit", other->id("Due on a date"), "--priority", "high"}),
+              QString());
     ASSERT_EQ(other->sync(), QString());
     ASSERT_EQ(sync(quenby), QString());
-    EXPECT_EQ(quenby.named(QStringLiteral("Due on a date")).snoozedUntil, wake);
+    EXPECT_EQ(quenby.named("Due on a date").snoozedUntil, wake);
 }
 
 INSTANTIATE_TEST_SUITE_P(Servers, Interop,

@@ -148,7 +148,7 @@ protected:
 // store and nowhere else, read by the set-up's sync and removed by stopping it.
 TEST_F(SecretStore, SetUpAtATerminalAsksWithoutShowingThePasswordAndSyncOffRemovesIt) {
     ASSERT_NO_FATAL_FAILURE(startKeyring());
-    DBManager::saveTaskList({makeTask(QStringLiteral("Pay rent"), 10)});
+    DBManager::saveTaskList({makeTask("Pay rent", 10)});
     const QStringList setUp{"--sync-setup", server.root().toString(), "--user", "test"};
     const QByteArray prompt = "Password for test at 127.0.0.1: ";
 
@@ -167,7 +167,7 @@ TEST_F(SecretStore, SetUpAtATerminalAsksWithoutShowingThePasswordAndSyncOffRemov
         << typed.shown.constData();
     EXPECT_FALSE(typed.shown.contains("secret")) << typed.shown.constData();
     EXPECT_TRUE(typed.echoesAfterwards);
-    EXPECT_EQ(inKeyring(), QStringLiteral("secret"));
+    EXPECT_EQ(inKeyring(), "secret");
     // No file of Quenby's holds it.
     EXPECT_EQ(E2E::run("grep", {"-rl", "secret", home_.storeDir()}).output, QString());
 
@@ -194,25 +194,25 @@ TEST_F(SettingsWindow, RefusesAPlainAddressElsewhereListsTheCollectionsAndNeverW
     ASSERT_NO_FATAL_FAILURE(startKeyring());
     // GLib ends a process whose session bus goes away, as this private one does at the end.
     std::signal(SIGTERM, SIG_IGN);
-    server.addRadicaleCollection(QStringLiteral("errands"),
+    server.addRadicaleCollection("errands",
                                  R"({"tag": "VCALENDAR", "D:displayname": "Errands",
                                      "C:supported-calendar-component-set": "VTODO"})");
     SyncStack sync;
     SyncSettingsView view(sync.control);
-    view.serverField()->setText(QStringLiteral("http://tasks.example.org/"));
+    view.serverField()->setText("http://tasks.example.org/");
     view.findCollections();
     EXPECT_EQ(view.statusLine()->text(),
               QStringLiteral("Address refused: only https, or plain http to this machine, "
                              "carries the password"));
     view.serverField()->setText(server.root().toString());
-    view.userField()->setText(QStringLiteral("test"));
-    view.passwordField()->setText(QStringLiteral("secret"));
+    view.userField()->setText("test");
+    view.passwordField()->setText("secret");
     view.findCollections();
     ASSERT_TRUE(E2E::waitUntil([&] { return view.collectionList()->count() == 2; }));
     QStringList shown{view.collectionList()->itemText(0), view.collectionList()->itemText(1)};
     shown.sort();
-    EXPECT_EQ(shown, QStringList({QStringLiteral("Errands"), QStringLiteral("tasks")}));
-    EXPECT_EQ(view.statusLine()->text(), QStringLiteral("Choose the collection to sync with"));
+    EXPECT_EQ(shown, QStringList({"Errands", "tasks"}));
+    EXPECT_EQ(view.statusLine()->text(), "Choose the collection to sync with");
 
     // This thread runs no event loop inside the call, so nothing can run in its middle.
     const auto returnsAtOnce = [](const std::function<void()>& call) {
@@ -227,18 +227,18 @@ TEST_F(SettingsWindow, RefusesAPlainAddressElsewhereListsTheCollectionsAndNeverW
         return !waited;
     };
     QSignalSpy synced(&sync.service, &SyncService::syncFinished);
-    EXPECT_TRUE(returnsAtOnce(
-        [&] { view.useCollection(view.collectionList()->findText(QStringLiteral("tasks"))); }));
+    EXPECT_TRUE(
+        returnsAtOnce([&] { view.useCollection(view.collectionList()->findText("tasks")); }));
     ASSERT_TRUE(E2E::waitUntil([&] { return synced.count() == 1; }));
-    EXPECT_EQ(view.statusLine()->text().left(7), QStringLiteral("Synced "));
-    EXPECT_EQ(inKeyring(), QStringLiteral("secret"));
+    EXPECT_EQ(view.statusLine()->text().left(7), "Synced ");
+    EXPECT_EQ(inKeyring(), "secret");
 
     // A password changed in the secret store counts from the next sync.
     EXPECT_EQ(::SecretStore::store(SyncPassword::entryFor("test", server.root()), "wrong"),
               QString());
     sync.service.syncNow();
     ASSERT_TRUE(E2E::waitUntil([&] { return synced.count() == 2; }));
-    EXPECT_EQ(sync.service.status(), QStringLiteral("Sync failed: wrong user name or password"));
+    EXPECT_EQ(sync.service.status(), "Sync failed: wrong user name or password");
 
     EXPECT_TRUE(returnsAtOnce([&] { sync.control.turnOff(); }));
     EXPECT_TRUE(E2E::waitUntil([&] { return inKeyring().isEmpty(); }));
@@ -262,7 +262,7 @@ TEST(SyncSettingsView, ClosingItGivesUpTheSearchAtOnce) {
     SyncStack sync;
     auto view = std::make_unique<SyncSettingsView>(sync.control);
     view->serverField()->setText(QStringLiteral("http://127.0.0.1:%1/").arg(silent.serverPort()));
-    view->userField()->setText(QStringLiteral("test"));
+    view->userField()->setText("test");
     view->findCollections();
     ASSERT_TRUE(E2E::waitUntil([&] { return silent.hasPendingConnections(); }));
     QTcpSocket* request = silent.nextPendingConnection();

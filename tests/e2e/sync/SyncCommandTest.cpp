@@ -52,16 +52,16 @@ protected:
 TEST_F(SyncCommand, SetUpRefusesAnUnsafeAddressAndAPasswordFileOthersMayReadOrThatWouldWait) {
     const QString readable =
         passwordFile(QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther);
-    const QString fifo = files.filePath(QStringLiteral("fifo"));
+    const QString fifo = files.filePath("fifo");
     ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
-    const QString link = files.filePath(QStringLiteral("link"));
+    const QString link = files.filePath("link");
     ASSERT_TRUE(QFile::link(fifo, link));
     const QString large =
         passwordFile(QFile::ReadOwner | QFile::WriteOwner, "secret\n" + QByteArray(5000, 'x'));
     const auto setUp = [](const QString& url, const QString& file) {
         return QStringList{"--sync-setup", url, "--user", "me", "--password-file", file};
     };
-    const QString https = QStringLiteral("https://tasks.example.org/");
+    const QString https = "https://tasks.example.org/";
     const std::pair<QStringList, QString> refused[] = {
         {setUp("http://tasks.example.org/", passwordFile(QFile::ReadOwner)),
          "Sync not set up: http://tasks.example.org/ refused: only https, or plain http to this "
@@ -108,7 +108,7 @@ TEST_F(SyncCommand, SetUpRefusesAnUnsafeAddressAndAPasswordFileOthersMayReadOrTh
 TEST_F(SyncCommand, TheRunningQuenbyTakesThem) {
     CalDavServer server{CalDavServer::Kind::Radicale};
     server.start();
-    DBManager::saveTaskList({makeTask(QStringLiteral("Pay rent"), 10)});
+    DBManager::saveTaskList({makeTask("Pay rent", 10)});
     QuenbyProcess running(QFileInfo(home.storeDir()).path());
     ASSERT_TRUE(running.waitForLine("applicationDidBecomeActive"));
     // The sync libraries, as the running panel maps them.
@@ -134,8 +134,7 @@ TEST_F(SyncCommand, TheRunningQuenbyTakesThem) {
               QStringList({"/libical.", "/libqt6keychain.", "/quenby-sync.so"}));
     EXPECT_EQ(server.listed().size(), 1u);
     // The answer is the outcome of the sync it asked for.
-    EXPECT_TRUE(quenby({"--sync-now"}).output.startsWith(QStringLiteral("Synced ")))
-        << running.output.data();
+    EXPECT_TRUE(quenby({"--sync-now"}).output.startsWith("Synced ")) << running.output.data();
     EXPECT_EQ(quenby({"--sync-off"}).output,
               QStringLiteral("Sync stopped; every task stays here\n"));
 }
@@ -170,7 +169,7 @@ TEST_F(SyncCommand, MassDeletionWaitsForTheUserAndRemovedTasksComeBack) {
     EXPECT_TRUE(accepted.output.startsWith("Synced ")) << accepted.output.toStdString();
     EXPECT_EQ(storedTasks(), QStringList());
     EXPECT_EQ(quenby({"--restore-sync-deletions"}).output.section(u'\n', 0, 0),
-              QStringLiteral("Brought back 6 tasks removed by sync"));
+              "Brought back 6 tasks removed by sync");
     EXPECT_EQ(storedTasks(), all);
     EXPECT_EQ(server.listed().size(), 6u);
 
@@ -182,7 +181,7 @@ TEST_F(SyncCommand, MassDeletionWaitsForTheUserAndRemovedTasksComeBack) {
     SyncService& service = app.syncControl().service();
     app.syncControl().resume();
     ASSERT_TRUE(E2E::waitUntil([&] { return service.heldDeletions() == 6; }, 30s));
-    auto* view = app.windows().open(QStringLiteral("settings"))->findChild<SyncSettingsView*>();
+    auto* view = app.windows().open("settings")->findChild<SyncSettingsView*>();
     ASSERT_TRUE(view);
     EXPECT_EQ(view->statusLine()->text() + u'\n', held);
     EXPECT_FALSE(view->acceptDeletionsButton()->isHidden());
@@ -190,14 +189,14 @@ TEST_F(SyncCommand, MassDeletionWaitsForTheUserAndRemovedTasksComeBack) {
     ASSERT_TRUE(E2E::waitUntil([&] { return storedTasks().isEmpty(); }, 30s));
     EXPECT_TRUE(view->acceptDeletionsButton()->isHidden());
 
-    auto* list = qobject_cast<TasksVC*>(app.windows().open(QStringLiteral("alltasks")));
+    auto* list = qobject_cast<TasksVC*>(app.windows().open("alltasks"));
     ASSERT_TRUE(list);
     QStringList offered;
     whenUp<QMenu>([&offered](QMenu* menu) {
         for (QAction* a : menu->actions()) {
             if (a->isVisible() && !a->isSeparator()) {
                 offered.append(a->text());
-                if (a->objectName() == QStringLiteral("restoreRemovedBySync")) {
+                if (a->objectName() == "restoreRemovedBySync") {
                     a->trigger();
                 }
             }
@@ -207,7 +206,7 @@ TEST_F(SyncCommand, MassDeletionWaitsForTheUserAndRemovedTasksComeBack) {
     QTableView* table = list->tableView();
     const QPoint below(5, table->viewport()->height() - 5);
     emit table->customContextMenuRequested(below);
-    EXPECT_EQ(offered, QStringList{QStringLiteral("Bring Back Tasks Removed by Sync (6)")});
+    EXPECT_EQ(offered, QStringList{"Bring Back Tasks Removed by Sync (6)"});
     EXPECT_EQ(storedTasks(), all);
     EXPECT_TRUE(E2E::waitUntil([&] { return server.listed().size() == 6u; }, 30s));
 }

@@ -30,11 +30,11 @@ protected:
 };
 
 TEST_P(OnServer, AWriteRefusedAsStaleIsMergedByTheNextSync) {
-    a.tasks = {makeTask(QStringLiteral("Draft"), 10), makeTask(QStringLiteral("Other"), 11)};
+    a.tasks = {makeTask("Draft", 10), makeTask("Other", 11)};
     a.sync(server.client(), 100);
     b.sync(server.client(), 100);
-    a.named(QStringLiteral("Draft")).name = QStringLiteral("Draft A");
-    b.named(QStringLiteral("Draft")).isDone = true;
+    a.named("Draft").name = "Draft A";
+    b.named("Draft").isDone = true;
     std::erase_if(b.tasks, [](const Task& t) { return t.name == u"Other"; });
     // b's changes reach the server after a has pulled and before a pushes.
     server.intercept([this, first = true](const QByteArray& request) mutable {
@@ -44,11 +44,11 @@ TEST_P(OnServer, AWriteRefusedAsStaleIsMergedByTheNextSync) {
         }
         return std::optional<QByteArray>();
     });
-    EXPECT_EQ(a.sync(server.client(), 200), QStringLiteral("HTTP 412"));
+    EXPECT_EQ(a.sync(server.client(), 200), "HTTP 412");
     server.intercept({});
     EXPECT_EQ(a.sync(server.client(), 300), QString());
     EXPECT_EQ(b.sync(server.client(), 400), QString());
-    EXPECT_EQ(marked(a.tasks), QStringList{QStringLiteral("Draft A (done)")});
+    EXPECT_EQ(marked(a.tasks), QStringList{"Draft A (done)"});
     EXPECT_EQ(marked(b.tasks), marked(a.tasks));
     EXPECT_EQ(server.refusals() > 0, GetParam() == CalDavServer::Kind::RadicaleWithoutSyncReports);
 }
@@ -56,8 +56,8 @@ TEST_P(OnServer, AWriteRefusedAsStaleIsMergedByTheNextSync) {
 TEST_P(OnServer, DiscoveryFindsTheCollectionFromTheRootOrThroughTheWellKnownAddress) {
     const QString path = server.collection().path();
     const QStringList expected{path.section(QLatin1Char('/'), -2, -2) + QLatin1Char(' ') + path};
-    EXPECT_EQ(found(server, QStringLiteral("/")), expected);
-    EXPECT_EQ(found(server, QStringLiteral("/no/such/place/")), expected);
+    EXPECT_EQ(found(server, "/"), expected);
+    EXPECT_EQ(found(server, "/no/such/place/"), expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(Servers, OnServer,
@@ -68,19 +68,15 @@ INSTANTIATE_TEST_SUITE_P(Servers, OnServer,
 TEST(Discovery, KeepsCollectionsThatTakeTasksNamedByTheirDisplayName) {
     CalDavServer server(CalDavServer::Kind::Radicale);
     server.addRadicaleCollection(
-        QStringLiteral("events"),
-        R"({"tag": "VCALENDAR", "C:supported-calendar-component-set": "VEVENT"})");
-    server.addRadicaleCollection(QStringLiteral("mixed"), R"({"tag": "VCALENDAR",
+        "events", R"({"tag": "VCALENDAR", "C:supported-calendar-component-set": "VEVENT"})");
+    server.addRadicaleCollection("mixed", R"({"tag": "VCALENDAR",
         "D:displayname": "Home", "C:supported-calendar-component-set": "VEVENT,VTODO"})");
-    server.addRadicaleCollection(QStringLiteral("any"), R"({"tag": "VCALENDAR"})");
-    server.addRadicaleCollection(QStringLiteral("contacts"), R"({"tag": "VADDRESSBOOK"})");
+    server.addRadicaleCollection("any", R"({"tag": "VCALENDAR"})");
+    server.addRadicaleCollection("contacts", R"({"tag": "VADDRESSBOOK"})");
     ASSERT_TRUE(server.start());
-    EXPECT_EQ(
-        found(server, QStringLiteral("/")),
-        QStringList({QStringLiteral("Home /test/mixed/"), QStringLiteral("tasks /test/tasks/"),
-                     QStringLiteral("test/any /test/any/")}));
-    EXPECT_EQ(found(server, QStringLiteral("/"), QStringLiteral("wrong")),
-              QStringList{QStringLiteral("401 HTTP 401")});
+    EXPECT_EQ(found(server, "/"),
+              QStringList({"Home /test/mixed/", "tasks /test/tasks/", "test/any /test/any/"}));
+    EXPECT_EQ(found(server, "/", "wrong"), QStringList{"401 HTTP 401"});
 }
 
 } // namespace

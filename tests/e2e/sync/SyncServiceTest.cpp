@@ -66,36 +66,34 @@ protected:
 // A change goes out once the list settles, and the server's copy says when it was made, not
 // when it went out; one made while a sync runs is kept.
 TEST_F(SyncServiceTest, LocalAndRemoteChangesMeetAndTutorialsStayHere) {
-    board.addTask(QStringLiteral("Pay rent"));
+    board.addTask("Pay rent");
     service.syncWith(connection(server.collection()));
     ASSERT_TRUE(synced());
-    EXPECT_EQ(service.status(), QStringLiteral("Synced ") +
-                                    QDateTime::currentDateTime().toString(QStringLiteral("HH:mm")));
-    EXPECT_EQ(there(), QStringList{QStringLiteral("Pay rent")});
+    EXPECT_EQ(service.status(), "Synced " + QDateTime::currentDateTime().toString("HH:mm"));
+    EXPECT_EQ(there(), QStringList{"Pay rent"});
 
     QSignalSpy finished(&service, &SyncService::syncFinished);
     frozen = Date::fromUnixSeconds(1'800'000'000);
-    board.addTask(QStringLiteral("Call mum"));
+    board.addTask("Call mum");
     frozen = frozen->addingSeconds(3600);
     EXPECT_FALSE(finished.wait(100)) << "went out before the list settled";
     ASSERT_TRUE(finished.wait(5000));
-    EXPECT_EQ(there(), QStringList({QStringLiteral("Call mum"), QStringLiteral("Pay rent")}));
+    EXPECT_EQ(there(), QStringList({"Call mum", "Pay rent"}));
     const std::vector<CalDavClient::Resource> listed = server.listed();
-    const auto sent = std::find_if(listed.cbegin(), listed.cend(), [](const auto& r) {
-        return r.ics.contains("SUMMARY:Call mum");
-    });
+    const auto sent = std::ranges::find_if(
+        listed, [](const auto& r) { return r.ics.contains("SUMMARY:Call mum"); });
     ASSERT_NE(sent, listed.cend());
     EXPECT_TRUE(sent->ics.contains("\r\nLAST-MODIFIED:20270115T080000Z\r\n")) << sent->ics.data();
     EXPECT_TRUE(sent->ics.contains("\r\nDTSTAMP:20270115T090000Z\r\n"));
 
-    phone.named(QStringLiteral("Pay rent")).isDone = true;
+    phone.named("Pay rent").isDone = true;
     there();
     service.syncNow();
     // The same task on both devices: renamed here while the sync brings its being done.
-    board.rename(phone.named(QStringLiteral("Pay rent")).id, QStringLiteral("Pay the rent"));
+    board.rename(phone.named("Pay rent").id, "Pay the rent");
     ASSERT_TRUE(synced());
     ASSERT_TRUE(synced());
-    const QStringList both{QStringLiteral("Call mum"), QStringLiteral("Pay the rent (done)")};
+    const QStringList both{"Call mum", "Pay the rent (done)"};
     EXPECT_EQ(marked(board.tasks()), both);
     EXPECT_EQ(there(), both);
 }
