@@ -38,10 +38,11 @@ class TasksVCEditAreaTest : public TasksVCTest, public testing::WithParamInterfa
 TEST_P(TasksVCEditAreaTest, FollowsTheSelection) {
     const auto& [rows, doneEnabled, doneTitle, editEnabled, unsnoozeEnabled] = GetParam();
     // Rows: open, done, three snoozed, done.
-    open({makeTask("open", 1), makeDone(makeTask("done", 2), 2),
+    open({makeTask("open", 1), markedDone(makeTask("done", 2), Date{2}),
           makeSnoozed("s1", 3, Date{startTime + hour}),
           makeSnoozed("s2", 4, Date{startTime + hour}),
-          makeSnoozed("s3", 5, Date{startTime + hour}), makeDone(makeTask("done too", 6), 6)});
+          makeSnoozed("s3", 5, Date{startTime + hour}),
+          markedDone(makeTask("done too", 6), Date{6})});
     EXPECT_FALSE(editStack()->isVisible());
     select(rows);
     EXPECT_TRUE(editStack()->isVisible() && list->findChild<QLabel*>("taskLabel")->isVisible());
@@ -66,7 +67,7 @@ INSTANTIATE_TEST_SUITE_P(Selections, TasksVCEditAreaTest,
 
 TEST_F(TasksVCTest, DoneTogglesUnsnoozesAndReselectsTheSameRows) {
     open({makeSnoozed("A", 1, Date{startTime + hour}), makeTask("B", 2),
-          makeDone(makeTask("C", 3), startTime - hour)});
+          markedDone(makeTask("C", 3), Date{startTime - hour})});
     list->mouseDownInHeaderOf(3);
     list->mouseDownInHeaderOf(3); // completion time descending: A B C
     select({0});
@@ -116,8 +117,8 @@ TEST_F(TasksVCTest, EditAlertCutsTheTextAndCancelKeepsIt) {
 
 TEST_F(TasksVCTest, UnsnoozeAndTheDeletes) {
     open({makeSnoozed("s1", 1, Date{startTime + hour}),
-          makeSnoozed("s2", 2, Date{startTime + hour}), makeDone(makeTask("d1", 3), 3),
-          makeTask("keep", 4), makeDone(makeTask("d2", 5), 5)});
+          makeSnoozed("s2", 2, Date{startTime + hour}), markedDone(makeTask("d1", 3), Date{3}),
+          makeTask("keep", 4), markedDone(makeTask("d2", 5), Date{5})});
     select({0, 1});
     QTest::mouseClick(listButton("unSnoozeButton"), Qt::LeftButton);
     EXPECT_EQ(selectedRows(), std::vector<int>({0, 1}));
@@ -191,7 +192,7 @@ TEST_F(TasksVCTest, TheRowMenusReadableDeleteTakesTheSelectionLikeTheDeleteKey) 
 }
 
 TEST_F(TasksVCTest, ControlZTakesBackTheLastChangesButNotThePanels) {
-    open({makeTask("one", 1), makeTask("two", 2), makeDone(makeTask("three", 3), 3)});
+    open({makeTask("one", 1), makeTask("two", 2), markedDone(makeTask("three", 3), Date{3})});
     select({0});
     QTest::keyClick(&table(), Qt::Key_Delete);
     list->deleteAllDoneAction();

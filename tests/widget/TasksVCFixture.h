@@ -12,12 +12,6 @@
 #include <QLocale>
 #include <QTableView>
 
-inline Task makeDone(Task task, double at) {
-    task.isDone = true;
-    task.doneDate = Date{at};
-    return task;
-}
-
 class TasksVCTest : public PanelTest {
 protected:
     TasksVCTest() { QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates)); }

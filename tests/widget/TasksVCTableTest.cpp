@@ -21,10 +21,11 @@ TEST_P(TasksVCSortTest, HeaderClicksSortByColumnAndShowTheIndicator) {
     const auto& [column, ascending, order] = GetParam();
     // Created in this order; names that tell code-point order from UTF-16 order and from the
     // order of unnormalised text.
-    open({makeSnoozed("b", 10, Date{startTime + 300}), makeDone(makeTask("B", 20), startTime - 50),
+    open({makeSnoozed("b", 10, Date{startTime + 300}),
+          markedDone(makeTask("B", 20), Date{startTime - 50}),
           makeSnoozed("a", 30, Date{startTime + 100}), makeTask(QStringLiteral("e\u0301"), 40),
-          makeDone(makeTask("f", 50), startTime - 10), makeTask(QStringLiteral("\uFB01"), 60),
-          makeTask(QStringLiteral("\U0001D49C"), 70)});
+          markedDone(makeTask("f", 50), Date{startTime - 10}),
+          makeTask(QStringLiteral("\uFB01"), 60), makeTask(QStringLiteral("\U0001D49C"), 70)});
     if (column != 0) {
         clickHeader(column);
     }
@@ -50,7 +51,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(TasksVCTest, CellColoursFollowTheTaskAndTheAppearanceAndSelectedRowsSayWhenDrawn) {
     open({makeTask("plain", 1), makeSnoozed("later", 2, Date{startTime + day}),
-          makeDone(makeSnoozed("both", 3, Date{startTime + day}), 3)});
+          markedDone(makeSnoozed("both", 3, Date{startTime + day}), Date{3})});
     for (const auto scheme : {Appearance::Scheme::Light, Appearance::Scheme::Dark}) {
         Appearance::shared().setPortalScheme(scheme);
         const char* names[] = {"task", "taskSnoozed", "taskDone"};
@@ -93,7 +94,7 @@ TEST_F(TasksVCTest, FollowsThePanelAndKeepsTheSelectedTask) {
 
     // The cells, and the snooze end that enables Unsnooze: empty for a task no longer snoozed
     // but still carrying its end. (The texts of dates: the date helpers' tests.)
-    Task t = makeDone(makeTask("report", 1), 2);
+    Task t = markedDone(makeTask("report", 1), Date{2});
     t.snoozedUntil = Date{3};
     board().replaceTasks({t});
     EXPECT_EQ(std::pair(QStringList({cell(0, 0), cell(0, 1), cell(0, 2), cell(0, 3)}),

@@ -78,7 +78,7 @@ TEST_F(TasksVCTransferTest, ExportWritesTheHeaderAndOneQuotedTextPerTask) {
     const double at = Date::fromUnixSeconds(1614776709).secondsSinceReferenceDate; // 14:05:09
     now = Date{at + 600}; // before the snooze ends
     open({makeTask("Buy milk", at), makeSnoozed("Say \"hi\", then go", at + 60, Date{at + 7200}),
-          makeDone(makeTask("Done thing", at + 120), at + 3600)});
+          markedDone(makeTask("Done thing", at + 120), Date{at + 3600})});
     importBytes("\xEF\xBB\xBF"
                 "First task here\n\xEF\xBB\xBF"
                 "First task here\n");
@@ -103,7 +103,7 @@ TEST_F(TasksVCTransferTest, ExportWritesTheHeaderAndOneQuotedTextPerTask) {
 }
 
 TEST_F(TasksVCTransferTest, ImportRulesAndTheOpenDialog) {
-    const Task revived = makeDone(makeSnoozed("Call Bob", 3, Date{startTime + 3600}), 4);
+    const Task revived = markedDone(makeSnoozed("Call Bob", 3, Date{startTime + 3600}), Date{4});
     open({makeTask("Call Bob", 1), revived, makeTask("Milk, eggs", 5)});
     list->mouseDownInHeaderOf(0); // newest first: the done "Call Bob" comes first
     now = Date{startTime + 100};
@@ -194,7 +194,7 @@ TEST_F(TasksVCTransferTest, FilesThatCannotBeWrittenOrReadChangeNothingAndSaySo)
 // UTF-16 and UTF-32 files by their byte-order mark, each with a first field that is a header
 // when it has fewer than six characters; and the counts when reading stops.
 TEST_F(TasksVCTransferTest, TheByteOrderMarkNamesTheEncoding) {
-    const Task known = makeDone(makeTask("Call Bob", 1), 2);
+    const Task known = markedDone(makeTask("Call Bob", 1), Date{2});
     open({});
     const std::tuple<QStringConverter::Encoding, QString, bool> files[] = {
         {QStringConverter::Utf16LE, "Tasks", false},

@@ -64,9 +64,12 @@ const Encoding utf16LE = encoding<UTF16>("UTF16LE", Endian::little, Endian::litt
 const Encoding utf32BE = encoding<UTF32>("UTF32BE", Endian::big, Endian::big);
 const Encoding utf32LE = encoding<UTF32>("UTF32LE", Endian::little, Endian::little);
 const Encoding encodings[] = {
-    // clang-format off
-    textInput, utf8, utf16BE, utf16LE, utf32BE, utf32LE,
-    // clang-format on
+    textInput,
+    utf8,
+    utf16BE,
+    utf16LE,
+    utf32BE,
+    utf32LE,
     encoding<UTF8>("UTF8Marked", Endian::unknown, Endian::unknown, "\xEF\xBB\xBF"),
     encoding<UTF16>("UTF16BEFoundByMark", Endian::big, Endian::unknown, "\xFE\xFF"),
     encoding<UTF16>("UTF16LEMarkedAsTold", Endian::little, Endian::little, "\xFF\xFE"),

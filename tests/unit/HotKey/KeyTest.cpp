@@ -17,12 +17,14 @@ namespace {
 // shortcuts and the menus know.
 TEST(Key, EachKindHasItsCodeTextAndName) {
     const std::tuple<Key, std::uint32_t, const char*, const char*> published[] = {
-        // clang-format off
-        {Key::a, 0, "a", "A"}, {Key::zero, 29, "zero", "0"}, {Key::help, 114, "help", "?\u20DD"},
-        {Key::return_, 36, "return", "\u21A9\uFE0E"}, {Key::f10, 109, "f10", "\uF861F10"},
-        {Key::rightCommand, 54, "rightCommand", "\u2318"}, {Key::mute, 74, "mute", "\U0001F507"},
+        {Key::a, 0, "a", "A"},
+        {Key::zero, 29, "zero", "0"},
+        {Key::help, 114, "help", "?\u20DD"},
+        {Key::return_, 36, "return", "\u21A9\uFE0E"},
+        {Key::f10, 109, "f10", "\uF861F10"},
+        {Key::rightCommand, 54, "rightCommand", "\u2318"},
+        {Key::mute, 74, "mute", "\U0001F507"},
         {Key::keypadMultiply, 67, "keypadMultiply", "\U0001D5D1"},
-        // clang-format on
     };
     for (const auto& [key, code, name, text] : published) {
         EXPECT_EQ(std::tuple(carbonKeyCode(key), description(key),
