@@ -239,39 +239,54 @@ TEST_F(TasksVCTransferTest, ThePreviewShowsTheRowsAsTheyWillBecomeTasks) {
     ASSERT_TRUE(writeFile(path("todo.csv"), "TYPE;CONTENT;PRIORITY\ntask;Buy milk;4\n"
                                             "task;Call Bob;1\nnote;;\n"));
     dialogs->answer = path("todo.csv");
-    const auto previewed = answerPreview([&](QDialog& preview) {
+    // What the preview showed, step by step; checked once it is closed.
+    struct Seen {
+        QString title;
+        QStringList delimiters, columns;
+        std::tuple<int, int, bool> initial;
+        QList<QStringList> firstRows, rows;
+        bool headerForType = false, headerForContent = true;
+    };
+    std::optional<Seen> seen;
+    answerPreview([&](QDialog& preview) {
         auto* delimiters = preview.findChild<QComboBox*>("delimiterBox");
         auto* columns = preview.findChild<QComboBox*>("columnBox");
         auto* header = preview.findChild<QCheckBox*>("headerBox");
         auto* table = preview.findChild<QTableWidget*>("previewTable");
-        EXPECT_EQ(preview.windowTitle(), "Import Tasks");
-        // As an import without it: the first field of each comma-separated row.
-        EXPECT_EQ(itemTexts(*delimiters),
-                  QStringList({"Comma ( , )", "Semicolon ( ; ) — as in this file", "Tab",
-                               "Vertical bar ( | )"}));
-        EXPECT_EQ(
-            std::tuple(delimiters->currentIndex(), columns->currentIndex(), header->isChecked()),
-            std::tuple(0, 0, false));
-        EXPECT_EQ(shownRows(*table).mid(0, 2),
-                  QList<QStringList>({{"", "Task"}, {"1", "TYPE;CONTENT;PRIORITY"}}));
-
-        delimiters->setCurrentIndex(1);
-        EXPECT_EQ(itemTexts(*columns),
-                  QStringList({"Column 1: TYPE", "Column 2: CONTENT", "Column 3: PRIORITY"}));
-        EXPECT_TRUE(header->isChecked()) << "TYPE is shorter than six characters";
-        columns->setCurrentIndex(1);
-        EXPECT_FALSE(header->isChecked()) << "CONTENT is not";
-        header->setChecked(true);
-        EXPECT_EQ(shownRows(*table), QList<QStringList>({{"", "Column 1", "Task", "Column 3"},
-                                                         {"Header", "TYPE", "CONTENT", "PRIORITY"},
-                                                         {"2", "task", "Buy milk", "4"},
-                                                         {"3", "task", "Call Bob", "1"},
-                                                         {"Skipped", "note", "", ""}}));
-        screenshot(preview, SCREENSHOT_DIR "/import-preview.png");
-        clickTitled(&preview, "Import");
+        if (delimiters && columns && header && table) {
+            Seen& s = seen.emplace();
+            s.title = preview.windowTitle();
+            s.delimiters = itemTexts(*delimiters);
+            s.initial = {delimiters->currentIndex(), columns->currentIndex(), header->isChecked()};
+            s.firstRows = shownRows(*table).mid(0, 2);
+            delimiters->setCurrentIndex(1);
+            s.columns = itemTexts(*columns);
+            s.headerForType = header->isChecked();
+            columns->setCurrentIndex(1);
+            s.headerForContent = header->isChecked();
+            header->setChecked(true);
+            s.rows = shownRows(*table);
+            screenshot(preview, SCREENSHOT_DIR "/import-preview.png");
+        }
+        clickTitled(&preview, seen ? "Import" : "Cancel");
     });
     list->importAction();
-    ASSERT_TRUE(*previewed);
+    ASSERT_TRUE(seen);
+    EXPECT_EQ(seen->title, "Import Tasks");
+    // As an import without it: the first field of each comma-separated row.
+    EXPECT_EQ(seen->delimiters, QStringList({"Comma ( , )", "Semicolon ( ; ) — as in this file",
+                                             "Tab", "Vertical bar ( | )"}));
+    EXPECT_EQ(seen->initial, std::tuple(0, 0, false));
+    EXPECT_EQ(seen->firstRows, QList<QStringList>({{"", "Task"}, {"1", "TYPE;CONTENT;PRIORITY"}}));
+    EXPECT_EQ(seen->columns,
+              QStringList({"Column 1: TYPE", "Column 2: CONTENT", "Column 3: PRIORITY"}));
+    EXPECT_TRUE(seen->headerForType) << "TYPE is shorter than six characters";
+    EXPECT_FALSE(seen->headerForContent) << "CONTENT is not";
+    EXPECT_EQ(seen->rows, QList<QStringList>({{"", "Column 1", "Task", "Column 3"},
+                                              {"Header", "TYPE", "CONTENT", "PRIORITY"},
+                                              {"2", "task", "Buy milk", "4"},
+                                              {"3", "task", "Call Bob", "1"},
+                                              {"Skipped", "note", "", ""}}));
     EXPECT_EQ(names(DBManager::getTaskList()), QStringList({"Call Bob", "Buy milk"}));
 
     const auto cancelled = answerPreview([](QDialog& preview) { clickTitled(&preview, "Cancel"); });
