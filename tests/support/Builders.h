@@ -8,6 +8,7 @@
 #include <QUuid>
 
 #include <algorithm>
+#include <ranges>
 
 // Records as the tests need them: only what a test names differs from a fresh record.
 inline Task makeTask(const QString& name, double created) {
@@ -49,18 +50,14 @@ inline SystemMessage makeMessage(std::int64_t id, std::int64_t createdAt, const 
 
 // The names of `tasks`, in order.
 inline QStringList names(const std::vector<Task>& tasks) {
-    QStringList list;
-    for (const Task& t : tasks) {
-        list.append(t.name);
-    }
-    return list;
+    const auto view = tasks | std::views::transform(&Task::name);
+    return {view.begin(), view.end()};
 }
 
 // The task named `name`. A failed lookup fails the test and hands out `missing`, so that the
 // test goes on failing instead of crashing.
 inline Task& taskNamed(std::vector<Task>& tasks, const QString& name, Task& missing) {
-    const auto it =
-        std::find_if(tasks.begin(), tasks.end(), [&](const Task& t) { return t.name == name; });
+    const auto it = std::ranges::find(tasks, name, &Task::name);
     EXPECT_NE(it, tasks.end()) << name.toStdString();
     return it == tasks.end() ? missing : *it;
 }

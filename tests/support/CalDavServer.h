@@ -97,25 +97,21 @@ public:
         return QUrl(QStringLiteral("http://127.0.0.1:%1/").arg(proxy_ ? proxy_->port() : port_));
     }
     QUrl collection() const {
-        return root().resolved(QUrl(kind_ != Kind::Xandikos
-                                        ? QStringLiteral("/test/tasks/")
-                                        : QStringLiteral("/user/calendars/calendar/")));
+        return root().resolved(
+            QUrl(kind_ != Kind::Xandikos ? "/test/tasks/" : "/user/calendars/calendar/"));
     }
-    CalDavClient::Credentials
-    credentials(const QString& password = QStringLiteral("secret")) const {
+    CalDavClient::Credentials credentials(const QString& password = "secret") const {
         return {QStringLiteral("test"), password};
     }
-    CalDavClient client(const QString& password = QStringLiteral("secret")) const {
+    CalDavClient client(const QString& password = "secret") const {
         return CalDavClient(collection(), credentials(password), std::chrono::seconds(5));
     }
 
     // The resources the collection holds, as another client lists them.
     std::vector<CalDavClient::Resource> listed() const {
-        CalDavClient other = client();
-        auto changes = other.changesSince({});
-        return std::holds_alternative<CalDavClient::Changes>(changes)
-                   ? std::get<CalDavClient::Changes>(changes).changed
-                   : std::vector<CalDavClient::Resource>{};
+        auto changes = client().changesSince({});
+        const auto* listing = std::get_if<CalDavClient::Changes>(&changes);
+        return listing ? listing->changed : std::vector<CalDavClient::Resource>{};
     }
     // Another client deletes every task.
     void removeAll() const {

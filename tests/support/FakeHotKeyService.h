@@ -59,8 +59,7 @@ public:
     }
     // Presses the live registration of a combination, as the user would; none if there is none.
     std::optional<OSStatus> press(const KeyCombo& combo) const {
-        const auto found = std::find_if(live.begin(), live.end(),
-                                        [&](const Registration& r) { return r.combo == combo; });
+        const auto found = std::ranges::find(live, combo, &Registration::combo);
         return found == live.end() ? std::nullopt : press(found->id.id);
     }
 

@@ -106,10 +106,7 @@ protected:
         ASSERT_TRUE(PreferenceStore::standard().setBool(StoreKeys::tutorialsAdded, true));
         board.load();
     }
-    static QByteArray storedTasks() {
-        return readFile(PreferenceStore::standard().filePath(StoreKeys::tasksData,
-                                                             PreferenceStore::Kind::Data));
-    }
+    QByteArray storedTasks() const { return readFile(home.storeFile("tasksData.data")); }
 
     TempConfigHome home;
     QTemporaryDir resources;

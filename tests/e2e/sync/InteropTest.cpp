@@ -11,6 +11,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QMap>
 
 namespace {
 
@@ -60,9 +61,9 @@ password = "secret"
     // One vdirsyncer sync; empty when it went through, its output otherwise.
     QString sync() { return run("vdirsyncer", {"sync"}); }
     QString todoman(const QStringList& arguments) { return run("todoman", arguments); }
-    // Every task todoman lists, by summary.
-    QHash<QString, QJsonObject> tasks() {
-        QHash<QString, QJsonObject> byName;
+    // Every task todoman lists, by summary in sorted order.
+    QMap<QString, QJsonObject> tasks() {
+        QMap<QString, QJsonObject> byName;
         const E2E::RunResult listed =
             E2E::run("todoman", {"--porcelain", "list", "--status", "ANY"}, 60s);
         for (const QJsonValue& v : QJsonDocument::fromJson(listed.output.toUtf8()).array()) {
@@ -122,11 +123,6 @@ protected:
     QList<QByteArray> sent;
 };
 
-QStringList sorted(QStringList list) {
-    list.sort();
-    return list;
-}
-
 const QByteArray series = "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//Elsewhere//EN\r\n"
                           "BEGIN:VTODO\r\nUID:weekly-review\r\nDTSTAMP:20261201T090000Z\r\n"
                           "SUMMARY:Weekly review\r\nDTSTART;VALUE=DATE:20261204\r\n"
@@ -138,7 +134,7 @@ TEST_P(Interop, ChangesOnEitherSideReachTheOther) {
                     makeTask("Water plants", now())};
     ASSERT_EQ(sync(quenby), QString());
     ASSERT_EQ(other->sync(), QString());
-    EXPECT_EQ(sorted(other->tasks().keys()), QStringList({"Call mum", "Pay rent", "Water plants"}));
+    EXPECT_EQ(other->tasks().keys(), QStringList({"Call mum", "Pay rent", "Water plants"}));
 
     // There: added (due on a date; a weekly series), done, deleted.
     ASSERT_EQ(other->todoman({"new", "-l", "tasks", "--due", "2027-03-01", "Due on a date"}),
@@ -162,9 +158,8 @@ TEST_P(Interop, ChangesOnEitherSideReachTheOther) {
     });
     ASSERT_EQ(sync(quenby), QString());
     ASSERT_EQ(other->sync(), QString());
-    const QHash<QString, QJsonObject> there = other->tasks();
-    EXPECT_EQ(sorted(there.keys()),
-              QStringList({"Due on a date", "Pay the rent today", "Weekly review"}));
+    const QMap<QString, QJsonObject> there = other->tasks();
+    EXPECT_EQ(there.keys(), QStringList({"Due on a date", "Pay the rent today", "Weekly review"}));
     EXPECT_FALSE(there.value("Weekly review")["completed"].toBool());
 
     // An edit there keeps the snooze.

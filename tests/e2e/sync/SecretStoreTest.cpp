@@ -9,7 +9,6 @@
 #include "TempConfigHome.h"
 #include "panel/SyncSettingsView.h"
 #include "store/DBManager.h"
-#include "store/StoreKeys.h"
 #include "sync/SyncControl.h"
 #include "sync/SyncPassword.h"
 #include "sync/module/CalDavBackend.h"
@@ -171,18 +170,15 @@ TEST_F(SecretStore, SetUpAtATerminalAsksWithoutShowingThePasswordAndSyncOffRemov
     // No file of Quenby's holds it.
     EXPECT_EQ(E2E::run("grep", {"-rl", "secret", home_.storeDir()}).output, QString());
 
-    const auto stored = [](const QString& key) {
-        return QFile::exists(
-            PreferenceStore::standard().filePath(key, PreferenceStore::Kind::Data));
-    };
-    EXPECT_TRUE(stored(StoreKeys::syncState));
+    const auto stored = [&](const char* name) { return QFile::exists(home_.storeFile(name)); };
+    EXPECT_TRUE(stored("syncState.data"));
     const QStringList before = marked(DBManager::getTaskList());
     const E2E::RunResult off = quenby({"--sync-off"});
     EXPECT_EQ(std::pair(off.exitCode, off.output),
               std::pair(0, QStringLiteral("Sync stopped; every task stays here\n")));
     EXPECT_EQ(inKeyring(), QString());
     EXPECT_EQ(marked(DBManager::getTaskList()), before);
-    EXPECT_FALSE(stored(StoreKeys::syncAccount) || stored(StoreKeys::syncState));
+    EXPECT_FALSE(stored("syncAccount.data") || stored("syncState.data"));
     EXPECT_EQ(quenby({"--sync-now"}).output, QStringLiteral("Sync is not set up\n"));
 }
 

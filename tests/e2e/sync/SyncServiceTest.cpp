@@ -3,7 +3,6 @@
 #include "Processes.h"
 #include "SyncDevice.h"
 #include "TempConfigHome.h"
-#include "store/StoreKeys.h"
 #include "sync/module/CalDavBackend.h"
 #include "tasks/TaskBoard.h"
 
@@ -104,8 +103,7 @@ TEST_F(SyncServiceTest, StoppingEndsTheRunningSyncAndDisregardsIt) {
     QSignalSpy finished(&service, &SyncService::syncFinished);
     service.stopSyncing();
     ASSERT_TRUE(finished.wait(5000)) << "the request went on after the stop";
-    EXPECT_FALSE(QFile::exists(
-        PreferenceStore::standard().filePath(StoreKeys::syncState, PreferenceStore::Kind::Data)));
+    EXPECT_FALSE(QFile::exists(home.storeFile("syncState.data")));
     EXPECT_EQ(service.status(), QString());
 }
 

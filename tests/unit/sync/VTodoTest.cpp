@@ -65,30 +65,16 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& param) { return std::string(param.param.label); });
 
 const QByteArray otherClients =
-    "BEGIN:VCALENDAR\r\n"
-    "VERSION:2.0\r\n"
-    "PRODID:-//Other//Client//EN\r\n"
-    "BEGIN:VTODO\r\n"
-    "UID:20260101-abc@phone.example\r\n"
-    "DTSTAMP:20260101T100000Z\r\n"
-    "CREATED:20260101T100000Z\r\n"
+    "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//Other//Client//EN\r\nBEGIN:VTODO\r\n"
+    "UID:20260101-abc@phone.example\r\nDTSTAMP:20260101T100000Z\r\nCREATED:20260101T100000Z\r\n"
     "SUMMARY:Call the bank\r\n"
     "DESCRIPTION:Ask about fees\\, charges and\\nthe new card; a long\r\n"
     "  text folded by its writer\r\n"
-    "DUE;VALUE=DATE:20260301\r\n"
-    "DTSTART:20260201T090000Z\r\n"
-    "PRIORITY:1\r\n"
-    "CATEGORIES:Money,Calls\r\n"
-    "RELATED-TO;RELTYPE=PARENT:parent-1@phone.example\r\n"
-    "STATUS:IN-PROCESS\r\n"
-    "x-other-app;X-KIND=\"a:b\":opaque  value \r\n"
-    "BEGIN:VALARM\r\n"
-    "ACTION:DISPLAY\r\n"
-    "DESCRIPTION:Reminder\r\n"
-    "TRIGGER:-PT15M\r\n"
-    "END:VALARM\r\n"
-    "END:VTODO\r\n"
-    "END:VCALENDAR\r\n";
+    "DUE;VALUE=DATE:20260301\r\nDTSTART:20260201T090000Z\r\nPRIORITY:1\r\n"
+    "CATEGORIES:Money,Calls\r\nRELATED-TO;RELTYPE=PARENT:parent-1@phone.example\r\n"
+    "STATUS:IN-PROCESS\r\nx-other-app;X-KIND=\"a:b\":opaque  value \r\n"
+    "BEGIN:VALARM\r\nACTION:DISPLAY\r\nDESCRIPTION:Reminder\r\nTRIGGER:-PT15M\r\nEND:VALARM\r\n"
+    "END:VTODO\r\nEND:VCALENDAR\r\n";
 
 // The lines of a resource other than those a rename rewrites.
 QList<QByteArray> unknownLines(const QByteArray& ics) {
