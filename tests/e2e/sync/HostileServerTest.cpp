@@ -55,13 +55,13 @@ public:
         return text.replace(QStringLiteral("{other-port}"), QString::number(ports_[1]))
             .replace(QStringLiteral("{other-host}"), QString::number(ports_[2]));
     }
-    // The Authorization headers the other origins received ("-" for none), one per request.
+    // The Authorization headers the other origins received, one per request that carried one.
     QStringList elsewhere() {
         while (process_.waitForReadyRead(0)) {
         }
         QStringList seen;
         for (const QByteArray& line : process_.readAllStandardOutput().split('\n')) {
-            if (line.startsWith("elsewhere ")) {
+            if (line.startsWith("elsewhere ") && !line.endsWith(" -")) {
                 seen.append(QString::fromUtf8(line.split(' ').mid(3).join(' ')));
             }
         }
@@ -164,9 +164,7 @@ TEST_P(Hostile, KeepsThePasswordHomeAndEveryTaskAndEndsInTime) {
             << "a failed sync keeps what the last one left";
     }
     EXPECT_LT(peakMegabytes(), peakAllowance);
-    for (const QString& authorization : server.elsewhere()) {
-        EXPECT_EQ(authorization, "-");
-    }
+    EXPECT_EQ(server.elsewhere(), QStringList());
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -127,10 +127,6 @@ protected:
         server.forgetsTokens = GetParam().forgetsTokens;
         server.contentTokens = GetParam().contentTokens;
     }
-    // The text of the server's copy of `id`.
-    QByteArray serverText(const QUuid& id) const {
-        return server.text(a.state().items.value(id).href);
-    }
     FakeCollection server;
     Device a;
     Device b;
@@ -179,8 +175,8 @@ TEST_P(SyncMerge, TheLaterEditWinsByWhenItWasMade) {
     sync(b, server, Deletions::Guarded, 900);
     sync(a, server, Deletions::Guarded, 1000);
     EXPECT_TRUE(names(a.tasks).contains("Late"));
-    EXPECT_TRUE(serverText(draft).contains("LAST-MODIFIED:20010101T000501Z"))
-        << serverText(draft).toStdString();
+    const QByteArray there = server.text(a.state().items.value(draft).href);
+    EXPECT_TRUE(there.contains("LAST-MODIFIED:20010101T000501Z")) << there.toStdString();
     EXPECT_TRUE(a.state().edited.at.isEmpty()) << "settled edits keep their times";
 }
 
@@ -253,10 +249,8 @@ TEST(RemovedTasks, KeepsTheLastTenSyncsForThirtyDaysWholeAndNeverOverwritesAnUnr
         const Task t = i == 11 ? markedDone(full) : makeTask(QStringLiteral("Sync %1").arg(i), i);
         ASSERT_TRUE(RemovedTasks::add(store, {t}, Date{i * day}));
     }
-    QStringList latest;
-    for (int i = 11; i > 1; --i) {
-        latest.append(QStringLiteral("Sync %1").arg(i));
-    }
+    const QStringList latest{"Sync 11", "Sync 10", "Sync 9", "Sync 8", "Sync 7",
+                             "Sync 6",  "Sync 5",  "Sync 4", "Sync 3", "Sync 2"};
     const std::vector<Task> kept = RemovedTasks::kept(store, Date{11 * day});
     EXPECT_EQ(names(kept), latest);
     EXPECT_EQ(Json::encodeTasks({kept.front()}), Json::encodeTasks({markedDone(full)}));
