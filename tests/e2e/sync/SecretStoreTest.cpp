@@ -50,9 +50,7 @@ OnTerminal onTerminal(const QStringList& arguments, const QByteArray& prompt,
         words.push_back(a.toUtf8());
     }
     std::vector<char*> argv;
-    for (QByteArray& w : words) {
-        argv.push_back(w.data());
-    }
+    std::ranges::transform(words, std::back_inserter(argv), [](QByteArray& w) { return w.data(); });
     argv.push_back(nullptr);
     int terminal = -1;
     const pid_t pid = ::forkpty(&terminal, nullptr, nullptr, nullptr);
