@@ -95,11 +95,10 @@ TEST_F(HelpWindow, SendsThePageTheColoursOfTheAppearanceAndReloadsForANewAssignm
         EXPECT_EQ(loadOutput, dark ? "help dark\nhelp dark\n" : "help light\nhelp light\n");
         EXPECT_EQ(scripts, dark ? darkCalls : lightCalls) << "when the page has loaded";
         const QPalette page = help->webView()->palette();
-        EXPECT_EQ(
-            std::tuple(page.color(QPalette::Base), page.color(QPalette::Text),
-                       help->osAppearance()),
-            dark ? std::tuple(QColor(Qt::black), QColor(Qt::white), HelpVC::OSAppearance::dark)
-                 : std::tuple(QColor(Qt::white), QColor(Qt::black), HelpVC::OSAppearance::light));
+        EXPECT_EQ(page.color(QPalette::Base), dark ? Qt::black : Qt::white);
+        EXPECT_EQ(page.color(QPalette::Text), dark ? Qt::white : Qt::black);
+        EXPECT_EQ(help->osAppearance(),
+                  dark ? HelpVC::OSAppearance::dark : HelpVC::OSAppearance::light);
     }
     scripts.clear();
     EXPECT_EQ(printed([&] {

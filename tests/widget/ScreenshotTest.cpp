@@ -48,9 +48,9 @@ TEST_F(PanelTest, NamedColoursFollowTheAppearance) {
     darkPalette.setColor(QPalette::Window, QColor(30, 30, 30));
     darkPalette.setColor(QPalette::WindowText, QColor(230, 230, 230));
     QApplication::setPalette(darkPalette);
-    EXPECT_EQ(std::pair(Appearance::shared().isDark(), ViewLayer::of(bg)->backgroundColor()),
-              std::pair(true, dark));
+    EXPECT_TRUE(Appearance::shared().isDark());
+    EXPECT_EQ(ViewLayer::of(bg)->backgroundColor(), dark);
     QApplication::setPalette(original);
-    EXPECT_EQ(std::pair(Appearance::shared().isDark(), ViewLayer::of(bg)->backgroundColor()),
-              std::pair(false, light));
+    EXPECT_FALSE(Appearance::shared().isDark());
+    EXPECT_EQ(ViewLayer::of(bg)->backgroundColor(), light);
 }
