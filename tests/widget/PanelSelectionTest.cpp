@@ -10,58 +10,40 @@ QColor named(const QString& name) {
 
 } // namespace
 
-struct ShownCase {
-    const char* what;
-    std::vector<Task> tasks;
-    std::vector<SystemMessage> messages;
-    QString text;
-    // Its colour's name; a tutorial is centred, a message has its call to action.
-    QString color;
-};
-
-void PrintTo(const ShownCase& c, std::ostream* os) {
-    *os << c.what;
-}
-
-class PanelShows : public PanelTest, public testing::WithParamInterface<ShownCase> {};
-
-TEST_P(PanelShows, TheChosenItemInItsStyle) {
-    const ShownCase& c = GetParam();
-    startWith(c.tasks, c.messages);
-    const bool tutorial = c.color == "tutorial";
-    const bool message = c.color == "systemMessage";
-    const auto accent = taskText()->accent();
-    const QPushButton* cta = button("ctaButton");
-    // Only a tutorial draws "Hint:" in its own colour.
-    EXPECT_EQ(
-        std::tuple(taskText()->text(), taskText()->textColor(),
-                   bool(taskText()->alignment() & Qt::AlignHCenter),
-                   accent ? std::tuple(accent->length, accent->color) : std::tuple(0, QColor())),
-        std::tuple(c.text, named(c.color), tutorial,
-                   tutorial ? std::tuple(5, named("hint")) : std::tuple(0, QColor())));
-    EXPECT_EQ(std::tuple(taskButtonsEnabled(), button("addButton")->isEnabled(),
-                         taskText()->isReadOnly(), taskText()->isSelectable(), cta->isVisible()),
-              std::tuple(std::optional(true), true, true, false, message));
-    if (message) {
-        EXPECT_EQ(std::tuple(cta->text(), cta->palette().color(QPalette::ButtonText)),
-                  std::tuple(QString("Read more"), named("systemMessage")));
+// A first start, a task (with two spaces after it), a message before the task: each with its
+// text and its colour's name; a tutorial is centred, a message has its call to action.
+TEST_F(PanelTest, ShowsTheChosenItemInItsStyle) {
+    const std::tuple<std::vector<Task>, std::vector<SystemMessage>, QString, QString> cases[] = {
+        {{}, {}, TaskBoard::aHint, "tutorial"},
+        {{makeTask("task", 1), makeTutorial(TaskBoard::aHint, 0)}, {}, "task  ", "task"},
+        {{makeTask("task", 1)},
+         {makeMessage(2, 200, "fresh news")},
+         "fresh news  ",
+         "systemMessage"}};
+    for (const auto& [tasks, messages, text, color] : cases) {
+        startWith(tasks, messages);
+        const bool tutorial = color == "tutorial";
+        const bool message = color == "systemMessage";
+        const auto accent = taskText()->accent();
+        const QPushButton* cta = button("ctaButton");
+        // Only a tutorial draws "Hint:" in its own colour.
+        EXPECT_EQ(std::tuple(taskText()->text(), taskText()->textColor(),
+                             bool(taskText()->alignment() & Qt::AlignHCenter),
+                             accent ? std::tuple(accent->length, accent->color)
+                                    : std::tuple(0, QColor())),
+                  std::tuple(text, named(color), tutorial,
+                             tutorial ? std::tuple(5, named("hint")) : std::tuple(0, QColor())));
+        EXPECT_EQ(std::tuple(taskButtonsEnabled(), button("addButton")->isEnabled(),
+                             taskText()->isReadOnly(), taskText()->isSelectable(),
+                             cta->isVisible()),
+                  std::tuple(std::optional(true), true, true, false, message))
+            << text.toStdString();
+        if (message) {
+            EXPECT_EQ(std::tuple(cta->text(), cta->palette().color(QPalette::ButtonText)),
+                      std::tuple(QString("Read more"), named("systemMessage")));
+        }
     }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    EveryKind, PanelShows,
-    testing::Values(ShownCase{"first start", {}, {}, TaskBoard::aHint, "tutorial"},
-                    ShownCase{"a task, with two spaces after it",
-                              {makeTask("task", 1), makeTutorial(TaskBoard::aHint, 0)},
-                              {},
-                              "task  ",
-                              "task"},
-                    ShownCase{"a message before the task",
-                              {makeTask("task", 1)},
-                              {makeMessage(2, 200, "fresh news")},
-                              "fresh news  ",
-                              "systemMessage"}),
-    [](const auto& param) { return std::to_string(param.index); });
 
 // Also when another window changes the tasks.
 TEST_F(PanelTest, NothingToDoDisablesTheTaskButtonsAndSaysHowManyAreSnoozed) {

@@ -41,12 +41,6 @@ protected:
         return table().model()->index(row, column).data().toString();
     }
     QStringList rowNames() const { return names(list->tasks()); }
-    // A click on a column's title.
-    void clickHeader(int column) const {
-        QHeaderView* header = table().horizontalHeader();
-        QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
-                          {header->sectionViewportPosition(column) + 5, header->height() / 2});
-    }
     void select(const std::vector<int>& rows) const {
         using S = QItemSelectionModel;
         table().clearSelection();

@@ -150,9 +150,7 @@ TEST_F(TasksVCTransferTest, FilesThatCannotBeWrittenOrReadChangeNothingAndSaySo)
     ASSERT_TRUE(writeFile(path("out.csv"), previous));
     ASSERT_TRUE(writeFile(path("plain"), "a regular file"));
     ASSERT_EQ(mkfifo(QFile::encodeName(path("fifo")).constData(), 0600), 0);
-    QFile huge(path("huge.csv"));
-    ASSERT_TRUE(huge.open(QIODevice::WriteOnly) && huge.resize(513LL * 1024 * 1024));
-    huge.close();
+    ASSERT_TRUE(writeFile(path("huge.csv"), "") && QFile::resize(path("huge.csv"), 513LL << 20));
     ASSERT_TRUE(writeFile(path("locked.csv"), "a task nobody may read"));
     ASSERT_TRUE(QFile::setPermissions(path("locked.csv"), {}));
     const ObeyFilePermissions notEvenRoot;

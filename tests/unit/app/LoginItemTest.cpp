@@ -31,7 +31,7 @@ const QString buildTree = QStringLiteral("/home/u/src/quenby/build/app/quenby");
 
 } // namespace
 
-TEST(LoginItem, ExecArgumentsAreQuotedAsDesktopEntriesRequire) {
+TEST(LoginItem, TheEntryIsADesktopEntryWithTryExecAndItsExecQuotedAsTheyRequire) {
     // Inside quotes ", `, $ and \ are escaped, then \ again for the file format; % would start
     // a field code.
     const std::pair<const char*, const char*> cases[] = {
@@ -45,6 +45,17 @@ TEST(LoginItem, ExecArgumentsAreQuotedAsDesktopEntriesRequire) {
     for (const auto& [path, argument] : cases) {
         EXPECT_EQ(LoginItem::execArgument(path), argument) << path;
     }
+
+    // The entry is the application's desktop entry, with TryExec.
+    const QByteArray text = LoginItem::entryText({"/opt/My Apps/quenby", false});
+    EXPECT_TRUE(text.startsWith("[Desktop Entry]\n") && text.count("Exec=") == 2 &&
+                text.contains("\nExec=\"/opt/My Apps/quenby\"\nTryExec=/opt/My Apps/quenby\n") &&
+                text.contains("\nName=Quenby\n") && text.contains("\nType=Application\n") &&
+                !text.contains("X-Quenby-Chosen-Binary") &&
+                text.endsWith("X-GNOME-Autostart-enabled=true\n"))
+        << text.constData();
+    EXPECT_TRUE(
+        LoginItem::entryText({buildTree, true}).contains("\nX-Quenby-Chosen-Binary=true\n"));
 }
 
 // The installed binary on PATH, never the build tree's unless asked for.
@@ -61,18 +72,6 @@ TEST(LoginItem, TheEntryStartsTheInstalledBinaryUnlessThisOneIsAskedFor) {
                 << installed << " " << variable.value_or("unset").constData();
         }
     }
-}
-
-TEST(LoginItem, EntryIsTheApplicationsDesktopEntryWithTryExec) {
-    const QByteArray text = LoginItem::entryText({"/opt/My Apps/quenby", false});
-    EXPECT_TRUE(text.startsWith("[Desktop Entry]\n") && text.count("Exec=") == 2 &&
-                text.contains("\nExec=\"/opt/My Apps/quenby\"\nTryExec=/opt/My Apps/quenby\n") &&
-                text.contains("\nName=Quenby\n") && text.contains("\nType=Application\n") &&
-                !text.contains("X-Quenby-Chosen-Binary") &&
-                text.endsWith("X-GNOME-Autostart-enabled=true\n"))
-        << text.constData();
-    EXPECT_TRUE(
-        LoginItem::entryText({buildTree, true}).contains("\nX-Quenby-Chosen-Binary=true\n"));
 }
 
 // Which entries a start puts right, and that only their Exec and TryExec lines change.

@@ -14,10 +14,9 @@
 namespace {
 
 Task sampleTask() {
-    Task t;
+    Task t =
+        makeTask(QStringLiteral("Write the report \u2014 \"draft\" \U0001F600"), 786543210.123456);
     t.id = QUuid::fromString(QStringLiteral("6f1c2a3b-4d5e-4f60-8a9b-0c1d2e3f4a5b"));
-    t.name = QStringLiteral("Write the report \u2014 \"draft\" \U0001F600");
-    t.created = Date{786543210.123456};
     return t;
 }
 
@@ -70,10 +69,8 @@ TEST(TaskJson, ReadsTheOriginalEncoderStyle) {
     const auto tasks = Json::decodeTasks(stored);
     ASSERT_TRUE(tasks);
     ASSERT_EQ(tasks->size(), 2u);
-    Task a;
-    a.id = QUuid::fromString(QStringLiteral("6f1c2a3b-4d5e-4f60-8a9b-0c1d2e3f4a5b"));
-    a.name = QStringLiteral("Buy milk");
-    a.created = Date{786000000};
+    Task a = makeTask("Buy milk", 786000000);
+    a.id = sampleTask().id;
     const Task b{QUuid(), {}, Date{-1500}, Date{786003600.75}, Date{786000001}, true, true, true};
     EXPECT_EQ(fields((*tasks)[0]), fields(a));
     EXPECT_EQ(fields((*tasks)[1]), fields(b));
@@ -138,14 +135,11 @@ TEST(TaskJson, TimesAndTextsRoundTripExactly) {
 }
 
 TEST(SystemMessageJson, RoundTripsBeyondDoublePrecision) {
-    SystemMessage m;
-    m.id = (std::int64_t{1} << 53) + 1;
-    m.created_at = INT64_MIN;
-    m.platform = QStringList{QStringLiteral("MacOS"), QStringLiteral("Linux")};
-    m.min_version = QStringLiteral("1.2");
-    m.message = QStringLiteral("New: <b>bold</b> is shown as text");
-    m.cta_text = QStringLiteral("Read more");
-    m.cta_url = QStringLiteral("https://example.com/a?b=c&d");
+    SystemMessage m =
+        makeMessage((std::int64_t{1} << 53) + 1, INT64_MIN, "New: <b>bold</b> is shown as text");
+    m.platform = QStringList{"MacOS", "Linux"};
+    m.min_version = "1.2";
+    m.cta_url = "https://example.com/a?b=c&d";
     SystemMessage snoozed = m;
     snoozed.id = INT64_MAX;
     snoozed.isSnoozed = true;

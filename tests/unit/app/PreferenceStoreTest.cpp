@@ -9,16 +9,21 @@
 
 namespace {
 
-QStringList storeEntries(const TempConfigHome& home) {
-    return QDir(home.storeDir())
-        .entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
-}
+class PreferenceStoreTest : public testing::Test {
+protected:
+    QStringList storeEntries() const {
+        return QDir(home.storeDir())
+            .entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    }
+
+    TempConfigHome home;
+    const PreferenceStore store = PreferenceStore::standard();
+};
 
 } // namespace
 
-TEST(PreferenceStore, LivesUnderXdgConfigHome) {
-    TempConfigHome home;
-    EXPECT_EQ(PreferenceStore::standard().directory(), home.storeDir());
+TEST_F(PreferenceStoreTest, LivesUnderXdgConfigHome) {
+    EXPECT_EQ(store.directory(), home.storeDir());
 
     qputenv("XDG_CONFIG_HOME", "relative/path");
     EXPECT_EQ(PreferenceStore::standard().directory(), QDir::homePath() + "/.config/Quenby");
@@ -28,9 +33,7 @@ TEST(PreferenceStore, LivesUnderXdgConfigHome) {
 
 // Each kind's own file (tasksData.data, keyIndexes.ints, startupSet.bool) and its bytes: the
 // files the e2e tests write and read beside the real binary.
-TEST(PreferenceStore, AValueOfAnotherKindReadsAsMissing) {
-    TempConfigHome home;
-    const PreferenceStore store = PreferenceStore::standard();
+TEST_F(PreferenceStoreTest, AValueOfAnotherKindReadsAsMissing) {
     ASSERT_TRUE(store.setBool("tasksData", true));
     EXPECT_FALSE(store.data("tasksData") || store.integers("tasksData"));
 
@@ -47,15 +50,13 @@ TEST(PreferenceStore, AValueOfAnotherKindReadsAsMissing) {
 
 // A failed write, or one whose folder cannot be made. (A read-only or full disk: the torture's,
 // through the real binary.)
-TEST(PreferenceStore, FailedWriteKeepsThePreviousValue) {
-    TempConfigHome home;
-    const PreferenceStore store = PreferenceStore::standard();
+TEST_F(PreferenceStoreTest, FailedWriteKeepsThePreviousValue) {
     ASSERT_TRUE(store.setData("tasksData", "[1]"));
     // A folder in the way of the new file: the rename into place fails, even for root.
     ASSERT_TRUE(QDir().mkpath(home.storeFile("tasksData.bool")));
     EXPECT_FALSE(store.setBool("tasksData", true));
     EXPECT_EQ(store.data("tasksData"), QByteArray("[1]"));
-    EXPECT_EQ(storeEntries(home), (QStringList{"tasksData.bool", "tasksData.data"}))
+    EXPECT_EQ(storeEntries(), (QStringList{"tasksData.bool", "tasksData.data"}))
         << "no temporary file stays behind";
 
     // A plain file where the store folder's parent should be: even root cannot create it.
@@ -65,15 +66,13 @@ TEST(PreferenceStore, FailedWriteKeepsThePreviousValue) {
     EXPECT_FALSE(blocked.setData("tasksData", "[]") || blocked.data("tasksData"));
 }
 
-TEST(PreferenceStore, OnlyWhatInterruptedWritesLeftIsRemoved) {
-    TempConfigHome home;
-    const PreferenceStore store = PreferenceStore::standard();
+TEST_F(PreferenceStoreTest, OnlyWhatInterruptedWritesLeftIsRemoved) {
     ASSERT_TRUE(store.setData("tasksData", "[]"));
     for (const char* name : {"tasksData.data.saving-Ab12Cd", "keyIndexes.ints.saving-000000",
                              "notes.saving-1", "tasksData.unreadable-20240101T000000Z.data"}) {
         ASSERT_TRUE(writeFile(home.storeFile(name), "x"));
     }
     store.removeLeftovers();
-    EXPECT_EQ(storeEntries(home), (QStringList{"notes.saving-1", "tasksData.data",
-                                               "tasksData.unreadable-20240101T000000Z.data"}));
+    EXPECT_EQ(storeEntries(), (QStringList{"notes.saving-1", "tasksData.data",
+                                           "tasksData.unreadable-20240101T000000Z.data"}));
 }
