@@ -8,6 +8,7 @@
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -107,11 +108,9 @@ protected:
     }
     // The calls the fake portal or backend saw, without the parent window.
     QStringList calls() const {
-        QStringList lines = QString::fromUtf8(readFile(log())).split(u'\n', Qt::SkipEmptyParts);
-        for (QString& line : lines) {
-            line = line.section(" parent=", 0, 0);
-        }
-        return lines;
+        return QString::fromUtf8(readFile(log()))
+            .remove(QRegularExpression(" parent=[^\n]*"))
+            .split(u'\n', Qt::SkipEmptyParts);
     }
     void activate(const QString& service, const QString& shortcutId, const QString& token = {}) {
         QDBusMessage call = QDBusMessage::createMethodCall(
