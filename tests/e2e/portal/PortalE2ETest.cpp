@@ -62,8 +62,7 @@ protected:
         return QStringList{python, fakes + "/fake_portal.py", log(), "portal"} + options;
     }
     void startFakePortal(const QStringList& options) {
-        const QStringList command = fakePortal(options);
-        start(command.front(), command.mid(1), "ready");
+        start(python, fakePortal(options).mid(1), "ready");
     }
     // The bus starts `command` when `name` is first called, as a login's bus starts the portal.
     void activatable(const QString& name, const QStringList& command) {
