@@ -14,6 +14,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string_view>
 
 namespace {
@@ -41,9 +42,7 @@ QStringList expectedFiles() {
                       "share/man/man1/quenby.1.gz",
                       "share/icons/hicolor/scalable/apps/" + appId + ".svg",
                       "share/metainfo/" + appId + ".metainfo.xml"};
-    for (const int size : iconSizes) {
-        files.append(pngIcon(size));
-    }
+    std::ranges::transform(iconSizes, std::back_inserter(files), pngIcon);
     files.sort();
     return files;
 }
@@ -112,15 +111,13 @@ void expectManualPageCoversEveryOption(const QString& prefix) {
 void expectInstalledTree(const QString& prefix) {
     EXPECT_EQ(filesUnder(prefix), expectedFiles());
 
-    const E2E::RunResult version = run(prefix + "/bin/quenby", {"--version"});
-    EXPECT_EQ(version.exitCode, 0) << version.output.toStdString();
-    EXPECT_EQ(version.output, "Quenby " QUENBY_VERSION "\n") << "the package's version";
+    const auto [status, version] = run(prefix + "/bin/quenby", {"--version"});
+    EXPECT_EQ(std::pair(status, version), std::pair(0, QString("Quenby " QUENBY_VERSION "\n")));
     expectSyncSetUp(prefix);
 
     const QString desktopFile = prefix + "/share/applications/" + appId + ".desktop";
-    const E2E::RunResult desktop = run(DESKTOP_FILE_VALIDATE, {desktopFile});
-    EXPECT_EQ(desktop.exitCode, 0);
-    EXPECT_EQ(desktop.output, "") << "desktop-file-validate says so";
+    const auto [desktopStatus, complaints] = run(DESKTOP_FILE_VALIDATE, {desktopFile});
+    EXPECT_EQ(std::pair(desktopStatus, complaints), std::pair(0, QString()));
     const QString metainfoFile = prefix + "/share/metainfo/" + appId + ".metainfo.xml";
     const E2E::RunResult metainfo = run(APPSTREAMCLI, {"validate", "--no-net", metainfoFile});
     EXPECT_EQ(metainfo.exitCode, 0) << metainfo.output.toStdString();

@@ -9,22 +9,23 @@
 
 #include <csignal>
 #include <map>
+#include <ranges>
 
 using namespace Torture;
 
 namespace {
 
-// The store's own lock file, which names the process that holds the store.
-QString lockFile(const QString& config) {
-    return config + "/Quenby/quenby-instance.lock";
+// The store's own lock file: the process that holds the store, and its socket.
+QList<QByteArray> lockRecord(const QString& config) {
+    return readFile(config + "/Quenby/quenby-instance.lock").trimmed().split(' ');
 }
 
 pid_t holder(const QString& config) {
-    return readFile(lockFile(config)).split(' ').constFirst().toInt();
+    return lockRecord(config).constFirst().toInt();
 }
 
 QString socketOf(const QString& config) {
-    const QList<QByteArray> record = readFile(lockFile(config)).trimmed().split(' ');
+    const QList<QByteArray> record = lockRecord(config);
     return record.size() == 2 ? QString::fromUtf8(QByteArray::fromPercentEncoding(record[1]))
                               : QString();
 }
@@ -60,11 +61,8 @@ std::pair<int, int> addAtOnce(const QString& config, const QString& prefix, int 
         EXPECT_EQ(ran.exitCode, 0) << ran.output.toStdString();
     }
     auto names = storedNames(config);
-    int once = 0;
-    for (int i = 0; i < count; ++i) {
-        once += names[prefix + QString::number(i)] == 1;
-    }
-    return {added, once};
+    const auto storedOnce = [&](int i) { return names[prefix + QString::number(i)] == 1; };
+    return {added, static_cast<int>(std::ranges::count_if(std::views::iota(0, count), storedOnce))};
 }
 
 class Channel : public testing::Test {
@@ -106,14 +104,13 @@ TEST_F(Channel, ColdStartsAtOnceStartOnePanelAndEveryAddAtOnceIsStoredOnce) {
     }
     // Exactly one process of this binary holds the store: the panel.
     ASSERT_GT(holder(config.path()), 0);
-    int panels = 0;
-    for (const QString& pid : QDir("/proc").entryList(QDir::Dirs)) {
-        const QByteArray variables = readFile("/proc/" + pid + "/environ");
-        panels += QFileInfo("/proc/" + pid + "/exe").symLinkTarget() ==
-                      QFileInfo(QUENBY_BINARY).canonicalFilePath() &&
-                  variables.contains("XDG_CONFIG_HOME=" + config.path().toUtf8() + '\0');
-    }
-    EXPECT_EQ(panels, 1);
+    const auto isPanel = [&](const QString& pid) {
+        return QFileInfo("/proc/" + pid + "/exe").symLinkTarget() ==
+                   QFileInfo(QUENBY_BINARY).canonicalFilePath() &&
+               readFile("/proc/" + pid + "/environ")
+                   .contains("XDG_CONFIG_HOME=" + config.path().toUtf8() + '\0');
+    };
+    EXPECT_EQ(std::ranges::count_if(QDir("/proc").entryList(QDir::Dirs), isPanel), 1);
 }
 
 TEST_F(Channel, EveryEnvironmentReachesTheOnePanelAndOneThatCannotIsNamed) {
@@ -183,11 +180,10 @@ TEST_F(Channel, TextsAreRefusedAndEscapedOutLoud) {
         EXPECT_FALSE(ran.output.contains('\x1b'));
     }
     const auto tasks = storedTasks(config.path());
-    EXPECT_TRUE(std::any_of(tasks.begin(), tasks.end(), [&](const Task& t) {
+    EXPECT_TRUE(std::ranges::any_of(tasks, [&](const Task& t) {
         return t.name == esc && t.isDone;
     })) << "stored as given; only the terminal sees it escaped";
-    EXPECT_TRUE(std::none_of(tasks.begin(), tasks.end(),
-                             [](const Task& t) { return t.name.startsWith(u'y'); }));
+    EXPECT_TRUE(std::ranges::none_of(tasks, [](const Task& t) { return t.name.startsWith(u'y'); }));
     EXPECT_TRUE(app->running());
 }
 

@@ -53,9 +53,7 @@ inline E2E::RunResult quenby(const QString& config, const QStringList& arguments
 // How often each name is stored.
 inline std::map<QString, int> storedNames(const QString& config) {
     std::map<QString, int> names;
-    for (const Task& t : storedTasks(config)) {
-        ++names[t.name];
-    }
+    std::ranges::for_each(storedTasks(config), [&](const Task& t) { ++names[t.name]; });
     return names;
 }
 

@@ -36,8 +36,8 @@ public:
     QString panelWindow() const { return windows().value(0); }
     // The panel's frame on the screen, in the server's (device) pixels.
     QRect panelGeometry() const {
-        const QString id = panelWindow();
-        const QString shell = E2E::run("xdotool", {"getwindowgeometry", "--shell", id}).output;
+        const QString shell =
+            E2E::run("xdotool", {"getwindowgeometry", "--shell", panelWindow()}).output;
         const auto value = [&shell](const char* name) {
             return shell.section(QLatin1String(name) + u'=', 1, 1).section(u'\n', 0, 0).toInt();
         };
@@ -113,6 +113,18 @@ protected:
     static bool closeWith(const QString& keys, const QString& name) {
         return press(keys) &&
                E2E::waitUntil([&] { return E2E::windowNamed(name).isEmpty(); }, E2E::patience);
+    }
+
+    // The panel takes the keyboard (Control-Alt-A), then `keys` open a window of its.
+    bool openFromPanel(const QString& keys, const QString& name) const {
+        return E2E::retrying(
+            [&] {
+                return press("Escape") && press("ctrl+alt+a") && E2E::waitUntil([&] {
+                           return focusedWindow() == quenby->panelWindow().toUInt();
+                       }) &&
+                       press(keys);
+            },
+            [&] { return !E2E::windowNamed(name).isEmpty(); });
     }
 
     // The other application activated again, once it has the keyboard.

@@ -57,10 +57,8 @@ TEST_F(WindowsE2E, AMinimizedTaskListLeavesThePanelOnScreenAndComesBackAndItsEdi
     EXPECT_TRUE(E2E::run("xwininfo", {"-id", panel}).output.contains("Map State: IsViewable"));
     {
         const ScopedEnv home("XDG_CONFIG_HOME", config.path().toUtf8());
-        const E2E::RunResult command =
-            E2E::run(QStringLiteral(QUENBY_BINARY), {"--action", "tasks"}, E2E::patience);
-        EXPECT_EQ(command.exitCode, 0);
-        EXPECT_EQ(command.output, "The task list is open\n");
+        const auto [status, output] = E2E::run(QUENBY_BINARY, {"--action", "tasks"}, E2E::patience);
+        EXPECT_EQ(std::pair(status, output), std::pair(0, QString("The task list is open\n")));
     }
     EXPECT_TRUE(isBack(list)) << "after the command";
 
@@ -95,13 +93,8 @@ TEST_F(WindowsE2E, TheSettingsAreTransientForThePanelAndStackedAboveIt) {
         return !panel.isEmpty();
     }));
     // From another application into the panel, then its settings by keyboard.
-    ASSERT_TRUE(E2E::retrying([] { return press("ctrl+alt+a"); },
-                              [&] { return QString::number(focusedWindow()) == panel; }));
-    ASSERT_TRUE(press("ctrl+comma"));
-    QString settings;
-    ASSERT_TRUE(E2E::waitUntil(
-        [&] { return !(settings = E2E::windowNamed("Quenby Settings")).isEmpty(); }, E2E::patience))
-        << quenby->output.constData();
+    ASSERT_TRUE(openFromPanel("ctrl+comma", "Quenby Settings")) << quenby->output.constData();
+    const QString settings = E2E::windowNamed("Quenby Settings");
 
     EXPECT_EQ(property(settings, "WM_TRANSIENT_FOR"),
               "WM_TRANSIENT_FOR(WINDOW): window id # " + hex(panel));

@@ -26,10 +26,7 @@ protected:
         ASSERT_TRUE(activateOther());
     }
     // How many stored tasks are done, or snoozed.
-    std::size_t countOf(bool Task::*flag) const {
-        const std::vector<Task> tasks = stored();
-        return std::ranges::count(tasks, true, flag);
-    }
+    std::size_t countOf(bool Task::*flag) const { return std::ranges::count(stored(), true, flag); }
 
     // Places on the panel, in its own pixels.
     static constexpr QPoint background{6, 40};
@@ -49,8 +46,7 @@ TEST_F(DayE2E, AWholeDay) {
              for (const QString& name : names) {
                  ASSERT_TRUE(press("ctrl+alt+a"));
                  ASSERT_TRUE(E2E::waitUntil([&] { return focusedWindow() != other->windowId(); }));
-                 ASSERT_TRUE(type(name));
-                 ASSERT_TRUE(press("Return"));
+                 ASSERT_TRUE(type(name) && press("Return"));
                  ASSERT_TRUE(waitForStore([&](const auto& s) { return find(s, name); }))
                      << name.toStdString();
                  ASSERT_TRUE(E2E::waitUntil([&] { return focusedWindow() == other->windowId(); }))
@@ -102,20 +98,17 @@ TEST_F(DayE2E, AWholeDay) {
         // own file dialogs (what they do to the tasks: the task list's widget tests).
         {"the task list",
          [this] {
-             ASSERT_TRUE(press("ctrl+alt+t"));
-             ASSERT_TRUE(waitForFocusOn("Tasks")) << quenby->output.constData();
+             ASSERT_TRUE(press("ctrl+alt+t") && waitForFocusOn("Tasks"))
+                 << quenby->output.constData();
              const QString csv = config.path() + "/day.csv";
-             ASSERT_TRUE(press("alt+x"));
-             ASSERT_TRUE(waitForFocusOn("Choose Export Filename"));
+             ASSERT_TRUE(press("alt+x") && waitForFocusOn("Choose Export Filename"));
              ASSERT_TRUE(type(csv) && press("Return"));
              ASSERT_TRUE(E2E::waitUntil([&] { return readFile(csv).contains("Water plants"); }));
              ASSERT_TRUE(waitForFocusOn("Tasks"));
-             ASSERT_TRUE(press("alt+i"));
-             ASSERT_TRUE(waitForFocusOn("Choose Import Filename"));
+             ASSERT_TRUE(press("alt+i") && waitForFocusOn("Choose Import Filename"));
              ASSERT_TRUE(type(csv) && press("Return"));
              // The preview, accepted as it opens: the done task comes back open.
-             ASSERT_TRUE(waitForFocusOn("Import Tasks"));
-             ASSERT_TRUE(press("Return"));
+             ASSERT_TRUE(waitForFocusOn("Import Tasks") && press("Return"));
              ASSERT_TRUE(waitForStore([](const auto& s) { return !find(s, "Buy milk")->isDone; }));
              ASSERT_TRUE(closeWith("alt+F4", "Tasks"));
          }},
@@ -133,11 +126,9 @@ TEST_F(DayE2E, AWholeDay) {
              ASSERT_TRUE(E2E::retrying([] { return press("Return"); },
                                        [&] { return quenby->panelWindow().isEmpty(); }))
                  << focusedName().toStdString() << quenby->output.constData();
-             ASSERT_TRUE(activateOther());
-             ASSERT_TRUE(press("ctrl+alt+a"));
+             ASSERT_TRUE(activateOther() && press("ctrl+alt+a"));
              ASSERT_TRUE(E2E::waitUntil([&] { return !quenby->panelWindow().isEmpty(); }));
-             ASSERT_TRUE(waitForFocusOn("Quenby"));
-             ASSERT_TRUE(press("Escape"));
+             ASSERT_TRUE(waitForFocusOn("Quenby") && press("Escape"));
              EXPECT_TRUE(E2E::waitUntil([&] { return focusedWindow() == other->windowId(); }));
          }},
         {"restart and an announcement",

@@ -8,6 +8,7 @@
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -61,8 +62,7 @@ protected:
         return QStringList{python, fakes + "/fake_portal.py", log(), "portal"} + options;
     }
     void startFakePortal(const QStringList& options) {
-        const QStringList command = fakePortal(options);
-        start(command.front(), command.mid(1), "ready");
+        start(python, fakePortal(options).mid(1), "ready");
     }
     // The bus starts `command` when `name` is first called, as a login's bus starts the portal.
     void activatable(const QString& name, const QStringList& command) {
@@ -107,11 +107,9 @@ protected:
     }
     // The calls the fake portal or backend saw, without the parent window.
     QStringList calls() const {
-        QStringList lines = QString::fromUtf8(readFile(log())).split(u'\n', Qt::SkipEmptyParts);
-        for (QString& line : lines) {
-            line = line.section(" parent=", 0, 0);
-        }
-        return lines;
+        return QString::fromUtf8(readFile(log()))
+            .remove(QRegularExpression(" parent=[^\n]*"))
+            .split(u'\n', Qt::SkipEmptyParts);
     }
     void activate(const QString& service, const QString& shortcutId, const QString& token = {}) {
         QDBusMessage call = QDBusMessage::createMethodCall(

@@ -2,6 +2,7 @@
 
 #include "tests/support/Processes.h"
 
+#include <algorithm>
 #include <cstdint>
 
 namespace E2E {
@@ -49,11 +50,9 @@ public:
     // How many presses of the keysym the window received so far.
     qsizetype keyPresses(std::uint32_t keysym) const {
         const QString key = QStringLiteral("(keysym 0x%1,").arg(keysym, 0, 16);
-        qsizetype presses = 0;
-        for (const QString& event : events_.split(QStringLiteral("\n\n"))) {
-            presses += event.startsWith(QLatin1String("KeyPress")) && event.contains(key);
-        }
-        return presses;
+        return std::ranges::count_if(events_.split(QStringLiteral("\n\n")), [&](const QString& e) {
+            return e.startsWith(QLatin1String("KeyPress")) && e.contains(key);
+        });
     }
     bool waitForKeyPresses(std::uint32_t keysym, qsizetype count) {
         return waitUntil([&] { return keyPresses(keysym) >= count; });
