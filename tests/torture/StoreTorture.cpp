@@ -185,9 +185,10 @@ TEST_P(TortureBrokenStore, StartsQuicklyKeepsTheBytesAndWorks) {
 INSTANTIATE_TEST_SUITE_P(
     Files, TortureBrokenStore,
     testing::Values(
-        // Not JSON at all reads as the truncated list does; valid JSON of another shape is
-        // refused by the decoder's test.
+        // Not JSON at all reads as the truncated list does.
         Broken{"truncated", [](const QString& p) { writeFile(p, R"([{"id":"6F1C2A3B-4D5E)"); }},
+        // Valid JSON of another shape, in every one of the store's files.
+        Broken{"wrong_type", [](const QString& p) { writeFile(p, R"({"a":1})"); }},
         Broken{"fifo", [](const QString& p) { ::mkfifo(QFile::encodeName(p).constData(), 0600); }},
         Broken{"folder", [](const QString& p) { QDir().mkpath(p); }},
         Broken{"unreadable",
