@@ -79,7 +79,7 @@ TEST(Torture, KillDuringShortcutActionsLosesNothingAcknowledged) {
                 wait);
         }
         app.kill();
-        midWrite += QDir(config.path() + "/Quenby").entryList({"*.saving-*"}).size() > 0;
+        midWrite += saveUnfinished(config.path());
     }
     summary("kill -9", total, static_cast<int>(acknowledged.size()), lost);
     std::cout << "torture kill -9: " << midWrite << " kills left a write unfinished" << std::endl;

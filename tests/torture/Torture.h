@@ -64,15 +64,16 @@ public:
         : QuenbyProcess(configHome, {.feed = {}, .scale = "1", .tmpDir = {}, .asUser = true}) {}
 };
 
+// A save's temporary ("*.saving-*") is there only while it writes, or after a kill in its middle.
+inline bool saveUnfinished(const QString& config) {
+    return !QDir(config + "/Quenby").entryList({"*.saving-*"}).isEmpty();
+}
+
 // Waits until the stored list satisfies `expected` and no save is under way: one action may
-// save more than once, so `expected` names what its last save leaves, and a save's temporary
-// ("*.saving-*") is there only while it writes.
+// save more than once, so `expected` names what its last save leaves.
 inline bool waitForStored(const QString& config,
                           const std::function<bool(const std::vector<Task>&)>& expected) {
-    return E2E::waitUntil([&] {
-        return expected(storedTasks(config)) &&
-               QDir(config + "/Quenby").entryList({"*.saving-*"}).isEmpty();
-    });
+    return E2E::waitUntil([&] { return expected(storedTasks(config)) && !saveUnfinished(config); });
 }
 
 // What is wrong with the stored values: a temporary file left, or a value that is empty,
