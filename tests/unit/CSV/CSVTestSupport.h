@@ -57,19 +57,11 @@ inline Rows rowsOf(std::string text, Configuration configuration = {}) {
     return readRows(reader);
 }
 
-inline std::u32string scalarsOf(std::string_view utf8) {
-    std::u32string scalars;
-    for (detail::ScalarCursor cursor(utf8); const auto scalar = cursor.next();) {
-        scalars.push_back(*scalar);
-    }
-    return scalars;
-}
-
 // The bytes of UTF-8 text in another encoding form.
 template <class Codec> std::string encoded(std::string_view utf8, Endian endian) {
     std::string bytes;
-    for (const char32_t scalar : scalarsOf(utf8)) {
-        Codec::encode(scalar, [&](typename Codec::CodeUnit unit) {
+    for (detail::ScalarCursor cursor(utf8); const auto scalar = cursor.next();) {
+        Codec::encode(*scalar, [&](typename Codec::CodeUnit unit) {
             for (std::size_t i = 0; i < sizeof unit; ++i) {
                 const std::size_t shift = endian == Endian::big ? sizeof unit - 1 - i : i;
                 bytes.push_back(static_cast<char>(unit >> (8 * shift) & 0xFF));
