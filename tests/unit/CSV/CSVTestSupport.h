@@ -52,11 +52,6 @@ inline Rows readRows(CSVReader& reader) {
     return rows;
 }
 
-inline Rows rowsOf(std::string text, Configuration configuration = {}) {
-    CSVReader reader(std::move(text), std::move(configuration));
-    return readRows(reader);
-}
-
 // The bytes of UTF-8 text in another encoding form.
 template <class Codec> std::string encoded(std::string_view utf8, Endian endian) {
     std::string bytes;
