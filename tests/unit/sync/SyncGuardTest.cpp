@@ -101,22 +101,18 @@ INSTANTIATE_TEST_SUITE_P(Servers, SyncGuard,
                          [](const auto& p) { return std::string(p.param.label); });
 
 TEST(SyncGuard, HoldsMoreThanHalfAndAtLeastFive) {
-    struct Case {
-        int synced;
-        int dropped;
-        bool held;
-    };
-    for (const Case c : {Case{10, 5, false}, Case{10, 6, true}, Case{4, 4, false}, Case{9, 5, true},
-                         Case{5, 5, true}}) {
+    // Tasks synced, tasks dropped by another client, and whether they are held.
+    for (const auto& [synced, dropped, held] :
+         {std::tuple{10, 5, false}, {10, 6, true}, {4, 4, false}, {9, 5, true}, {5, 5, true}}) {
         FakeCollection server;
         Device device;
-        seed(device, server, c.synced);
-        dropFirst(server, c.dropped);
+        seed(device, server, synced);
+        dropFirst(server, dropped);
         const SyncEngine::Outcome out = sync(device, server);
         EXPECT_EQ(std::tuple(out.held, out.removed.size(), device.tasks.size()),
-                  std::tuple(c.held ? c.dropped : 0, std::size_t(c.held ? 0 : c.dropped),
-                             std::size_t(c.held ? c.synced : c.synced - c.dropped)))
-            << c.dropped << " of " << c.synced;
+                  std::tuple(held ? dropped : 0, std::size_t(held ? 0 : dropped),
+                             std::size_t(held ? synced : synced - dropped)))
+            << dropped << " of " << synced;
     }
 }
 
@@ -194,16 +190,12 @@ TEST_P(SyncMerge, TheLaterEditWinsByWhenItWasMade) {
 // as the service keeps it), or the device killed before it stored the sync state, with or
 // without the task list. The next sync leaves every task on both sides, once.
 TEST_P(SyncMerge, ACutOffSyncLeavesNoDuplicateAndNoLoss) {
-    struct Cut {
-        const char* label;
-        int writes;
-        bool keepTasks;
-        bool keepState;
-    };
-    for (const Cut c :
-         {Cut{"connection lost", 3, true, true}, Cut{"killed mid-push", 3, false, false},
-          Cut{"killed after pushing", -1, false, false},
-          Cut{"killed after storing the tasks", -1, true, false}}) {
+    // The writes that go through, and whether the task list and the sync state are stored.
+    for (const auto& [label, writes, keepTasks, keepState] :
+         {std::tuple{"connection lost", 3, true, true},
+          {"killed mid-push", 3, false, false},
+          {"killed after pushing", -1, false, false},
+          {"killed after storing the tasks", -1, true, false}}) {
         FakeCollection shared;
         shared.syncReports = server.syncReports;
         shared.contentTokens = server.contentTokens;
@@ -216,19 +208,19 @@ TEST_P(SyncMerge, ACutOffSyncLeavesNoDuplicateAndNoLoss) {
             here.tasks.push_back(makeTask(QStringLiteral("Task %1").arg(i), i));
             all.append(here.tasks.back().name);
         }
-        shared.writesLeft = c.writes;
+        shared.writesLeft = writes;
         const SyncEngine::Outcome cut =
             SyncEngine::run(shared, here.tasks, here.state(), Date{500});
-        EXPECT_EQ(cut.failure.isEmpty(), c.writes < 0) << c.label;
-        here.tasks = c.keepTasks ? cut.tasks.value_or(here.tasks) : here.tasks;
-        ASSERT_TRUE(!c.keepState || cut.state.save(here.store));
+        EXPECT_EQ(cut.failure.isEmpty(), writes < 0) << label;
+        here.tasks = keepTasks ? cut.tasks.value_or(here.tasks) : here.tasks;
+        ASSERT_TRUE(!keepState || cut.state.save(here.store));
         shared.writesLeft = -1;
         sync(here, shared);
         sync(phone, shared);
         for (Device* d : {&here, &phone}) {
-            EXPECT_EQ(marked(d->tasks), all) << c.label;
+            EXPECT_EQ(marked(d->tasks), all) << label;
         }
-        EXPECT_EQ(shared.hrefs().size(), 7) << c.label;
+        EXPECT_EQ(shared.hrefs().size(), 7) << label;
     }
 }
 
