@@ -100,17 +100,11 @@ QByteArray withDates(const QByteArray& dates) {
     return ics.replace("DUE;VALUE=DATE:20260301\r\nDTSTART:20260201T090000Z\r\n", dates);
 }
 
-struct SnoozeCase {
-    const char* label;
-    QByteArray dates;
-    // The start other clients see while snoozed until `stamp` (2027-01-15 08:00 UTC): never
-    // on or after the due date.
-    QByteArray start;
-};
-
 TEST(VTodo, ASnoozeIsAStartOtherClientsAcceptAndEndingItRestoresTheirs) {
     const TimeZone tz("America/New_York");
-    const SnoozeCase cases[] = {
+    // Their dates, and the start other clients see while snoozed until `stamp` (2027-01-15
+    // 08:00 UTC): never on or after the due date.
+    const std::tuple<const char*, QByteArray, QByteArray> cases[] = {
         {"NoDates", "", "DTSTART:20270115T080000Z"},
         // 03:00 in New York: the local day, as a date like the due date.
         {"DueDate", "DUE;VALUE=DATE:20270301\r\n", "DTSTART;VALUE=DATE:20270115"},
@@ -118,15 +112,15 @@ TEST(VTodo, ASnoozeIsAStartOtherClientsAcceptAndEndingItRestoresTheirs) {
         {"WakeAfterDue", "DUE:20270114T120000Z\r\n", "DTSTART:20270114T115959Z"},
         {"TheirStart", "DTSTART;VALUE=DATE:20260201\r\n", "DTSTART;VALUE=DATE:20260201"},
     };
-    for (const SnoozeCase& c : cases) {
-        const QByteArray before = withDates(c.dates);
+    for (const auto& [label, dates, start] : cases) {
+        const QByteArray before = withDates(dates);
         Task task = readTask(before);
-        EXPECT_FALSE(task.isSnoozed) << c.label << ": another client's start is not a snooze";
+        EXPECT_FALSE(task.isSnoozed) << label << ": another client's start is not a snooze";
         task.isSnoozed = true;
         task.snoozedUntil = stamp;
         const QByteArray snoozed = VTodo::write(task, stamp, before);
-        EXPECT_TRUE(lines(snoozed).contains(c.start + '\r')) << c.label << snoozed.toStdString();
-        EXPECT_EQ(readTask(snoozed).snoozedUntil, stamp) << c.label;
+        EXPECT_TRUE(lines(snoozed).contains(start + '\r')) << label << snoozed.toStdString();
+        EXPECT_EQ(readTask(snoozed).snoozedUntil, stamp) << label;
 
         task.isSnoozed = false;
         task.snoozedUntil.reset();
@@ -136,20 +130,15 @@ TEST(VTodo, ASnoozeIsAStartOtherClientsAcceptAndEndingItRestoresTheirs) {
             all.removeIf([](const QByteArray& l) { return !l.startsWith("DTSTART"); });
             return all;
         };
-        EXPECT_EQ(startOf(woken), startOf(before)) << c.label << woken.toStdString();
-        EXPECT_FALSE(woken.contains("X-QUENBY-SNOOZED")) << c.label;
+        EXPECT_EQ(startOf(woken), startOf(before)) << label << woken.toStdString();
+        EXPECT_FALSE(woken.contains("X-QUENBY-SNOOZED")) << label;
     }
 }
 
 TEST(VTodo, ASnoozeWithoutAReadableWakeTimeIsNoSnoozeAndDatesAreLocal) {
     const TimeZone tz("America/New_York");
     const Date newYorkMidnight = Date::fromUnixSeconds(1'769'922'000); // 2026-02-01 05:00 UTC
-    struct Case {
-        const char* label;
-        QByteArray ics;
-        std::optional<Date> wake;
-    };
-    const Case cases[] = {
+    const std::tuple<const char*, QByteArray, std::optional<Date>> cases[] = {
         {"Wake", withDates("X-QUENBY-SNOOZED:20270115T080000Z\r\n"), stamp},
         {"OlderMarkWithStart", withDates("DTSTART:20270115T080000Z\r\nX-QUENBY-SNOOZED:TRUE\r\n"),
          stamp},
@@ -166,23 +155,18 @@ TEST(VTodo, ASnoozeWithoutAReadableWakeTimeIsNoSnoozeAndDatesAreLocal) {
          newYorkMidnight},
         {"OpenEndedWritten", VTodo::write(makeSnoozed("x", 1, std::nullopt), stamp), std::nullopt},
     };
-    for (const Case& c : cases) {
-        const Task task = readTask(c.ics);
-        EXPECT_EQ(task.isSnoozed, c.wake.has_value()) << c.label;
-        EXPECT_EQ(task.snoozedUntil, c.wake) << c.label;
+    for (const auto& [label, ics, wake] : cases) {
+        const Task task = readTask(ics);
+        EXPECT_EQ(std::tuple(task.isSnoozed, task.snoozedUntil), std::tuple(wake.has_value(), wake))
+            << label;
     }
 }
 
 // Done sets the status, reopened sets it back; done on a series moves it on and snoozes it.
 TEST(VTodo, DoneAndReopenedSetTheStatusAndDoneOnASeriesMovesItOn) {
     const TimeZone tz("America/New_York");
-    struct Case {
-        const char* label;
-        QByteArray dates;
-        // Lines the resource holds once done.
-        QList<QByteArray> shown;
-    };
-    const Case cases[] = {
+    // Their dates, and the lines the resource holds once done.
+    const std::tuple<const char*, QByteArray, QList<QByteArray>> cases[] = {
         {"Once", "", {"STATUS:COMPLETED", "COMPLETED:20270115T080000Z"}},
         {"WeeklyDates",
          "DTSTART;VALUE=DATE:20260201\r\nDUE;VALUE=DATE:20260203\r\nRRULE:FREQ=WEEKLY\r\n",
@@ -197,29 +181,29 @@ TEST(VTodo, DoneAndReopenedSetTheStatusAndDoneOnASeriesMovesItOn) {
          "DTSTART:20260201T090000Z\r\nRRULE:FREQ=DAILY;COUNT=1\r\n",
          {"STATUS:COMPLETED", "DTSTART:20260201T090000Z"}},
     };
-    for (const Case& c : cases) {
-        const QByteArray before = withDates(c.dates);
+    for (const auto& [label, dates, shown] : cases) {
+        const QByteArray before = withDates(dates);
         Task task = markedDone(readTask(before), stamp);
         const QByteArray written = VTodo::write(task, stamp, before);
         const Task back = readTask(written);
-        const bool over = c.shown.front() == "STATUS:COMPLETED";
-        EXPECT_EQ(back.isDone, over) << c.label << written.toStdString();
-        EXPECT_EQ(back.isSnoozed, !over) << c.label;
-        for (const QByteArray& line : c.shown) {
+        const bool over = shown.front() == "STATUS:COMPLETED";
+        EXPECT_EQ(std::tuple(back.isDone, back.isSnoozed), std::tuple(over, !over))
+            << label << written.toStdString();
+        for (const QByteArray& line : shown) {
             EXPECT_TRUE(lines(written).contains(line + '\r'))
-                << c.label << ": " << line.toStdString() << written.toStdString();
+                << label << ": " << line.toStdString() << written.toStdString();
         }
-        EXPECT_TRUE(written.contains("SEQUENCE:1")) << c.label;
+        EXPECT_TRUE(written.contains("SEQUENCE:1")) << label;
         if (over) {
             task.isDone = false;
             const QByteArray reopened = VTodo::write(task, stamp, written);
-            EXPECT_TRUE(lines(reopened).contains("STATUS:NEEDS-ACTION\r")) << c.label;
-            EXPECT_FALSE(reopened.contains("COMPLETED:")) << c.label;
+            EXPECT_TRUE(lines(reopened).contains("STATUS:NEEDS-ACTION\r")) << label;
+            EXPECT_FALSE(reopened.contains("COMPLETED:")) << label;
         }
     }
     // Next occurrence's start, local midnight in New York.
-    const Task weekly = markedDone(readTask(withDates(cases[1].dates)));
-    EXPECT_EQ(readTask(VTodo::write(weekly, stamp, withDates(cases[1].dates))).snoozedUntil,
+    const Task weekly = markedDone(readTask(withDates(std::get<1>(cases[1]))));
+    EXPECT_EQ(readTask(VTodo::write(weekly, stamp, withDates(std::get<1>(cases[1])))).snoozedUntil,
               Date::fromUnixSeconds(1'770'526'800));
 }
 
