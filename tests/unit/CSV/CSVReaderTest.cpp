@@ -228,20 +228,15 @@ TEST(CSVReaderHeader, MissingBrokenAndCutHeaderRows) {
     EXPECT_EQ(cut["c"], std::nullopt);
 }
 
-// A text with no byte-order mark of its own in any encoding, three buffers long.
-std::string randomText(unsigned seed) {
-    RandomText random(seed);
+// Neither buffer boundaries in any encoding nor a stream that delivers its bytes in pieces of 1
+// to 13, splitting every sequence, change what is read.
+TEST(CSVReader, BufferBoundariesAndPiecesChangeNothing) {
+    // A text with no byte-order mark of its own in any encoding, three buffers long.
+    RandomText random(7);
     std::string text = "x";
     while (text.size() < 3 * CSVReader::bufferSize) {
         text += random.field(40);
     }
-    return text;
-}
-
-// Neither buffer boundaries in any encoding nor a stream that delivers its bytes in pieces of 1
-// to 13, splitting every sequence, change what is read.
-TEST(CSVReader, BufferBoundariesAndPiecesChangeNothing) {
-    const std::string text = randomText(7);
     for (const Configuration& configuration : {Configuration{}, trim}) {
         // The parser without its fast path reads the same.
         CSVReader slow(detail::ScalarCursor(text), configuration);
