@@ -13,9 +13,26 @@ const ModifierFlags controlOption = ModifierFlags::control | ModifierFlags::opti
 } // namespace
 
 // (A typed task hands it back too, and the keyboard is taken: the e2e day.) An empty commit adds
-// nothing (the A hint is gone) and still hands the focus back.
-TEST_F(PanelTest, ShortcutAFromAnotherApplicationTakesTheKeyboardAndHandsItBack) {
+// nothing (the A hint is gone) and still hands the focus back. While a modal window holds the
+// panel, the panel leaves the keyboard alone and the dialog stays. (One that holds only another
+// window leaves the panel free to take it: the e2e windows' edit alert.)
+TEST_F(PanelTest, ShortcutAFromAnotherApplicationTakesTheKeyboardUnlessAModalHoldsThePanel) {
     startWith({makeTask("older", 1), makeTutorial(TaskBoard::aHint, 0)});
+    QWidget other;
+    other.show();
+    const std::pair<QWidget*, Qt::WindowModality> holders[] = {{&window(), Qt::ApplicationModal},
+                                                               {&window(), Qt::WindowModal},
+                                                               {&other, Qt::ApplicationModal}};
+    for (const auto& [parent, modality] : holders) {
+        QDialog dialog(parent);
+        dialog.setWindowTitle("Edit");
+        dialog.setWindowModality(modality);
+        dialog.show();
+        EXPECT_EQ(printed([&] { vc().keyAFunction(); }),
+                  "Not adding: finish the open dialog first: Edit\n");
+        EXPECT_EQ(std::pair(vc().addMode(), dialog.isVisible()), std::pair(false, true))
+            << modality;
+    }
     focus->active = 77;
     ASSERT_EQ(hotKeyService->press(KeyCombo(Key::a, controlOption)), noErr);
     EXPECT_EQ(std::tuple(vc().addMode(), focus->activated.size()), std::tuple(true, 0u));
@@ -80,26 +97,4 @@ TEST_F(PanelTest, FOneOpensHelpNamingTheAssignedKeysAndFollowingANewAssignment) 
     vc().shortcuts().setup();
     EXPECT_TRUE(page().contains("Snooze: CTRL + ALT + Z, 1, 2 or W")) << page().toStdString();
     help->close();
-}
-
-// The add shortcut while a modal window holds the panel: the panel leaves the keyboard alone
-// and the dialog stays. (One that holds only another window leaves the panel free to take it:
-// the e2e windows' edit alert.)
-TEST_F(PanelTest, TheAddShortcutTakesTheKeyboardOnlyWhenNoModalWindowHoldsThePanel) {
-    start();
-    QWidget other;
-    other.show();
-    const std::pair<QWidget*, Qt::WindowModality> holders[] = {{&window(), Qt::ApplicationModal},
-                                                               {&window(), Qt::WindowModal},
-                                                               {&other, Qt::ApplicationModal}};
-    for (const auto& [parent, modality] : holders) {
-        QDialog dialog(parent);
-        dialog.setWindowTitle("Edit");
-        dialog.setWindowModality(modality);
-        dialog.show();
-        EXPECT_EQ(printed([&] { vc().keyAFunction(); }),
-                  "Not adding: finish the open dialog first: Edit\n");
-        EXPECT_EQ(std::pair(vc().addMode(), dialog.isVisible()), std::pair(false, true))
-            << modality;
-    }
 }
