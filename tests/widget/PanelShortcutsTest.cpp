@@ -1,8 +1,6 @@
 // The seven shortcut handlers: what they do, with the application shown and hidden, and
 // where the keyboard focus goes afterwards.
 #include "PanelFixture.h"
-#include "help/HelpBrowser.h"
-#include "help/HelpVC.h"
 
 #include <QDialog>
 
@@ -73,28 +71,4 @@ TEST_F(PanelTest, ShortcutsWhileHiddenShowThePanelAndOnlyAActs) {
     EXPECT_EQ(std::tuple(window().isVisible(), vc().activation().isHidden(),
                          vc().hideTimer().isActive(), vc().addMode(), window().focusWidget()),
               std::tuple(true, false, false, true, static_cast<QWidget*>(taskText())));
-}
-
-// F1 opens help from the task list (from the panel: the e2e looks), as does the panel's Help
-// link; the page names the assigned keys and follows a new assignment.
-TEST_F(PanelTest, FOneOpensHelpNamingTheAssignedKeysAndFollowingANewAssignment) {
-    start();
-    QWidget* tasks = app->windows().open("alltasks");
-    ASSERT_NE(tasks, nullptr);
-    QApplication::setActiveWindow(tasks);
-    QTest::keyClick(tasks, Qt::Key_F1);
-    HelpVC* help = openWindow<HelpVC>();
-    ASSERT_NE(help, nullptr) << "F1 in the task list";
-    help->close();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    QTest::mouseClick(button("helpButton"), Qt::LeftButton);
-    help = openWindow<HelpVC>();
-    ASSERT_NE(help, nullptr) << "the Help link";
-    tasks->close();
-    const auto page = [help] { return help->webView()->toPlainText(); };
-    EXPECT_TRUE(page().contains("Snooze: CTRL + ALT + H, 1, 2 or W")) << page().toStdString();
-    DBManager::saveKeys({0, 3, 25, 27, 28, 22, 19});
-    vc().shortcuts().setup();
-    EXPECT_TRUE(page().contains("Snooze: CTRL + ALT + Z, 1, 2 or W")) << page().toStdString();
-    help->close();
 }

@@ -124,7 +124,7 @@ TEST_F(TasksVCTest, EditAlertCutsTheTextAndCancelKeepsIt) {
     EXPECT_EQ(readFile(home.storeFile("tasksData.data")), before);
 }
 
-TEST_F(TasksVCTest, UnsnoozeAndTheDeletes) {
+TEST_F(TasksVCTest, UnsnoozeAndTheDeletesAndControlZTakesThemBack) {
     open({makeSnoozed("s1", 1, Date{startTime + hour}),
           makeSnoozed("s2", 2, Date{startTime + hour}), markedDone(makeTask("d1", 3), Date{3}),
           makeTask("keep", 4), markedDone(makeTask("d2", 5), Date{5})});
@@ -150,6 +150,21 @@ TEST_F(TasksVCTest, UnsnoozeAndTheDeletes) {
     QTest::keyClick(list->windowHandle(), Qt::Key_Delete);
     EXPECT_TRUE(rowNames().isEmpty());
     EXPECT_TRUE(DBManager::getTaskList().empty());
+
+    // Control-Z takes them back one by one, but not the panel's add.
+    now = Date{startTime + 10};
+    board().addTask("added in the panel");
+    const QStringList backs[] = {{"s2"}, {"s1", "s2", "keep"}, {"s1", "s2", "d1", "keep", "d2"}};
+    for (const QStringList& back : backs) {
+        QTest::keyClick(list, Qt::Key_Z, Qt::ControlModifier);
+        EXPECT_EQ(names(DBManager::getTaskList()), back + QStringList{"added in the panel"});
+    }
+    EXPECT_EQ(rowNames(), names(board().tasks()));
+    QTest::keyClick(list, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_TRUE(board().tasks()[0].isSnoozed && board().tasks()[1].isSnoozed)
+        << "the unsnooze is taken back too";
+    QTest::keyClick(list, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(board().tasks().size(), 6u) << "nothing more to take back";
 }
 
 TEST_F(TasksVCTest, TheRowMenusReadableDeleteTakesTheSelectionLikeTheDeleteKey) {
@@ -198,20 +213,4 @@ TEST_F(TasksVCTest, TheRowMenusReadableDeleteTakesTheSelectionLikeTheDeleteKey) 
     list->rowActionsForRow(1, TasksVC::Edge::trailing).front().trigger();
     EXPECT_EQ(rowNames(), QStringList{"one"});
     Appearance::shared().setPortalScheme(std::nullopt);
-}
-
-TEST_F(TasksVCTest, ControlZTakesBackTheLastChangesButNotThePanels) {
-    open({makeTask("one", 1), makeTask("two", 2), markedDone(makeTask("three", 3), Date{3})});
-    select({0});
-    QTest::keyClick(&table(), Qt::Key_Delete);
-    list->deleteAllDoneAction();
-    now = Date{startTime + 10};
-    board().addTask("added in the panel");
-    QTest::keyClick(list, Qt::Key_Z, Qt::ControlModifier);
-    EXPECT_EQ(names(DBManager::getTaskList()), QStringList({"two", "three", "added in the panel"}));
-    QTest::keyClick(list, Qt::Key_Z, Qt::ControlModifier);
-    EXPECT_EQ(names(board().tasks()), QStringList({"one", "two", "three", "added in the panel"}));
-    EXPECT_EQ(rowNames(), names(board().tasks()));
-    QTest::keyClick(list, Qt::Key_Z, Qt::ControlModifier);
-    EXPECT_EQ(board().tasks().size(), 4u) << "nothing more to take back";
 }
