@@ -30,7 +30,7 @@ void answerEditAlert(std::optional<QString> text, std::function<void(QWidget*, Q
 } // namespace
 
 // Tab reaches every control, each with a name, once the edit area shows.
-TEST_F(TasksVCTest, TheEditAreaFollowsTheSelectionAndTabReachesEveryNamedControl) {
+TEST_F(TasksVCTest, TheEditAreaFollowsTheSelectionTabReachesItsNamedControlsAndEditCutsTheText) {
     // Rows: open, done, three snoozed, done.
     open({makeTask("open", 1), markedDone(makeTask("done", 2), Date{2}),
           makeSnoozed("s1", 3, Date{startTime + hour}),
@@ -72,6 +72,32 @@ TEST_F(TasksVCTest, TheEditAreaFollowsTheSelectionAndTabReachesEveryNamedControl
     EXPECT_EQ(reached,
               QStringList({"tableView", "doneButton", "editButton", "unSnoozeButton",
                            "deleteButton", "deleteAllDoneButton", "importButton", "exportButton"}));
+
+    // Edit: the alert cuts the text, and Cancel keeps it.
+    select({2});
+    bool seen = false;
+    answerEditAlert(QString(150, u'x'), [&seen](QWidget* alert, QLineEdit* field) {
+        seen = true;
+        const QRect screen = QGuiApplication::screens().front()->geometry();
+        EXPECT_EQ(std::tuple(field->text(), field->size(), alert->pos()),
+                  std::tuple(QString("s1"), QSize(400, 24),
+                             screen.center() + QPoint(1, 1) - QPoint(200, 100)));
+        QStringList texts; // the labels', then the buttons' from left to right
+        for (QLabel* label : alert->findChildren<QLabel*>()) {
+            texts += label->text().isEmpty() ? QStringList() : QStringList{label->text()};
+        }
+        texts += titlesLeftToRight(alert->findChildren<QAbstractButton*>());
+        EXPECT_EQ(texts, QStringList({"Edit task description", "OK", "Cancel"}));
+    });
+    QTest::mouseClick(listButton("editButton"), Qt::LeftButton);
+    ASSERT_TRUE(seen);
+    EXPECT_EQ(DBManager::getTaskList()[2].name, QString(100, u'x'));
+    EXPECT_EQ(selectedRows(), std::vector<int>{2});
+
+    const QByteArray before = readFile(home.storeFile("tasksData.data"));
+    answerEditAlert(std::nullopt, [](QWidget*, QLineEdit* field) { field->setText("typed"); });
+    list->editAction();
+    EXPECT_EQ(readFile(home.storeFile("tasksData.data")), before);
 }
 
 TEST_F(TasksVCTest, DoneTogglesUnsnoozesAndReselectsTheSameRows) {
@@ -94,34 +120,6 @@ TEST_F(TasksVCTest, DoneTogglesUnsnoozesAndReselectsTheSameRows) {
     QTest::mouseClick(listButton("doneButton"), Qt::LeftButton);
     EXPECT_FALSE(DBManager::getTaskList()[0].isDone || DBManager::getTaskList()[0].doneDate);
     EXPECT_EQ(board().currentTaskItem()->name, "A") << "a candidate for the panel again";
-}
-
-TEST_F(TasksVCTest, EditAlertCutsTheTextAndCancelKeepsIt) {
-    open({makeTask("first", 1), makeTask("second", 2)});
-    select({1});
-    bool seen = false;
-    answerEditAlert(QString(150, u'x'), [&seen](QWidget* alert, QLineEdit* field) {
-        seen = true;
-        const QRect screen = QGuiApplication::screens().front()->geometry();
-        EXPECT_EQ(std::tuple(field->text(), field->size(), alert->pos()),
-                  std::tuple(QString("second"), QSize(400, 24),
-                             screen.center() + QPoint(1, 1) - QPoint(200, 100)));
-        QStringList texts; // the labels', then the buttons' from left to right
-        for (QLabel* label : alert->findChildren<QLabel*>()) {
-            texts += label->text().isEmpty() ? QStringList() : QStringList{label->text()};
-        }
-        texts += titlesLeftToRight(alert->findChildren<QAbstractButton*>());
-        EXPECT_EQ(texts, QStringList({"Edit task description", "OK", "Cancel"}));
-    });
-    QTest::mouseClick(listButton("editButton"), Qt::LeftButton);
-    ASSERT_TRUE(seen);
-    EXPECT_EQ(DBManager::getTaskList()[1].name, QString(100, u'x'));
-    EXPECT_EQ(selectedRows(), std::vector<int>{1});
-
-    const QByteArray before = readFile(home.storeFile("tasksData.data"));
-    answerEditAlert(std::nullopt, [](QWidget*, QLineEdit* field) { field->setText("typed"); });
-    list->editAction();
-    EXPECT_EQ(readFile(home.storeFile("tasksData.data")), before);
 }
 
 TEST_F(TasksVCTest, UnsnoozeAndTheDeletesAndControlZTakesThemBack) {

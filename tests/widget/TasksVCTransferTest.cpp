@@ -33,20 +33,16 @@ QStringList itemTexts(const QComboBox& box) {
     return texts;
 }
 
-// A preview table's headers and cells, row by row, the vertical header first.
+// A preview table's headers and cells, row by row (the headers' as row -1), the vertical
+// header first.
 QList<QStringList> shownRows(const QTableWidget& table) {
     QList<QStringList> rows;
-    QStringList titles{""};
-    for (int c = 0; c < table.columnCount(); ++c) {
-        titles.append(table.horizontalHeaderItem(c)->text());
-    }
-    rows.append(titles);
-    for (int r = 0; r < table.rowCount(); ++r) {
-        QStringList row{table.verticalHeaderItem(r)->text()};
+    for (int r = -1; r < table.rowCount(); ++r) {
+        rows.append({r < 0 ? "" : table.verticalHeaderItem(r)->text()});
         for (int c = 0; c < table.columnCount(); ++c) {
-            row.append(table.item(r, c) ? table.item(r, c)->text() : "");
+            const QTableWidgetItem* item = r < 0 ? table.horizontalHeaderItem(c) : table.item(r, c);
+            rows.back().append(item ? item->text() : "");
         }
-        rows.append(row);
     }
     return rows;
 }
