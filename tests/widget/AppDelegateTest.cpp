@@ -8,8 +8,7 @@
 #include "tests/support/TempConfigHome.h"
 
 #include <QAction>
-#include <QApplication>
-#include <QDir>
+#include <QFile>
 #include <QTest>
 
 #include <gtest/gtest.h>

@@ -60,34 +60,27 @@ TEST(HelpPage, HoldsTheFontAndTheKeysInTheDocumentsStructureAndSaysWhyAFontCanno
     EXPECT_TRUE(followsOutline(HelpPage::document("", otherKeys), ""));
 }
 
-class HelpWindow : public testing::Test {
-protected:
-    ~HelpWindow() override { Appearance::shared().setPortalScheme(std::nullopt); }
-
+// The colours of the appearance at load and when loaded; a new assignment reloads the page
+// (its keys: F1 in the task list's tests), and a new appearance is read a fifth of a second later.
+// It opens at a reading size, centred, and any key closes it.
+TEST(HelpWindow, SendsThePageTheColoursOfTheAppearanceAndReloadsForANewAssignment) {
     // A help window whose delayed calls wait in `delayed` until the test runs them; what it
     // printed while loading is in `loadOutput`, the page's scripts from then on in `scripts`.
-    void open(Appearance::Scheme scheme) {
-        Appearance::shared().setPortalScheme(scheme);
-        loadOutput = printed([this] {
-            help = std::make_unique<HelpVC>(defaultKeys, nullptr, [this](auto after, auto call) {
-                delayed.emplace_back(after, std::move(call));
-            });
-            QObject::connect(help->webView(), &HelpBrowser::javaScriptEvaluated,
-                             [this](const QString& script) { scripts.append(script); });
-            QCoreApplication::processEvents();
-        });
-    }
-
-    std::unique_ptr<HelpVC> help;
     std::vector<std::pair<std::chrono::milliseconds, std::function<void()>>> delayed;
     QStringList scripts;
     std::string loadOutput;
-};
-
-// The colours of the appearance at load and when loaded; a new assignment reloads the page
-// (its keys: F1 in the panel's tests), and a new appearance is read a fifth of a second later.
-// It opens at a reading size, centred, and any key closes it.
-TEST_F(HelpWindow, SendsThePageTheColoursOfTheAppearanceAndReloadsForANewAssignment) {
+    std::unique_ptr<HelpVC> help;
+    const auto open = [&](Appearance::Scheme scheme) {
+        Appearance::shared().setPortalScheme(scheme);
+        loadOutput = printed([&] {
+            help = std::make_unique<HelpVC>(defaultKeys, nullptr, [&](auto after, auto call) {
+                delayed.emplace_back(after, std::move(call));
+            });
+            QObject::connect(help->webView(), &HelpBrowser::javaScriptEvaluated,
+                             [&](const QString& script) { scripts.append(script); });
+            QCoreApplication::processEvents();
+        });
+    };
     for (const auto scheme : {Appearance::Scheme::Light, Appearance::Scheme::Dark}) {
         const bool dark = scheme == Appearance::Scheme::Dark;
         scripts.clear();
@@ -135,4 +128,5 @@ TEST_F(HelpWindow, SendsThePageTheColoursOfTheAppearanceAndReloadsForANewAssignm
     help->show();
     QTest::keyClick(&other, Qt::Key_X);
     EXPECT_EQ(std::pair(help->isVisible(), other.text()), std::pair(false, QString("x")));
+    Appearance::shared().setPortalScheme(std::nullopt);
 }

@@ -44,9 +44,7 @@ struct AlertSeen {
 inline QStringList titlesLeftToRight(QList<QAbstractButton*> buttons) {
     std::ranges::sort(buttons, {}, [](QAbstractButton* b) { return b->mapToGlobal(QPoint()).x(); });
     QStringList titles;
-    for (const QAbstractButton* b : buttons) {
-        titles.append(b->text());
-    }
+    std::ranges::transform(buttons, std::back_inserter(titles), &QAbstractButton::text);
     return titles;
 }
 

@@ -124,8 +124,24 @@ TEST_F(PanelTest, HighlightFlashesOverDoneAndStaysOverAddUntilCommit) {
     EXPECT_EQ(fadeAt(highlight(), {0, fade / 2, fade}), (std::vector{100, 50, 0}));
 }
 
-TEST_F(PanelTest, DraggingMovesThePanelButNotAboveTheScreenTop) {
+// The link row's titles start under the first button's edge and end under the last one's;
+// each link keeps 3 pixels around its title for the focus frame, and shows the keyboard focus.
+// Then dragging moves the panel, but not above the screen's top.
+TEST_F(PanelTest, TheLinksLineUpAndShowTheirFocusAndDraggingStopsAtTheScreenTop) {
     start();
+    const auto edges = [this](const char* name) { return button(name)->geometry(); };
+    EXPECT_EQ(edges("allTasksButton").left() + 3, edges("doneButton").left());
+    EXPECT_EQ(edges("quitButton").right() - 3, edges("unsnoozeButton").right());
+    EXPECT_LT(edges("quitButton").width(), edges("unsnoozeButton").width())
+        << "a link is as wide as its title";
+
+    window().activateWindow();
+    QPushButton* help = button("helpButton");
+    const QImage unfocused = help->grab().toImage();
+    help->setFocus(Qt::TabFocusReason);
+    ASSERT_TRUE(help->hasFocus());
+    EXPECT_NE(help->grab().toImage(), unfocused);
+
     window().move(100, 200);
     QWidget* grip = hintLabel()->isVisible() ? static_cast<QWidget*>(hintLabel()) : taskText();
     const QPoint at = grip->mapTo(&vc(), QPoint(2, 2));
@@ -149,22 +165,4 @@ TEST_F(PanelTest, DraggingMovesThePanelButNotAboveTheScreenTop) {
     EXPECT_EQ(window().windowOpacity(), 1.0);
     EXPECT_EQ(PreferenceStore::standard().integers("panelOrigin"),
               (std::vector<std::int64_t>{60, highest}));
-}
-
-// The link row's titles start under the first button's edge and end under the last one's;
-// each link keeps 3 pixels around its title for the focus frame, and shows the keyboard focus.
-TEST_F(PanelTest, TheLinksLineUpWithTheButtonsAndShowTheirFocus) {
-    start();
-    const auto edges = [this](const char* name) { return button(name)->geometry(); };
-    EXPECT_EQ(edges("allTasksButton").left() + 3, edges("doneButton").left());
-    EXPECT_EQ(edges("quitButton").right() - 3, edges("unsnoozeButton").right());
-    EXPECT_LT(edges("quitButton").width(), edges("unsnoozeButton").width())
-        << "a link is as wide as its title";
-
-    window().activateWindow();
-    QPushButton* help = button("helpButton");
-    const QImage unfocused = help->grab().toImage();
-    help->setFocus(Qt::TabFocusReason);
-    ASSERT_TRUE(help->hasFocus());
-    EXPECT_NE(help->grab().toImage(), unfocused);
 }

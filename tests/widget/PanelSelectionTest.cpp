@@ -2,17 +2,11 @@
 #include "PanelFixture.h"
 #include "ui/NamedColors.h"
 
-namespace {
-
-QColor named(const QString& name) {
-    return *NamedColors::color(name);
-}
-
-} // namespace
-
 // A first start, a task (with two spaces after it), a message before the task: each with its
 // text and its colour's name; a tutorial is centred, a message has its call to action.
-TEST_F(PanelTest, ShowsTheChosenItemInItsStyle) {
+// With nothing to do, the task buttons are off and the text says how many are snoozed.
+TEST_F(PanelTest, ShowsTheChosenItemInItsStyleOrThatThereIsNothingToDo) {
+    const auto named = [](const QString& name) { return *NamedColors::color(name); };
     const std::tuple<std::vector<Task>, std::vector<SystemMessage>, QString, QString> cases[] = {
         {{}, {}, TaskBoard::aHint, "tutorial"},
         {{makeTask("task", 1), makeTutorial(TaskBoard::aHint, 0)}, {}, "task  ", "task"},
@@ -43,10 +37,8 @@ TEST_F(PanelTest, ShowsTheChosenItemInItsStyle) {
                       std::tuple(QString("Read more"), named("systemMessage")));
         }
     }
-}
 
-// Also when another window changes the tasks.
-TEST_F(PanelTest, NothingToDoDisablesTheTaskButtonsAndSaysHowManyAreSnoozed) {
+    // Also when another window changes the tasks.
     startWith({makeTutorial(TaskBoard::hHint, 3)});
     // Snoozing the last tutorial removes it: nothing is left to show.
     QTest::mouseClick(button("hourButton"), Qt::LeftButton);

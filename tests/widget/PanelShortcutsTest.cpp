@@ -1,8 +1,6 @@
 // The seven shortcut handlers: what they do, with the application shown and hidden, and
 // where the keyboard focus goes afterwards.
 #include "PanelFixture.h"
-#include "help/HelpBrowser.h"
-#include "help/HelpVC.h"
 
 #include <QDialog>
 
@@ -13,9 +11,26 @@ const ModifierFlags controlOption = ModifierFlags::control | ModifierFlags::opti
 } // namespace
 
 // (A typed task hands it back too, and the keyboard is taken: the e2e day.) An empty commit adds
-// nothing (the A hint is gone) and still hands the focus back.
-TEST_F(PanelTest, ShortcutAFromAnotherApplicationTakesTheKeyboardAndHandsItBack) {
+// nothing (the A hint is gone) and still hands the focus back. While a modal window holds the
+// panel, the panel leaves the keyboard alone and the dialog stays. (One that holds only another
+// window leaves the panel free to take it: the e2e windows' edit alert.)
+TEST_F(PanelTest, ShortcutAFromAnotherApplicationTakesTheKeyboardUnlessAModalHoldsThePanel) {
     startWith({makeTask("older", 1), makeTutorial(TaskBoard::aHint, 0)});
+    QWidget other;
+    other.show();
+    const std::pair<QWidget*, Qt::WindowModality> holders[] = {{&window(), Qt::ApplicationModal},
+                                                               {&window(), Qt::WindowModal},
+                                                               {&other, Qt::ApplicationModal}};
+    for (const auto& [parent, modality] : holders) {
+        QDialog dialog(parent);
+        dialog.setWindowTitle("Edit");
+        dialog.setWindowModality(modality);
+        dialog.show();
+        EXPECT_EQ(printed([&] { vc().keyAFunction(); }),
+                  "Not adding: finish the open dialog first: Edit\n");
+        EXPECT_EQ(std::pair(vc().addMode(), dialog.isVisible()), std::pair(false, true))
+            << modality;
+    }
     focus->active = 77;
     ASSERT_EQ(hotKeyService->press(KeyCombo(Key::a, controlOption)), noErr);
     EXPECT_EQ(std::tuple(vc().addMode(), focus->activated.size()), std::tuple(true, 0u));
@@ -56,50 +71,4 @@ TEST_F(PanelTest, ShortcutsWhileHiddenShowThePanelAndOnlyAActs) {
     EXPECT_EQ(std::tuple(window().isVisible(), vc().activation().isHidden(),
                          vc().hideTimer().isActive(), vc().addMode(), window().focusWidget()),
               std::tuple(true, false, false, true, static_cast<QWidget*>(taskText())));
-}
-
-// F1 opens help from the task list (from the panel: the e2e looks), as does the panel's Help
-// link; the page names the assigned keys and follows a new assignment.
-TEST_F(PanelTest, FOneOpensHelpNamingTheAssignedKeysAndFollowingANewAssignment) {
-    start();
-    QWidget* tasks = app->windows().open("alltasks");
-    ASSERT_NE(tasks, nullptr);
-    QApplication::setActiveWindow(tasks);
-    QTest::keyClick(tasks, Qt::Key_F1);
-    HelpVC* help = openWindow<HelpVC>();
-    ASSERT_NE(help, nullptr) << "F1 in the task list";
-    help->close();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    QTest::mouseClick(button("helpButton"), Qt::LeftButton);
-    help = openWindow<HelpVC>();
-    ASSERT_NE(help, nullptr) << "the Help link";
-    tasks->close();
-    const auto page = [help] { return help->webView()->toPlainText(); };
-    EXPECT_TRUE(page().contains("Snooze: CTRL + ALT + H, 1, 2 or W")) << page().toStdString();
-    DBManager::saveKeys({0, 3, 25, 27, 28, 22, 19});
-    vc().shortcuts().setup();
-    EXPECT_TRUE(page().contains("Snooze: CTRL + ALT + Z, 1, 2 or W")) << page().toStdString();
-    help->close();
-}
-
-// The add shortcut while a modal window holds the panel: the panel leaves the keyboard alone
-// and the dialog stays. (One that holds only another window leaves the panel free to take it:
-// the e2e windows' edit alert.)
-TEST_F(PanelTest, TheAddShortcutTakesTheKeyboardOnlyWhenNoModalWindowHoldsThePanel) {
-    start();
-    QWidget other;
-    other.show();
-    const std::pair<QWidget*, Qt::WindowModality> holders[] = {{&window(), Qt::ApplicationModal},
-                                                               {&window(), Qt::WindowModal},
-                                                               {&other, Qt::ApplicationModal}};
-    for (const auto& [parent, modality] : holders) {
-        QDialog dialog(parent);
-        dialog.setWindowTitle("Edit");
-        dialog.setWindowModality(modality);
-        dialog.show();
-        EXPECT_EQ(printed([&] { vc().keyAFunction(); }),
-                  "Not adding: finish the open dialog first: Edit\n");
-        EXPECT_EQ(std::pair(vc().addMode(), dialog.isVisible()), std::pair(false, true))
-            << modality;
-    }
 }

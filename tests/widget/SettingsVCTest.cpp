@@ -73,7 +73,8 @@ protected:
     const QColor otherText = NamedColors::color("otherText").value();
 };
 
-TEST_F(ShortcutTest, DefaultKeysAreRegisteredWithControlOptionAndNamedInTheTitles) {
+// The default keys with Control-Alt, named in the titles; then changed in the settings.
+TEST_F(ShortcutTest, DefaultKeysAreNamedAndAnotherActionsKeyIsRevertedSwappedAndSaved) {
     start();
     EXPECT_EQ(registeredKeys(), (Keys{Key::a, Key::d, Key::h, Key::one, Key::two, Key::w, Key::t}));
     EXPECT_EQ(hotKeyService->live.front().combo.carbonModifiers, 0x1800u);
@@ -94,10 +95,6 @@ TEST_F(ShortcutTest, DefaultKeysAreRegisteredWithControlOptionAndNamedInTheTitle
     for (const auto& [name, text, emphasis] : titles) {
         expectTitle(name, text, emphasis);
     }
-}
-
-TEST_F(ShortcutTest, AKeyOfAnotherActionIsRevertedSwappingTakesThreePicksAndSaveReregistersAll) {
-    start();
     const auto before = hotKeyService->live;
     SettingsVC* settings = openSettings();
     ASSERT_NE(settings, nullptr);

@@ -29,7 +29,8 @@ void answerEditAlert(std::optional<QString> text, std::function<void(QWidget*, Q
 
 } // namespace
 
-TEST_F(TasksVCTest, TheEditAreaFollowsTheSelection) {
+// Tab reaches every control, each with a name, once the edit area shows.
+TEST_F(TasksVCTest, TheEditAreaFollowsTheSelectionTabReachesItsNamedControlsAndEditCutsTheText) {
     // Rows: open, done, three snoozed, done.
     open({makeTask("open", 1), markedDone(makeTask("done", 2), Date{2}),
           makeSnoozed("s1", 3, Date{startTime + hour}),
@@ -57,6 +58,46 @@ TEST_F(TasksVCTest, TheEditAreaFollowsTheSelection) {
         select({});
     }
     EXPECT_FALSE(editStack()->isVisible());
+
+    select({0});
+    QStringList reached;
+    QWidget* w = &table();
+    do {
+        if (w->isVisible() && (w->focusPolicy() & Qt::TabFocus) && w->window() == list) {
+            EXPECT_FALSE(w->accessibleName().isEmpty()) << w->objectName().toStdString();
+            reached.append(w->objectName());
+        }
+        w = w->nextInFocusChain();
+    } while (w != &table());
+    EXPECT_EQ(reached,
+              QStringList({"tableView", "doneButton", "editButton", "unSnoozeButton",
+                           "deleteButton", "deleteAllDoneButton", "importButton", "exportButton"}));
+
+    // Edit: the alert cuts the text, and Cancel keeps it.
+    select({2});
+    bool seen = false;
+    answerEditAlert(QString(150, u'x'), [&seen](QWidget* alert, QLineEdit* field) {
+        seen = true;
+        const QRect screen = QGuiApplication::screens().front()->geometry();
+        EXPECT_EQ(std::tuple(field->text(), field->size(), alert->pos()),
+                  std::tuple(QString("s1"), QSize(400, 24),
+                             screen.center() + QPoint(1, 1) - QPoint(200, 100)));
+        QStringList texts; // the labels', then the buttons' from left to right
+        for (QLabel* label : alert->findChildren<QLabel*>()) {
+            texts += label->text().isEmpty() ? QStringList() : QStringList{label->text()};
+        }
+        texts += titlesLeftToRight(alert->findChildren<QAbstractButton*>());
+        EXPECT_EQ(texts, QStringList({"Edit task description", "OK", "Cancel"}));
+    });
+    QTest::mouseClick(listButton("editButton"), Qt::LeftButton);
+    ASSERT_TRUE(seen);
+    EXPECT_EQ(DBManager::getTaskList()[2].name, QString(100, u'x'));
+    EXPECT_EQ(selectedRows(), std::vector<int>{2});
+
+    const QByteArray before = readFile(home.storeFile("tasksData.data"));
+    answerEditAlert(std::nullopt, [](QWidget*, QLineEdit* field) { field->setText("typed"); });
+    list->editAction();
+    EXPECT_EQ(readFile(home.storeFile("tasksData.data")), before);
 }
 
 TEST_F(TasksVCTest, DoneTogglesUnsnoozesAndReselectsTheSameRows) {
@@ -81,35 +122,7 @@ TEST_F(TasksVCTest, DoneTogglesUnsnoozesAndReselectsTheSameRows) {
     EXPECT_EQ(board().currentTaskItem()->name, "A") << "a candidate for the panel again";
 }
 
-TEST_F(TasksVCTest, EditAlertCutsTheTextAndCancelKeepsIt) {
-    open({makeTask("first", 1), makeTask("second", 2)});
-    select({1});
-    bool seen = false;
-    answerEditAlert(QString(150, u'x'), [&seen](QWidget* alert, QLineEdit* field) {
-        seen = true;
-        const QRect screen = QGuiApplication::screens().front()->geometry();
-        EXPECT_EQ(std::tuple(field->text(), field->size(), alert->pos()),
-                  std::tuple(QString("second"), QSize(400, 24),
-                             screen.center() + QPoint(1, 1) - QPoint(200, 100)));
-        QStringList texts; // the labels', then the buttons' from left to right
-        for (QLabel* label : alert->findChildren<QLabel*>()) {
-            texts += label->text().isEmpty() ? QStringList() : QStringList{label->text()};
-        }
-        texts += titlesLeftToRight(alert->findChildren<QAbstractButton*>());
-        EXPECT_EQ(texts, QStringList({"Edit task description", "OK", "Cancel"}));
-    });
-    QTest::mouseClick(listButton("editButton"), Qt::LeftButton);
-    ASSERT_TRUE(seen);
-    EXPECT_EQ(DBManager::getTaskList()[1].name, QString(100, u'x'));
-    EXPECT_EQ(selectedRows(), std::vector<int>{1});
-
-    const QByteArray before = readFile(home.storeFile("tasksData.data"));
-    answerEditAlert(std::nullopt, [](QWidget*, QLineEdit* field) { field->setText("typed"); });
-    list->editAction();
-    EXPECT_EQ(readFile(home.storeFile("tasksData.data")), before);
-}
-
-TEST_F(TasksVCTest, UnsnoozeAndTheDeletes) {
+TEST_F(TasksVCTest, UnsnoozeAndTheDeletesAndControlZTakesThemBack) {
     open({makeSnoozed("s1", 1, Date{startTime + hour}),
           makeSnoozed("s2", 2, Date{startTime + hour}), markedDone(makeTask("d1", 3), Date{3}),
           makeTask("keep", 4), markedDone(makeTask("d2", 5), Date{5})});
@@ -135,6 +148,21 @@ TEST_F(TasksVCTest, UnsnoozeAndTheDeletes) {
     QTest::keyClick(list->windowHandle(), Qt::Key_Delete);
     EXPECT_TRUE(rowNames().isEmpty());
     EXPECT_TRUE(DBManager::getTaskList().empty());
+
+    // Control-Z takes them back one by one, but not the panel's add.
+    now = Date{startTime + 10};
+    board().addTask("added in the panel");
+    const QStringList backs[] = {{"s2"}, {"s1", "s2", "keep"}, {"s1", "s2", "d1", "keep", "d2"}};
+    for (const QStringList& back : backs) {
+        QTest::keyClick(list, Qt::Key_Z, Qt::ControlModifier);
+        EXPECT_EQ(names(DBManager::getTaskList()), back + QStringList{"added in the panel"});
+    }
+    EXPECT_EQ(rowNames(), names(board().tasks()));
+    QTest::keyClick(list, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_TRUE(board().tasks()[0].isSnoozed && board().tasks()[1].isSnoozed)
+        << "the unsnooze is taken back too";
+    QTest::keyClick(list, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(board().tasks().size(), 6u) << "nothing more to take back";
 }
 
 TEST_F(TasksVCTest, TheRowMenusReadableDeleteTakesTheSelectionLikeTheDeleteKey) {
@@ -183,37 +211,4 @@ TEST_F(TasksVCTest, TheRowMenusReadableDeleteTakesTheSelectionLikeTheDeleteKey) 
     list->rowActionsForRow(1, TasksVC::Edge::trailing).front().trigger();
     EXPECT_EQ(rowNames(), QStringList{"one"});
     Appearance::shared().setPortalScheme(std::nullopt);
-}
-
-TEST_F(TasksVCTest, ControlZTakesBackTheLastChangesButNotThePanels) {
-    open({makeTask("one", 1), makeTask("two", 2), markedDone(makeTask("three", 3), Date{3})});
-    select({0});
-    QTest::keyClick(&table(), Qt::Key_Delete);
-    list->deleteAllDoneAction();
-    now = Date{startTime + 10};
-    board().addTask("added in the panel");
-    QTest::keyClick(list, Qt::Key_Z, Qt::ControlModifier);
-    EXPECT_EQ(names(DBManager::getTaskList()), QStringList({"two", "three", "added in the panel"}));
-    QTest::keyClick(list, Qt::Key_Z, Qt::ControlModifier);
-    EXPECT_EQ(names(board().tasks()), QStringList({"one", "two", "three", "added in the panel"}));
-    EXPECT_EQ(rowNames(), names(board().tasks()));
-    QTest::keyClick(list, Qt::Key_Z, Qt::ControlModifier);
-    EXPECT_EQ(board().tasks().size(), 4u) << "nothing more to take back";
-}
-
-TEST_F(TasksVCTest, EveryControlIsNamedAndReachedWithTab) {
-    open({makeTask("one", 1)});
-    select({0});
-    QStringList reached;
-    QWidget* w = &table();
-    do {
-        if (w->isVisible() && (w->focusPolicy() & Qt::TabFocus) && w->window() == list) {
-            EXPECT_FALSE(w->accessibleName().isEmpty()) << w->objectName().toStdString();
-            reached.append(w->objectName());
-        }
-        w = w->nextInFocusChain();
-    } while (w != &table());
-    EXPECT_EQ(reached,
-              QStringList({"tableView", "doneButton", "editButton", "unSnoozeButton",
-                           "deleteButton", "deleteAllDoneButton", "importButton", "exportButton"}));
 }

@@ -1,5 +1,7 @@
 // The task list's table: its orders, texts and colours, and how it follows the task model.
 #include "TasksVCFixture.h"
+#include "help/HelpBrowser.h"
+#include "help/HelpVC.h"
 #include "ui/Appearance.h"
 #include "ui/NamedColors.h"
 
@@ -44,7 +46,7 @@ TEST_F(TasksVCTest, HeaderClicksSortByColumnAndShowTheIndicator) {
     }
 }
 
-TEST_F(TasksVCTest, CellColoursFollowTheTaskAndTheAppearanceAndSelectedRowsSayWhenDrawn) {
+TEST_F(TasksVCTest, CellColoursFollowTheTaskAndTheAppearanceAndTheTableFollowsThePanel) {
     open({makeTask("plain", 1), makeSnoozed("later", 2, Date{startTime + day}),
           markedDone(makeSnoozed("both", 3, Date{startTime + day}), Date{3})});
     for (const auto scheme : {Appearance::Scheme::Light, Appearance::Scheme::Dark}) {
@@ -67,12 +69,11 @@ TEST_F(TasksVCTest, CellColoursFollowTheTaskAndTheAppearanceAndSelectedRowsSayWh
     // A selected row writes its index once per cell as it is drawn.
     select({1});
     EXPECT_EQ(printed([&] { table().viewport()->repaint(); }), "1\n1\n1\n1\n");
-}
 
-TEST_F(TasksVCTest, FollowsThePanelAndKeepsTheSelectedTask) {
-    open({makeTask("older", 1), makeTask("newer", 2)});
+    // The table follows the panel and keeps the selected task.
     QAbstractItemModelTester tester(table().model(),
                                     QAbstractItemModelTester::FailureReportingMode::Fatal);
+    board().replaceTasks({makeTask("older", 1), makeTask("newer", 2)});
     list->mouseDownInHeaderOf(0); // newest first
     select({1});
     ASSERT_EQ(list->tasks()[1].name, "older");
@@ -101,7 +102,8 @@ TEST_F(TasksVCTest, FollowsThePanelAndKeepsTheSelectedTask) {
 
 // T from a hidden panel, then the button: one window, with the remembered application left
 // alone; once closed, the next starts afresh. (A minimized list brought back by T: the e2e
-// windows.)
+// windows.) F1 there opens help (from the panel: the e2e looks), as does the panel's Help link;
+// the page names the assigned keys and follows a new assignment.
 TEST_F(TasksVCTest, OneWindowOpensFromTheShortcutAndTheButtonAndStartsAfreshEachTime) {
     start();
     const auto shown = &openWindows<TasksVC>;
@@ -114,6 +116,21 @@ TEST_F(TasksVCTest, OneWindowOpensFromTheShortcutAndTheButtonAndStartsAfreshEach
     QPointer<TasksVC> opened = shown().front();
     QTest::mouseClick(button("allTasksButton"), Qt::LeftButton);
     EXPECT_EQ(shown(), QList<TasksVC*>{opened.data()});
+    QApplication::setActiveWindow(opened);
+    QTest::keyClick(opened, Qt::Key_F1);
+    HelpVC* help = openWindow<HelpVC>();
+    ASSERT_NE(help, nullptr) << "F1 in the task list";
+    help->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QTest::mouseClick(button("helpButton"), Qt::LeftButton);
+    help = openWindow<HelpVC>();
+    ASSERT_NE(help, nullptr) << "the Help link";
+    const auto page = [help] { return help->webView()->toPlainText(); };
+    EXPECT_TRUE(page().contains("Snooze: CTRL + ALT + H, 1, 2 or W")) << page().toStdString();
+    DBManager::saveKeys({0, 3, 25, 27, 28, 22, 19});
+    vc().shortcuts().setup();
+    EXPECT_TRUE(page().contains("Snooze: CTRL + ALT + Z, 1, 2 or W")) << page().toStdString();
+    help->close();
     opened->mouseDownInHeaderOf(2);
     opened->close();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);

@@ -10,8 +10,11 @@
 
 #include <gtest/gtest.h>
 
-TEST(ViewStyle, LayoutResourcePropertiesAreApplied) {
+// A layer is made only for a view that is styled, and paints only what is set.
+TEST(ViewStyle, LayoutResourcePropertiesAreAppliedAndPaintedOnlyWhenSet) {
     QWidget root;
+    root.resize(40, 30);
+    root.setAttribute(Qt::WA_TranslucentBackground);
     auto* child = new QWidget(&root);
     root.setProperty("cornerRadius", 10.0);
     child->setProperty("borderWidth", 3.0);
@@ -21,21 +24,15 @@ TEST(ViewStyle, LayoutResourcePropertiesAreApplied) {
     EXPECT_EQ(std::tuple(ViewStyle::cornerRadius(&root), ViewStyle::borderWidth(child),
                          ViewStyle::borderColor(child), ViewLayer::of(plain)),
               std::tuple(10, 3, std::optional(QColor(Qt::green)), nullptr));
-}
-
-TEST(ViewStyle, LayerPaintsBackgroundAndBorderOnlyWhenSet) {
-    QWidget view;
-    view.resize(40, 30);
-    view.setAttribute(Qt::WA_TranslucentBackground);
-    ViewLayer& layer = ViewLayer::ensure(&view);
-    QImage image = view.grab().toImage();
+    delete child; // the root's own picture from here on
+    QImage image = root.grab().toImage();
     EXPECT_EQ(image.pixelColor(20, 15).alpha(), 0);
 
+    ViewLayer& layer = *ViewLayer::of(&root);
     layer.setBackgroundColor(QColor(Qt::red));
     layer.setBorderWidth(4);
     layer.setBorderColor(QColor(Qt::blue));
-    layer.setCornerRadius(10);
-    image = view.grab().toImage();
+    image = root.grab().toImage();
     // The rounded corner leaves the very corner empty.
     EXPECT_EQ(std::tuple(image.pixelColor(20, 15), image.pixelColor(20, 1),
                          image.pixelColor(0, 0).alpha()),
