@@ -16,23 +16,10 @@ using namespace Torture;
 namespace {
 
 // The store's own lock file: the process that holds the store, and its socket.
-QList<QByteArray> lockRecord(const QString& config) {
-    return readFile(config + "/Quenby/quenby-instance.lock").trimmed().split(' ');
-}
-
-pid_t holder(const QString& config) {
-    return lockRecord(config).constFirst().toInt();
-}
-
-QString socketOf(const QString& config) {
-    const QList<QByteArray> record = lockRecord(config);
-    return record.size() == 2 ? QString::fromUtf8(QByteArray::fromPercentEncoding(record[1]))
-                              : QString();
-}
-
-// What a first start's saves end with: the hints stored.
-bool hintsStored(const std::vector<Task>& tasks) {
-    return std::ranges::any_of(tasks, &Task::isTutorial);
+std::pair<pid_t, QString> lockRecord(const QString& config) {
+    const QList<QByteArray> record =
+        readFile(config + "/Quenby/quenby-instance.lock").trimmed().split(' ');
+    return {record[0].toInt(), QString::fromUtf8(QByteArray::fromPercentEncoding(record.value(1)))};
 }
 
 // Everything below `dir` with its bytes and modification time.
@@ -71,12 +58,12 @@ protected:
     void startPanel() {
         app = std::make_unique<App>(config.path());
         ASSERT_TRUE(app->waitForLine("viewDidAppear")) << app->output.constData();
-        ASSERT_TRUE(E2E::waitUntil([&] { return !socketOf(config.path()).isEmpty(); }));
+        ASSERT_TRUE(E2E::waitUntil([&] { return !lockRecord(config.path()).second.isEmpty(); }));
     }
     void TearDown() override {
         app.reset();
         // A panel a cold start began is no child of ours.
-        if (const pid_t pid = holder(config.path()); pid > 0) {
+        if (const pid_t pid = lockRecord(config.path()).first; pid > 0) {
             ::kill(pid, SIGKILL);
         }
     }
@@ -103,7 +90,7 @@ TEST_F(Channel, ColdStartsAtOnceStartOnePanelAndEveryAddAtOnceIsStoredOnce) {
         summary(group, count, added, count - once);
     }
     // Exactly one process of this binary holds the store: the panel.
-    ASSERT_GT(holder(config.path()), 0);
+    ASSERT_GT(lockRecord(config.path()).first, 0);
     const auto isPanel = [&](const QString& pid) {
         return QFileInfo("/proc/" + pid + "/exe").symLinkTarget() ==
                    QFileInfo(QUENBY_BINARY).canonicalFilePath() &&
@@ -130,7 +117,10 @@ TEST_F(Channel, EveryEnvironmentReachesTheOnePanelAndOneThatCannotIsNamed) {
         EXPECT_EQ(added.exitCode, 0) << name << ": " << added.output.toStdString();
         EXPECT_EQ(storedNames(config.path())[name], 1) << name;
         // A second panel from there finds this one and ends, touching nothing.
-        ASSERT_TRUE(waitForStored(config.path(), hintsStored));
+        // (What a first start's saves end with: the hints stored.)
+        ASSERT_TRUE(waitForStored(config.path(), [](const std::vector<Task>& tasks) {
+            return std::ranges::any_of(tasks, &Task::isTutorial);
+        }));
         const auto before = snapshot(config.path());
         const auto second = quenby(config.path(), {}, env);
         EXPECT_EQ(second.exitCode, 0) << name;
@@ -141,7 +131,7 @@ TEST_F(Channel, EveryEnvironmentReachesTheOnePanelAndOneThatCannotIsNamed) {
     }
     EXPECT_TRUE(app->running());
     // Its socket gone, the panel cannot be reached: that is said, and the store left alone.
-    ASSERT_TRUE(QFile::remove(socketOf(config.path())));
+    ASSERT_TRUE(QFile::remove(lockRecord(config.path()).second));
     const auto before = snapshot(config.path());
     const QString line = QStringLiteral("Quenby is already running for this store (process %1) "
                                         "in another session\n")
@@ -215,7 +205,7 @@ TEST_F(OtherUser, FoldersTheyCanWriteAreRefused) {
 
 TEST_F(OtherUser, NeitherEndTalksToAnotherUser) {
     startPanel();
-    const QString socket = socketOf(config.path());
+    const QString socket = lockRecord(config.path()).second;
     // Their listener, put where the panel's socket was (as a member of a group that could
     // write the folder would): it prints whatever reaches it.
     const QTemporaryDir theirFolder;

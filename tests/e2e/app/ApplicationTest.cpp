@@ -22,30 +22,27 @@ TEST(Application, StartAtLoginStartsTheInstalledBinary) {
     const QByteArray olderEntry =
         "[Desktop Entry]\nType=Application\nName=Quenby\nExec=" + absolute.toUtf8() +
         "\nX-GNOME-Autostart-enabled=true\n";
-    const struct {
-        const char* what;
-        std::optional<QByteArray> thisBinary;
-        QByteArray before;
-        QString starts;
-    } cases[] = {{"this binary asked for", "1", {}, absolute},
-                 {"installed, over an older entry", std::nullopt, olderEntry, installed}};
+    // The case, the variable that asks for this binary, the entry there before, what it starts.
+    const std::tuple<const char*, std::optional<QByteArray>, QByteArray, QString> cases[] = {
+        {"this binary asked for", "1", {}, absolute},
+        {"installed, over an older entry", std::nullopt, olderEntry, installed}};
     const ScopedEnv path("PATH", bin.path().toUtf8() + ":/usr/bin:/bin");
-    for (const auto& c : cases) {
+    for (const auto& [what, thisBinary, before, starts] : cases) {
         const QTemporaryDir config;
-        if (!c.before.isEmpty()) {
-            ASSERT_TRUE(writeFile(config.path() + entryOf, c.before));
+        if (!before.isEmpty()) {
+            ASSERT_TRUE(writeFile(config.path() + entryOf, before));
             ASSERT_TRUE(writeFile(storePath(config.path(), "startupSet.bool"), "true"));
         }
-        const ScopedEnv asked(LoginItem::thisBinaryVariable, c.thisBinary);
+        const ScopedEnv asked(LoginItem::thisBinaryVariable, thisBinary);
         QuenbyProcess app(config.path());
-        ASSERT_TRUE(app.waitForLine("launch on startup true")) << c.what << app.output.constData();
+        ASSERT_TRUE(app.waitForLine("launch on startup true")) << what << app.output.constData();
         const QByteArray entry = readFile(config.path() + entryOf);
-        EXPECT_TRUE(entry.contains("\nExec=" + LoginItem::execArgument(c.starts).toUtf8() +
-                                   "\nTryExec=" + c.starts.toUtf8() + "\n"))
-            << c.what << "\n"
+        EXPECT_TRUE(entry.contains("\nExec=" + LoginItem::execArgument(starts).toUtf8() +
+                                   "\nTryExec=" + starts.toUtf8() + "\n"))
+            << what << "\n"
             << entry.constData();
-        EXPECT_EQ(app.output.contains("Start at login now starts " + c.starts.toUtf8() + "\n"),
-                  !c.before.isEmpty())
-            << c.what << app.output.constData();
+        EXPECT_EQ(app.output.contains("Start at login now starts " + starts.toUtf8() + "\n"),
+                  !before.isEmpty())
+            << what << app.output.constData();
     }
 }

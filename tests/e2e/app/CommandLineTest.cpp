@@ -11,11 +11,7 @@
 
 #include <gtest/gtest.h>
 
-namespace {
-
 const QString version = QStringLiteral("Quenby " QUENBY_VERSION "\n");
-
-} // namespace
 
 TEST(CommandLine, EachOptionPrintsAndEndsBeforeTheStoreOrTheRunningInstanceIsTouched) {
     const TempConfigHome home;

@@ -127,6 +127,15 @@ protected:
             [&] { return !E2E::windowNamed(name).isEmpty(); });
     }
 
+    // Control-Alt-A from the other application, `name` typed into the panel and stored, and the
+    // keyboard back with the other application.
+    bool addFromOther(const QString& name) const {
+        return press("ctrl+alt+a") &&
+               E2E::waitUntil([&] { return focusedWindow() != other->windowId(); }) && type(name) &&
+               press("Return") && waitForStore([&](const auto& s) { return find(s, name); }) &&
+               E2E::waitUntil([&] { return focusedWindow() == other->windowId(); });
+    }
+
     // The other application activated again, once it has the keyboard.
     bool activateOther() const {
         return xdotool({"windowactivate", "--sync", QString::number(other->windowId())}) &&

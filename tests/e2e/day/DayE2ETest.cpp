@@ -44,35 +44,27 @@ TEST_F(DayE2E, AWholeDay) {
              const QStringList names{"Buy milk", "Call mum", "Pay rent", "Book dentist",
                                      "Water plants"};
              for (const QString& name : names) {
-                 ASSERT_TRUE(press("ctrl+alt+a"));
-                 ASSERT_TRUE(E2E::waitUntil([&] { return focusedWindow() != other->windowId(); }));
-                 ASSERT_TRUE(type(name) && press("Return"));
-                 ASSERT_TRUE(waitForStore([&](const auto& s) { return find(s, name); }))
-                     << name.toStdString();
-                 ASSERT_TRUE(E2E::waitUntil([&] { return focusedWindow() == other->windowId(); }))
-                     << name.toStdString();
+                 ASSERT_TRUE(addFromOther(name))
+                     << name.toStdString() << quenby->output.constData();
              }
              ASSERT_TRUE(press("ctrl+alt+d"));
              ASSERT_TRUE(waitForStore([&](const auto& s) { return find(s, names[0])->isDone; }));
              // Each snooze lasts its length from the press on (the clock in whole seconds).
-             const auto now = [] {
-                 return Date::fromUnixSeconds(double(QDateTime::currentSecsSinceEpoch()))
-                     .secondsSinceReferenceDate;
-             };
+             const auto now = &QDateTime::currentSecsSinceEpoch;
              const std::pair<const char*, double> snoozes[] = {{"ctrl+alt+h", 3600},
                                                                {"ctrl+alt+1", 86400},
                                                                {"ctrl+alt+2", 172800},
                                                                {"ctrl+alt+w", 604800}};
              for (std::size_t i = 0; i < std::size(snoozes); ++i) {
                  const auto& [keys, length] = snoozes[i];
-                 const double pressed = now();
+                 const qint64 pressed = now();
                  ASSERT_TRUE(press(keys));
                  std::optional<Date> until;
                  ASSERT_TRUE(waitForStore([&](const auto& s) {
                      until = find(s, names[i + 1])->snoozedUntil;
                      return find(s, names[i + 1])->isSnoozed;
                  })) << keys;
-                 const double from = until.value_or(Date{}).secondsSinceReferenceDate - length;
+                 const double from = until.value_or(Date{}).unixSeconds() - length;
                  EXPECT_TRUE(from >= pressed && from <= now() + 1) << keys;
                  EXPECT_EQ(focusedWindow(), other->windowId()) << keys;
              }

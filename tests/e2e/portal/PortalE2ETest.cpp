@@ -14,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include <deque>
+#include <functional>
 
 namespace {
 
@@ -38,10 +39,13 @@ protected:
         address = QString::fromUtf8(bus.readAllStandardOutput()).trimmed();
         env.insert("DBUS_SESSION_BUS_ADDRESS", address);
     }
-    void TearDown() override {
-        for (auto it = processes.rbegin(); it != processes.rend(); ++it) {
-            it->kill();
-            it->waitForFinished(3000);
+    void TearDown() override { stopFrom(0); }
+    // Stops the processes started from the `first`th on, the last first.
+    void stopFrom(std::size_t first) {
+        while (processes.size() > first) {
+            processes.back().kill();
+            processes.back().waitForFinished(3000);
+            processes.pop_back();
         }
     }
 
@@ -74,16 +78,6 @@ protected:
                                            "org.freedesktop.DBus", "ReloadConfig"));
         ASSERT_EQ(reload.type(), QDBusMessage::ReplyMessage) << reload.errorMessage().toStdString();
     }
-    // Debian's portal, with a fake desktop backend.
-    void startDebianPortal() {
-        start(python, {fakes + "/fake_portal.py", log(), "backend", backendName}, "ready");
-        QProcessEnvironment desktop; // finds quenbytest.portal beside the fakes
-        desktop.insert("XDG_DESKTOP_PORTAL_DIR", fakes);
-        desktop.insert("XDG_CURRENT_DESKTOP", "quenbytest");
-        start("/usr/libexec/xdg-desktop-portal", {}, "", desktop);
-        ASSERT_TRUE(
-            E2E::waitUntil([&] { return bus().interface()->isServiceRegistered(portalName); }));
-    }
     // The panel in a Wayland session with an X display, on the store in `config`.
     void startQuenby() {
         QProcessEnvironment session;
@@ -111,19 +105,21 @@ protected:
             .remove(QRegularExpression(" parent=[^\n]*"))
             .split(u'\n', Qt::SkipEmptyParts);
     }
-    void activate(const QString& service, const QString& shortcutId, const QString& token = {}) {
+    // A call to the fakes' own test interface: "Activate" a shortcut id with a token, or
+    // "CloseSession".
+    void fakeCall(const QString& service, const QString& member, const QVariantList& arguments) {
         QDBusMessage call = QDBusMessage::createMethodCall(
-            service, "/org/freedesktop/portal/desktop", "org.quenby.Test", "Activate");
-        call << shortcutId << token;
+            service, "/org/freedesktop/portal/desktop", "org.quenby.Test", member);
+        call.setArguments(arguments);
         const QDBusMessage reply = bus().call(call);
         EXPECT_EQ(reply.type(), QDBusMessage::ReplyMessage) << reply.errorMessage().toStdString();
     }
-    // Presses "done" through the portal: the store changes, with one open task less.
-    void expectDoneTakesATask(const QString& service) {
+    // Done, pressed by `press`: the store changes, with one open task less.
+    void expectDoneTakesATask(const std::function<void()>& press) {
         const QString file = config.path() + "/Quenby/tasksData.data";
         const QByteArray before = readFile(file);
         ASSERT_TRUE(before.contains("\"isDone\":false"));
-        activate(service, "done");
+        press();
         EXPECT_TRUE(E2E::waitUntil([&] { return readFile(file) != before; }, patience));
         EXPECT_LT(readFile(file).count("\"isDone\":false"), before.count("\"isDone\":false"));
     }
@@ -150,9 +146,7 @@ TEST_F(PortalE2E, RegistersFirstAndBindsAgainAfterARefusalAClosedSessionOrAResta
     EXPECT_TRUE(output.contains("Shortcuts portal: trying again in 1 s (retry 1 of 6)\n"
                                 "Hot key Ctrl+Alt+A refused: the portal refused: no session\n"));
     EXPECT_TRUE(output.contains("Shortcuts portal: trying again in 2 s (retry 2 of 6)\n"));
-    QDBusMessage close = QDBusMessage::createMethodCall(
-        portalName, "/org/freedesktop/portal/desktop", "org.quenby.Test", "CloseSession");
-    ASSERT_EQ(bus().call(close).type(), QDBusMessage::ReplyMessage);
+    fakeCall(portalName, "CloseSession", {});
     ASSERT_TRUE(printed("Shortcuts portal: 7 of 7 shortcuts bound", 2)) << output.toStdString();
     EXPECT_TRUE(output.contains("Hot key Ctrl+Alt+T refused: the desktop closed the session\n"));
     processes[1].kill();
@@ -164,7 +158,7 @@ TEST_F(PortalE2E, RegistersFirstAndBindsAgainAfterARefusalAClosedSessionOrAResta
     const QString refused = sessionAsked + " refused";
     const QStringList asked = registered + QStringList{refused, refused};
     EXPECT_EQ(calls(), asked + bound + bound + registered + bound);
-    expectDoneTakesATask(portalName);
+    expectDoneTakesATask([&] { fakeCall(portalName, "Activate", {"done", ""}); });
 }
 
 // A refused or cancelled binding is said for each shortcut.
@@ -179,12 +173,7 @@ TEST_F(PortalE2E, ARefusalIsSaidForEachShortcut) {
           "keys to `quenby --action …` in the desktop's own shortcut settings instead"}}};
     for (const auto& [options, lines] : refusals) {
         SCOPED_TRACE(options.join(u' ').toStdString());
-        // The last case's portal and panel go first.
-        while (processes.size() > 1) {
-            processes.back().kill();
-            processes.back().waitForFinished(3000);
-            processes.pop_back();
-        }
+        stopFrom(1); // the last case's portal and panel
         output.clear();
         startFakePortal(options);
         startQuenby();
@@ -216,9 +205,9 @@ TEST_P(PortalAtLogin, StartedByQuenbysFirstCallBindsEverythingOnce) {
     ASSERT_TRUE(printed("Shortcuts portal: 7 of 7 shortcuts bound")) << output.toStdString();
     EXPECT_TRUE(output.startsWith("Session: Wayland, the panel runs through XWayland\n"));
     const QString service = debiansPortal ? backendName : portalName;
-    expectDoneTakesATask(service);
+    expectDoneTakesATask([&] { fakeCall(service, "Activate", {"done", ""}); });
     const QString panel = QString::fromUtf8(readFile(log())).section(" parent=x11:", 1).trimmed();
-    activate(service, "add", "quenby-token-7");
+    fakeCall(service, "Activate", {"add", "quenby-token-7"});
     EXPECT_TRUE(E2E::waitUntil([&] {
         return E2E::run("xprop", {"-id", "0x" + panel, "_NET_STARTUP_ID"})
             .output.contains("\"quenby-token-7\"");
@@ -236,17 +225,20 @@ INSTANTIATE_TEST_SUITE_P(, PortalAtLogin, testing::Bool(), [](const auto& test) 
 // Under sway with KDE's backend installed the portal falls back to it, and nothing delivers its
 // keys: the X11 grabs are used instead, and the line says what to bind.
 TEST_F(PortalE2E, AnotherDesktopsBackendIsPassedOverForX11Grabs) {
-    startDebianPortal();
+    // Debian's portal, with a fake desktop backend.
+    start(python, {fakes + "/fake_portal.py", log(), "backend", backendName}, "ready");
+    QProcessEnvironment desktop; // finds quenbytest.portal beside the fakes
+    desktop.insert("XDG_DESKTOP_PORTAL_DIR", fakes);
+    desktop.insert("XDG_CURRENT_DESKTOP", "quenbytest");
+    start("/usr/libexec/xdg-desktop-portal", {}, "", desktop);
+    ASSERT_TRUE(E2E::waitUntil([&] { return bus().interface()->isServiceRegistered(portalName); }));
     currentDesktop = "sway";
     startQuenby();
     ASSERT_TRUE(printed("Shortcuts portal: not used: its shortcuts would come from the backend for "
                         "quenbytest, which delivers no keys on this desktop (sway); bind keys to "
                         "`quenby --action …` in the desktop's own shortcut settings instead"))
         << output.toStdString();
-    const QString file = config.path() + "/Quenby/tasksData.data";
-    const QByteArray before = readFile(file);
-    EXPECT_EQ(E2E::run("xdotool", {"key", "ctrl+alt+d"}).exitCode, 0);
-    EXPECT_TRUE(E2E::waitUntil([&] { return readFile(file) != before; }, patience));
+    expectDoneTakesATask([] { EXPECT_EQ(E2E::run("xdotool", {"key", "ctrl+alt+d"}).exitCode, 0); });
     EXPECT_EQ(calls(), QStringList{});
 }
 
