@@ -103,8 +103,8 @@ public:
     CalDavClient::Credentials credentials(const QString& password = "secret") const {
         return {QStringLiteral("test"), password};
     }
-    CalDavClient client(const QString& password = "secret") const {
-        return CalDavClient(collection(), credentials(password), std::chrono::seconds(5));
+    CalDavClient client() const {
+        return CalDavClient(collection(), credentials(), std::chrono::seconds(5));
     }
 
     // The resources the collection holds, as another client lists them.

@@ -158,12 +158,11 @@ TEST_F(SecretStore, SetUpAtATerminalAsksWithoutShowingThePasswordAndSyncOffRemov
     EXPECT_EQ(inKeyring(), QString());
 
     const OnTerminal typed = onTerminal(setUp, prompt, "secret\n");
-    EXPECT_TRUE(WIFEXITED(typed.status) && WEXITSTATUS(typed.status) == 0)
-        << typed.shown.constData();
-    EXPECT_TRUE(typed.shown.startsWith(prompt) && typed.shown.contains("\nSynced "))
-        << typed.shown.constData();
-    EXPECT_FALSE(typed.shown.contains("secret")) << typed.shown.constData();
-    EXPECT_TRUE(typed.echoesAfterwards);
+    EXPECT_EQ(std::tuple(WIFEXITED(typed.status) && WEXITSTATUS(typed.status) == 0,
+                         typed.shown.startsWith(prompt) && typed.shown.contains("\nSynced "),
+                         typed.shown.contains("secret"), typed.echoesAfterwards),
+              std::tuple(true, true, false, true))
+        << typed.status << typed.shown.constData();
     EXPECT_EQ(inKeyring(), "secret");
     // No file of Quenby's holds it.
     EXPECT_EQ(E2E::run("grep", {"-rl", "secret", home_.storeDir()}).output, QString());
