@@ -44,7 +44,7 @@ TEST(Acceptance, TakesOnlyMessagesForThisPlatformAndVersion) {
 }
 
 // Of two messages with one id in a feed, the first is taken (the second would sort last).
-TEST(Acceptance, SortsByCreationStoredFirstOnTiesAndTakesTheFirstOfAnId) {
+TEST(Acceptance, SortsByCreationStoredFirstOnTiesTakesTheFirstOfAnIdAndAReorderIsAChange) {
     // Enough equal keys that an unstable sort would show.
     Feed::MessageLists stored;
     std::vector<SystemMessage> fetched{message(100, 5)};
@@ -55,9 +55,8 @@ TEST(Acceptance, SortsByCreationStoredFirstOnTiesAndTakesTheFirstOfAnId) {
     }
     fetched.push_back(message(100, 50));
     EXPECT_EQ(ids(accept(fetched, stored).lists.messages), expected);
-}
 
-TEST(Acceptance, ReorderingTheStoredListIsAChangeAndAFailedFetchChangesNothing) {
+    // Reordering the stored list is a change; a failed fetch changes nothing.
     EXPECT_TRUE(accept({}, {{message(1, 30), message(2, 10)}, {}}).changed);
     EXPECT_FALSE(Feed::acceptMessages(false, {}, {{message(1)}, {1}}, Feed::platformTag, u"1"));
 }

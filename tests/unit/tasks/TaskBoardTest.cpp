@@ -28,10 +28,9 @@ template <typename Item> Item snoozed(Item item, Date until = Date{startTime + 6
 class TaskBoardTest : public testing::Test {
 protected:
     // A model on the store as it stands, after its first selection pass.
-    TaskBoard& start() {
+    void start() {
         board.load();
         board.setCurrentTask();
-        return board;
     }
     QString shown() const {
         if (const SystemMessage* m = board.currentMessage()) {
