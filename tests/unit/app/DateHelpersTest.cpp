@@ -38,7 +38,7 @@ TEST(CompareVersions, NumericComponentsPrefixesUnparsedPiecesSignsAndRange) {
     }
 }
 
-TEST(DisplayDateISO8601, TwentyFourHourClockWithOffset) {
+TEST(DateTextFunctions, IsoTwentyFourHourClockWithOffsetAndLocalTextInTheLocalesForm) {
     // Midnight is 00 and noon 12; fractions of a second are cut, not rounded; summer time
     // changes the offset with the date.
     const std::tuple<const char*, double, const char*> cases[] = {
@@ -54,10 +54,9 @@ TEST(DisplayDateISO8601, TwentyFourHourClockWithOffset) {
         EXPECT_EQ(getDisplayDateISO8601(Date::fromUnixSeconds(unixSeconds)), text)
             << zone << " " << unixSeconds;
     }
-}
 
-TEST(LocalDateTime, FollowsTheLocale) {
-    TimeZone tz("UTC0");
+    // The local text follows the locale.
+    const TimeZone tz("UTC0");
     const Date date = Date::fromUnixSeconds(march3rd1405Utc);
     QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
     const QString us = getLocalDateTime(date);
