@@ -30,7 +30,10 @@ public:
             writeFile(dir_.filePath(QStringLiteral("users")), "test:secret\n");
         }
     }
-    ~CalDavServer() { stop(); }
+    ~CalDavServer() {
+        server_.kill();
+        server_.waitForFinished();
+    }
 
     static std::string name(Kind kind) {
         const char* names[] = {"Radicale", "Xandikos", "RadicaleWithoutSyncReports"};
@@ -87,10 +90,6 @@ public:
         std::fprintf(stderr, "%s did not start: %s\n", name(kind_).c_str(),
                      server_.readAllStandardError().constData());
         return false;
-    }
-    void stop() {
-        server_.kill();
-        server_.waitForFinished();
     }
 
     QUrl root() const {
