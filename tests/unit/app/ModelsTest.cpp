@@ -137,7 +137,8 @@ TEST(TaskJson, TimesAndTextsRoundTripExactly) {
     }
 }
 
-TEST(SystemMessageJson, RoundTripsBeyondDoublePrecision) {
+// Messages and the lists of integers (the seen ids, the key indexes) keep 64-bit values.
+TEST(SixtyFourBitJson, MessagesAndIntegerListsRoundTripBeyondDoublePrecision) {
     SystemMessage m =
         makeMessage((std::int64_t{1} << 53) + 1, INT64_MIN, "New: <b>bold</b> is shown as text");
     m.platform = QStringList{"MacOS", "Linux"};
@@ -157,6 +158,11 @@ TEST(SystemMessageJson, RoundTripsBeyondDoublePrecision) {
     ASSERT_TRUE(back && back->size() == 2u);
     EXPECT_EQ(fields((*back)[0]), fields(m));
     EXPECT_EQ(fields((*back)[1]), fields(snoozed));
+
+    const std::vector<std::int64_t> ids{0, -1, INT64_MAX, INT64_MIN, (std::int64_t{1} << 53) + 1};
+    EXPECT_EQ(Json::decodeIntegers(Json::encodeIntegers(ids)), ids);
+    EXPECT_FALSE(Json::decodeIntegers("[1, 2.5]") || Json::decodeIntegers("[\"1\"]"));
+    EXPECT_EQ(Json::decodeIntegers("[]"), std::vector<std::int64_t>{});
 }
 
 TEST(SystemMessageJson, EveryKeyButTheSnoozeEndIsRequired) {
@@ -180,11 +186,4 @@ TEST(SystemMessageJson, EveryKeyButTheSnoozeEndIsRequired) {
     for (const QByteArray& text : wrongTypes) {
         EXPECT_FALSE(Json::decodeSystemMessages(text)) << text.constData();
     }
-}
-
-TEST(IntegerListJson, KeepsSixtyFourBitValues) {
-    const std::vector<std::int64_t> ids{0, -1, INT64_MAX, INT64_MIN, (std::int64_t{1} << 53) + 1};
-    EXPECT_EQ(Json::decodeIntegers(Json::encodeIntegers(ids)), ids);
-    EXPECT_FALSE(Json::decodeIntegers("[1, 2.5]") || Json::decodeIntegers("[\"1\"]"));
-    EXPECT_EQ(Json::decodeIntegers("[]"), std::vector<std::int64_t>{});
 }
