@@ -2,12 +2,9 @@
 
 #include "store/Models.h"
 
-#include <gtest/gtest.h>
-
 #include <QStringList>
 #include <QUuid>
 
-#include <algorithm>
 #include <ranges>
 
 // Records as the tests need them: only what a test names differs from a fresh record.
@@ -52,12 +49,4 @@ inline SystemMessage makeMessage(std::int64_t id, std::int64_t createdAt, const 
 inline QStringList names(const std::vector<Task>& tasks) {
     const auto view = tasks | std::views::transform(&Task::name);
     return {view.begin(), view.end()};
-}
-
-// The task named `name`. A failed lookup fails the test and hands out `missing`, so that the
-// test goes on failing instead of crashing.
-inline Task& taskNamed(std::vector<Task>& tasks, const QString& name, Task& missing) {
-    const auto it = std::ranges::find(tasks, name, &Task::name);
-    EXPECT_NE(it, tasks.end()) << name.toStdString();
-    return it == tasks.end() ? missing : *it;
 }

@@ -30,7 +30,10 @@ public:
             writeFile(dir_.filePath(QStringLiteral("users")), "test:secret\n");
         }
     }
-    ~CalDavServer() { stop(); }
+    ~CalDavServer() {
+        server_.kill();
+        server_.waitForFinished();
+    }
 
     static std::string name(Kind kind) {
         const char* names[] = {"Radicale", "Xandikos", "RadicaleWithoutSyncReports"};
@@ -88,10 +91,6 @@ public:
                      server_.readAllStandardError().constData());
         return false;
     }
-    void stop() {
-        server_.kill();
-        server_.waitForFinished();
-    }
 
     QUrl root() const {
         return QUrl(QStringLiteral("http://127.0.0.1:%1/").arg(proxy_ ? proxy_->port() : port_));
@@ -103,8 +102,8 @@ public:
     CalDavClient::Credentials credentials(const QString& password = "secret") const {
         return {QStringLiteral("test"), password};
     }
-    CalDavClient client(const QString& password = "secret") const {
-        return CalDavClient(collection(), credentials(password), std::chrono::seconds(5));
+    CalDavClient client() const {
+        return CalDavClient(collection(), credentials(), std::chrono::seconds(5));
     }
 
     // The resources the collection holds, as another client lists them.

@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 // One machine: its task list and a store of its own for the sync state, which goes through its
 // stored form at every sync, as after a restart.
 struct Device {
@@ -35,7 +37,13 @@ struct Device {
         noted.edited.note(before, tasks, Date{at});
         ASSERT_TRUE(noted.save(store));
     }
-    Task& named(const QString& name) { return taskNamed(tasks, name, missing); }
+    // The task named `name`. A failed lookup fails the test and hands out `missing`, so that the
+    // test goes on failing instead of crashing.
+    Task& named(const QString& name) {
+        const auto it = std::ranges::find(tasks, name, &Task::name);
+        EXPECT_NE(it, tasks.end()) << name.toStdString();
+        return it == tasks.end() ? missing : *it;
+    }
     void remove(const QString& name) {
         std::erase_if(tasks, [&](const Task& t) { return t.name == name; });
     }

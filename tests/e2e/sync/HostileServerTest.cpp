@@ -106,7 +106,6 @@ protected:
         ASSERT_TRUE(PreferenceStore::standard().setBool(StoreKeys::tutorialsAdded, true));
         board.load();
     }
-    QByteArray storedTasks() const { return readFile(home.storeFile("tasksData.data")); }
 
     TempConfigHome home;
     QTemporaryDir resources;
@@ -121,17 +120,10 @@ constexpr qint64 peakAllowance = 200 + 256;
 constexpr qint64 peakAllowance = 200;
 #endif
 
-// The peak resident size since the last reset, in MB.
-qint64 peakMegabytes() {
-    static const QRegularExpression peak(QStringLiteral("VmHWM:\\s*(\\d+) kB"));
-    const QString status = QString::fromLatin1(readFile(QStringLiteral("/proc/self/status")));
-    return peak.match(status).captured(1).toLongLong() / 1024;
-}
-
 TEST_P(Hostile, KeepsThePasswordHomeAndEveryTaskAndEndsInTime) {
     const Fault& fault = GetParam();
     HostileServer server(fault.mode, resources.path());
-    const QByteArray before = storedTasks();
+    const QByteArray before = readFile(home.storeFile("tasksData.data"));
     const QByteArray stateBefore = SyncState::load(PreferenceStore::standard()).encode();
     ASSERT_TRUE(writeFile("/proc/self/clear_refs", "5")) << "the peak reset";
     QElapsedTimer clock;
@@ -158,12 +150,15 @@ TEST_P(Hostile, KeepsThePasswordHomeAndEveryTaskAndEndsInTime) {
                 << "no sync after a stalled one";
         }
     }
-    EXPECT_EQ(storedTasks(), before);
+    EXPECT_EQ(readFile(home.storeFile("tasksData.data")), before);
     if (std::string_view(fault.outcome) != synced) {
         EXPECT_EQ(SyncState::load(PreferenceStore::standard()).encode(), stateBefore)
             << "a failed sync keeps what the last one left";
     }
-    EXPECT_LT(peakMegabytes(), peakAllowance);
+    // The peak resident size since the reset, in MB.
+    const QRegularExpression peak(QStringLiteral("VmHWM:\\s*(\\d+) kB"));
+    const QString status = QString::fromLatin1(readFile(QStringLiteral("/proc/self/status")));
+    EXPECT_LT(peak.match(status).captured(1).toLongLong() / 1024, peakAllowance);
     EXPECT_EQ(server.elsewhere(), QStringList());
 }
 

@@ -15,7 +15,6 @@
 #include "store/StoreKeys.h"
 #include "sync/SyncAccount.h"
 
-#include <QApplication>
 #include <QFileInfo>
 #include <QLabel>
 #include <QMenu>
@@ -42,8 +41,6 @@ protected:
         EXPECT_TRUE(writeFile(path, text) && QFile::setPermissions(path, permissions));
         return path;
     }
-    // The stored tasks that sync: all but the tutorial's.
-    static QStringList storedTasks() { return marked(DBManager::getTaskList()); }
 
     TempConfigHome home;
     QTemporaryDir files;
@@ -79,8 +76,7 @@ TEST_F(SyncCommand, SetUpRefusesAnUnsafeAddressAndAPasswordFileOthersMayReadOrTh
          "Sync not set up: password file " + large + " refused: it is larger than 4096 bytes\n"}};
     for (const auto& [arguments, line] : refused) {
         const E2E::RunResult run = quenby(arguments);
-        EXPECT_EQ(run.exitCode, 1);
-        EXPECT_EQ(run.output, line);
+        EXPECT_EQ(std::pair(run.exitCode, run.output), std::pair(1, line));
     }
     EXPECT_FALSE(QFile::exists(home.storeFile("syncAccount.data")));
 
@@ -156,7 +152,7 @@ TEST_F(SyncCommand, MassDeletionWaitsForTheUserAndRemovedTasksComeBack) {
     server.removeAll();
     const E2E::RunResult now = quenby({"--sync-now"});
     EXPECT_EQ(std::pair(now.exitCode, now.output), std::pair(0, held));
-    EXPECT_EQ(storedTasks(), all);
+    EXPECT_EQ(marked(DBManager::getTaskList()), all);
     // A sync that fails before it reaches the server forgets nothing the last one learnt: the
     // next one still holds the deletions instead of sending the tasks up again.
     ASSERT_TRUE(QFile::remove(passwordFile()));
@@ -166,10 +162,10 @@ TEST_F(SyncCommand, MassDeletionWaitsForTheUserAndRemovedTasksComeBack) {
     EXPECT_EQ(server.listed().size(), 0u);
     const E2E::RunResult accepted = quenby({"--sync-now", "--accept-deletions"});
     EXPECT_TRUE(accepted.output.startsWith("Synced ")) << accepted.output.toStdString();
-    EXPECT_EQ(storedTasks(), QStringList());
+    EXPECT_EQ(marked(DBManager::getTaskList()), QStringList());
     EXPECT_EQ(quenby({"--restore-sync-deletions"}).output.section(u'\n', 0, 0),
               "Brought back 6 tasks removed by sync");
-    EXPECT_EQ(storedTasks(), all);
+    EXPECT_EQ(marked(DBManager::getTaskList()), all);
     EXPECT_EQ(server.listed().size(), 6u);
 
     // In the running Quenby: the Sync section's button, then the task list's menu.
@@ -185,7 +181,7 @@ TEST_F(SyncCommand, MassDeletionWaitsForTheUserAndRemovedTasksComeBack) {
     EXPECT_EQ(view->statusLine()->text() + u'\n', held);
     EXPECT_FALSE(view->acceptDeletionsButton()->isHidden());
     view->acceptDeletionsButton()->click();
-    ASSERT_TRUE(E2E::waitUntil([&] { return storedTasks().isEmpty(); }, 30s));
+    ASSERT_TRUE(E2E::waitUntil([&] { return marked(DBManager::getTaskList()).isEmpty(); }, 30s));
     EXPECT_TRUE(view->acceptDeletionsButton()->isHidden());
 
     auto* list = qobject_cast<TasksVC*>(app.windows().open("alltasks"));
@@ -206,7 +202,7 @@ TEST_F(SyncCommand, MassDeletionWaitsForTheUserAndRemovedTasksComeBack) {
     const QPoint below(5, table->viewport()->height() - 5);
     emit table->customContextMenuRequested(below);
     EXPECT_EQ(offered, QStringList{"Bring Back Tasks Removed by Sync (6)"});
-    EXPECT_EQ(storedTasks(), all);
+    EXPECT_EQ(marked(DBManager::getTaskList()), all);
     EXPECT_TRUE(E2E::waitUntil([&] { return server.listed().size() == 6u; }, 30s));
 }
 

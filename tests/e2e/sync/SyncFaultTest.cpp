@@ -29,7 +29,13 @@ protected:
     Device b;
 };
 
-TEST_P(OnServer, AWriteRefusedAsStaleIsMergedByTheNextSync) {
+TEST_P(OnServer, DiscoveryFindsTheCollectionAndAWriteRefusedAsStaleIsMergedByTheNextSync) {
+    // Found from the root, or through the well-known address.
+    const QString path = server.collection().path();
+    const QStringList expected{path.section(QLatin1Char('/'), -2, -2) + QLatin1Char(' ') + path};
+    EXPECT_EQ(found(server, "/"), expected);
+    EXPECT_EQ(found(server, "/no/such/place/"), expected);
+
     a.tasks = {makeTask("Draft", 10), makeTask("Other", 11)};
     a.sync(server.client(), 100);
     b.sync(server.client(), 100);
@@ -51,13 +57,6 @@ TEST_P(OnServer, AWriteRefusedAsStaleIsMergedByTheNextSync) {
     EXPECT_EQ(marked(a.tasks), QStringList{"Draft A (done)"});
     EXPECT_EQ(marked(b.tasks), marked(a.tasks));
     EXPECT_EQ(server.refusals() > 0, GetParam() == CalDavServer::Kind::RadicaleWithoutSyncReports);
-}
-
-TEST_P(OnServer, DiscoveryFindsTheCollectionFromTheRootOrThroughTheWellKnownAddress) {
-    const QString path = server.collection().path();
-    const QStringList expected{path.section(QLatin1Char('/'), -2, -2) + QLatin1Char(' ') + path};
-    EXPECT_EQ(found(server, "/"), expected);
-    EXPECT_EQ(found(server, "/no/such/place/"), expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(Servers, OnServer,

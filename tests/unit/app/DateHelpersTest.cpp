@@ -38,7 +38,7 @@ TEST(CompareVersions, NumericComponentsPrefixesUnparsedPiecesSignsAndRange) {
     }
 }
 
-TEST(DisplayDateISO8601, TwentyFourHourClockWithOffset) {
+TEST(DateTextFunctions, IsoTwentyFourHourClockWithOffsetAndLocalTextInTheLocalesForm) {
     // Midnight is 00 and noon 12; fractions of a second are cut, not rounded; summer time
     // changes the offset with the date.
     const std::tuple<const char*, double, const char*> cases[] = {
@@ -54,10 +54,9 @@ TEST(DisplayDateISO8601, TwentyFourHourClockWithOffset) {
         EXPECT_EQ(getDisplayDateISO8601(Date::fromUnixSeconds(unixSeconds)), text)
             << zone << " " << unixSeconds;
     }
-}
 
-TEST(LocalDateTime, FollowsTheLocale) {
-    TimeZone tz("UTC0");
+    // The local text follows the locale.
+    const TimeZone tz("UTC0");
     const Date date = Date::fromUnixSeconds(march3rd1405Utc);
     QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
     const QString us = getLocalDateTime(date);
@@ -68,35 +67,30 @@ TEST(LocalDateTime, FollowsTheLocale) {
     QLocale::setDefault(QLocale::system());
 }
 
-class DateTextsTest : public testing::TestWithParam<const char*> {};
-
 // The table's fast formatter answers exactly what the two functions answer, on every day,
-// including the days the clocks change (30 minutes on Lord Howe Island).
-TEST_P(DateTextsTest, AnswersWhatTheFunctionsAnswer) {
-    TimeZone tz(GetParam());
-    for (const auto& locale : {QLocale(QLocale::English, QLocale::UnitedStates),
-                               QLocale(QLocale::German, QLocale::Germany), QLocale::c()}) {
-        QLocale::setDefault(locale);
-        DateTexts texts;
-        // Two years in steps that visit every time of day.
-        for (double t = 1609459200; t < 1672531200; t += 4441.7) {
-            const Date date = Date::fromUnixSeconds(t);
-            ASSERT_EQ(texts.displayDateISO8601(date), getDisplayDateISO8601(date)) << t;
-            ASSERT_EQ(texts.localDateTime(date), getLocalDateTime(date)) << t;
+// including the days the clocks change (30 minutes on Lord Howe Island), and for dates far
+// outside the calendar a text of the same shape.
+TEST(DateTexts, AnswersWhatTheFunctionsAnswer) {
+    for (const char* zone :
+         {"UTC0", "Europe/Berlin", "Australia/Lord_Howe", "America/St_Johns", "<-0330>3:30"}) {
+        const TimeZone tz(zone);
+        for (const auto& locale : {QLocale(QLocale::English, QLocale::UnitedStates),
+                                   QLocale(QLocale::German, QLocale::Germany), QLocale::c()}) {
+            QLocale::setDefault(locale);
+            DateTexts texts;
+            // Two years in steps that visit every time of day.
+            for (double t = 1609459200; t < 1672531200; t += 4441.7) {
+                const Date date = Date::fromUnixSeconds(t);
+                ASSERT_EQ(texts.displayDateISO8601(date), getDisplayDateISO8601(date))
+                    << zone << ' ' << t;
+                ASSERT_EQ(texts.localDateTime(date), getLocalDateTime(date)) << zone << ' ' << t;
+            }
+            for (const double seconds : {1e300, -1e300, 1e15}) {
+                EXPECT_EQ(texts.displayDateISO8601(Date{seconds}),
+                          getDisplayDateISO8601(Date{seconds}));
+                EXPECT_FALSE(texts.localDateTime(Date{seconds}).isEmpty());
+            }
         }
     }
     QLocale::setDefault(QLocale::system());
-}
-
-INSTANTIATE_TEST_SUITE_P(Zones, DateTextsTest,
-                         testing::Values("UTC0", "Europe/Berlin", "Australia/Lord_Howe",
-                                         "America/St_Johns", "<-0330>3:30"));
-
-TEST(DateTexts, DatesFarOutsideTheCalendarStillGiveATextOfTheirShape) {
-    TimeZone tz("UTC0");
-    DateTexts texts;
-    for (const double seconds : {1e300, -1e300, 1e15}) {
-        EXPECT_EQ(texts.displayDateISO8601(Date{seconds}), getDisplayDateISO8601(Date{seconds}));
-        EXPECT_FALSE(texts.localDateTime(Date{seconds}).isEmpty());
-    }
 }

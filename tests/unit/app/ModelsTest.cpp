@@ -7,7 +7,7 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
+#include <cmath>
 #include <random>
 #include <tuple>
 
@@ -39,8 +39,10 @@ auto fields(const SystemMessage& m) {
 
 } // namespace
 
-TEST(TaskJson, OptionalDatesDecideTheKeySet) {
-    const Task plain = sampleTask();
+// A lone surrogate in a text is stored as U+FFFD.
+TEST(TaskJson, OptionalDatesDecideTheKeySetAndTextsAreValidUtf8) {
+    Task plain = sampleTask();
+    plain.name = QStringLiteral("a") + QChar(0xD800) + QStringLiteral("b") + QChar(0xDC00);
     Task full = markedDone(sampleTask(), Date{786543999.25});
     full.isSnoozed = true;
     full.snoozedUntil = Date{786546810.5};
@@ -49,9 +51,10 @@ TEST(TaskJson, OptionalDatesDecideTheKeySet) {
     ASSERT_EQ(array.size(), 2);
     const QJsonObject first = array[0].toObject();
     EXPECT_EQ(std::tuple(first.keys(), array[1].toObject().size(), first.value("id").toString(),
-                         first.value("created").toDouble()),
+                         first.value("created").toDouble(), first.value("name").toString()),
               std::tuple(QStringList{"created", "id", "isDone", "isSnoozed", "isTutorial", "name"},
-                         8, QString("6F1C2A3B-4D5E-4F60-8A9B-0C1D2E3F4A5B"), 786543210.123456));
+                         8, QString("6F1C2A3B-4D5E-4F60-8A9B-0C1D2E3F4A5B"), 786543210.123456,
+                         QStringLiteral("a\uFFFDb\uFFFD")));
     // A time that is not finite has no encoding.
     full.doneDate = Date{std::numeric_limits<double>::infinity()};
     EXPECT_FALSE(Json::encodeTasks({plain, full}));
@@ -134,7 +137,8 @@ TEST(TaskJson, TimesAndTextsRoundTripExactly) {
     }
 }
 
-TEST(SystemMessageJson, RoundTripsBeyondDoublePrecision) {
+// Messages and the lists of integers (the seen ids, the key indexes) keep 64-bit values.
+TEST(SixtyFourBitJson, MessagesAndIntegerListsRoundTripBeyondDoublePrecision) {
     SystemMessage m =
         makeMessage((std::int64_t{1} << 53) + 1, INT64_MIN, "New: <b>bold</b> is shown as text");
     m.platform = QStringList{"MacOS", "Linux"};
@@ -154,6 +158,11 @@ TEST(SystemMessageJson, RoundTripsBeyondDoublePrecision) {
     ASSERT_TRUE(back && back->size() == 2u);
     EXPECT_EQ(fields((*back)[0]), fields(m));
     EXPECT_EQ(fields((*back)[1]), fields(snoozed));
+
+    const std::vector<std::int64_t> ids{0, -1, INT64_MAX, INT64_MIN, (std::int64_t{1} << 53) + 1};
+    EXPECT_EQ(Json::decodeIntegers(Json::encodeIntegers(ids)), ids);
+    EXPECT_FALSE(Json::decodeIntegers("[1, 2.5]") || Json::decodeIntegers("[\"1\"]"));
+    EXPECT_EQ(Json::decodeIntegers("[]"), std::vector<std::int64_t>{});
 }
 
 TEST(SystemMessageJson, EveryKeyButTheSnoozeEndIsRequired) {
@@ -177,19 +186,4 @@ TEST(SystemMessageJson, EveryKeyButTheSnoozeEndIsRequired) {
     for (const QByteArray& text : wrongTypes) {
         EXPECT_FALSE(Json::decodeSystemMessages(text)) << text.constData();
     }
-}
-
-TEST(IntegerListJson, KeepsSixtyFourBitValues) {
-    const std::vector<std::int64_t> ids{0, -1, INT64_MAX, INT64_MIN, (std::int64_t{1} << 53) + 1};
-    EXPECT_EQ(Json::decodeIntegers(Json::encodeIntegers(ids)), ids);
-    EXPECT_FALSE(Json::decodeIntegers("[1, 2.5]") || Json::decodeIntegers("[\"1\"]"));
-    EXPECT_EQ(Json::decodeIntegers("[]"), std::vector<std::int64_t>{});
-}
-
-TEST(TaskJson, LoneSurrogateBecomesReplacementCharacter) {
-    Task t = sampleTask();
-    t.name = QStringLiteral("a") + QChar(0xD800) + QStringLiteral("b") + QChar(0xDC00);
-    const auto back = Json::decodeTasks(*Json::encodeTasks({t}));
-    ASSERT_TRUE(back);
-    EXPECT_EQ((*back)[0].name, QStringLiteral("a\uFFFDb\uFFFD"));
 }

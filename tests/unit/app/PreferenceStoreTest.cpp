@@ -49,8 +49,8 @@ TEST_F(PreferenceStoreTest, AValueOfAnotherKindReadsAsMissing) {
 }
 
 // A failed write, or one whose folder cannot be made. (A read-only or full disk: the torture's,
-// through the real binary.)
-TEST_F(PreferenceStoreTest, FailedWriteKeepsThePreviousValue) {
+// through the real binary.) Of the files beside, only what interrupted writes left is removed.
+TEST_F(PreferenceStoreTest, FailedWriteKeepsThePreviousValueAndOnlyLeftoversOfWritesAreRemoved) {
     ASSERT_TRUE(store.setData("tasksData", "[1]"));
     // A folder in the way of the new file: the rename into place fails, even for root.
     ASSERT_TRUE(QDir().mkpath(home.storeFile("tasksData.bool")));
@@ -58,21 +58,17 @@ TEST_F(PreferenceStoreTest, FailedWriteKeepsThePreviousValue) {
     EXPECT_EQ(store.data("tasksData"), QByteArray("[1]"));
     EXPECT_EQ(storeEntries(), (QStringList{"tasksData.bool", "tasksData.data"}))
         << "no temporary file stays behind";
+    for (const char* name : {"tasksData.data.saving-Ab12Cd", "keyIndexes.ints.saving-000000",
+                             "notes.saving-1", "tasksData.unreadable-20240101T000000Z.data"}) {
+        ASSERT_TRUE(writeFile(home.storeFile(name), "x"));
+    }
+    store.removeLeftovers();
+    EXPECT_EQ(storeEntries(), (QStringList{"notes.saving-1", "tasksData.bool", "tasksData.data",
+                                           "tasksData.unreadable-20240101T000000Z.data"}));
 
     // A plain file where the store folder's parent should be: even root cannot create it.
     const QString blocker = home.storeDir() + "-parent";
     ASSERT_TRUE(writeFile(blocker, "x"));
     const PreferenceStore blocked(blocker + "/Quenby");
     EXPECT_FALSE(blocked.setData("tasksData", "[]") || blocked.data("tasksData"));
-}
-
-TEST_F(PreferenceStoreTest, OnlyWhatInterruptedWritesLeftIsRemoved) {
-    ASSERT_TRUE(store.setData("tasksData", "[]"));
-    for (const char* name : {"tasksData.data.saving-Ab12Cd", "keyIndexes.ints.saving-000000",
-                             "notes.saving-1", "tasksData.unreadable-20240101T000000Z.data"}) {
-        ASSERT_TRUE(writeFile(home.storeFile(name), "x"));
-    }
-    store.removeLeftovers();
-    EXPECT_EQ(storeEntries(), (QStringList{"notes.saving-1", "tasksData.data",
-                                           "tasksData.unreadable-20240101T000000Z.data"}));
 }

@@ -62,52 +62,48 @@ struct FetchCase {
     const char* printed = ""; // a part of it
 };
 
-class FeedFetch : public testing::TestWithParam<FetchCase> {};
-
 } // namespace
 
-TEST_P(FeedFetch, SendsOneGetAndCompletesOnceWithTheOutcome) {
-    const FetchCase& c = GetParam();
-    LocalHttpServer server;
-    QByteArray raw = c.answer;
-    raw.replace("@PORT@", QByteArray::number(server.url().port()));
-    server.answer("/msg.json", raw, c.keepOpen);
-    server.answer("/moved.json", ok200("[{}]"));
-    const Outcome o = fetch(server.url(), c.timeout);
-    EXPECT_EQ(std::tuple(o.calls, o.status, o.messages.size()),
-              std::tuple(1, QString::fromUtf8(c.status), c.count));
-    EXPECT_THAT(o.printed, testing::HasSubstr(c.printed));
-    EXPECT_LT(o.took, 2s) << "no outcome waits for the time-out";
-    const QByteArray request = server.requests().at(0);
-    EXPECT_TRUE(request.startsWith("GET /msg.json ") &&
-                request.contains("\nContent-Type: application/json\r"));
+TEST(FeedFetch, SendsOneGetAndCompletesOnceWithTheOutcome) {
+    const FetchCase cases[] = {
+        {"EmptyArray", ok200("[]"), false, "Success", 0},
+        {"TenThousandMessages", ok200("[" + QByteArray("{},").repeated(9999) + "{}]"), false,
+         "Success", 10000},
+        {"NotFoundBodyNeverWaitedFor",
+         "HTTP/1.1 404 Not Found\r\nContent-Length: 100000\r\n\r\n<html>", true,
+         "getSysMsg failed, response code: 404", 0},
+        {"NotJson", ok200("<html>"), false, bad, 0},
+        {"TopLevelObject", ok200("{\"id\":1}"), false, bad, 0},
+        {"ElementNotObject", ok200("[{\"id\":1},2]"), false, bad, 0},
+        {"InvalidUtf8", ok200("[{\"message\":\"\xff\"}]"), false, bad, 0},
+        {"DeepNesting", ok200(QByteArray(100000, '[')), false, bad, 0},
+        {"OversizedStillComing", "HTTP/1.1 200 OK\r\nContent-Length: 9999999\r\n\r\n" + oversized,
+         true, bad, 0},
+        {"OversizedWithoutLength", "HTTP/1.1 200 OK\r\n\r\n" + oversized, false, bad, 0},
+        {"CutShort", "HTTP/1.1 200 OK\r\nContent-Length: 50\r\n\r\n[]", false, bad, 0},
+        {"NeverAnswered", "", true, bad, 0, 300ms, "Message feed: no answer in time"},
+        {"RedirectOnSameOrigin", redirect("/moved.json"), false, "Success", 1},
+        {"RedirectToFile", redirect("file:///etc/passwd"), false,
+         "getSysMsg failed, response code: 302", 0},
+        {"RedirectToOtherHost", redirect("http://localhost:@PORT@/moved.json"), false,
+         "getSysMsg failed, response code: 302", 0}};
+    for (const FetchCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        LocalHttpServer server;
+        QByteArray raw = c.answer;
+        raw.replace("@PORT@", QByteArray::number(server.url().port()));
+        server.answer("/msg.json", raw, c.keepOpen);
+        server.answer("/moved.json", ok200("[{}]"));
+        const Outcome o = fetch(server.url(), c.timeout);
+        EXPECT_EQ(std::tuple(o.calls, o.status, o.messages.size()),
+                  std::tuple(1, QString::fromUtf8(c.status), c.count));
+        EXPECT_THAT(o.printed, testing::HasSubstr(c.printed));
+        EXPECT_LT(o.took, 2s) << "no outcome waits for the time-out";
+        const QByteArray request = server.requests().at(0);
+        EXPECT_TRUE(request.startsWith("GET /msg.json ") &&
+                    request.contains("\nContent-Type: application/json\r"));
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Table, FeedFetch,
-    testing::Values(
-        FetchCase{"EmptyArray", ok200("[]"), false, "Success", 0},
-        FetchCase{"TenThousandMessages", ok200("[" + QByteArray("{},").repeated(9999) + "{}]"),
-                  false, "Success", 10000},
-        FetchCase{"NotFoundBodyNeverWaitedFor",
-                  "HTTP/1.1 404 Not Found\r\nContent-Length: 100000\r\n\r\n<html>", true,
-                  "getSysMsg failed, response code: 404", 0},
-        FetchCase{"NotJson", ok200("<html>"), false, bad, 0},
-        FetchCase{"TopLevelObject", ok200("{\"id\":1}"), false, bad, 0},
-        FetchCase{"ElementNotObject", ok200("[{\"id\":1},2]"), false, bad, 0},
-        FetchCase{"InvalidUtf8", ok200("[{\"message\":\"\xff\"}]"), false, bad, 0},
-        FetchCase{"DeepNesting", ok200(QByteArray(100000, '[')), false, bad, 0},
-        FetchCase{"OversizedStillComing",
-                  "HTTP/1.1 200 OK\r\nContent-Length: 9999999\r\n\r\n" + oversized, true, bad, 0},
-        FetchCase{"OversizedWithoutLength", "HTTP/1.1 200 OK\r\n\r\n" + oversized, false, bad, 0},
-        FetchCase{"CutShort", "HTTP/1.1 200 OK\r\nContent-Length: 50\r\n\r\n[]", false, bad, 0},
-        FetchCase{"NeverAnswered", "", true, bad, 0, 300ms, "Message feed: no answer in time"},
-        FetchCase{"RedirectOnSameOrigin", redirect("/moved.json"), false, "Success", 1},
-        FetchCase{"RedirectToFile", redirect("file:///etc/passwd"), false,
-                  "getSysMsg failed, response code: 302", 0},
-        FetchCase{"RedirectToOtherHost", redirect("http://localhost:@PORT@/moved.json"), false,
-                  "getSysMsg failed, response code: 302", 0}),
-    [](const testing::TestParamInfo<FetchCase>& row) { return std::string(row.param.name); });
 
 TEST(FeedFetch, ReadsEachKeyOrItsDefaultAndPrintsEachValueInOrder) {
     LocalHttpServer server;

@@ -17,9 +17,9 @@ namespace {
 
 constexpr double startTime = 800'000'000;
 
-template <typename Item> Item snoozed(Item item) {
+template <typename Item> Item snoozed(Item item, Date until = Date{startTime + 60}) {
     item.isSnoozed = true;
-    item.snoozedUntil = Date{startTime + 60};
+    item.snoozedUntil = until;
     return item;
 }
 
@@ -28,10 +28,9 @@ template <typename Item> Item snoozed(Item item) {
 class TaskBoardTest : public testing::Test {
 protected:
     // A model on the store as it stands, after its first selection pass.
-    TaskBoard& start() {
+    void start() {
         board.load();
         board.setCurrentTask();
-        return board;
     }
     QString shown() const {
         if (const SystemMessage* m = board.currentMessage()) {
@@ -134,12 +133,10 @@ TEST_F(TaskBoardTest, OldHintsAreRenamedAndRemovingOneKeepsTheShownTaskCurrent) 
 
 // Unsnooze all then wakes every task, a done one too, but no message.
 TEST_F(TaskBoardTest, SnoozesWakeOnlyAfterTheirEndOrByUnsnoozeAll) {
-    SystemMessage message = snoozed(makeMessage(7, 1, "news"));
-    message.snoozedUntil = Date{startTime + 86400};
     DBManager::saveTaskList({makeSnoozed("a day", 1, Date{startTime + 86400}),
                              makeSnoozed("no end", 2, std::nullopt),
                              markedDone(makeSnoozed("done", 3, std::nullopt))});
-    DBManager::saveSystemMessages({message});
+    DBManager::saveSystemMessages({snoozed(makeMessage(7, 1, "news"), Date{startTime + 86400})});
     start();
     EXPECT_EQ(shown(), TaskBoard::aHint);
     now = Date{startTime + 86400}; // exactly at the end: still snoozed
@@ -151,7 +148,7 @@ TEST_F(TaskBoardTest, SnoozesWakeOnlyAfterTheirEndOrByUnsnoozeAll) {
     const auto tasks = DBManager::getTaskList();
     EXPECT_FALSE(tasks[0].isSnoozed || tasks[0].snoozedUntil ||
                  DBManager::getSystemMessages()[0].isSnoozed);
-    now = Date{startTime + 1e9};
+    now = Date{startTime + 1e9 + 0.25};
     board.setCurrentTask();
     EXPECT_TRUE(DBManager::getTaskList()[1].isSnoozed);
 
@@ -162,14 +159,17 @@ TEST_F(TaskBoardTest, SnoozesWakeOnlyAfterTheirEndOrByUnsnoozeAll) {
     for (const Task& t : DBManager::getTaskList()) {
         EXPECT_FALSE(t.isSnoozed || t.snoozedUntil) << t.name.toStdString();
     }
-    EXPECT_EQ(std::tuple(DBManager::getSystemMessages()[0].isSnoozed, shown()),
-              std::tuple(true, QString("a day")));
+    const SystemMessage news = DBManager::getSystemMessages()[0];
+    EXPECT_EQ(
+        std::tuple(news.isSnoozed, news.snoozedUntil, shown()),
+        std::tuple(true, std::optional(Date{startTime + 1e9 + 0.25 + 3600}), QString("a day")));
 }
 
-TEST_F(TaskBoardTest, DoneMarksTheShownItemAndTakesTheDHint) {
+// How long each shortcut snoozes is checked where the user presses it, in the e2e day.
+TEST_F(TaskBoardTest, DoneMarksTheShownItemAndTakesTheDHintAndSnoozeLastsExactlyItsLength) {
     DBManager::saveSystemMessages({makeMessage(1, 10, "one")});
-    DBManager::saveTaskList(
-        {makeTask("first", 1), makeTask("second", 2), makeTutorial(TaskBoard::dHint, 0)});
+    DBManager::saveTaskList({makeTask("first", 1), makeTask("second", 2),
+                             makeTutorial(TaskBoard::dHint, 0), makeTutorial(TaskBoard::hHint, 3)});
     start();
     const QByteArray tasksBefore = readFile(home.storeFile("tasksData.data"));
     board.doneCurrent();
@@ -179,25 +179,17 @@ TEST_F(TaskBoardTest, DoneMarksTheShownItemAndTakesTheDHint) {
 
     now = Date{startTime + 12.5};
     board.doneCurrent();
-    const auto stored = DBManager::getTaskList();
-    EXPECT_EQ(
-        std::tuple(names(stored), stored[0].isDone, stored[0].doneDate, shown()),
-        std::tuple(QStringList{"first", "second"}, true, std::optional(now), QString("second")));
-}
+    auto stored = DBManager::getTaskList();
+    EXPECT_EQ(std::tuple(names(stored), stored[0].isDone, stored[0].doneDate, shown()),
+              std::tuple(QStringList{"first", "second", TaskBoard::hHint}, true, std::optional(now),
+                         QString("second")));
 
-// How long each shortcut snoozes is checked where the user presses it, in the e2e day.
-TEST_F(TaskBoardTest, SnoozeLastsExactlyItsLengthAndTakesTheHHint) {
-    DBManager::saveTaskList({makeTask("task", 1), makeTutorial(TaskBoard::hHint, 0)});
-    DBManager::saveSystemMessages({makeMessage(5, 1, "news")});
-    start();
-    now = Date{startTime + 0.25};
+    // The snooze takes the H hint.
     board.snoozeCurrent(48);
-    EXPECT_EQ(DBManager::getSystemMessages()[0].snoozedUntil, Date{startTime + 0.25 + 172800});
-    board.snoozeCurrent(48);
-    const auto stored = DBManager::getTaskList();
-    ASSERT_EQ(names(stored), QStringList{"task"});
-    EXPECT_EQ(std::tuple(stored[0].isSnoozed, stored[0].snoozedUntil),
-              std::tuple(true, std::optional(Date{startTime + 0.25 + 172800})));
+    stored = DBManager::getTaskList();
+    EXPECT_EQ(std::tuple(names(stored), stored[1].isSnoozed, stored[1].snoozedUntil),
+              std::tuple(QStringList{"first", "second"}, true,
+                         std::optional(Date{startTime + 12.5 + 172800})));
 }
 
 // A batch (here two, nested) stores its changes once, at its end.

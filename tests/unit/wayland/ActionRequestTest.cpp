@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-TEST(ActionRequest, AnyTextSurvivesTheLine) {
+TEST(ActionRequest, AnyTextSurvivesTheLineAndOnlyWholeActionLinesAreRequests) {
     const ActionRequest sent{"add", "Buy milk\nand  eggs 100% «now» %20 ", "token-1", "id 7"};
     const QByteArray line = sent.encoded();
     EXPECT_EQ(line.count('\n'), 1);
@@ -19,14 +19,12 @@ TEST(ActionRequest, AnyTextSurvivesTheLine) {
         EXPECT_EQ(std::tie(back->done, back->message, back->unsaved),
                   std::tie(reply.done, reply.message, reply.unsaved));
     }
-}
 
-TEST(ActionRequest, OnlyWholeActionLinesAreRequests) {
     EXPECT_TRUE(ActionRequest::decoded("action 1 done  \n"));
     // The line before requests carried an id is not one.
-    for (const char* line : {"activate\n", "action 1 done  ", "action 1 done   x\n",
-                             "action done  \n", "done 1 x  \n", ""}) {
-        EXPECT_FALSE(ActionRequest::decoded(line)) << line;
+    for (const char* other : {"activate\n", "action 1 done  ", "action 1 done   x\n",
+                              "action done  \n", "done 1 x  \n", ""}) {
+        EXPECT_FALSE(ActionRequest::decoded(other)) << other;
     }
     EXPECT_FALSE(ActionReply::decoded("done a b\n"));
     EXPECT_FALSE(ActionReply::decoded("maybe a\n"));

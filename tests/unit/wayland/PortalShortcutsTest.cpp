@@ -6,7 +6,6 @@
 #include "HotKey/portal/PortalBindings.h"
 #include "HotKey/portal/PortalTrigger.h"
 #include "shortcuts/AssignableKeys.h"
-#include "store/DBManager.h"
 #include "tests/support/FakeHotKeyService.h"
 
 #include <gtest/gtest.h>

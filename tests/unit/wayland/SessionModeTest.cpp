@@ -9,7 +9,9 @@ void PrintTo(const SessionEnvironment& session, std::ostream* os) {
         << session.waylandDisplay.toStdString() << " qt " << session.qtPlatform.toStdString();
 }
 
-TEST(SessionMode, PlatformIsXWaylandInAWaylandSessionUnlessTheUserChose) {
+// The platform is XWayland in a Wayland session unless the user chose; the mode follows the
+// session and the platform started.
+TEST(SessionMode, PlatformAndModeFollowTheSession) {
     const std::tuple<SessionEnvironment, bool, std::optional<QByteArray>> cases[] = {
         {{"x11", "", ""}, true, std::nullopt},
         {{"", "wayland-0", ""}, true, "xcb"},
@@ -20,15 +22,13 @@ TEST(SessionMode, PlatformIsXWaylandInAWaylandSessionUnlessTheUserChose) {
         EXPECT_EQ(preferredPlatform(session, xDisplayOpens), platform)
             << testing::PrintToString(session) << (xDisplayOpens ? " with X" : " without X");
     }
-}
 
-TEST(SessionMode, FollowsTheSessionAndTheStartedPlatform) {
-    const std::tuple<SessionEnvironment, QString, std::optional<SessionMode>> cases[] = {
+    const std::tuple<SessionEnvironment, QString, std::optional<SessionMode>> modes[] = {
         {{"x11", "", ""}, "xcb", SessionMode::X11},
         {{"", "wayland-0", ""}, "xcb", SessionMode::XWayland},
         {{"wayland", "wayland-0", ""}, "wayland", SessionMode::Wayland},
         {{"wayland", "wayland-0", ""}, "offscreen", std::nullopt}};
-    for (const auto& [session, platformName, mode] : cases) {
+    for (const auto& [session, platformName, mode] : modes) {
         EXPECT_EQ(sessionMode(session, platformName), mode)
             << testing::PrintToString(session) << " on " << platformName.toStdString();
     }
