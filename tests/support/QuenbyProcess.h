@@ -68,6 +68,11 @@ public:
     QByteArray output;
 };
 
+// Runs the binary to its end (killed after 30 s), `input` on its standard input.
+inline E2E::RunResult runQuenby(const QStringList& arguments, const QByteArray& input = {}) {
+    return E2E::run(QStringLiteral(QUENBY_BINARY), arguments, std::chrono::seconds(30), input);
+}
+
 // Runs xdotool on the test's display; true when it succeeded.
 inline bool xdotool(const QStringList& arguments) {
     return E2E::run(QStringLiteral("xdotool"), arguments).exitCode == 0;

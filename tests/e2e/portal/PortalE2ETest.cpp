@@ -117,8 +117,10 @@ protected:
     // Done, pressed by `press`: the store changes, with one open task less.
     void expectDoneTakesATask(const std::function<void()>& press) {
         const QString file = config.path() + "/Quenby/tasksData.data";
-        const QByteArray before = readFile(file);
-        ASSERT_TRUE(before.contains("\"isDone\":false"));
+        // Pressed once the first start has stored its list, so its save is not taken for Done's.
+        QByteArray before;
+        const auto stored = [&] { return (before = readFile(file)).contains("\"isDone\":false"); };
+        ASSERT_TRUE(E2E::waitUntil(stored, patience));
         press();
         EXPECT_TRUE(E2E::waitUntil([&] { return readFile(file) != before; }, patience));
         EXPECT_LT(readFile(file).count("\"isDone\":false"), before.count("\"isDone\":false"));

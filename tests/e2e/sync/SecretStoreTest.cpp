@@ -3,7 +3,7 @@
 // section that sets it up.
 #include "sync/module/SecretStore.h"
 #include "CalDavServer.h"
-#include "Processes.h"
+#include "QuenbyProcess.h"
 #include "ScopedEnv.h"
 #include "SyncDevice.h"
 #include "TempConfigHome.h"
@@ -96,9 +96,6 @@ struct SyncStack {
 class SecretStore : public testing::Test {
 protected:
     void SetUp() override { ASSERT_TRUE(server.start()); }
-    E2E::RunResult quenby(const QStringList& arguments, const QByteArray& input = {}) {
-        return E2E::run(QStringLiteral(QUENBY_BINARY), arguments, std::chrono::seconds(30), input);
-    }
     // The bus and the keyring's daemon, for this test alone.
     void startKeyring() {
         bus_.start(QStringLiteral("dbus-daemon"), {"--session", "--nofork", "--print-address=1",
@@ -171,18 +168,18 @@ TEST_F(SecretStore, SetUpAtATerminalAsksWithoutShowingThePasswordAndSyncOffRemov
     const auto stored = [&](const char* name) { return QFile::exists(home_.storeFile(name)); };
     EXPECT_TRUE(stored("syncState.data"));
     const QStringList before = marked(DBManager::getTaskList());
-    const E2E::RunResult off = quenby({"--sync-off"});
+    const E2E::RunResult off = runQuenby({"--sync-off"});
     EXPECT_EQ(std::pair(off.exitCode, off.output),
               std::pair(0, QStringLiteral("Sync stopped; every task stays here\n")));
     EXPECT_EQ(inKeyring(), QString());
     EXPECT_EQ(marked(DBManager::getTaskList()), before);
     EXPECT_FALSE(stored("syncAccount.data") || stored("syncState.data"));
-    EXPECT_EQ(quenby({"--sync-now"}).output, QStringLiteral("Sync is not set up\n"));
+    EXPECT_EQ(runQuenby({"--sync-now"}).output, QStringLiteral("Sync is not set up\n"));
 
     // With the secret store out of reach the set-up says so.
     const ScopedEnv noBus("DBUS_SESSION_BUS_ADDRESS",
                           "unix:path=" + dir_.path().toUtf8() + "/none");
-    const E2E::RunResult refused = quenby(setUp, "secret\n");
+    const E2E::RunResult refused = runQuenby(setUp, "secret\n");
     EXPECT_EQ(refused.exitCode, 1);
     EXPECT_TRUE(
         refused.output.startsWith("Sync not set up: the secret store refused the password ("))
