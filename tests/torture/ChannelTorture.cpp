@@ -116,8 +116,8 @@ TEST_F(Channel, EveryEnvironmentReachesTheOnePanelAndOneThatCannotIsNamed) {
         const auto added = quenby(config.path(), {"--action", "add", name}, env);
         EXPECT_EQ(added.exitCode, 0) << name << ": " << added.output.toStdString();
         EXPECT_EQ(storedNames(config.path())[name], 1) << name;
-        // A second panel from there finds this one and ends, touching nothing.
-        // (What a first start's saves end with: the hints stored.)
+        // Once the first start's saves are over (they end with the hints stored), a second panel
+        // from there finds this one and ends, touching nothing.
         ASSERT_TRUE(waitForStored(config.path(), [](const std::vector<Task>& tasks) {
             return std::ranges::any_of(tasks, &Task::isTutorial);
         }));
